@@ -1,0 +1,173 @@
+#include "core/log.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "core/shell_link.h"
+#include "platform/file.h"
+#include "platform/message.h"
+#include "platform/msgbox.h"
+
+char g_szErrorLog[MAX_PATH] = "";
+int g_bErrorLogEnable = 0;
+unsigned char g_bErrorLogWritten = 0;
+char g_szReportLog[MAX_PATH] = "";
+
+namespace {
+
+// Boxes shown without a display are kept in the report log.
+void LogHeadlessBox(const char* text, const char* caption) { ReportLog("[%s] %s", caption, text); }
+
+struct RegisterBoxLogger {
+  RegisterBoxLogger() { SetMessageBoxLogger(&LogHeadlessBox); }
+} g_registerBoxLogger;
+
+void CopyPath(char* dst, const char* src) {
+  std::snprintf(dst, MAX_PATH, "%s", src ? src : "");
+}
+
+// Formats into a 1024-byte buffer; longer texts are cut.
+void Format1024(char (&buf)[1024], const char* format, va_list ap) {
+  std::vsnprintf(buf, sizeof buf, format, ap);
+}
+
+FILE* OpenReportLog() {
+  FILE* fp = FileOpen(g_szReportLog, "rt+");
+  if (fp) std::fseek(fp, 0, SEEK_END);
+  return fp;
+}
+
+void WriteLine(FILE* fp, const char* text) {
+  std::fputs(text, fp);
+  std::fputs("\n", fp);
+}
+
+}  // namespace
+
+void SetErrorLogPath(int bEnable, const char* path) {
+  g_bErrorLogEnable = bEnable;
+  CopyPath(g_szErrorLog, path);
+}
+
+int ErrorLogWrite(const char* text) {
+  if (!g_bErrorLogEnable) return 0;
+  FILE* fp;
+  if (!g_bErrorLogWritten) {
+    fp = FileOpen(g_szErrorLog, "wt");
+    g_bErrorLogWritten = 1;
+  } else {
+    fp = FileOpen(g_szErrorLog, "at");
+    if (fp) std::fseek(fp, 0, SEEK_END);
+  }
+  if (!fp) return 0;
+  WriteLine(fp, text);
+  return std::fclose(fp);
+}
+
+int ErrorLogText(const char* text) { return ErrorLogWrite(text); }
+
+int ErrorLog(const char* format, ...) {
+  if (!g_bErrorLogEnable) return 0;
+  char buf[1024];
+  va_list ap;
+  va_start(ap, format);
+  Format1024(buf, format, ap);
+  va_end(ap);
+  return ErrorLogWrite(buf);
+}
+
+int ErrorLogAndClose(HWND hWnd, const char* format, ...) {
+  if (g_bErrorLogEnable) {
+    char buf[1024];
+    va_list ap;
+    va_start(ap, format);
+    Format1024(buf, format, ap);
+    va_end(ap);
+    ErrorLogWrite(buf);
+  }
+  PostMessageA(hWnd, WM_CLOSE, 0, 0);
+  return 0;
+}
+
+int SetReportLogPath(const char* path) {
+  FILE* fp = FileOpen(path, "wt");
+  if (!fp) return 0;
+  std::fclose(fp);
+  CopyPath(g_szReportLog, path);
+  return 1;
+}
+
+int ReportLog(const char* format, ...) {
+  FILE* fp = OpenReportLog();
+  if (!fp) return 0;
+  va_list ap;
+  va_start(ap, format);
+  std::vfprintf(fp, format, ap);
+  va_end(ap);
+  std::fputs("\n", fp);
+  std::fclose(fp);
+  return 1;
+}
+
+int ReportErrorLog(const char* format, ...) {
+  FILE* fp = OpenReportLog();
+  if (!fp) return 0;
+  char buf[1024];
+  va_list ap;
+  va_start(ap, format);
+  Format1024(buf, format, ap);
+  va_end(ap);
+  WriteLine(fp, buf);
+  ErrorLogWrite(buf);
+  std::fclose(fp);
+  return 1;
+}
+
+int ReportErrorBox(const char* format, ...) {
+  FILE* fp = OpenReportLog();
+  if (!fp) return 0;
+  char buf[1024];
+  va_list ap;
+  va_start(ap, format);
+  Format1024(buf, format, ap);
+  va_end(ap);
+  WriteLine(fp, buf);
+  ErrorLogWrite(buf);
+  // The line is flushed before the box, which is modal: a box shown without a display
+  // appends to the same log.
+  std::fclose(fp);
+  ErrorBoxF("%s", buf);
+  return 1;
+}
+
+int MesBox(const char* text, const char* caption, UINT type) {
+  if (DDInitDone && DDWindowMode == 0) return DDMesBox(text, caption, type);
+  return MessageBoxA(GetActiveWindow(), text, caption, type);
+}
+
+int ErrorBox(const char* text) { return MesBox(text, "エラー", MB_OK); }
+
+int ErrorBoxF(const char* format, ...) {
+  char buf[1024];
+  va_list ap;
+  va_start(ap, format);
+  Format1024(buf, format, ap);
+  va_end(ap);
+  return ErrorBox(buf);
+}
+
+int DebugErrorBoxF(const char* format, ...) {
+  if (!g_bErrorLogEnable) return 0;
+  char buf[1024];
+  va_list ap;
+  va_start(ap, format);
+  Format1024(buf, format, ap);
+  va_end(ap);
+  return ErrorBox(buf);
+}
+
+void OutOfMemoryExit() {
+  ErrorBox("メモリが不足しています！");
+  PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
+}

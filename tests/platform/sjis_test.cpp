@@ -1,0 +1,30 @@
+#include "platform/sjis.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+
+TEST(Sjis, RoundTripsJapaneseText) {
+  // Narrow literals are compiled to Shift-JIS.
+  std::string sjis = "背景その1.bmp";
+  EXPECT_EQ(SjisToUtf8(sjis), U8(u8"背景その1.bmp"));
+  EXPECT_EQ(Utf8ToSjis(U8(u8"背景その1.bmp")), sjis);
+}
+
+TEST(Sjis, BackslashTrailByteStaysInsideItsCharacter) {
+  // "表" is 0x95 0x5C in Shift-JIS: the second byte is a backslash.
+  std::string sjis = "表";
+  ASSERT_EQ(sjis, std::string("\x95\x5C"));
+  EXPECT_EQ(SjisToUtf8(sjis), U8(u8"表"));
+}
+
+TEST(Sjis, InvalidBytesPassThroughAndUnmappableCharactersBecomeQuestionMarks) {
+  EXPECT_EQ(SjisToUtf8(std::string("a\x81", 2)), std::string("a\x81", 2));
+  // Computed outside the test macro: its text is compiled to Shift-JIS, which has no emoji.
+  std::string emoji = U8(u8"a\U0001F600b");
+  EXPECT_EQ(Utf8ToSjis(emoji), "a?b");
+}
+
+}  // namespace
