@@ -1,0 +1,3 @@
+#include "defs/def_context.h"
+
+cDefContext g_DefContext;

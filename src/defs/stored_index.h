@@ -1,0 +1,20 @@
+// Indexes read from files that select an entry of a fixed table or array: they are clamped when
+// the record is loaded, so nothing indexes past the table later, and the change is logged.
+#pragma once
+
+#include <cstdint>
+
+// The largest direction code: 0 front, 1 back, 2 left, 3 right, 4 front Y, 5 back Y, 6 up,
+// 7 down, 8 up-left, 9 down-left, 10 up-right, 11 down-right, 12 the input direction.
+constexpr int MAX_DIRECTION_CODE = 12;
+// The largest target slot (targets 1..4).
+constexpr int MAX_TARGET_SLOT = 3;
+// The largest collision layer.
+constexpr int MAX_LAYER = 7;
+// The largest formation and trajectory numbers of a shot.
+constexpr int MAX_FORMATION = 5;
+constexpr int MAX_TRAJECTORY = 9;
+
+// Clamps a stored index to 0..max; a change is written to the report log with the record's and
+// the member's names.
+void ClampStoredIndex(uint8_t& value, int max, const char* record, const char* member);

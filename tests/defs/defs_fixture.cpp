@@ -1,0 +1,34 @@
+#include "defs_fixture.h"
+
+#include "support/bytes.h"
+
+void DefsTest::SetUp() {
+  g_nDataVersion = DATA_VERSION;
+  g_bStripCR = 0;
+  g_DefContext = cDefContext();
+}
+
+void DefsTest::TearDown() { g_DefContext = cDefContext(); }
+
+long long DefsTest::ReadFile(int version, const std::string& body, const std::function<void(FILE*)>& read) {
+  const std::string path = env.dir() / "in.dat";
+  WriteFileBytes(path, ByteWriter().I32(version).Bytes(body).str());
+  FILE* fp = OpenRecordFileRead(path.c_str());
+  EXPECT_NE(fp, nullptr);
+  if (!fp) return -1;
+  read(fp);
+  long long left = RecordStreamFailed(fp) ? -1 : RecordBytesLeft(fp);
+  CloseRecordFile(fp);
+  return left;
+}
+
+std::string DefsTest::WriteFile(const std::function<void(FILE*)>& write) {
+  const std::string path = env.dir() / "out.dat";
+  FILE* fp = OpenRecordFileWrite(path.c_str());
+  EXPECT_NE(fp, nullptr);
+  if (!fp) return std::string();
+  write(fp);
+  EXPECT_EQ(CloseRecordFile(fp), 1);
+  std::string bytes = ReadFileBytes(path);
+  return bytes.size() >= 4 ? bytes.substr(4) : std::string();
+}
