@@ -23,10 +23,7 @@ class cPaletteList {
   void Bind(const cSafeVector<T>* list) {
     m_lpList = list;
     m_lpfnSize = list ? &SizeOf<T> : nullptr;
-  }
-  void Unbind() {
-    m_lpList = nullptr;
-    m_lpfnSize = nullptr;
+    m_lpTag = list ? &kTag<T> : nullptr;
   }
   // 0 when nothing is bound.
   int Size() const { return m_lpList ? m_lpfnSize(m_lpList) : 0; }
@@ -36,7 +33,7 @@ class cPaletteList {
   // entries of class T.
   template <class T>
   const T* Entry(int index) const {
-    if (m_lpfnSize != &SizeOf<T> || !Holds(index)) return nullptr;
+    if (m_lpTag != &kTag<T> || !Holds(index)) return nullptr;
     return &(*static_cast<const cSafeVector<T>*>(m_lpList))[static_cast<size_t>(index)];
   }
 
@@ -46,9 +43,13 @@ class cPaletteList {
     return static_cast<int>(static_cast<const cSafeVector<T>*>(list)->size());
   }
 
+  // One distinct address per entry class: tells the class the list was bound with.
+  template <class T>
+  static constexpr char kTag = 0;
+
   const void* m_lpList = nullptr;
-  // Also tells the class the list was bound with.
   int (*m_lpfnSize)(const void*) = nullptr;
+  const char* m_lpTag = nullptr;
 };
 
 // The two palettes of one entry class, by the stored palette kind: 1 the common palette, 2 the

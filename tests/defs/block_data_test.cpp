@@ -279,12 +279,24 @@ TEST_F(BlockDataTest, SourceReferencesOutsideThePaletteStopInheriting) {
   }
 }
 
+struct FakeItem {
+  int n = 0;
+};
+
 TEST_F(BlockDataTest, WithoutBoundPalettesNothingIsInherited) {
   g_DefContext.block = cPaletteLists();
   cBlockData b;
   EXPECT_EQ(Load(b, 790, Own(1, 1, std::vector<uint8_t>(11, 1)).Body()), 0);
   EXPECT_EQ(b.m_byInheritKind, 0);
   EXPECT_EQ(b.m_strName, "own");
+
+  // A list of another class is never read as blocks.
+  cSafeVector<FakeItem> items(5);
+  g_DefContext.block.common.Bind(&items);
+  cBlockData c;
+  EXPECT_EQ(Load(c, 790, Own(1, 1, std::vector<uint8_t>(11, 1)).Body()), 0);
+  EXPECT_EQ(c.m_byInheritKind, 0);
+  EXPECT_EQ(c.m_strName, "own");
 }
 
 TEST_F(BlockDataTest, AStageEntryInheritingFromItselfIsLeftAsItIs) {
@@ -305,10 +317,6 @@ TEST_F(BlockDataTest, ValidationClearsAReferenceThatNoLongerFits) {
   EXPECT_EQ(b.m_byInheritKind, 0);
   EXPECT_EQ(b.m_wInheritIndex, 0);
 }
-
-struct FakeItem {
-  int n = 0;
-};
 
 TEST_F(BlockDataTest, ItemReferencesBeyondTheItemPaletteAreCleared) {
   cSafeVector<FakeItem> commonItems(3), stageItems(5);
