@@ -90,7 +90,7 @@ TEST_F(AnimeTest, AnimationSetListsOfOldFilesAreRepaired) {
     SCOPED_TRACE(testing::Message() << "version " << c.version << ", " << c.stored << " stored");
     ByteWriter w;
     w.U32(static_cast<uint32_t>(c.stored));
-    for (int i = 0; i < c.stored; ++i) w.Bytes(AnimeBody(c.version, "a" + std::to_string(i), {{i, 2, 0}, {i, 3, 0}}));
+    for (int i = 0; i < c.stored; ++i) w.Bytes(AnimeBody(c.version, std::string("a").append(std::to_string(i)), {{i, 2, 0}, {i, 3, 0}}));
     cSafeVector<cAnime> list;
     EXPECT_EQ(ReadFile(c.version, w.str(), [&](FILE* fp) { LoadAnimeSetList(list, fp); }), 0);
     ASSERT_EQ(list.size(), c.names.size());
@@ -106,11 +106,13 @@ TEST_F(AnimeTest, AnimationSetListsOfOldFilesAreRepaired) {
 }
 
 TEST_F(AnimeTest, AnimationSetListIsWrittenAsCountAndBodies) {
-  cSafeVector<cAnime> list(2);
-  list[1].m_strName = "b";
-  list[1].m_vFrame.clear();
+  cSafeVector<cAnime> list(1);
+  cAnime named;
+  named.m_strName = "run";
+  named.m_vFrame.clear();
+  list.push_back(named);
   const std::string expected =
-      ByteWriter().U32(2).Bytes(AnimeBody(790, "", {{0, 1, 0}})).Bytes(AnimeBody(790, "b", {})).str();
+      ByteWriter().U32(2).Bytes(AnimeBody(790, "", {{0, 1, 0}})).Bytes(AnimeBody(790, "run", {})).str();
   EXPECT_EQ(Hex(WriteFile([&](FILE* fp) { SaveAnimeSetList(list, fp); })), Hex(expected));
 }
 
