@@ -1,11 +1,15 @@
 // What the core services need of their neighbours above them: the main window that fatal
-// errors close, and the drawing layer's state that decides how message boxes are shown.
-// The application shell and the drawing layer set these; the core only reads them.
+// errors close and sound requests go to, and the drawing layer's state that decides how
+// message boxes are shown and how frames are paced. The application shell and the drawing
+// layer set these; the core only reads them.
 #pragma once
 
 #include "platform/wintypes.h"
 
-// The main window's handle: WM_CLOSE is posted here on a fatal error.
+struct DDSURFACEDATA;
+
+// The main window's handle: WM_CLOSE is posted here on a fatal error (also when an exception
+// escapes a thread's procedure), and the sound requests are sent here.
 extern HWND g_hWnd;
 
 // Non-zero once the drawing layer's start-up succeeded.
@@ -21,3 +25,12 @@ extern int (*g_lpfnDDSetDialogMode)(int bOn);
 // When dialog mode cannot be set, writes "DDMesBox 失敗! %s, %s" to the error log and
 // returns 0.
 int DDMesBox(const char* text, const char* caption, UINT type);
+
+// Non-zero while the Direct3D back-end is in use (its device context exists). Null until the
+// drawing layer is set up, which counts as no Direct3D context.
+extern int (*g_lpfnDDUsingDirect3D)();
+
+// Draws text onto the back buffer with a bitmap-font sheet, in cells of the given size (the
+// frame-pacing overlay). Null until the drawing layer is set up: nothing is drawn.
+extern void (*g_lpfnDDDebugTextOnBackBuffer)(int x, int y, int cellWidth, int cellHeight, DDSURFACEDATA* font,
+                                             const char* text);

@@ -72,3 +72,30 @@ constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x00000001u;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x00000010u;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x00000020u;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080u;
+
+// ---- Threads, messages and time ----
+typedef void* HANDLE;
+typedef UINT MMRESULT;
+typedef LRESULT (*WNDPROC)(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+
+constexpr DWORD INFINITE = 0xFFFFFFFFu;
+constexpr DWORD WAIT_OBJECT_0 = 0x00000000u;
+constexpr DWORD WAIT_TIMEOUT = 0x00000102u;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
+
+constexpr MMRESULT TIMERR_NOERROR = 0;
+constexpr MMRESULT TIMERR_NOCANDO = 97;
+
+constexpr UINT WM_NULL = 0x0000;
+constexpr UINT WM_APP = 0x8000;
+
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};

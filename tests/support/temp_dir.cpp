@@ -9,11 +9,18 @@
 #include <memory>
 
 #include "core/log.h"
+#include "core/shell_link.h"
 #include "platform/message.h"
 #include "platform/msgbox.h"
 #include "support/bytes.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+LRESULT TestMainWindowProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+}  // namespace
 
 TempDir::TempDir() {
   std::string templ = (fs::temp_directory_path() / "twtest-XXXXXX").string();
@@ -63,12 +70,15 @@ CoreTestEnv::CoreTestEnv(bool errorLogOn) : boxes_(new std::vector<Box>), answer
     UINT kind = type & MB_TYPEMASK;
     return kind == MB_YESNO || kind == MB_YESNOCANCEL ? IDYES : IDOK;
   });
-  TakeCloseRequests();
+  window_ = CreateWindowHandle(&TestMainWindowProc);
+  oldMainWindow_ = g_hWnd;
+  g_hWnd = window_;
 }
 
 CoreTestEnv::~CoreTestEnv() {
   SetMessageBoxHook(nullptr);
-  TakeCloseRequests();
+  g_hWnd = oldMainWindow_;
+  DestroyWindowHandle(window_);
   SetErrorLogPath(0, "");
   g_bErrorLogWritten = 0;
   g_szReportLog[0] = 0;
@@ -83,6 +93,6 @@ std::string CoreTestEnv::ErrorText() const { return ReadFileBytes(dir_ / "EC_Gam
 int CoreTestEnv::TakeCloseRequests() {
   int n = 0;
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, WM_CLOSE, WM_CLOSE, PM_REMOVE)) ++n;
+  while (PeekMessageA(&msg, window_, WM_CLOSE, WM_CLOSE, PM_REMOVE)) ++n;
   return n;
 }

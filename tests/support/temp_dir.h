@@ -36,7 +36,8 @@ class ScopedChdir {
 
 // The core services pointed at a temporary folder for one test: the report log and the
 // error log live there (the error log switched as asked), message boxes are recorded and
-// answered, and posted close requests can be counted. Everything is put back afterwards.
+// answered, and a main window of the test's thread stands in g_hWnd, so that the close
+// requests posted to it from any thread can be counted. Everything is put back afterwards.
 class CoreTestEnv {
  public:
   explicit CoreTestEnv(bool errorLogOn = false);
@@ -54,11 +55,15 @@ class CoreTestEnv {
   const std::vector<Box>& Boxes() const { return *boxes_; }
   // The answer given to the boxes that follow (0: the first button).
   void AnswerBoxesWith(int answer) { *answer_ = answer; }
-  // Takes the WM_CLOSE messages posted so far and returns how many there were.
+  // Takes the WM_CLOSE messages posted to the main window so far and returns how many there
+  // were (call it on the thread that made the environment).
   int TakeCloseRequests();
+  HWND MainWindow() const { return window_; }
 
  private:
   TempDir dir_;
+  HWND window_ = nullptr;
+  HWND oldMainWindow_ = nullptr;
   std::vector<Box>* boxes_;
   int* answer_;
 };

@@ -1,0 +1,77 @@
+#include "platform/time.h"
+
+#include <time.h>
+
+#include <atomic>
+#include <thread>
+
+#include "platform/thread_state.h"
+
+using namespace platform_internal;
+
+namespace {
+
+std::atomic<bool> g_testClock{false};
+std::atomic<DWORD> g_testTime{0};
+
+}  // namespace
+
+DWORD timeGetTime() {
+  if (g_testClock.load()) return g_testTime.load();
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+  return static_cast<DWORD>(ms);
+}
+
+MMRESULT timeBeginPeriod(UINT uPeriod) { return uPeriod == 0 ? TIMERR_NOCANDO : TIMERR_NOERROR; }
+
+MMRESULT timeEndPeriod(UINT uPeriod) { return uPeriod == 0 ? TIMERR_NOCANDO : TIMERR_NOERROR; }
+
+void Sleep(DWORD dwMilliseconds) {
+  Lock lock(Shared().mutex);
+  ThreadRecord& self = *Self();
+  if (!WaitPoint(lock, self)) return;
+  if (g_testClock.load()) {
+    g_testTime.fetch_add(dwMilliseconds);
+    lock.unlock();
+    std::this_thread::yield();
+    return;
+  }
+  if (dwMilliseconds == 0) {
+    lock.unlock();
+    std::this_thread::yield();
+    return;
+  }
+  Deadline deadline = DeadlineAfter(dwMilliseconds);
+  while (WaitChange(lock, deadline)) {
+    if (!WaitPoint(lock, self)) return;
+  }
+  WaitPoint(lock, self);
+}
+
+void GetLocalTime(SYSTEMTIME* lpSystemTime) {
+  if (!lpSystemTime) return;
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  tm tm{};
+  localtime_r(&ts.tv_sec, &tm);
+  lpSystemTime->wYear = static_cast<WORD>(tm.tm_year + 1900);
+  lpSystemTime->wMonth = static_cast<WORD>(tm.tm_mon + 1);
+  lpSystemTime->wDayOfWeek = static_cast<WORD>(tm.tm_wday);
+  lpSystemTime->wDay = static_cast<WORD>(tm.tm_mday);
+  lpSystemTime->wHour = static_cast<WORD>(tm.tm_hour);
+  lpSystemTime->wMinute = static_cast<WORD>(tm.tm_min);
+  // A leap second reads as the second before it.
+  lpSystemTime->wSecond = static_cast<WORD>(tm.tm_sec > 59 ? 59 : tm.tm_sec);
+  lpSystemTime->wMilliseconds = static_cast<WORD>(ts.tv_nsec / 1000000);
+}
+
+void UseTestClock(DWORD dwStart) {
+  g_testTime.store(dwStart);
+  g_testClock.store(true);
+}
+
+void AdvanceTestClock(DWORD dwMilliseconds) { g_testTime.fetch_add(dwMilliseconds); }
+
+void UseSystemClock() { g_testClock.store(false); }

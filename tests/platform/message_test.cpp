@@ -1,0 +1,362 @@
+#include "platform/message.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include "platform/thread.h"
+#include "platform/time.h"
+#include "support/test_thread.h"
+
+namespace {
+
+constexpr UINT WM_TEST = WM_USER + 50;
+
+// A window procedure that records what it handled and on which thread. The procedure of a
+// window is a plain function, so the recorder is found through a table of handles.
+struct Recorder {
+  struct Call {
+    UINT msg;
+    WPARAM wParam;
+    DWORD thread;
+  };
+  std::vector<Call> calls;
+  std::function<LRESULT(UINT, WPARAM)> reply = [](UINT, WPARAM w) { return static_cast<LRESULT>(w * 2); };
+};
+
+std::mutex g_recordersMutex;
+std::vector<std::pair<HWND, Recorder*>> g_recorders;
+
+LRESULT RecordingProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM) {
+  Recorder* r = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(g_recordersMutex);
+    for (auto& [h, rec] : g_recorders) {
+      if (h == hWnd) r = rec;
+    }
+  }
+  if (!r) return -1;
+  r->calls.push_back({msg, wParam, GetCurrentThreadId()});
+  return r->reply(msg, wParam);
+}
+
+HWND MakeWindow(Recorder* r) {
+  HWND h = CreateWindowHandle(&RecordingProc);
+  std::lock_guard<std::mutex> lock(g_recordersMutex);
+  g_recorders.emplace_back(h, r);
+  return h;
+}
+
+// Takes every message waiting for the calling thread, dispatching it; returns the numbers.
+std::vector<UINT> Drain() {
+  std::vector<UINT> got;
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    got.push_back(msg.message);
+    DispatchMessageA(&msg);
+  }
+  return got;
+}
+
+TEST(ThreadQueue, PostThreadMessageFailsUntilTheThreadMakesItsFirstMessageCall) {
+  std::atomic<bool> go{false};
+  std::vector<UINT> got;
+  TestThread t([&] {
+    while (!go.load()) std::this_thread::yield();
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) got.push_back(msg.message);
+    got.push_back(msg.message);
+  });
+  EXPECT_FALSE(PostThreadMessageA(t.id(), WM_APP, 0, 0));
+  EXPECT_FALSE(PostThreadMessageA(0, WM_APP, 0, 0));
+  go = true;
+  // The start-up handshake: post until the new thread has a queue.
+  while (!PostThreadMessageA(t.id(), WM_APP, 0, 0)) {
+  }
+  EXPECT_TRUE(PostThreadMessageA(t.id(), WM_QUIT, 0, 0));
+  ASSERT_TRUE(t.Join());
+  EXPECT_EQ(got, (std::vector<UINT>{WM_APP, WM_QUIT}));
+  // The queue ended with the thread.
+  EXPECT_FALSE(PostThreadMessageA(t.id(), WM_APP, 0, 0));
+}
+
+TEST(ThreadQueue, PeekMessageFilters) {
+  Recorder r1, r2;
+  HWND w1 = MakeWindow(&r1);
+  HWND w2 = MakeWindow(&r2);
+  const HWND threadOnly = reinterpret_cast<HWND>(static_cast<intptr_t>(-1));
+  struct Case {
+    const char* name;
+    HWND hWnd;
+    UINT lo, hi;
+    std::vector<UINT> taken;
+  } cases[] = {
+      {"all", nullptr, 0, 0, {100, 200, 300, 400}},
+      {"one window", w1, 0, 0, {100, 400}},
+      {"thread messages only", threadOnly, 0, 0, {200}},
+      {"number range", nullptr, 250, 400, {300, 400}},
+      {"window and range", w1, 150, 500, {400}},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(PostMessageA(w1, 100, 0, 0));
+    ASSERT_TRUE(PostMessageA(nullptr, 200, 0, 0));
+    ASSERT_TRUE(PostMessageA(w2, 300, 0, 0));
+    ASSERT_TRUE(PostMessageA(w1, 400, 0, 0));
+    MSG msg;
+    // Looking leaves the message where it is.
+    if (!c.taken.empty()) {
+      ASSERT_TRUE(PeekMessageA(&msg, c.hWnd, c.lo, c.hi, PM_NOREMOVE)) << c.name;
+      EXPECT_EQ(msg.message, c.taken[0]) << c.name;
+    }
+    std::vector<UINT> taken;
+    while (PeekMessageA(&msg, c.hWnd, c.lo, c.hi, PM_REMOVE)) {
+      taken.push_back(msg.message);
+      if (msg.message == 200) {
+        EXPECT_EQ(msg.hwnd, nullptr);
+      }
+    }
+    EXPECT_EQ(taken, c.taken) << c.name;
+    Drain();
+  }
+  // Posting to something that is not a window fails.
+  EXPECT_FALSE(PostMessageA(reinterpret_cast<HWND>(0x1234), 100, 0, 0));
+}
+
+TEST(ThreadQueue, PostedWindowMessagesAreDispatchedOnTheOwnerThread) {
+  Recorder r;
+  std::atomic<HWND> window{nullptr};
+  std::atomic<DWORD> owner{0};
+  std::atomic<int> getResult{1};
+  TestThread t([&] {
+    owner = GetCurrentThreadId();
+    window = MakeWindow(&r);
+    MSG msg;
+    BOOL got;
+    while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) DispatchMessageA(&msg);
+    getResult = got;
+  });
+  ASSERT_TRUE(WaitUntil([&] { return window.load() != nullptr; }));
+  ASSERT_TRUE(PostMessageA(window, WM_TEST, 7, 0));
+  // Dispatching a message of another thread's window calls nothing.
+  MSG foreign{};
+  foreign.hwnd = window;
+  foreign.message = WM_TEST;
+  EXPECT_EQ(DispatchMessageA(&foreign), 0);
+  ASSERT_TRUE(PostThreadMessageA(t.id(), WM_QUIT, 3, 0));
+  ASSERT_TRUE(t.Join());
+  EXPECT_EQ(getResult.load(), 0);
+  ASSERT_EQ(r.calls.size(), 1u);
+  EXPECT_EQ(r.calls[0].msg, WM_TEST);
+  EXPECT_EQ(r.calls[0].wParam, 7u);
+  EXPECT_EQ(r.calls[0].thread, owner.load());
+  // The window ended with its thread.
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_FALSE(PostMessageA(window, WM_TEST, 0, 0));
+}
+
+TEST(ThreadQueue, GetMessageWithAWindowThatIsNoneFails) {
+  MSG msg;
+  EXPECT_EQ(GetMessageA(&msg, reinterpret_cast<HWND>(0x1234), 0, 0), -1);
+}
+
+TEST(ThreadQueue, QuitComesAfterTheMessagesPostedBefore) {
+  PostMessageA(nullptr, WM_TEST, 0, 0);
+  PostQuitMessage(4);
+  PostMessageA(nullptr, WM_TEST + 1, 0, 0);
+  MSG msg;
+  EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), 1);
+  EXPECT_EQ(msg.message, WM_TEST);
+  EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), 1);
+  EXPECT_EQ(msg.message, WM_TEST + 1);
+  EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), 0);
+  EXPECT_EQ(msg.message, WM_QUIT);
+  EXPECT_EQ(msg.wParam, 4u);
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST(ThreadQueue, AFullQueueRefusesPosts) {
+  int posted = 0;
+  while (posted < 20000 && PostMessageA(nullptr, WM_TEST, 0, 0)) ++posted;
+  EXPECT_EQ(posted, 10000);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_TRUE(PostMessageA(nullptr, WM_TEST, 0, 0));
+  EXPECT_FALSE(PostMessageA(nullptr, WM_TEST, 0, 0));
+}
+
+TEST(ThreadQueue, WaitMessageReturnsWhenAnotherThreadPosts) {
+  // Make the queue before the other thread looks for it.
+  MSG msg;
+  PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+  DWORD self = GetCurrentThreadId();
+  TestThread t([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    PostThreadMessageA(self, WM_TEST, 0, 0);
+  });
+  EXPECT_TRUE(WaitMessage());
+  EXPECT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_TEST);
+}
+
+TEST(SendMessage, WithinOneThreadTheProcedureIsCalledDirectly) {
+  Recorder r;
+  HWND w = MakeWindow(&r);
+  EXPECT_EQ(SendMessageA(w, WM_TEST, 21, 0), 42);
+  ASSERT_EQ(r.calls.size(), 1u);
+  EXPECT_EQ(r.calls[0].thread, GetCurrentThreadId());
+  EXPECT_EQ(SendMessageA(reinterpret_cast<HWND>(0x1234), WM_TEST, 1, 0), 0);
+}
+
+// The window's thread (this test's) runs a message another thread sent whenever it pumps, in
+// any of the ways it can pump, and the sender gets the procedure's result only then.
+TEST(SendMessage, TheOwnerRunsSentMessagesWheneverItPumps) {
+  struct Pump {
+    const char* name;
+    std::function<void(HWND other)> run;
+  } pumps[] = {
+      {"PeekMessageA", [](HWND) {
+         MSG msg;
+         PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+       }},
+      {"GetMessageA",
+       [](HWND) {
+         // Returns once the posted message that follows the sent one is there.
+         MSG msg;
+         GetMessageA(&msg, nullptr, 0, 0);
+       }},
+      {"WaitMessage", [](HWND) { WaitMessage(); }},
+      {"its own SendMessageA",
+       [](HWND other) {
+         // Sending to a window of a third thread, which takes its time to answer.
+         SendMessageA(other, WM_TEST, 0, 0);
+       }},
+  };
+  for (const Pump& p : pumps) {
+    Recorder mine;
+    HWND w = MakeWindow(&mine);
+    // A third thread with a window that answers late.
+    Recorder slowRec;
+    slowRec.reply = [](UINT, WPARAM) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      return LRESULT{0};
+    };
+    std::atomic<HWND> slow{nullptr};
+    TestThread third([&] {
+      slow = MakeWindow(&slowRec);
+      MSG msg;
+      while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    });
+    ASSERT_TRUE(WaitUntil([&] { return slow.load() != nullptr; }));
+
+    std::atomic<LRESULT> result{-5};
+    std::atomic<bool> returned{false};
+    DWORD self = GetCurrentThreadId();
+    TestThread sender([&] {
+      result = SendMessageA(w, WM_TEST, 5, 0);
+      returned = true;
+      PostThreadMessageA(self, WM_TEST + 1, 0, 0);
+    });
+    ASSERT_TRUE(WaitUntil([] { return CountPendingSentMessages() == 1; })) << p.name;
+    // Nobody pumps: the sender stays blocked.
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(returned.load()) << p.name;
+    EXPECT_TRUE(mine.calls.empty()) << p.name;
+    p.run(slow);
+    ASSERT_TRUE(sender.Join()) << p.name;
+    EXPECT_EQ(result.load(), 10) << p.name;
+    ASSERT_EQ(mine.calls.size(), 1u) << p.name;
+    EXPECT_EQ(mine.calls[0].thread, self) << p.name;
+    PostThreadMessageA(third.id(), WM_QUIT, 0, 0);
+    ASSERT_TRUE(third.Join()) << p.name;
+    Drain();
+  }
+}
+
+// Two threads that send to each other's windows: each runs the other's message while it
+// waits, so neither is left waiting.
+TEST(SendMessage, SendersServeEachOtherWhileWaiting) {
+  Recorder mine;
+  HWND w = MakeWindow(&mine);
+  Recorder theirs;
+  theirs.reply = [w](UINT, WPARAM v) { return SendMessageA(w, WM_TEST, v + 1, 0) + 1; };
+  std::atomic<HWND> other{nullptr};
+  TestThread t([&] {
+    other = MakeWindow(&theirs);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+  });
+  ASSERT_TRUE(WaitUntil([&] { return other.load() != nullptr; }));
+  // Ours doubles (4 -> 8), theirs adds one.
+  EXPECT_EQ(SendMessageA(other, WM_TEST, 3, 0), 9);
+  ASSERT_EQ(mine.calls.size(), 1u);
+  EXPECT_EQ(mine.calls[0].thread, GetCurrentThreadId());
+  PostThreadMessageA(t.id(), WM_QUIT, 0, 0);
+}
+
+TEST(SendMessage, TheShutdownReleasesWaitingSendersAndRefusesNewOnes) {
+  Recorder mine;
+  HWND w = MakeWindow(&mine);
+  std::atomic<LRESULT> result{-5};
+  TestThread blocked([&] { result = SendMessageA(w, WM_TEST, 5, 0); });
+  ASSERT_TRUE(WaitUntil([] { return CountPendingSentMessages() == 1; }));
+  SetMessageShutdown(TRUE);
+  ASSERT_TRUE(blocked.Join());
+  EXPECT_EQ(result.load(), 0);
+  // The call was dropped: pumping now runs nothing.
+  EXPECT_EQ(CountPendingSentMessages(), 0);
+  Drain();
+  EXPECT_TRUE(mine.calls.empty());
+
+  std::atomic<LRESULT> late{-5};
+  TestThread lateSender([&] { late = SendMessageA(w, WM_TEST, 5, 0); });
+  ASSERT_TRUE(lateSender.Join());
+  EXPECT_EQ(late.load(), 0);
+  EXPECT_TRUE(mine.calls.empty());
+  // Within the window's own thread a send still works.
+  EXPECT_EQ(SendMessageA(w, WM_TEST, 5, 0), 10);
+  SetMessageShutdown(FALSE);
+}
+
+TEST(SendMessage, SendersAreReleasedWhenTheWindowOrItsThreadGoes) {
+  Recorder mine;
+  HWND w = MakeWindow(&mine);
+  std::atomic<LRESULT> result{-5};
+  TestThread sender([&] { result = SendMessageA(w, WM_TEST, 5, 0); });
+  ASSERT_TRUE(WaitUntil([] { return CountPendingSentMessages() == 1; }));
+  PostMessageA(w, WM_TEST, 0, 0);
+  EXPECT_TRUE(DestroyWindowHandle(w));
+  ASSERT_TRUE(sender.Join());
+  EXPECT_EQ(result.load(), 0);
+  MSG msg;
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_TRUE(mine.calls.empty());
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_FALSE(DestroyWindowHandle(w));
+
+  // A window whose thread ends while a sender waits on it.
+  Recorder theirs;
+  std::atomic<HWND> other{nullptr};
+  std::atomic<bool> end{false};
+  TestThread owner([&] {
+    other = MakeWindow(&theirs);
+    while (!end.load()) std::this_thread::yield();
+  });
+  ASSERT_TRUE(WaitUntil([&] { return other.load() != nullptr; }));
+  std::atomic<LRESULT> result2{-5};
+  std::atomic<bool> returned{false};
+  TestThread sender2([&] {
+    result2 = SendMessageA(other, WM_TEST, 5, 0);
+    returned = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_FALSE(returned.load());
+  end = true;
+  ASSERT_TRUE(sender2.Join());
+  EXPECT_EQ(result2.load(), 0);
+  EXPECT_TRUE(theirs.calls.empty());
+}
+
+}  // namespace

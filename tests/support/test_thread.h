@@ -1,0 +1,31 @@
+// Threads for tests: a function run on a thread started with _beginthreadex, and waiting for
+// a condition that another thread brings about.
+#pragma once
+
+#include <functional>
+
+#include "platform/wintypes.h"
+
+class TestThread {
+ public:
+  explicit TestThread(std::function<void()> fn);
+  // Joins the thread; one that has not ended within 10 seconds fails the test and is asked to
+  // stop.
+  ~TestThread();
+  TestThread(const TestThread&) = delete;
+  TestThread& operator=(const TestThread&) = delete;
+
+  HANDLE handle() const { return handle_; }
+  DWORD id() const { return id_; }
+  // True when the thread ended within ms milliseconds.
+  bool Join(DWORD ms = 10000);
+
+ private:
+  static unsigned Run(void* self);
+  std::function<void()> fn_;
+  HANDLE handle_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// Polls cond (1 ms apart, real time) until it holds; false after 10 seconds.
+bool WaitUntil(const std::function<bool()>& cond);
