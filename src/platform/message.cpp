@@ -298,6 +298,7 @@ BOOL IsWindow(HWND hWnd) {
 }
 
 HWND CreateWindowHandle(WNDPROC lpfnWndProc) {
+  if (!lpfnWndProc) return nullptr;
   Lock lock(Shared().mutex);
   ThreadRecord& self = *Self();
   EnsureQueue(self);

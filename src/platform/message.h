@@ -58,7 +58,7 @@ LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 BOOL IsWindow(HWND hWnd);
 
 // The window registry the window layer builds its windows on: a new window owned by the
-// calling thread, whose messages go to lpfnWndProc.
+// calling thread, whose messages go to lpfnWndProc (null for a null procedure).
 HWND CreateWindowHandle(WNDPROC lpfnWndProc);
 // Removes a window of the calling thread: its posted messages are dropped and senders waiting
 // on it are released with 0. FALSE for a window that is not the calling thread's.

@@ -54,16 +54,16 @@ void GetLocalTime(SYSTEMTIME* lpSystemTime) {
   if (!lpSystemTime) return;
   timespec ts{};
   clock_gettime(CLOCK_REALTIME, &ts);
-  tm tm{};
-  localtime_r(&ts.tv_sec, &tm);
-  lpSystemTime->wYear = static_cast<WORD>(tm.tm_year + 1900);
-  lpSystemTime->wMonth = static_cast<WORD>(tm.tm_mon + 1);
-  lpSystemTime->wDayOfWeek = static_cast<WORD>(tm.tm_wday);
-  lpSystemTime->wDay = static_cast<WORD>(tm.tm_mday);
-  lpSystemTime->wHour = static_cast<WORD>(tm.tm_hour);
-  lpSystemTime->wMinute = static_cast<WORD>(tm.tm_min);
+  tm local{};
+  localtime_r(&ts.tv_sec, &local);
+  lpSystemTime->wYear = static_cast<WORD>(local.tm_year + 1900);
+  lpSystemTime->wMonth = static_cast<WORD>(local.tm_mon + 1);
+  lpSystemTime->wDayOfWeek = static_cast<WORD>(local.tm_wday);
+  lpSystemTime->wDay = static_cast<WORD>(local.tm_mday);
+  lpSystemTime->wHour = static_cast<WORD>(local.tm_hour);
+  lpSystemTime->wMinute = static_cast<WORD>(local.tm_min);
   // A leap second reads as the second before it.
-  lpSystemTime->wSecond = static_cast<WORD>(tm.tm_sec > 59 ? 59 : tm.tm_sec);
+  lpSystemTime->wSecond = static_cast<WORD>(local.tm_sec > 59 ? 59 : local.tm_sec);
   lpSystemTime->wMilliseconds = static_cast<WORD>(ts.tv_nsec / 1000000);
 }
 

@@ -86,7 +86,6 @@ constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
 constexpr MMRESULT TIMERR_NOERROR = 0;
 constexpr MMRESULT TIMERR_NOCANDO = 97;
 
-constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_APP = 0x8000;
 
 struct SYSTEMTIME {

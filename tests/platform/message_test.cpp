@@ -61,7 +61,15 @@ std::vector<UINT> Drain() {
   return got;
 }
 
-TEST(ThreadQueue, PostThreadMessageFailsUntilTheThreadMakesItsFirstMessageCall) {
+// Each test starts and ends with an empty queue on its thread.
+class ThreadQueue : public ::testing::Test {
+ protected:
+  void SetUp() override { DiscardMessages(); }
+  void TearDown() override { DiscardMessages(); }
+};
+using SendMessage = ThreadQueue;
+
+TEST_F(ThreadQueue, PostThreadMessageFailsUntilTheThreadMakesItsFirstMessageCall) {
   std::atomic<bool> go{false};
   std::vector<UINT> got;
   TestThread t([&] {
@@ -83,7 +91,7 @@ TEST(ThreadQueue, PostThreadMessageFailsUntilTheThreadMakesItsFirstMessageCall) 
   EXPECT_FALSE(PostThreadMessageA(t.id(), WM_APP, 0, 0));
 }
 
-TEST(ThreadQueue, PeekMessageFilters) {
+TEST_F(ThreadQueue, PeekMessageFilters) {
   Recorder r1, r2;
   HWND w1 = MakeWindow(&r1);
   HWND w2 = MakeWindow(&r2);
@@ -125,7 +133,7 @@ TEST(ThreadQueue, PeekMessageFilters) {
   EXPECT_FALSE(PostMessageA(reinterpret_cast<HWND>(0x1234), 100, 0, 0));
 }
 
-TEST(ThreadQueue, PostedWindowMessagesAreDispatchedOnTheOwnerThread) {
+TEST_F(ThreadQueue, PostedWindowMessagesAreDispatchedOnTheOwnerThread) {
   Recorder r;
   std::atomic<HWND> window{nullptr};
   std::atomic<DWORD> owner{0};
@@ -157,12 +165,12 @@ TEST(ThreadQueue, PostedWindowMessagesAreDispatchedOnTheOwnerThread) {
   EXPECT_FALSE(PostMessageA(window, WM_TEST, 0, 0));
 }
 
-TEST(ThreadQueue, GetMessageWithAWindowThatIsNoneFails) {
+TEST_F(ThreadQueue, GetMessageWithAWindowThatIsNoneFails) {
   MSG msg;
   EXPECT_EQ(GetMessageA(&msg, reinterpret_cast<HWND>(0x1234), 0, 0), -1);
 }
 
-TEST(ThreadQueue, QuitComesAfterTheMessagesPostedBefore) {
+TEST_F(ThreadQueue, QuitComesAfterTheMessagesPostedBefore) {
   PostMessageA(nullptr, WM_TEST, 0, 0);
   PostQuitMessage(4);
   PostMessageA(nullptr, WM_TEST + 1, 0, 0);
@@ -177,7 +185,7 @@ TEST(ThreadQueue, QuitComesAfterTheMessagesPostedBefore) {
   EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
 }
 
-TEST(ThreadQueue, AFullQueueRefusesPosts) {
+TEST_F(ThreadQueue, AFullQueueRefusesPosts) {
   int posted = 0;
   while (posted < 20000 && PostMessageA(nullptr, WM_TEST, 0, 0)) ++posted;
   EXPECT_EQ(posted, 10000);
@@ -187,7 +195,7 @@ TEST(ThreadQueue, AFullQueueRefusesPosts) {
   EXPECT_FALSE(PostMessageA(nullptr, WM_TEST, 0, 0));
 }
 
-TEST(ThreadQueue, WaitMessageReturnsWhenAnotherThreadPosts) {
+TEST_F(ThreadQueue, WaitMessageReturnsWhenAnotherThreadPosts) {
   // Make the queue before the other thread looks for it.
   MSG msg;
   PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
@@ -201,7 +209,7 @@ TEST(ThreadQueue, WaitMessageReturnsWhenAnotherThreadPosts) {
   EXPECT_EQ(msg.message, WM_TEST);
 }
 
-TEST(SendMessage, WithinOneThreadTheProcedureIsCalledDirectly) {
+TEST_F(SendMessage, WithinOneThreadTheProcedureIsCalledDirectly) {
   Recorder r;
   HWND w = MakeWindow(&r);
   EXPECT_EQ(SendMessageA(w, WM_TEST, 21, 0), 42);
@@ -212,7 +220,7 @@ TEST(SendMessage, WithinOneThreadTheProcedureIsCalledDirectly) {
 
 // The window's thread (this test's) runs a message another thread sent whenever it pumps, in
 // any of the ways it can pump, and the sender gets the procedure's result only then.
-TEST(SendMessage, TheOwnerRunsSentMessagesWheneverItPumps) {
+TEST_F(SendMessage, TheOwnerRunsSentMessagesWheneverItPumps) {
   struct Pump {
     const char* name;
     std::function<void(HWND other)> run;
@@ -277,7 +285,7 @@ TEST(SendMessage, TheOwnerRunsSentMessagesWheneverItPumps) {
 
 // Two threads that send to each other's windows: each runs the other's message while it
 // waits, so neither is left waiting.
-TEST(SendMessage, SendersServeEachOtherWhileWaiting) {
+TEST_F(SendMessage, SendersServeEachOtherWhileWaiting) {
   Recorder mine;
   HWND w = MakeWindow(&mine);
   Recorder theirs;
@@ -296,7 +304,7 @@ TEST(SendMessage, SendersServeEachOtherWhileWaiting) {
   PostThreadMessageA(t.id(), WM_QUIT, 0, 0);
 }
 
-TEST(SendMessage, TheShutdownReleasesWaitingSendersAndRefusesNewOnes) {
+TEST_F(SendMessage, TheShutdownReleasesWaitingSendersAndRefusesNewOnes) {
   Recorder mine;
   HWND w = MakeWindow(&mine);
   std::atomic<LRESULT> result{-5};
@@ -320,7 +328,7 @@ TEST(SendMessage, TheShutdownReleasesWaitingSendersAndRefusesNewOnes) {
   SetMessageShutdown(FALSE);
 }
 
-TEST(SendMessage, SendersAreReleasedWhenTheWindowOrItsThreadGoes) {
+TEST_F(SendMessage, SendersAreReleasedWhenTheWindowOrItsThreadGoes) {
   Recorder mine;
   HWND w = MakeWindow(&mine);
   std::atomic<LRESULT> result{-5};

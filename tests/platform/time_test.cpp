@@ -44,6 +44,8 @@ TEST(Clock, SleepWaitsItsTimeThroughWakeUps) {
   Sleep(30);
   DWORD slept = timeGetTime() - start;
   stop = true;
+  ASSERT_TRUE(poster.Join());
+  DiscardMessages();
   EXPECT_GE(slept, 30u);
   EXPECT_LT(slept, 5000u);
 }

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <thread>
 
+#include "platform/message.h"
 #include "platform/thread.h"
 
 TestThread::TestThread(std::function<void()> fn) : fn_(std::move(fn)) {
@@ -38,4 +39,10 @@ bool WaitUntil(const std::function<bool()>& cond) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   return true;
+}
+
+void DiscardMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
 }

@@ -29,3 +29,7 @@ class TestThread {
 
 // Polls cond (1 ms apart, real time) until it holds; false after 10 seconds.
 bool WaitUntil(const std::function<bool()>& cond);
+
+// Removes every message waiting in the calling thread's queue, without dispatching it, so that
+// a test starts and leaves with an empty queue.
+void DiscardMessages();

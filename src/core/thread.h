@@ -1,0 +1,38 @@
+// The thread object of the game-side threads (game, pause, ranking and stage-loader
+// threads), and the sound requests those threads send to the window thread.
+#pragma once
+
+#include <atomic>
+
+#include "platform/wintypes.h"
+
+class cThread {
+ public:
+  cThread() = default;
+  // Ends a thread that still runs.
+  ~cThread();
+  cThread(const cThread&) = delete;
+  cThread& operator=(const cThread&) = delete;
+
+  // Starts lpStartAddress(lpParameter) on a new thread; 0 when it cannot be created.
+  int Start(unsigned (*lpStartAddress)(void*), void* lpParameter);
+  // Blocks (1 ms polls) until the thread has returned, then closes its handle.
+  void Wait();
+  // 1 when there is no thread or the call succeeded, 0 when it failed.
+  int Suspend();
+  int Resume();
+  // Ends the thread: WM_QUIT to its queue every millisecond until it has ended; from the
+  // 200th poll on it is also asked to stop, so it unwinds at its next wait. Nothing when no
+  // thread runs. Writes "Exit A" .. "Exit E" to the error log.
+  void Exit();
+
+  // The id that thread messages go to, and the handle (null while no thread runs). The
+  // window thread reads them while a game-side thread starts and waits, hence atomic.
+  std::atomic<DWORD> m_dwThreadId{0};
+  std::atomic<HANDLE> m_hThread{nullptr};
+};
+
+extern cThread thGame;
+extern cThread thPause;
+extern cThread thRanking;
+extern cThread thLoadStage;
