@@ -25,11 +25,6 @@ unsigned RunFunction(void* p) {
   return 0;
 }
 
-struct Unwound {
-  std::atomic<bool>& flag;
-  ~Unwound() { flag = true; }
-};
-
 TEST(cThread, ExitOnAThreadNeverStartedDoesNothing) {
   CoreTestEnv env(true);
   cThread th;
@@ -89,7 +84,7 @@ TEST(cThread, ExitEndsTheThreadWhereverItWaits) {
     std::atomic<bool> returned{false};
     std::atomic<bool> unwound{false};
     std::function<void()> fn = [&] {
-      Unwound guard{unwound};
+      SetWhenDestroyed guard{unwound};
       MSG msg;
       PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
       started = true;

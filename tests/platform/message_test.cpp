@@ -61,6 +61,31 @@ std::vector<UINT> Drain() {
   return got;
 }
 
+// A thread that owns a window and pumps its queue, dispatching, until it is told to quit.
+class WindowThread {
+ public:
+  explicit WindowThread(Recorder* r)
+      : thread_([this, r] {
+          window_ = MakeWindow(r);
+          MSG msg;
+          while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+        }) {
+    EXPECT_TRUE(WaitUntil([this] { return window_.load() != nullptr; }));
+  }
+  ~WindowThread() { Quit(); }
+  HWND window() const { return window_.load(); }
+  DWORD id() const { return thread_.id(); }
+  // Posts WM_QUIT and waits for the thread; true when it ended.
+  bool Quit() {
+    PostThreadMessageA(thread_.id(), WM_QUIT, 0, 0);
+    return thread_.Join();
+  }
+
+ private:
+  std::atomic<HWND> window_{nullptr};
+  TestThread thread_;
+};
+
 // Each test starts and ends with an empty queue on its thread.
 class ThreadQueue : public ::testing::Test {
  protected:
@@ -135,31 +160,19 @@ TEST_F(ThreadQueue, PeekMessageFilters) {
 
 TEST_F(ThreadQueue, PostedWindowMessagesAreDispatchedOnTheOwnerThread) {
   Recorder r;
-  std::atomic<HWND> window{nullptr};
-  std::atomic<DWORD> owner{0};
-  std::atomic<int> getResult{1};
-  TestThread t([&] {
-    owner = GetCurrentThreadId();
-    window = MakeWindow(&r);
-    MSG msg;
-    BOOL got;
-    while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) DispatchMessageA(&msg);
-    getResult = got;
-  });
-  ASSERT_TRUE(WaitUntil([&] { return window.load() != nullptr; }));
+  WindowThread owner(&r);
+  HWND window = owner.window();
   ASSERT_TRUE(PostMessageA(window, WM_TEST, 7, 0));
   // Dispatching a message of another thread's window calls nothing.
   MSG foreign{};
   foreign.hwnd = window;
   foreign.message = WM_TEST;
   EXPECT_EQ(DispatchMessageA(&foreign), 0);
-  ASSERT_TRUE(PostThreadMessageA(t.id(), WM_QUIT, 3, 0));
-  ASSERT_TRUE(t.Join());
-  EXPECT_EQ(getResult.load(), 0);
+  ASSERT_TRUE(owner.Quit());
   ASSERT_EQ(r.calls.size(), 1u);
   EXPECT_EQ(r.calls[0].msg, WM_TEST);
   EXPECT_EQ(r.calls[0].wParam, 7u);
-  EXPECT_EQ(r.calls[0].thread, owner.load());
+  EXPECT_EQ(r.calls[0].thread, owner.id());
   // The window ended with its thread.
   EXPECT_FALSE(IsWindow(window));
   EXPECT_FALSE(PostMessageA(window, WM_TEST, 0, 0));
@@ -251,13 +264,7 @@ TEST_F(SendMessage, TheOwnerRunsSentMessagesWheneverItPumps) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
       return LRESULT{0};
     };
-    std::atomic<HWND> slow{nullptr};
-    TestThread third([&] {
-      slow = MakeWindow(&slowRec);
-      MSG msg;
-      while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-    });
-    ASSERT_TRUE(WaitUntil([&] { return slow.load() != nullptr; }));
+    WindowThread third(&slowRec);
 
     std::atomic<LRESULT> result{-5};
     std::atomic<bool> returned{false};
@@ -272,13 +279,12 @@ TEST_F(SendMessage, TheOwnerRunsSentMessagesWheneverItPumps) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_FALSE(returned.load()) << p.name;
     EXPECT_TRUE(mine.calls.empty()) << p.name;
-    p.run(slow);
+    p.run(third.window());
     ASSERT_TRUE(sender.Join()) << p.name;
     EXPECT_EQ(result.load(), 10) << p.name;
     ASSERT_EQ(mine.calls.size(), 1u) << p.name;
     EXPECT_EQ(mine.calls[0].thread, self) << p.name;
-    PostThreadMessageA(third.id(), WM_QUIT, 0, 0);
-    ASSERT_TRUE(third.Join()) << p.name;
+    ASSERT_TRUE(third.Quit()) << p.name;
     Drain();
   }
 }
@@ -290,18 +296,11 @@ TEST_F(SendMessage, SendersServeEachOtherWhileWaiting) {
   HWND w = MakeWindow(&mine);
   Recorder theirs;
   theirs.reply = [w](UINT, WPARAM v) { return SendMessageA(w, WM_TEST, v + 1, 0) + 1; };
-  std::atomic<HWND> other{nullptr};
-  TestThread t([&] {
-    other = MakeWindow(&theirs);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-  });
-  ASSERT_TRUE(WaitUntil([&] { return other.load() != nullptr; }));
+  WindowThread other(&theirs);
   // Ours doubles (4 -> 8), theirs adds one.
-  EXPECT_EQ(SendMessageA(other, WM_TEST, 3, 0), 9);
+  EXPECT_EQ(SendMessageA(other.window(), WM_TEST, 3, 0), 9);
   ASSERT_EQ(mine.calls.size(), 1u);
   EXPECT_EQ(mine.calls[0].thread, GetCurrentThreadId());
-  PostThreadMessageA(t.id(), WM_QUIT, 0, 0);
 }
 
 TEST_F(SendMessage, TheShutdownReleasesWaitingSendersAndRefusesNewOnes) {

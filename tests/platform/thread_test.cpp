@@ -56,8 +56,9 @@ TEST(Thread, StartWaitAndClose) {
   EXPECT_EQ(_beginthreadex(nullptr, 0, nullptr, nullptr, 0, &id), 0u);
 }
 
-// A stop request reaches the thread at whatever wait it is in, and the thread unwinds: the
-// destructors of its stack run, nothing is reported as an escaped exception.
+// A stop request reaches the thread at whatever wait it is in, also while it is suspended,
+// and the thread unwinds: the destructors of its stack run, nothing is reported as an escaped
+// exception.
 TEST(Thread, TerminateUnwindsTheThreadAtItsNextWait) {
   static std::atomic<int> reported{0};
   reported = 0;
@@ -70,12 +71,18 @@ TEST(Thread, TerminateUnwindsTheThreadAtItsNextWait) {
   struct Wait {
     const char* name;
     std::function<void()> run;
+    bool suspended = false;
   } waits[] = {
       {"Sleep(INFINITE)", [] { Sleep(INFINITE); }},
       {"Sleep(1) in a loop",
        [] {
          for (;;) Sleep(1);
        }},
+      {"Sleep(1) in a loop, suspended twice",
+       [] {
+         for (;;) Sleep(1);
+       },
+       true},
       {"Sleep(0) in a loop",
        [] {
          for (;;) Sleep(0);
@@ -111,16 +118,17 @@ TEST(Thread, TerminateUnwindsTheThreadAtItsNextWait) {
     std::atomic<bool> started{false};
     std::atomic<bool> unwound{false};
     TestThread t([&] {
-      struct Guard {
-        std::atomic<bool>& flag;
-        ~Guard() { flag = true; }
-      } guard{unwound};
+      SetWhenDestroyed guard{unwound};
       started = true;
       w.run();
     });
     ASSERT_TRUE(WaitUntil([&] { return started.load(); })) << w.name;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     EXPECT_EQ(WaitForSingleObject(t.handle(), 0), WAIT_TIMEOUT) << w.name;
+    if (w.suspended) {
+      SuspendThread(t.handle());
+      SuspendThread(t.handle());
+    }
     EXPECT_TRUE(TerminateThread(t.handle(), 0));
     EXPECT_TRUE(t.Join()) << w.name;
     EXPECT_TRUE(unwound.load()) << w.name;
@@ -156,29 +164,6 @@ TEST(Thread, SuspendHoldsTheThreadAtItsNextWaitAndCounts) {
   EXPECT_TRUE(WaitUntil([&] { return handled.load() == 1; }));
   EXPECT_EQ(ResumeThread(t.handle()), 0u);
   PostThreadMessageA(t.id(), WM_QUIT, 0, 0);
-}
-
-TEST(Thread, ASuspendedThreadAskedToStopUnwinds) {
-  std::atomic<bool> started{false};
-  std::atomic<bool> unwound{false};
-  std::atomic<int> loops{0};
-  TestThread t([&] {
-    struct Guard {
-      std::atomic<bool>& flag;
-      ~Guard() { flag = true; }
-    } guard{unwound};
-    started = true;
-    for (;;) {
-      Sleep(1);
-      ++loops;
-    }
-  });
-  ASSERT_TRUE(WaitUntil([&] { return started.load(); }));
-  SuspendThread(t.handle());
-  SuspendThread(t.handle());
-  TerminateThread(t.handle(), 0);
-  EXPECT_TRUE(t.Join());
-  EXPECT_TRUE(unwound.load());
 }
 
 TEST(Thread, AnEscapedExceptionIsReportedAndEndsOnlyItsThread) {

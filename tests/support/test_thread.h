@@ -2,6 +2,7 @@
 // a condition that another thread brings about.
 #pragma once
 
+#include <atomic>
 #include <functional>
 
 #include "platform/wintypes.h"
@@ -25,6 +26,12 @@ class TestThread {
   std::function<void()> fn_;
   HANDLE handle_ = nullptr;
   DWORD id_ = 0;
+};
+
+// Sets its flag when destroyed: shows that a thread's stack was unwound.
+struct SetWhenDestroyed {
+  std::atomic<bool>& flag;
+  ~SetWhenDestroyed() { flag = true; }
 };
 
 // Polls cond (1 ms apart, real time) until it holds; false after 10 seconds.
