@@ -98,3 +98,6 @@ struct SYSTEMTIME {
   WORD wSecond;
   WORD wMilliseconds;
 };
+// ---- Sound (DirectSound and WinMM stand-ins) ----
+typedef int32_t HRESULT;
+typedef unsigned long ULONG;

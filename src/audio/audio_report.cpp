@@ -1,0 +1,12 @@
+#include "audio/audio_report.h"
+
+#include "core/log.h"
+#include "platform/mixer.h"
+
+namespace {
+
+void WriteAudioReport(const char* line) { ReportLog("%s", line); }
+
+}  // namespace
+
+void RouteAudioReportToLog() { SetAudioReportHook(&WriteAudioReport); }
