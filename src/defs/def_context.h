@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "core/safe_container.h"
 
@@ -105,6 +106,11 @@ struct cDefContext {
   // play scene; null when no scene runs, and the chip then counts as present.
   int (*lpfnCheckBlockConds)(MapChip& chip) = nullptr;
 
+  // The wait values (tenths of a second) of the swing frames of a sword type, in frame order:
+  // the sword command's time of use is their sum. Registered by the database when it loads;
+  // an index outside the SwordType list, or no database, gives no frames.
+  cSafeVector<int32_t> (*lpfnSwordSwingWaits)(int swordType) = nullptr;
+
   int DbListSize(eDbList list) const { return anDbListSize[list]; }
 };
 
@@ -115,3 +121,7 @@ extern cDefContext g_DefContext;
 inline bool DbListHolds(eDbList list, int index) {
   return index >= 0 && index < g_DefContext.DbListSize(list);
 }
+
+// What a reference beyond its list becomes where the repair names the first real entry: 1, or
+// 0 when the list has no entry 1 (entry 0 stands for none).
+inline int FirstEntryOrNone(int listSize) { return listSize > 1 ? 1 : 0; }

@@ -14,7 +14,29 @@ constexpr int MAX_LAYER = 7;
 // The largest formation and trajectory numbers of a shot.
 constexpr int MAX_FORMATION = 5;
 constexpr int MAX_TRAJECTORY = 9;
+// The largest flow group (groups a..z are 1..26; 0 none): it indexes a character's group lists.
+constexpr int MAX_FLOW_GROUP = 26;
+// The largest player number: there is one input record.
+constexpr int MAX_PLAYER_NO = 0;
+// The enlargement of characters and items: 1 none, 2..10 the side multiplied by that value.
+constexpr int MIN_ZOOM = 1;
+constexpr int MAX_ZOOM = 10;
+// The largest mark number (cells of the mark sheet).
+constexpr int MAX_MARK = 119;
 
 // Clamps a stored index to 0..max; a change is written to the report log with the record's and
 // the member's names.
 void ClampStoredIndex(uint8_t& value, int max, const char* record, const char* member);
+
+// Writes the clamp of a stored value to the report log.
+void LogStoredClamp(const char* record, const char* member, int value, int clamped);
+
+// Clamps a stored value of any integer width to min..max; a change is logged as above.
+template <class T>
+void ClampStoredRange(T& value, int min, int max, const char* record, const char* member) {
+  const int v = static_cast<int>(value);
+  if (v >= min && v <= max) return;
+  const int clamped = v < min ? min : max;
+  LogStoredClamp(record, member, v, clamped);
+  value = static_cast<T>(clamped);
+}

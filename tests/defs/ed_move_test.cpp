@@ -5,44 +5,10 @@
 #include <string>
 
 #include "defs_fixture.h"
+#include "record_bytes.h"
 #include "support/bytes.h"
 
 namespace {
-
-// A movement record in the layout of a data version, with the defaults of a new record.
-struct MoveBytes {
-  uint8_t goalMode = 0, direction = 0;
-  int16_t angle = 0, angleStep = 0;
-  uint8_t mirrorAngle = 1, goalX = 1, goalY = 1;
-  int16_t goalXBlocks = 0, goalYBlocks = 0, goalXDots = 0, goalYDots = 0;
-  uint8_t coordMode = 0, timeFromDistance = 1, noMoveX = 0, noMoveY = 0, mirrorGoalX = 1, mirrorGoalY = 0;
-  uint8_t reverseWithFacing = 1, stopAtGoal = 0, keepFacing = 0, timeMode = 0;
-  int16_t speed = 10, speedStep = 0, distance = 0, distanceStep = 0;
-  uint8_t distanceUnit = 0;
-  int16_t radius = 0, radiusStep = 0;
-  uint8_t inertia = 0;
-  int16_t maxSpeed = 0;
-  double brake = 1.0;
-  uint8_t timeFromAnime = 0, targetSlot = 0;
-
-  std::string Body(int v) const {
-    ByteWriter w;
-    w.I32(28 + (v >= 158) + (v >= 159) + 2 * (v >= 162) + (v >= 767));
-    w.U8(goalMode).U8(direction).I16(angle).I16(angleStep);
-    if (v >= 158) w.U8(mirrorAngle);
-    w.U8(goalX).U8(goalY).I16(goalXBlocks).I16(goalYBlocks).I16(goalXDots).I16(goalYDots);
-    w.U8(coordMode).U8(timeFromDistance).U8(noMoveX).U8(noMoveY).U8(mirrorGoalX).U8(mirrorGoalY);
-    w.U8(reverseWithFacing).U8(stopAtGoal);
-    if (v >= 162) w.U8(keepFacing);
-    w.U8(timeMode).I16(speed).I16(speedStep).I16(distance).I16(distanceStep);
-    if (v >= 159) w.U8(distanceUnit);
-    w.I16(radius).I16(radiusStep).U8(inertia).I16(maxSpeed).F64(brake);
-    if (v >= 162) w.U8(timeFromAnime);
-    if (v >= 767) w.U8(targetSlot);
-    w.I32(0);
-    return w.str();
-  }
-};
 
 class EdMoveTest : public DefsTest {};
 

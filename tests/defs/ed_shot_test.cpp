@@ -6,72 +6,10 @@
 #include <string>
 
 #include "defs_fixture.h"
+#include "record_bytes.h"
 #include "support/bytes.h"
 
 namespace {
-
-// A shot record in the layout of a data version, with the defaults of a new record.
-struct ShotBytes {
-  uint8_t count = 0, formation = 0;
-  int16_t formParam[3] = {};
-  uint8_t aimOrigin = 0, direction = 0, aim = 0, aimSlot = 0;
-  int16_t angle = 0, angleStep = 0;
-  uint8_t mirrorAngle = 1;
-  int16_t angleRandom = 0;
-  uint8_t rotate = 0, volleys = 0;
-  int16_t offsetX = 0, offsetXStep = 0, offsetY = 0, offsetYStep = 0;
-  uint8_t mirrorOffsetX = 1, mirrorOffsetY = 0;
-  int16_t graphic = 0;
-  uint8_t optionA = 0, hidden = 0, ownerLayer = 1, layer = 0, optionC = 0, zoom = 1, optionD = 0, trajectory = 0;
-  int16_t trajParam[3] = {};
-  uint8_t targetSlot = 0, scrollBound = 0;
-  int16_t speed = 0, speedStep = 0;
-  uint8_t accel = 0;
-  int16_t accelValue = 0, accelStep = 0, range = 0;
-  uint8_t rangeOn = 0;
-  int16_t rangeStep = 0;
-  uint8_t stopAtRangeEnd = 0, lifetimeOn = 0;
-  int16_t lifetime = 0, lifetimeStep = 0;
-  uint8_t passBlocks = 0, passChara = 0, passBlockChara = 0, hitsShots = 0, shotStrength = 0;
-  int32_t power = 0;
-  int16_t valueE = 0;
-  int8_t impact = 0;
-  int16_t hitEffect = 0;
-  uint8_t itemPalette = 0;
-  int16_t item = 0;
-  uint8_t summonOption = 0, prevBlockMode = 0, blockSummonMode = 0, summonPalette = 0;
-  int16_t summonIndex = 0;
-  uint8_t layerMode = 0, summonOptionC = 0, reverseFacing = 0, hitEvent = 0, hitEventId = 0;
-
-  std::string Body(int v) const {
-    ByteWriter w;
-    w.I32(52 + (v >= 671) + 2 * (v >= 767) + (v >= 158) + (v >= 211) + 3 * (v >= 213) + (v >= 636) + (v >= 197) +
-          2 * (v >= 762));
-    w.U8(count).U8(formation).I16(formParam[0]).I16(formParam[1]).I16(formParam[2]);
-    if (v >= 671) w.U8(aimOrigin);
-    w.U8(direction).U8(aim);
-    if (v >= 767) w.U8(aimSlot);
-    w.I16(angle).I16(angleStep);
-    if (v >= 158) w.U8(mirrorAngle);
-    w.I16(angleRandom).U8(rotate).U8(volleys).I16(offsetX).I16(offsetXStep).I16(offsetY).I16(offsetYStep);
-    w.U8(mirrorOffsetX).U8(mirrorOffsetY).I16(graphic).U8(optionA).U8(hidden).U8(ownerLayer).U8(layer);
-    w.U8(optionC).U8(zoom).U8(optionD).U8(trajectory).I16(trajParam[0]).I16(trajParam[1]).I16(trajParam[2]);
-    if (v >= 767) w.U8(targetSlot);
-    if (v >= 211) w.U8(scrollBound);
-    w.I16(speed).I16(speedStep);
-    if (v >= 213) w.U8(accel).I16(accelValue).I16(accelStep);
-    w.I16(range).U8(rangeOn).I16(rangeStep).U8(stopAtRangeEnd).U8(lifetimeOn).I16(lifetime).I16(lifetimeStep);
-    w.U8(passBlocks).U8(passChara);
-    if (v >= 636) w.U8(passBlockChara);
-    w.U8(hitsShots).U8(shotStrength).I32(power).I16(valueE).I8(impact).I16(hitEffect).U8(itemPalette).I16(item);
-    w.U8(summonOption).U8(prevBlockMode);
-    if (v >= 197) w.U8(blockSummonMode);
-    w.U8(summonPalette).I16(summonIndex).U8(layerMode).U8(summonOptionC).U8(reverseFacing);
-    if (v >= 762) w.U8(hitEvent).U8(hitEventId);
-    w.I32(0);
-    return w.str();
-  }
-};
 
 class EdShotTest : public DefsTest {
  protected:
