@@ -1,5 +1,7 @@
 #include "defs/anime.h"
 
+#include "defs/record_list.h"
+
 void cAnimeFrame::RegisterFields(int) {
   AddField(&m_nPattern);
   AddField(&m_nTime);
@@ -28,20 +30,10 @@ void cAnime::Load(FILE* fp) {
 
 void cAnime::Save(FILE* fp) {
   cSaveRecord::Save(fp);
-  WriteRecordValue(fp, static_cast<uint32_t>(m_vFrame.size()));
-  for (cAnimeFrame& f : m_vFrame) f.Save(fp);
+  SaveRecordList(m_vFrame, fp);
 }
 
-void LoadFrameList(cAnime& anime, FILE* fp) {
-  anime.m_vFrame.clear();
-  uint32_t n = 0;
-  if (!ReadRecordCount(fp, n, MIN_RECORD_BYTES)) return;
-  anime.m_vFrame.resize(n);
-  for (cAnimeFrame& f : anime.m_vFrame) {
-    f.Load(fp);
-    if (RecordStreamFailed(fp)) break;
-  }
-}
+void LoadFrameList(cAnime& anime, FILE* fp) { LoadRecordList(anime.m_vFrame, fp); }
 
 namespace {
 
@@ -51,15 +43,7 @@ void FixFourAnimations(cSafeVector<cAnime>& list) { list.resize(4); }
 }  // namespace
 
 void LoadAnimeSetList(cSafeVector<cAnime>& list, FILE* fp) {
-  list.clear();
-  uint32_t n = 0;
-  if (ReadRecordCount(fp, n, MIN_RECORD_BYTES)) {
-    list.resize(n);
-    for (cAnime& a : list) {
-      a.Load(fp);
-      if (RecordStreamFailed(fp)) break;
-    }
-  }
+  LoadRecordList(list, fp);
   if (g_nFileVersion < 119) FixFourAnimations(list);
   if (g_nFileVersion < 128) {
     FixFourAnimations(list);
@@ -68,7 +52,4 @@ void LoadAnimeSetList(cSafeVector<cAnime>& list, FILE* fp) {
   }
 }
 
-void SaveAnimeSetList(cSafeVector<cAnime>& list, FILE* fp) {
-  WriteRecordValue(fp, static_cast<uint32_t>(list.size()));
-  for (cAnime& a : list) a.Save(fp);
-}
+void SaveAnimeSetList(cSafeVector<cAnime>& list, FILE* fp) { SaveRecordList(list, fp); }

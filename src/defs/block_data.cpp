@@ -7,11 +7,7 @@ using Fn = CopyGroupFn<cBlockData>;
 const Fn kCopyTable[cBlockData::GROUP_COUNT] = {
     [](cBlockData& d, const cBlockData& s) { d.CopyName(s); },
     [](cBlockData& d, const cBlockData& s) { d.CopyConds(s); },
-    [](cBlockData& d, const cBlockData& s) {
-      d.m_byGraphicKind = s.m_byGraphicKind;
-      d.m_wGraphic = s.m_wGraphic;
-      d.m_wGraphicSub = s.m_wGraphicSub;
-    },
+    &CopyGraphicGroup<cBlockData>,
     [](cBlockData& d, const cBlockData& s) { d.m_byZ = s.m_byZ; },
     [](cBlockData& d, const cBlockData& s) { d.m_bTransparent = s.m_bTransparent; },
     [](cBlockData& d, const cBlockData& s) {

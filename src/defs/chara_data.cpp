@@ -30,11 +30,7 @@ const Fn kCopyTable[C::GROUP_COUNT] = {
       d.m_sGroupYStep = s.m_sGroupYStep;
       d.m_bGroupMirrorY = s.m_bGroupMirrorY;
     },
-    [](C& d, const C& s) {
-      d.m_byGraphicKind = s.m_byGraphicKind;
-      d.m_wGraphic = s.m_wGraphic;
-      d.m_wGraphicSub = s.m_wGraphicSub;
-    },
+    &CopyGraphicGroup<C>,
     [](C& d, const C& s) { d.m_wAnimeSet = s.m_wAnimeSet; },
     [](C& d, const C& s) { d.m_byZ = s.m_byZ; },
     [](C& d, const C& s) { d.m_bTransparent = s.m_bTransparent; },

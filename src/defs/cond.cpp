@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "defs/record_list.h"
+
 namespace {
 
 // The stored bytes are compared as signed numbers by every upgrade below.
@@ -66,21 +68,9 @@ void cCond::Load(FILE* fp) {
   Validate();
 }
 
-void LoadCondList(cSafeVector<cCond>& list, FILE* fp) {
-  uint32_t n = 0;
-  list.clear();
-  if (!ReadRecordCount(fp, n, MIN_RECORD_BYTES)) return;
-  list.resize(n);
-  for (cCond& c : list) {
-    c.Load(fp);
-    if (RecordStreamFailed(fp)) break;
-  }
-}
+void LoadCondList(cSafeVector<cCond>& list, FILE* fp) { LoadRecordList(list, fp); }
 
-void SaveCondList(cSafeVector<cCond>& list, FILE* fp) {
-  WriteRecordValue(fp, static_cast<uint32_t>(list.size()));
-  for (cCond& c : list) c.Save(fp);
-}
+void SaveCondList(cSafeVector<cCond>& list, FILE* fp) { SaveRecordList(list, fp); }
 
 void AssignCondList(cSafeVector<cCond>& dst, const cSafeVector<cCond>& src) {
   if (&dst == &src) return;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "defs/def_context.h"
+#include "defs/record_list.h"
 #include "defs/stored_index.h"
 
 namespace {
@@ -57,25 +58,11 @@ void cKeyList::Save(FILE* fp) {
   WriteRecordBytes(fp, m_vKeyState.data(), m_vKeyState.size());
 }
 
-void AssignKeyList(cSafeVector<cKeyList>& dst, const cSafeVector<cKeyList>& src) {
-  if (&dst != &src) dst = src;
-}
+void AssignKeyList(cSafeVector<cKeyList>& dst, const cSafeVector<cKeyList>& src) { AssignRecordList(dst, src); }
 
-void LoadKeyList(cSafeVector<cKeyList>& list, FILE* fp) {
-  list.clear();
-  uint32_t n = 0;
-  if (!ReadRecordCount(fp, n, kMinKeyListBytes)) return;
-  list.resize(n);
-  for (cKeyList& k : list) {
-    k.Load(fp);
-    if (RecordStreamFailed(fp)) break;
-  }
-}
+void LoadKeyList(cSafeVector<cKeyList>& list, FILE* fp) { LoadRecordList(list, fp, kMinKeyListBytes); }
 
-void SaveKeyList(cSafeVector<cKeyList>& list, FILE* fp) {
-  WriteRecordValue(fp, static_cast<uint32_t>(list.size()));
-  for (cKeyList& k : list) k.Save(fp);
-}
+void SaveKeyList(cSafeVector<cKeyList>& list, FILE* fp) { SaveRecordList(list, fp); }
 
 // ---- Flows ----
 
@@ -204,28 +191,11 @@ bool cFlow::IsEmpty() const {
   return m_byId == 0 && m_byGroup == 0 && m_byTrigger == 0 && m_vCond.empty() && m_vKeyList.empty() && m_vCmd.empty();
 }
 
-void AssignFlowList(cSafeVector<cFlow>& dst, const cSafeVector<cFlow>& src) {
-  if (&dst == &src) return;
-  // Copied whole first: the source may lie inside the destination's flows.
-  cSafeVector<cFlow> copy(src);
-  dst = std::move(copy);
-}
+void AssignFlowList(cSafeVector<cFlow>& dst, const cSafeVector<cFlow>& src) { AssignRecordList(dst, src); }
 
-void LoadFlowList(cSafeVector<cFlow>& list, FILE* fp) {
-  list.clear();
-  uint32_t n = 0;
-  if (!ReadRecordCount(fp, n, kMinFlowBytes)) return;
-  list.resize(n);
-  for (cFlow& f : list) {
-    f.Load(fp);
-    if (RecordStreamFailed(fp)) break;
-  }
-}
+void LoadFlowList(cSafeVector<cFlow>& list, FILE* fp) { LoadRecordList(list, fp, kMinFlowBytes); }
 
-void SaveFlowList(cSafeVector<cFlow>& list, FILE* fp) {
-  WriteRecordValue(fp, static_cast<uint32_t>(list.size()));
-  for (cFlow& f : list) f.Save(fp);
-}
+void SaveFlowList(cSafeVector<cFlow>& list, FILE* fp) { SaveRecordList(list, fp); }
 
 void RemoveMarkedFlows(cSafeVector<cFlow>& list) {
   list.erase(std::remove_if(list.begin(), list.end(), [](const cFlow& f) { return f.m_bTestOnly != 0; }), list.end());

@@ -5,6 +5,7 @@
 #include "core/log.h"
 #include "defs/def_context.h"
 #include "defs/flow.h"
+#include "defs/record_list.h"
 #include "defs/sub_record.h"
 
 namespace {
@@ -429,24 +430,8 @@ void cFlowCmd::ValidatePalette() {
   for (cFlow& f : m_vFlow) f.ValidatePalette();
 }
 
-void AssignCmdList(cSafeVector<cFlowCmd>& dst, const cSafeVector<cFlowCmd>& src) {
-  if (&dst == &src) return;
-  cSafeVector<cFlowCmd> copy(src);
-  dst = std::move(copy);
-}
+void AssignCmdList(cSafeVector<cFlowCmd>& dst, const cSafeVector<cFlowCmd>& src) { AssignRecordList(dst, src); }
 
-void LoadCmdList(cSafeVector<cFlowCmd>& list, FILE* fp) {
-  list.clear();
-  uint32_t n = 0;
-  if (!ReadRecordCount(fp, n, kMinCmdBytes)) return;
-  list.resize(n);
-  for (cFlowCmd& c : list) {
-    c.Load(fp);
-    if (RecordStreamFailed(fp)) break;
-  }
-}
+void LoadCmdList(cSafeVector<cFlowCmd>& list, FILE* fp) { LoadRecordList(list, fp, kMinCmdBytes); }
 
-void SaveCmdList(cSafeVector<cFlowCmd>& list, FILE* fp) {
-  WriteRecordValue(fp, static_cast<uint32_t>(list.size()));
-  for (cFlowCmd& c : list) c.Save(fp);
-}
+void SaveCmdList(cSafeVector<cFlowCmd>& list, FILE* fp) { SaveRecordList(list, fp); }

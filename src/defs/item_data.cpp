@@ -11,11 +11,7 @@ const Fn kCopyTable[cItemData::GROUP_COUNT] = {
     [](cItemData& d, const cItemData& s) { d.CopyConds(s); },
     [](cItemData& d, const cItemData& s) { d.m_wAttrA = s.m_wAttrA; },
     [](cItemData& d, const cItemData& s) { d.m_wAttrB = s.m_wAttrB; },
-    [](cItemData& d, const cItemData& s) {
-      d.m_byGraphicKind = s.m_byGraphicKind;
-      d.m_wGraphic = s.m_wGraphic;
-      d.m_wGraphicSub = s.m_wGraphicSub;
-    },
+    &CopyGraphicGroup<cItemData>,
     [](cItemData& d, const cItemData& s) { d.m_byZ = s.m_byZ; },
     [](cItemData& d, const cItemData& s) { d.m_bTransparent = s.m_bTransparent; },
     [](cItemData& d, const cItemData& s) {

@@ -73,6 +73,15 @@ class cPaletteEntry : public cSaveRecord {
 template <class T>
 using CopyGroupFn = void (*)(T& dst, const T& src);
 
+// The group every class has for its graphic: the source kind, the cell index and the second
+// value together.
+template <class T>
+void CopyGraphicGroup(T& dst, const T& src) {
+  dst.m_byGraphicKind = src.m_byGraphicKind;
+  dst.m_wGraphic = src.m_wGraphic;
+  dst.m_wGraphicSub = src.m_wGraphicSub;
+}
+
 // Inheritance: copies the flagged groups of the source entry through the class's copy table.
 // Nothing happens for index 0 or kind 0; a source of kind 1 or 2 beyond its list clears the kind
 // (the index keeps its value); any other kind names the entry itself. Flags beyond the table

@@ -58,6 +58,10 @@ TEST_F(FlowTest, BodyAt790InFileOrder) {
 TEST_F(FlowTest, FieldsOfEachVersionAreReadInTheirPlaces) {
   for (int version : {675, 676, 761, 762, 766, 767, 790}) {
     SCOPED_TRACE(version);
+    cFlow layout;
+    layout.Register(version);
+    EXPECT_EQ(layout.GetFieldBytes(), 8 + (version >= 762) + (version >= 767));
+    EXPECT_EQ(layout.GetStringCount(), version >= 676 ? 1 : 0);
     FlowBytes b;
     b.id = 4, b.group = 5, b.trigger = 0, b.partner = 1, b.partnerSlot = 3, b.keySlack = 11, b.keyRepeat = 1;
     b.name = "n";
