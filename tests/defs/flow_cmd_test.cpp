@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -173,6 +175,8 @@ TEST_F(FlowCmdTest, UpgradesOfOlderFiles) {
       {"v209 state 5", 209, Cmd(0, 23, {0, 5, 9}), 23, {0, 5, 9}},
       {"v209 system owner", 209, Cmd(0, 23, {2, 6, 9}), 23, {5, 6, 9}},
       {"v209 list state 6", 209, Cmd(1, 8, {1, 8, 9}), 8, {1, 9, 9}},
+      // Raising the largest value wraps as the stored arithmetic does, without overflowing.
+      {"v209 state at the limit", 209, Cmd(0, 23, {0, INT32_MAX, 9}), 23, {0, INT32_MIN, 9}},
       // 219: shot graphics of the graphic change (old kind 25 is today's 26), at most 119.
       {"v218 shot graphic", 218, Cmd(0, 25, {3, 5, 7}), 26, {3, 6, 7}},
       {"v218 shot graphic 118", 218, Cmd(0, 25, {3, 118, 7}), 26, {3, 119, 7}},
