@@ -1,6 +1,7 @@
 #include "audio/audio_report.h"
 
 #include "core/log.h"
+#include "platform/midi_synth.h"
 #include "platform/mixer.h"
 
 namespace {
@@ -9,4 +10,7 @@ void WriteAudioReport(const char* line) { ReportLog("%s", line); }
 
 }  // namespace
 
-void RouteAudioReportToLog() { SetAudioReportHook(&WriteAudioReport); }
+void RouteAudioReportToLog() {
+  SetAudioReportHook(&WriteAudioReport);
+  SetMidiReportHook(&WriteAudioReport);
+}

@@ -1,4 +1,5 @@
-// The audio output's report line (no device: silent output) goes to the report log.
+// The report lines of the audio output (no device: silent output) and of the MIDI
+// synthesizer (the soundfont used, or why music is silent) go to the report log.
 #pragma once
 
 // Called before anything of the audio subsystem opens the shared output.

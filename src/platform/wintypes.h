@@ -101,3 +101,5 @@ struct SYSTEMTIME {
 // ---- Sound (DirectSound and WinMM stand-ins) ----
 typedef int32_t HRESULT;
 typedef unsigned long ULONG;
+// ---- Music (WinMM MIDI streams, the Ogg library) ----
+typedef uintptr_t DWORD_PTR;
