@@ -44,16 +44,18 @@ int cVox::Init() {
   return 1;
 }
 
-int cVox::Create(int nCount) {
-  if (m_lpVox) {
-    for (int i = 0; i < m_nCount; ++i) {
-      if (m_lpVox[i]) m_lpVox[i]->Destroy();
-    }
-    delete[] m_lpVox;
-    m_lpVox = nullptr;
+void cVox::DestroyObjects() {
+  for (int i = 0; i < m_nCount; ++i) {
+    if (m_lpVox[i]) m_lpVox[i]->Destroy();
   }
+  delete[] m_lpVox;
+  m_lpVox = nullptr;
   m_nCount = 0;
   m_nCurrent = -1;
+}
+
+int cVox::Create(int nCount) {
+  DestroyObjects();
   if (nCount < 0) nCount = 0;
   m_lpVox = new (std::nothrow) IVox*[static_cast<size_t>(nCount)]();
   if (!m_lpVox) {
@@ -94,13 +96,7 @@ void cVox::Stop() {
 }
 
 void cVox::Release() {
-  for (int i = 0; i < m_nCount; ++i) {
-    if (m_lpVox[i]) m_lpVox[i]->Destroy();
-  }
-  delete[] m_lpVox;
-  m_lpVox = nullptr;
-  m_nCount = 0;
-  m_nCurrent = -1;
+  DestroyObjects();
   if (m_hModule) FreeLibrary(m_hModule);
   m_hModule = nullptr;
   m_lpCreateVox = nullptr;

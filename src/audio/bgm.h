@@ -41,6 +41,9 @@ class cVox {
   int m_nCurrent = -1;
   HMODULE m_hModule = nullptr;
   LPCREATEVOX m_lpCreateVox = nullptr;
+
+ private:
+  void DestroyObjects();
 };
 
 // The MIDI side: one player per channel, made for each piece.

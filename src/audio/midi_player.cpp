@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <system_error>
 
 #include "core/log.h"
 #include "platform/message.h"
@@ -47,7 +48,14 @@ void cMidiPlayer::Open() {
   // The callback thread; once a post to it succeeds its queue exists and no notification of
   // the stream can be lost. It is joined by the destructor, which cannot stop halfway, hence
   // a plain thread and not one that a stop request could unwind.
-  m_Thread = std::thread(&cMidiPlayer::MidiThreadProc, this);
+  try {
+    m_Thread = std::thread(&cMidiPlayer::MidiThreadProc, this);
+  } catch (const std::system_error&) {
+    // Without its thread the player could never refill or loop: it plays nothing.
+    ReportErrorLog("Midi %s Thread", m_strName.c_str());
+    m_pImage.reset();
+    return;
+  }
   for (;;) {
     DWORD id = m_dwThreadId.load();
     if (id && PostThreadMessageA(id, kQueuePing, 0, 0)) break;

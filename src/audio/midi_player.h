@@ -42,7 +42,9 @@ class cMidiPlayer : public cMidiFile {
   // State for tests and the owner: taken under the player's lock.
   int GetState();
   DWORD GetReadPos();
+  // The headers: their flags are changed under this lock and under the audio mixer's.
   const MIDIHDR* Header(int i) const { return &m_pHeader[i]; }
+  std::recursive_mutex& Mutex() { return m_Lock; }
 
  private:
   void Open();

@@ -199,6 +199,16 @@ HMIDISTRM Check(const void* handle) {
   return handle && handle == static_cast<const void*>(g_pOpen) ? g_pOpen : nullptr;
 }
 
+// Runs fn(stream) with both locks held, for a handle of the open stream.
+template <class Fn>
+MMRESULT WithStream(const void* handle, Fn fn) {
+  std::lock_guard<std::mutex> lock(StreamMutex());
+  HMIDISTRM s = Check(handle);
+  if (!s) return MMSYSERR_INVALHANDLE;
+  std::lock_guard<std::mutex> mix(s->mixer->Mutex());
+  return fn(s);
+}
+
 }  // namespace
 
 MMRESULT midiStreamOpen(HMIDISTRM* lphStream, UINT* puDeviceID, DWORD cMidi, DWORD_PTR dwCallback, DWORD_PTR,
@@ -228,112 +238,94 @@ MMRESULT midiStreamOpen(HMIDISTRM* lphStream, UINT* puDeviceID, DWORD cMidi, DWO
 }
 
 MMRESULT midiStreamProperty(HMIDISTRM hStream, BYTE* lppropdata, DWORD dwProperty) {
-  std::lock_guard<std::mutex> lock(StreamMutex());
-  HMIDISTRM s = Check(hStream);
-  if (!s) return MMSYSERR_INVALHANDLE;
   if (!lppropdata) return MMSYSERR_INVALPARAM;
   if ((dwProperty & ~(MIDIPROP_SET | MIDIPROP_GET)) != MIDIPROP_TIMEDIV) return MMSYSERR_INVALPARAM;
   auto* prop = reinterpret_cast<MIDIPROPTIMEDIV*>(lppropdata);
   if (prop->cbStruct < sizeof(MIDIPROPTIMEDIV)) return MMSYSERR_INVALPARAM;
-  std::lock_guard<std::mutex> mix(s->mixer->Mutex());
-  if (dwProperty & MIDIPROP_SET) {
-    if ((prop->dwTimeDiv & 0xFFFF) == 0) return MMSYSERR_INVALPARAM;
-    s->division = prop->dwTimeDiv & 0xFFFF;
-    s->dueRemainder = 0;
-    s->nextDue = false;
-    return MMSYSERR_NOERROR;
-  }
-  if (dwProperty & MIDIPROP_GET) {
-    prop->dwTimeDiv = s->division;
-    return MMSYSERR_NOERROR;
-  }
-  return MMSYSERR_INVALPARAM;
+  return WithStream(hStream, [&](HMIDISTRM s) -> MMRESULT {
+    if (dwProperty & MIDIPROP_SET) {
+      if ((prop->dwTimeDiv & 0xFFFF) == 0) return MMSYSERR_INVALPARAM;
+      s->division = prop->dwTimeDiv & 0xFFFF;
+      s->dueRemainder = 0;
+      s->nextDue = false;
+      return MMSYSERR_NOERROR;
+    }
+    if (dwProperty & MIDIPROP_GET) {
+      prop->dwTimeDiv = s->division;
+      return MMSYSERR_NOERROR;
+    }
+    return MMSYSERR_INVALPARAM;
+  });
 }
 
 MMRESULT midiOutPrepareHeader(HMIDIOUT hmo, MIDIHDR* lpMidiOutHdr, UINT cbMidiOutHdr) {
-  std::lock_guard<std::mutex> lock(StreamMutex());
-  HMIDISTRM s = Check(hmo);
-  if (!s) return MMSYSERR_INVALHANDLE;
   if (!lpMidiOutHdr || cbMidiOutHdr < sizeof(MIDIHDR) || !lpMidiOutHdr->lpData) return MMSYSERR_INVALPARAM;
-  std::lock_guard<std::mutex> mix(s->mixer->Mutex());
-  lpMidiOutHdr->dwFlags |= MHDR_PREPARED;
-  return MMSYSERR_NOERROR;
+  return WithStream(hmo, [&](HMIDISTRM s) -> MMRESULT {
+    lpMidiOutHdr->dwFlags |= MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+  });
 }
 
 MMRESULT midiOutUnprepareHeader(HMIDIOUT hmo, MIDIHDR* lpMidiOutHdr, UINT cbMidiOutHdr) {
-  std::lock_guard<std::mutex> lock(StreamMutex());
-  HMIDISTRM s = Check(hmo);
-  if (!s) return MMSYSERR_INVALHANDLE;
   if (!lpMidiOutHdr || cbMidiOutHdr < sizeof(MIDIHDR)) return MMSYSERR_INVALPARAM;
-  std::lock_guard<std::mutex> mix(s->mixer->Mutex());
-  if (lpMidiOutHdr->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
-  lpMidiOutHdr->dwFlags &= ~MHDR_PREPARED;
-  return MMSYSERR_NOERROR;
+  return WithStream(hmo, [&](HMIDISTRM s) -> MMRESULT {
+    if (lpMidiOutHdr->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
+    lpMidiOutHdr->dwFlags &= ~MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+  });
 }
 
 MMRESULT midiStreamOut(HMIDISTRM hStream, MIDIHDR* lpMidiHdr, UINT cbMidiHdr) {
-  std::lock_guard<std::mutex> lock(StreamMutex());
-  HMIDISTRM s = Check(hStream);
-  if (!s) return MMSYSERR_INVALHANDLE;
   if (!lpMidiHdr || cbMidiHdr < sizeof(MIDIHDR) || !lpMidiHdr->lpData) return MMSYSERR_INVALPARAM;
-  std::lock_guard<std::mutex> mix(s->mixer->Mutex());
-  if (!(lpMidiHdr->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
-  if (lpMidiHdr->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
-  if (lpMidiHdr->dwBytesRecorded > lpMidiHdr->dwBufferLength || (lpMidiHdr->dwBytesRecorded & 3) != 0) {
-    return MMSYSERR_INVALPARAM;
-  }
-  lpMidiHdr->dwFlags = (lpMidiHdr->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE | MHDR_ISSTRM;
-  s->queue.push_back(lpMidiHdr);
-  return MMSYSERR_NOERROR;
+  return WithStream(hStream, [&](HMIDISTRM s) -> MMRESULT {
+    if (!(lpMidiHdr->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
+    if (lpMidiHdr->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
+    if (lpMidiHdr->dwBytesRecorded > lpMidiHdr->dwBufferLength || (lpMidiHdr->dwBytesRecorded & 3) != 0) {
+      return MMSYSERR_INVALPARAM;
+    }
+    lpMidiHdr->dwFlags = (lpMidiHdr->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE | MHDR_ISSTRM;
+    s->queue.push_back(lpMidiHdr);
+    return MMSYSERR_NOERROR;
+  });
 }
 
 MMRESULT midiStreamRestart(HMIDISTRM hStream) {
-  std::lock_guard<std::mutex> lock(StreamMutex());
-  HMIDISTRM s = Check(hStream);
-  if (!s) return MMSYSERR_INVALHANDLE;
-  std::lock_guard<std::mutex> mix(s->mixer->Mutex());
-  s->running = true;
-  return MMSYSERR_NOERROR;
+  return WithStream(hStream, [&](HMIDISTRM s) -> MMRESULT {
+    s->running = true;
+    return MMSYSERR_NOERROR;
+  });
 }
 
 MMRESULT midiStreamPause(HMIDISTRM hStream) {
-  std::lock_guard<std::mutex> lock(StreamMutex());
-  HMIDISTRM s = Check(hStream);
-  if (!s) return MMSYSERR_INVALHANDLE;
-  std::lock_guard<std::mutex> mix(s->mixer->Mutex());
-  s->running = false;
-  if (s->synth) s->synth->AllNotesOff(s->mixer->SampleClock());
-  return MMSYSERR_NOERROR;
+  return WithStream(hStream, [&](HMIDISTRM s) -> MMRESULT {
+    s->running = false;
+    if (s->synth) s->synth->AllNotesOff(s->mixer->SampleClock());
+    return MMSYSERR_NOERROR;
+  });
 }
 
 MMRESULT midiStreamStop(HMIDISTRM hStream) {
-  std::lock_guard<std::mutex> lock(StreamMutex());
-  HMIDISTRM s = Check(hStream);
-  if (!s) return MMSYSERR_INVALHANDLE;
-  std::lock_guard<std::mutex> mix(s->mixer->Mutex());
-  if (s->synth) s->synth->AllNotesOff(s->mixer->SampleClock());
-  s->Rewind();
-  return MMSYSERR_NOERROR;
+  return WithStream(hStream, [&](HMIDISTRM s) -> MMRESULT {
+    if (s->synth) s->synth->AllNotesOff(s->mixer->SampleClock());
+    s->Rewind();
+    return MMSYSERR_NOERROR;
+  });
 }
 
 MMRESULT midiOutReset(HMIDIOUT hmo) {
-  std::lock_guard<std::mutex> lock(StreamMutex());
-  HMIDISTRM s = Check(hmo);
-  if (!s) return MMSYSERR_INVALHANDLE;
-  std::lock_guard<std::mutex> mix(s->mixer->Mutex());
-  if (s->synth) s->synth->Reset(s->mixer->SampleClock());
-  s->Rewind();
-  return MMSYSERR_NOERROR;
+  return WithStream(hmo, [&](HMIDISTRM s) -> MMRESULT {
+    if (s->synth) s->synth->Reset(s->mixer->SampleClock());
+    s->Rewind();
+    return MMSYSERR_NOERROR;
+  });
 }
 
 MMRESULT midiOutShortMsg(HMIDIOUT hmo, DWORD dwMsg) {
-  std::lock_guard<std::mutex> lock(StreamMutex());
-  HMIDISTRM s = Check(hmo);
-  if (!s) return MMSYSERR_INVALHANDLE;
-  std::lock_guard<std::mutex> mix(s->mixer->Mutex());
-  DWORD status = dwMsg & 0xFF;
-  if (s->synth && status >= 0x80 && status < 0xF0) s->synth->ShortMessage(dwMsg & 0xFFFFFF, s->mixer->SampleClock());
-  return MMSYSERR_NOERROR;
+  return WithStream(hmo, [&](HMIDISTRM s) -> MMRESULT {
+    DWORD status = dwMsg & 0xFF;
+    if (s->synth && status >= 0x80 && status < 0xF0) s->synth->ShortMessage(dwMsg & 0xFFFFFF, s->mixer->SampleClock());
+    return MMSYSERR_NOERROR;
+  });
 }
 
 MMRESULT midiStreamClose(HMIDISTRM hStream) {

@@ -106,6 +106,8 @@ class MidiPlayer : public ::testing::Test {
   void Render(cMidiPlayer& p, int frames, int chunk = 2048) {
     while (frames > 0) {
       ASSERT_TRUE(WaitUntil([&] {
+        // The player's lock first, as the player takes them.
+        std::lock_guard<std::recursive_mutex> player(p.Mutex());
         if (p.GetReadPos() >= p.ImageSize()) return true;
         std::lock_guard<std::mutex> lock(mixer_->Mutex());
         return (p.Header(0)->dwFlags & MHDR_INQUEUE) && (p.Header(1)->dwFlags & MHDR_INQUEUE);
