@@ -66,7 +66,7 @@ class FluidSynthSink : public MidiSynth {
     // Every call comes with the mixer's lock held.
     fluid_settings_setint(m_pSettings, "synth.threadsafe-api", 0);
     m_pSynth = new_fluid_synth(m_pSettings);
-    if (!m_pSynth) return false;
+    if (!m_pSynth || !fluid_is_soundfont(soundfont)) return false;
     return fluid_synth_sfload(m_pSynth, soundfont, 1) != FLUID_FAILED;
   }
   int Rate() const { return m_nRate; }
@@ -138,9 +138,9 @@ class FluidSynthSink : public MidiSynth {
 struct SynthState {
   std::mutex mutex;
   std::unique_ptr<FluidSynthSink> synth;
-  bool searched = false;
-  std::string soundfont;  // empty: none found
-  bool failed = false;    // the soundfont did not load
+  std::string path;        // the soundfont of `synth`
+  std::string failedPath;  // a soundfont that did not load
+  std::string lastReport;  // the last line written, not repeated at every stream
 };
 
 // Never destroyed: streams may be closed by static destructors.
@@ -149,14 +149,17 @@ SynthState& State() {
   return *state;
 }
 
-std::string FindSoundfont() {
+void ReportOnce(SynthState& s, const std::string& line) {
+  if (line == s.lastReport) return;
+  s.lastReport = line;
+  Report(line.c_str());
+}
+
+// The soundfont named by TW_SOUNDFONT, else the first Debian General MIDI soundfont found.
+std::string FindSoundfont(SynthState& s) {
   const char* env = std::getenv("TW_SOUNDFONT");
   if (IsFile(env)) return env;
-  if (env && *env) {
-    char line[512];
-    std::snprintf(line, sizeof line, "Midi : TW_SOUNDFONT names no file (%s)", env);
-    Report(line);
-  }
+  if (env && *env) ReportOnce(s, std::string("Midi : TW_SOUNDFONT names no file (") + env + ")");
   for (const char* path : kSoundfonts) {
     if (IsFile(path)) return path;
   }
@@ -169,34 +172,33 @@ MidiSynth* OpenMidiSynth(int rate) {
   if (MidiSynth* test = g_testSynth.load()) return test;
   SynthState& s = State();
   std::lock_guard<std::mutex> lock(s.mutex);
-  if (s.synth && s.synth->Rate() == rate) return s.synth.get();
-  if (!s.searched) {
-    s.searched = true;
+  static const bool logSet = [] {
     fluid_set_log_function(FLUID_PANIC, &FluidLog, nullptr);
     fluid_set_log_function(FLUID_ERR, &FluidLog, nullptr);
     fluid_set_log_function(FLUID_WARN, &FluidLog, nullptr);
     fluid_set_log_function(FLUID_INFO, &FluidLog, nullptr);
     fluid_set_log_function(FLUID_DBG, &FluidLog, nullptr);
-    s.soundfont = FindSoundfont();
-    char line[512];
-    if (s.soundfont.empty()) {
-      Report("Midi : no General MIDI soundfont found (install timgm6mb-soundfont or set TW_SOUNDFONT), music is silent");
-    } else {
-      std::snprintf(line, sizeof line, "Midi : soundfont %s", s.soundfont.c_str());
-      Report(line);
-    }
+    return true;
+  }();
+  (void)logSet;
+  const std::string path = FindSoundfont(s);
+  if (s.synth && s.path == path && s.synth->Rate() == rate) return s.synth.get();
+  if (path.empty()) {
+    ReportOnce(s, "Midi : no General MIDI soundfont found (install timgm6mb-soundfont or set TW_SOUNDFONT), music is silent");
+    return nullptr;
   }
-  if (s.soundfont.empty() || s.failed) return nullptr;
+  if (path == s.failedPath) return nullptr;
   s.synth.reset();
   auto synth = std::make_unique<FluidSynthSink>();
-  if (!synth->Create(rate, s.soundfont.c_str())) {
-    s.failed = true;
-    char line[512];
-    std::snprintf(line, sizeof line, "Midi : the soundfont %s cannot be loaded, music is silent", s.soundfont.c_str());
-    Report(line);
+  if (!synth->Create(rate, path.c_str())) {
+    s.failedPath = path;
+    ReportOnce(s, "Midi : the soundfont " + path + " cannot be loaded, music is silent");
     return nullptr;
   }
   s.synth = std::move(synth);
+  s.path = path;
+  s.failedPath.clear();
+  ReportOnce(s, "Midi : soundfont " + path);
   return s.synth.get();
 }
 

@@ -27,10 +27,10 @@ class MidiSynth {
 };
 
 // The process's synthesizer for an output at `rate` frames per second, made on the first
-// call and kept (made again only for another rate). Null when no soundfont can be found or
-// loaded: music is then silent, and one line says why through the report hook. The
-// soundfont is the file named by the environment variable TW_SOUNDFONT, else the first of
-// the Debian General MIDI soundfonts found.
+// call and kept (made again for another rate or soundfont). The soundfont is the file named
+// by the environment variable TW_SOUNDFONT, else the first of the Debian General MIDI
+// soundfonts found. Null when none is found or it does not load: music is then silent, and a
+// line through the report hook says why (once, not at every stream).
 MidiSynth* OpenMidiSynth(int rate);
 
 // Where the synthesizer's report lines go (the report log, set by the audio subsystem).
