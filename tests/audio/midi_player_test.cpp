@@ -44,7 +44,9 @@ class MidiBuilder {
     return Ev(delta, std::string("\xFF\x51\x03", 3) + std::string{static_cast<char>(us >> 16), static_cast<char>(us >> 8), static_cast<char>(us)});
   }
   MidiBuilder& SysEx(DWORD delta, const std::string& data) {  // data after F0, F7 included
-    return Ev(delta, "\xF0" + VarLen(static_cast<DWORD>(data.size())) + data);
+    std::string bytes(1, '\xF0');
+    bytes += VarLen(static_cast<DWORD>(data.size()));
+    return Ev(delta, bytes + data);
   }
   std::string File(DWORD endDelta = 0) const {
     std::string t = track_ + VarLen(endDelta) + std::string("\xFF\x2F\x00", 3);
