@@ -135,6 +135,11 @@ int cDatabase::ListSize(eDbList list) const {
   return static_cast<int>(n);
 }
 
+cSafeVector<int32_t> cDatabase::SwordSwingTimes(int nSwordType) const {
+  if (nSwordType < 0 || nSwordType >= static_cast<int>(m_vSwordType.size())) return cSafeVector<int32_t>();
+  return m_vSwordType[static_cast<size_t>(nSwordType)].SwingTimes();
+}
+
 void cDatabase::SetDefContextSizes() const {
   for (int i = 0; i < DBLIST_COUNT; ++i) g_DefContext.anDbListSize[i] = ListSize(static_cast<eDbList>(i));
 }

@@ -65,6 +65,9 @@ class cDatabase : public cSaveRecord {
   void CopyEffectLists();
 
   int ListSize(eDbList list) const;
+  // The swing-frame times of a sword type, for the validation of sword commands; empty for an
+  // index outside the SwordType list.
+  cSafeVector<int32_t> SwordSwingTimes(int nSwordType) const;
   // Puts the size of each list in g_DefContext, against which the definitions repair their
   // references.
   void SetDefContextSizes() const;

@@ -46,14 +46,10 @@ void cSwordType::Save(FILE* fp) {
   WriteRecordList(m_vSwing, fp);
 }
 
-int cSwordType::SwingTimeSum() const {
-  // Wide enough that no addition overflows before the cap applies.
-  int64_t sum = 0;
-  for (const cSwordTypeSub& f : m_vSwing) {
-    sum += f.m_nTime;
-    if (sum > 9999) sum = 9999;
-  }
-  return sum < INT32_MIN ? INT32_MIN : static_cast<int>(sum);
+cSafeVector<int32_t> cSwordType::SwingTimes() const {
+  cSafeVector<int32_t> times;
+  for (const cSwordTypeSub& f : m_vSwing) times.push_back(f.m_nTime);
+  return times;
 }
 
 void ReadSwingList(cSafeVector<cSwordTypeSub>& list, FILE* fp) { ReadRecordList(list, fp); }

@@ -56,9 +56,9 @@ class cSwordType : public cSaveRecord {
   void Load(FILE* fp) override;
   void Save(FILE* fp) override;
 
-  // The frame times added up (tenths of a second), capped at 9999 after each addition; 0 for
-  // a sword type without frames.
-  int SwingTimeSum() const;
+  // The times of the swing frames (tenths of a second) in frame order; empty for a sword type
+  // without frames.
+  cSafeVector<int32_t> SwingTimes() const;
 };
 
 // Reads a uint32 count and that many frames into the list, which is emptied first; the frames

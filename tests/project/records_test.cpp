@@ -176,22 +176,6 @@ TEST_F(DbRecordTest, SwordTypesOfOldVersions) {
   cSwordType empty;
   EXPECT_EQ(Load(empty, 790, Body({0}, {"", "", ""}) + List({})), 0);
   EXPECT_TRUE(empty.m_vSwing.empty());
-  EXPECT_EQ(empty.SwingTimeSum(), 0);
-}
-
-TEST_F(DbRecordTest, SwingTimeSumIsCappedAfterEachAddition) {
-  struct Case {
-    std::vector<int32_t> times;
-    int sum;
-  } cases[] = {
-      {{3, 4}, 7}, {{5000, 6000}, 9999}, {{9999, -5}, 9994}, {{20000, -5}, 9994}, {{INT_MAX, INT_MAX}, 9999},
-  };
-  for (const Case& c : cases) {
-    cSwordType sword;
-    sword.m_vSwing.resize(c.times.size());
-    for (size_t i = 0; i < c.times.size(); ++i) sword.m_vSwing[i].m_nTime = c.times[i];
-    EXPECT_EQ(sword.SwingTimeSum(), c.sum) << testing::PrintToString(c.times);
-  }
 }
 
 TEST_F(DbRecordTest, EffectDefaultsAndVersions) {
