@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/log.h"
+#include "project/db_record.h"
 
 const char* const g_lpszDatabaseFile[DBLIST_COUNT] = {
     "data\\database\\AnimeSet.dat",    "data\\database\\Anime.dat",       "data\\database\\Bmp_CharaExc.dat",
@@ -31,15 +32,8 @@ int ReadDatabaseList(cSafeVector<T>& list, const char* path, const cSafeVector<T
     return 0;
   }
   uint32_t n = 0;
-  if (ReadRecordCount(fp, n, MIN_RECORD_BYTES)) {
-    list.resize(n);
-    for (T& record : list) {
-      record.Load(fp);
-      if (RecordStreamFailed(fp)) break;
-    }
-    if (g_bStripCR)
-      for (T& record : list) record.StripCR();
-  }
+  // Carriage returns (g_bStripCR) are removed by the record base as each record loads.
+  if (ReadRecordCount(fp, n, MIN_RECORD_BYTES)) ReadRecordsOver(list, n, fp);
   const bool ok = !RecordStreamFailed(fp);
   CloseRecordFile(fp);
   PadToDefaults(list, defaults, path);

@@ -74,14 +74,16 @@ TEST_F(DatabaseTest, GeneratedFolderLoads) {
   src.m_vScrEffect[0].m_nKind = 3;
   src.m_vPicture.push_back(fixture::FileRecord<cPictureData>("title", "pic\\title.bmp"));
   src.m_vSound.push_back(fixture::FileRecord<cSoundData>("jump", "se\\jump.wav"));
+  src.m_vSound[1].m_strName = "two\r\nlines";
   src.m_vBgm[1] = fixture::FileRecord<cBgmData>("stage", "bgm\\stage.mid");
   src.m_vBmpCharaExc[1] = fixture::FileRecord<cBmpCharaExc>("boss", "bmp\\boss.bmp");
   ASSERT_TRUE(project.WriteDatabase());
 
   // The files are in the database layout: the version, the count, the bodies.
   EXPECT_EQ(Hex(ReadFileBytes(DiskPath(DBLIST_SOUND))),
-            Hex(DatabaseFile(790, {Body({0}, {"", ""}), Body({0}, {"", ""}), Body({0}, {"jump", "se\\jump.wav"})})));
+            Hex(DatabaseFile(790, {Body({0}, {"", ""}), Body({0}, {"two\r\nlines", ""}), Body({0}, {"jump", "se\\jump.wav"})})));
 
+  g_bStripCR = 1;
   cDatabase db;
   ASSERT_EQ(db.LoadAll(), 1);
   EXPECT_TRUE(env.Boxes().empty());
@@ -100,6 +102,7 @@ TEST_F(DatabaseTest, GeneratedFolderLoads) {
   EXPECT_EQ(db.m_vEffect[1].m_vFrame.size(), 3u);
   EXPECT_EQ(db.m_vPicture[2].m_strFile, "pic\\title.bmp");
   EXPECT_EQ(db.m_vSound[2].m_strFile, "se\\jump.wav");
+  EXPECT_EQ(db.m_vSound[1].m_strName, "two\nlines");
   EXPECT_EQ(db.m_vBgm[1].m_strFile, "bgm\\stage.mid");
   EXPECT_EQ(db.m_vBmpCharaExc[1].m_strFile, "bmp\\boss.bmp");
   // Entry 0 of the two effect-kind lists is no effect, whatever is stored.
