@@ -44,6 +44,14 @@ int ReadDatabaseList(cSafeVector<T>& list, const char* path, const cSafeVector<T
   return 1;
 }
 
+// The database the definitions see through g_DefContext.
+const cDatabase* g_lpDefContextDatabase = nullptr;
+
+cSafeVector<int32_t> DefContextSwordSwingTimes(int nSwordType) {
+  if (!g_lpDefContextDatabase) return cSafeVector<int32_t>();
+  return g_lpDefContextDatabase->SwordSwingTimes(nSwordType);
+}
+
 // A frame time in tenths of a second as frames of 60 per second, wrapping as 32-bit
 // arithmetic does.
 int WaitFrames(int32_t tenths) { return static_cast<int32_t>(static_cast<uint32_t>(tenths) * 6u); }
@@ -97,7 +105,7 @@ int cDatabase::LoadAll() {
   int ok = 1;
   for (int i = 0; ok && i < DBLIST_COUNT; ++i) ok = LoadList(static_cast<eDbList>(i), g_lpszDatabaseFile[i]);
   if (ok) ResetFirstEntries();
-  SetDefContextSizes();
+  SetDefContext();
   return ok;
 }
 
@@ -134,8 +142,14 @@ cSafeVector<int32_t> cDatabase::SwordSwingTimes(int nSwordType) const {
   return m_vSwordType[static_cast<size_t>(nSwordType)].SwingTimes();
 }
 
-void cDatabase::SetDefContextSizes() const {
+cDatabase::~cDatabase() {
+  if (g_lpDefContextDatabase == this) g_lpDefContextDatabase = nullptr;
+}
+
+void cDatabase::SetDefContext() const {
   for (int i = 0; i < DBLIST_COUNT; ++i) g_DefContext.anDbListSize[i] = ListSize(static_cast<eDbList>(i));
+  g_lpDefContextDatabase = this;
+  g_DefContext.lpfnSwordSwingWaits = &DefContextSwordSwingTimes;
 }
 
 void ReportDatabaseLoadError(const char* path) {

@@ -42,6 +42,10 @@ class cDatabase : public cSaveRecord {
     Register(DATA_VERSION);
     SetDefault();
   }
+  cDatabase(const cDatabase&) = default;
+  cDatabase& operator=(const cDatabase&) = default;
+  // A database that the definitions still see through g_DefContext stops answering there.
+  ~cDatabase() override;
 
   // One default animation set and one default sword type; the animations "なし" and
   // "アクションA"; two default records in each other list; the copies empty.
@@ -50,7 +54,7 @@ class cDatabase : public cSaveRecord {
   // Reads the ten files "data\database\..." in the order of eDbList. Stops at the first file
   // that cannot be read, with its message (1 when all were read); lists read before it keep
   // their new contents, it and the later ones keep theirs. Then the first entries are reset
-  // (after a complete load only) and the list sizes are put in g_DefContext.
+  // (after a complete load only) and the database is put in g_DefContext (SetDefContext).
   int LoadAll();
   // Reads one database file into one list: the count, then the records read over the entries
   // the list already holds (missing ones start as default records, surplus ones are removed).
@@ -68,9 +72,10 @@ class cDatabase : public cSaveRecord {
   // The swing-frame times of a sword type, for the validation of sword commands; empty for an
   // index outside the SwordType list.
   cSafeVector<int32_t> SwordSwingTimes(int nSwordType) const;
-  // Puts the size of each list in g_DefContext, against which the definitions repair their
-  // references.
-  void SetDefContextSizes() const;
+  // Shows this database to the definitions through g_DefContext: the size of each list, against
+  // which they repair their references, and the swing times of the sword types, from which
+  // sword commands take their time of use. This database must outlive that use.
+  void SetDefContext() const;
 };
 
 // The message of a database file that could not be read, naming the file; a file newer than

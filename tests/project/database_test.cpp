@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "db_bytes.h"
+#include "defs/cmd_kind.h"
 #include "defs/defs_fixture.h"
+#include "defs/ed_shot.h"
+#include "defs/flow_cmd.h"
 #include "fixture/fixture.h"
 #include "support/bytes.h"
 #include "support/temp_dir.h"
@@ -62,11 +65,6 @@ TEST_F(DatabaseTest, GeneratedFolderLoads) {
   src.m_vAnime.push_back(fixture::Anime("jump", {{4, 2, 0}, {5, 2, 1}}));
   src.m_vSwordType.push_back(cSwordType());
   src.m_vSwordType[1].m_strFileLeft = "sword_l.bmp";
-  src.m_vSwordType[1].m_vSwing[0].m_nTime = 5000;
-  src.m_vSwordType[1].m_vSwing.push_back(cSwordTypeSub());
-  src.m_vSwordType[1].m_vSwing[1].m_nTime = 6000;
-  src.m_vSwordType.push_back(cSwordType());
-  src.m_vSwordType[2].m_vSwing.clear();
   src.m_vEffect[1] = fixture::Effect("spark", "spark.bmp", {{0, 1}, {1, 1}, {2, 2}});
   src.m_vCharaEffect[0].m_nKind = 5;
   src.m_vCharaEffect.push_back(cCharaEffectData());
@@ -87,18 +85,12 @@ TEST_F(DatabaseTest, GeneratedFolderLoads) {
   cDatabase db;
   ASSERT_EQ(db.LoadAll(), 1);
   EXPECT_TRUE(env.Boxes().empty());
-  const std::vector<int> sizes = {1, 3, 2, 3, 2, 3, 2, 3, 3, 2};
+  const std::vector<int> sizes = {1, 3, 2, 2, 2, 3, 2, 3, 3, 2};
   EXPECT_EQ(Sizes(db), sizes);
-  for (int i = 0; i < DBLIST_COUNT; ++i) EXPECT_EQ(g_DefContext.anDbListSize[i], sizes[i]) << i;
   EXPECT_EQ(db.m_vAnime[2].m_strName, "jump");
   ASSERT_EQ(db.m_vAnime[2].m_vFrame.size(), 2u);
   EXPECT_EQ(db.m_vAnime[2].m_vFrame[1].m_nFlag, 1);
   EXPECT_EQ(db.m_vSwordType[1].m_strFileLeft, "sword_l.bmp");
-  // The swing times for the sword commands; a sword type without frames, or none, has none.
-  EXPECT_EQ(db.SwordSwingTimes(1), (cSafeVector<int32_t>{5000, 6000}));
-  EXPECT_TRUE(db.SwordSwingTimes(2).empty());
-  EXPECT_TRUE(db.SwordSwingTimes(3).empty());
-  EXPECT_TRUE(db.SwordSwingTimes(-1).empty());
   EXPECT_EQ(db.m_vEffect[1].m_vFrame.size(), 3u);
   EXPECT_EQ(db.m_vPicture[2].m_strFile, "pic\\title.bmp");
   EXPECT_EQ(db.m_vSound[2].m_strFile, "se\\jump.wav");
@@ -115,6 +107,43 @@ TEST_F(DatabaseTest, GeneratedFolderLoads) {
   ASSERT_EQ(db.m_vScrEffectCopy.size(), 2u);
   EXPECT_EQ(db.m_vCharaEffectCopy[0].m_nKind, 0);
   EXPECT_EQ(db.m_vCharaEffectCopy[2].m_nKind, 9);
+}
+
+TEST_F(DatabaseTest, TheDefinitionsSeeTheLoadedDatabase) {
+  cDatabase& src = project.database;
+  src.m_vSwordType.resize(3);
+  src.m_vSwordType[1].m_vSwing[0].m_nTime = 5000;
+  src.m_vSwordType[1].m_vSwing.push_back(cSwordTypeSub());
+  src.m_vSwordType[1].m_vSwing[1].m_nTime = 6000;
+  src.m_vSwordType[2].m_vSwing.clear();
+  src.m_vSound.resize(5);
+  ASSERT_TRUE(project.WriteDatabase());
+  {
+    cDatabase db;
+    ASSERT_EQ(db.LoadAll(), 1);
+    const std::vector<int> sizes = {1, 2, 2, 3, 2, 2, 2, 2, 5, 2};
+    for (int i = 0; i < DBLIST_COUNT; ++i) EXPECT_EQ(g_DefContext.anDbListSize[i], sizes[i]) << i;
+
+    // A sword command takes its time of use from the swing of its type; a type without frames
+    // gives none; a type beyond the list is repaired to type 0 (one frame of 1).
+    struct Case {
+      uint8_t type, typeAfter;
+      int16_t time;
+    } cases[] = {{1, 1, 9999}, {2, 2, 0}, {3, 0, 1}, {0, 0, 1}};
+    for (const Case& c : cases) {
+      cFlowCmd sword;
+      sword.m_byKind = CMD_SWORD;
+      CreateEdShot(sword.m_pShot);
+      sword.m_pShot->m_byTrajectory = c.type;
+      sword.Validate();
+      EXPECT_EQ(sword.m_pShot->m_byTrajectory, c.typeAfter) << +c.type;
+      EXPECT_EQ(sword.m_sTime, c.time) << +c.type;
+    }
+    EXPECT_TRUE(db.SwordSwingTimes(-1).empty());
+  }
+  // A database that is gone gives no swing times.
+  ASSERT_NE(g_DefContext.lpfnSwordSwingWaits, nullptr);
+  EXPECT_TRUE(g_DefContext.lpfnSwordSwingWaits(1).empty());
 }
 
 TEST_F(DatabaseTest, AFileThatCannotBeReadStopsTheLoad) {
