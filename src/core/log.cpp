@@ -27,10 +27,16 @@ void CopyPath(char* dst, const char* src) {
   std::snprintf(dst, MAX_PATH, "%s", src ? src : "");
 }
 
-// Formats into a 1024-byte buffer; longer texts are cut.
-void Format1024(char (&buf)[1024], const char* format, va_list ap) {
-  std::vsnprintf(buf, sizeof buf, format, ap);
-}
+// Declares buf and formats the variable arguments that follow format into it; longer texts than
+// 1023 bytes are cut.
+#define FORMAT_1024(buf, format)                  \
+  char buf[1024];                                 \
+  do {                                            \
+    va_list ap_;                                  \
+    va_start(ap_, format);                        \
+    std::vsnprintf(buf, sizeof buf, format, ap_); \
+    va_end(ap_);                                  \
+  } while (0)
 
 FILE* OpenReportLog() {
   FILE* fp = FileOpen(g_szReportLog, "rt+");
@@ -41,6 +47,20 @@ FILE* OpenReportLog() {
 void WriteLine(FILE* fp, const char* text) {
   std::fputs(text, fp);
   std::fputs("\n", fp);
+}
+
+// A line for both logs, then optionally the same text in an error box; nothing at all when
+// the report log cannot be opened.
+int ReportErrorText(const char* text, bool box) {
+  FILE* fp = OpenReportLog();
+  if (!fp) return 0;
+  WriteLine(fp, text);
+  ErrorLogWrite(text);
+  // The line is written out before the box, which is modal: a box shown without a display
+  // appends to the same log.
+  std::fclose(fp);
+  if (box) ErrorBoxF("%s", text);
+  return 1;
 }
 
 }  // namespace
@@ -69,21 +89,13 @@ int ErrorLogText(const char* text) { return ErrorLogWrite(text); }
 
 int ErrorLog(const char* format, ...) {
   if (!g_bErrorLogEnable) return 0;
-  char buf[1024];
-  va_list ap;
-  va_start(ap, format);
-  Format1024(buf, format, ap);
-  va_end(ap);
+  FORMAT_1024(buf, format);
   return ErrorLogWrite(buf);
 }
 
 int ErrorLogAndClose(HWND hWnd, const char* format, ...) {
   if (g_bErrorLogEnable) {
-    char buf[1024];
-    va_list ap;
-    va_start(ap, format);
-    Format1024(buf, format, ap);
-    va_end(ap);
+    FORMAT_1024(buf, format);
     ErrorLogWrite(buf);
   }
   PostMessageA(hWnd, WM_CLOSE, 0, 0);
@@ -111,34 +123,13 @@ int ReportLog(const char* format, ...) {
 }
 
 int ReportErrorLog(const char* format, ...) {
-  FILE* fp = OpenReportLog();
-  if (!fp) return 0;
-  char buf[1024];
-  va_list ap;
-  va_start(ap, format);
-  Format1024(buf, format, ap);
-  va_end(ap);
-  WriteLine(fp, buf);
-  ErrorLogWrite(buf);
-  std::fclose(fp);
-  return 1;
+  FORMAT_1024(buf, format);
+  return ReportErrorText(buf, false);
 }
 
 int ReportErrorBox(const char* format, ...) {
-  FILE* fp = OpenReportLog();
-  if (!fp) return 0;
-  char buf[1024];
-  va_list ap;
-  va_start(ap, format);
-  Format1024(buf, format, ap);
-  va_end(ap);
-  WriteLine(fp, buf);
-  ErrorLogWrite(buf);
-  // The line is flushed before the box, which is modal: a box shown without a display
-  // appends to the same log.
-  std::fclose(fp);
-  ErrorBoxF("%s", buf);
-  return 1;
+  FORMAT_1024(buf, format);
+  return ReportErrorText(buf, true);
 }
 
 int MesBox(const char* text, const char* caption, UINT type) {
@@ -149,21 +140,13 @@ int MesBox(const char* text, const char* caption, UINT type) {
 int ErrorBox(const char* text) { return MesBox(text, "エラー", MB_OK); }
 
 int ErrorBoxF(const char* format, ...) {
-  char buf[1024];
-  va_list ap;
-  va_start(ap, format);
-  Format1024(buf, format, ap);
-  va_end(ap);
+  FORMAT_1024(buf, format);
   return ErrorBox(buf);
 }
 
 int DebugErrorBoxF(const char* format, ...) {
   if (!g_bErrorLogEnable) return 0;
-  char buf[1024];
-  va_list ap;
-  va_start(ap, format);
-  Format1024(buf, format, ap);
-  va_end(ap);
+  FORMAT_1024(buf, format);
   return ErrorBox(buf);
 }
 
