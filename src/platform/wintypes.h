@@ -103,3 +103,24 @@ typedef int32_t HRESULT;
 typedef unsigned long ULONG;
 // ---- Music (WinMM MIDI streams, the Ogg library) ----
 typedef uintptr_t DWORD_PTR;
+
+// ---- Graphics devices and bitmaps (d3d9.h, ddraw.h, gdi.h) ----
+typedef int INT;
+typedef float FLOAT;
+typedef DWORD COLORREF;
+struct HINSTANCE__;
+typedef HINSTANCE__* HINSTANCE;
+struct HDC__;
+typedef HDC__* HDC;
+
+struct RECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+};
+
+struct SIZE {
+  LONG cx;
+  LONG cy;
+};

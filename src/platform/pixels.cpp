@@ -1,0 +1,85 @@
+#include "platform/pixels.h"
+
+#include <algorithm>
+
+namespace gfx {
+
+int BytesPerPixel(PixelFormat format) {
+  switch (format) {
+    case PixelFormat::kIndex8:
+      return 1;
+    case PixelFormat::kR5G6B5:
+    case PixelFormat::kA1R5G5B5:
+      return 2;
+    case PixelFormat::kX8R8G8B8:
+    case PixelFormat::kA8R8G8B8:
+      return 4;
+    default:
+      return 0;
+  }
+}
+
+bool PixelBuffer::Allocate(PixelFormat f, int w, int h) {
+  format = PixelFormat::kUnknown;
+  width = height = pitch = 0;
+  bits.clear();
+  const int bpp = BytesPerPixel(f);
+  if (bpp == 0 || w <= 0 || h <= 0 || w > kMaxSurfaceSide || h > kMaxSurfaceSide ||
+      int64_t{w} * h > kMaxSurfacePixels) {
+    return false;
+  }
+  format = f;
+  width = w;
+  height = h;
+  pitch = (w * bpp + 3) & ~3;
+  bits.assign(static_cast<size_t>(pitch) * static_cast<size_t>(h), 0);
+  return true;
+}
+
+void PixelBuffer::Fill(int x0, int y0, int x1, int y1, uint32_t value) {
+  x0 = std::max(x0, 0);
+  y0 = std::max(y0, 0);
+  x1 = std::min(x1, width);
+  y1 = std::min(y1, height);
+  if (x0 >= x1 || y0 >= y1) return;
+  const int bpp = BytesPerPixel(format);
+  if (bpp == 0) return;
+  const size_t bytes = static_cast<size_t>(x1 - x0) * static_cast<size_t>(bpp);
+  uint8_t* first = At(x0, y0);
+  if (bpp == 1) {
+    std::memset(first, static_cast<int>(value & 0xFF), bytes);
+  } else {
+    for (int x = x0; x < x1; ++x) StorePixel(format, At(x, y0), value);
+  }
+  for (int y = y0 + 1; y < y1; ++y) std::memcpy(At(x0, y), first, bytes);
+}
+
+void CopyRect(PixelBuffer& dst, int dx, int dy, const PixelBuffer& src, int sx, int sy, int w, int h) {
+  const size_t bytes = static_cast<size_t>(w) * static_cast<size_t>(BytesPerPixel(src.format));
+  for (int y = 0; y < h; ++y) std::memmove(dst.At(dx, dy + y), src.At(sx, sy + y), bytes);
+}
+
+void ConvertToArgb(const PixelBuffer& src, const uint32_t* palette, uint32_t* out, int outPitchPixels) {
+  for (int y = 0; y < src.height; ++y) {
+    const uint8_t* row = src.Row(y);
+    uint32_t* o = out + static_cast<size_t>(y) * static_cast<size_t>(outPitchPixels);
+    switch (src.format) {
+      case PixelFormat::kIndex8:
+        for (int x = 0; x < src.width; ++x) o[x] = 0xFF000000u | (palette ? palette[row[x]] : 0u);
+        break;
+      case PixelFormat::kX8R8G8B8:
+      case PixelFormat::kA8R8G8B8:
+        for (int x = 0; x < src.width; ++x) o[x] = LoadPixel(PixelFormat::kA8R8G8B8, row + 4 * x) | 0xFF000000u;
+        break;
+      case PixelFormat::kR5G6B5:
+      case PixelFormat::kA1R5G5B5:
+        for (int x = 0; x < src.width; ++x) o[x] = WidenToArgb(src.format, LoadPixel(src.format, row + 2 * x)) | 0xFF000000u;
+        break;
+      default:
+        for (int x = 0; x < src.width; ++x) o[x] = 0xFF000000u;
+        break;
+    }
+  }
+}
+
+}  // namespace gfx

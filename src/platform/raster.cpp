@@ -1,0 +1,484 @@
+#include "platform/raster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace gfx {
+namespace {
+
+constexpr int64_t kSub = 256;           // sub-pixel steps per pixel
+constexpr double kMaxCoord = 1 << 20;   // positions beyond this are pulled in (keeps the edge sums in 64 bits)
+constexpr double kMaxTexCoord = 1e12;   // texel coordinates beyond this are pulled in
+
+int64_t Snap(float v) {
+  double d = static_cast<double>(v);
+  d = std::clamp(d, -kMaxCoord, kMaxCoord);
+  return std::llround(d * static_cast<double>(kSub));
+}
+
+int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+
+// Texel index of a texture coordinate given in texels, rounded to 1/256 texel, wrapped.
+int TexelIndex(double s, int size) {
+  if (std::isnan(s)) s = 0;
+  s = std::clamp(s, -kMaxTexCoord, kMaxTexCoord);
+  int64_t fixed = std::llround(s * 256.0);
+  int64_t i = fixed >> 8;
+  i %= size;
+  if (i < 0) i += size;
+  return static_cast<int>(i);
+}
+
+bool KnownOp(int op) {
+  switch (op) {
+    case kTopSelectArg1:
+    case kTopSelectArg2:
+    case kTopModulate:
+    case kTopAdd:
+    case kTopSubtract:
+    case kTopBlendFactorAlpha:
+      return true;
+    default:
+      return false;
+  }
+}
+
+uint32_t SelectArg(int arg, uint32_t texel, uint32_t diffuse, uint32_t factor) {
+  switch (arg & 0x0F) {
+    case kTaTexture:
+      return texel;
+    case kTaTFactor:
+      return factor;
+    default:
+      return diffuse;
+  }
+}
+
+uint32_t OpChannel(int op, uint32_t a, uint32_t b, uint32_t k) {
+  switch (op) {
+    case kTopSelectArg1:
+      return a;
+    case kTopSelectArg2:
+      return b;
+    case kTopModulate:
+      return MulDiv255(a, b);
+    case kTopAdd:
+      return std::min<uint32_t>(255, a + b);
+    case kTopSubtract:
+      return a > b ? a - b : 0;
+    case kTopBlendFactorAlpha:
+      return (a * k + b * (255 - k) + 127) / 255;
+    default:
+      return b;
+  }
+}
+
+uint32_t Factor(int blend, uint32_t srcAlpha, uint32_t otherwise) {
+  switch (blend) {
+    case kBlendZero:
+      return 0;
+    case kBlendOne:
+      return 255;
+    case kBlendSrcAlpha:
+      return srcAlpha;
+    case kBlendInvSrcAlpha:
+      return 255 - srcAlpha;
+    default:
+      return otherwise;
+  }
+}
+
+uint32_t FetchTexel(const PixelBuffer* tex, int x, int y) {
+  if (!tex) return 0xFFFFFFFFu;
+  return WidenToArgb(tex->format, tex->Get(x, y));
+}
+
+bool DrawableTarget(const PixelBuffer& t) {
+  switch (t.format) {
+    case PixelFormat::kR5G6B5:
+    case PixelFormat::kA1R5G5B5:
+    case PixelFormat::kX8R8G8B8:
+    case PixelFormat::kA8R8G8B8:
+      return !t.Empty();
+    default:
+      return false;
+  }
+}
+
+bool SampleableTexture(const PixelBuffer* t) { return !t || (DrawableTarget(*t) && t->width > 0 && t->height > 0); }
+
+// How the blend treats a pixel.
+enum class BlendKind { kReplace, kAlpha, kGeneric };
+
+BlendKind ClassifyBlend(const RasterState& st) {
+  if (!st.blend) return BlendKind::kReplace;
+  const uint32_t fs = Factor(st.srcBlend, 7, 255), fd = Factor(st.destBlend, 7, 0);
+  if (fs == 255 && fd == 0) return BlendKind::kReplace;
+  if (st.srcBlend == kBlendSrcAlpha && st.destBlend == kBlendInvSrcAlpha) return BlendKind::kAlpha;
+  return BlendKind::kGeneric;
+}
+
+// What the stage does with the texel, for one vertex colour: found by running every channel
+// value through it (each output channel depends only on the same channel of the texel).
+enum class StageKind { kGeneric, kSolid, kTexel, kTexelOpaque };
+
+struct StageClass {
+  StageKind kind = StageKind::kGeneric;
+  uint32_t solid = 0;
+};
+
+StageClass ClassifyStageUncached(const RasterState& st, uint32_t diffuse, bool hasTexture) {
+  StageClass c;
+  if (!hasTexture) {
+    c.kind = StageKind::kSolid;
+    c.solid = CombineStage(st, 0xFFFFFFFFu, diffuse);
+    return c;
+  }
+  bool identity = true, opaque = true, solid = true;
+  const uint32_t first = CombineStage(st, 0, diffuse);
+  for (uint32_t x = 0; x < 256; ++x) {
+    const uint32_t texel = x * 0x01010101u;
+    const uint32_t out = CombineStage(st, texel, diffuse);
+    identity = identity && out == texel;
+    opaque = opaque && out == (texel | 0xFF000000u);
+    solid = solid && out == first;
+  }
+  if (solid) {
+    c.kind = StageKind::kSolid;
+    c.solid = first;
+  } else if (identity) {
+    c.kind = StageKind::kTexel;
+  } else if (opaque) {
+    c.kind = StageKind::kTexelOpaque;
+  }
+  return c;
+}
+
+// The last classification, kept per thread: runs of blits share their states.
+StageClass ClassifyStage(const RasterState& st, uint32_t diffuse, bool hasTexture) {
+  struct Entry {
+    bool valid = false;
+    RasterState st;
+    uint32_t diffuse = 0;
+    bool hasTexture = false;
+    StageClass result;
+  };
+  thread_local Entry last;
+  const bool same = last.valid && last.diffuse == diffuse && last.hasTexture == hasTexture &&
+                    last.st.colorOp == st.colorOp && last.st.colorArg1 == st.colorArg1 &&
+                    last.st.colorArg2 == st.colorArg2 && last.st.alphaOp == st.alphaOp &&
+                    last.st.alphaArg1 == st.alphaArg1 && last.st.alphaArg2 == st.alphaArg2 &&
+                    last.st.textureFactor == st.textureFactor;
+  if (!same) {
+    last.result = ClassifyStageUncached(st, diffuse, hasTexture);
+    last.st = st;
+    last.diffuse = diffuse;
+    last.hasTexture = hasTexture;
+    last.valid = true;
+  }
+  return last.result;
+}
+
+// Writes one output colour onto the target pixel at p.
+inline void PutPixel(PixelFormat f, uint8_t* p, uint32_t out, BlendKind bk, const RasterState& st) {
+  switch (bk) {
+    case BlendKind::kReplace:
+      StorePixel(f, p, NarrowFromArgb(f, out));
+      return;
+    case BlendKind::kAlpha: {
+      const uint32_t a = out >> 24;
+      if (a == 0) return;
+      if (a == 255) {
+        StorePixel(f, p, NarrowFromArgb(f, out));
+        return;
+      }
+      const uint32_t d = WidenToArgb(f, LoadPixel(f, p));
+      const uint32_t r = BlendChannel(a, d >> 24, a) << 24 | BlendChannel((out >> 16) & 0xFF, (d >> 16) & 0xFF, a) << 16 |
+                         BlendChannel((out >> 8) & 0xFF, (d >> 8) & 0xFF, a) << 8 | BlendChannel(out & 0xFF, d & 0xFF, a);
+      StorePixel(f, p, NarrowFromArgb(f, r));
+      return;
+    }
+    case BlendKind::kGeneric:
+      StorePixel(f, p, NarrowFromArgb(f, BlendPixel(st, out, WidenToArgb(f, LoadPixel(f, p)))));
+      return;
+  }
+}
+
+// Scratch tables of texel rows and columns, kept per thread.
+std::vector<int>& ColumnTable() {
+  thread_local std::vector<int> t;
+  return t;
+}
+std::vector<int>& RowTable() {
+  thread_local std::vector<int> t;
+  return t;
+}
+
+// The axis-aligned rectangle of a quad (two triangles (a, b, c), (b, c, d) sharing the diagonal
+// b–c) whose texture coordinate u follows x only and v follows y only, with one colour.
+struct QuadRect {
+  float xa, xb, ya, yb;  // the corners of a (xa, ya) and d (xb, yb)
+  float ua, ub, va, vb;  // u at xa and xb, v at ya and yb
+  uint32_t diffuse;
+};
+
+bool AsRect(const Vertex& a, const Vertex& b, const Vertex& c, const Vertex& d, QuadRect* r) {
+  if (a.x == d.x || a.y == d.y) return false;
+  // The corners (xa, yb) and (xb, ya).
+  const Vertex* lowerLeft;
+  const Vertex* upperRight;
+  if (b.x == a.x && b.y == d.y && c.x == d.x && c.y == a.y) {
+    lowerLeft = &b;
+    upperRight = &c;
+  } else if (c.x == a.x && c.y == d.y && b.x == d.x && b.y == a.y) {
+    lowerLeft = &c;
+    upperRight = &b;
+  } else {
+    return false;
+  }
+  // u depends on x only, v on y only.
+  if (lowerLeft->u != a.u || upperRight->u != d.u) return false;
+  if (lowerLeft->v != d.v || upperRight->v != a.v) return false;
+  if (a.diffuse != b.diffuse || a.diffuse != c.diffuse || a.diffuse != d.diffuse) return false;
+  for (const Vertex* v : {&a, &b, &c, &d}) {
+    if (!std::isfinite(v->x) || !std::isfinite(v->y)) return false;
+  }
+  *r = QuadRect{a.x, d.x, a.y, d.y, a.u, d.u, a.v, d.v, a.diffuse};
+  return true;
+}
+
+// Pixel span [first, last) of centres covered by an edge pair at lo (inclusive) and hi (exclusive).
+void CoveredSpan(float e0, float e1, int limit, int* first, int* last) {
+  int64_t lo = Snap(std::min(e0, e1)), hi = Snap(std::max(e0, e1));
+  int64_t f = CeilDiv(lo, kSub), l = CeilDiv(hi, kSub);
+  *first = static_cast<int>(std::clamp<int64_t>(f, 0, limit));
+  *last = static_cast<int>(std::clamp<int64_t>(l, 0, limit));
+}
+
+void DrawRect(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st, const QuadRect& q) {
+  int x0, x1, y0, y1;
+  CoveredSpan(q.xa, q.xb, target.width, &x0, &x1);
+  CoveredSpan(q.ya, q.yb, target.height, &y0, &y1);
+  if (x0 >= x1 || y0 >= y1) return;
+
+  const BlendKind bk = ClassifyBlend(st);
+  const StageClass sc = ClassifyStage(st, q.diffuse, tex != nullptr);
+  const PixelFormat tf = target.format;
+
+  if (sc.kind == StageKind::kSolid) {
+    const uint32_t out = sc.solid;
+    if (bk == BlendKind::kReplace || (bk == BlendKind::kAlpha && (out >> 24) == 255)) {
+      target.Fill(x0, y0, x1, y1, NarrowFromArgb(tf, out));
+      return;
+    }
+    if (bk == BlendKind::kAlpha && (out >> 24) == 0) return;
+    const int bpp = BytesPerPixel(tf);
+    for (int y = y0; y < y1; ++y) {
+      uint8_t* p = target.At(x0, y);
+      for (int x = x0; x < x1; ++x, p += bpp) PutPixel(tf, p, out, bk, st);
+    }
+    return;
+  }
+
+  // Texel rows and columns under the pixel centres.
+  std::vector<int>& cols = ColumnTable();
+  std::vector<int>& rows = RowTable();
+  cols.resize(static_cast<size_t>(x1 - x0));
+  rows.resize(static_cast<size_t>(y1 - y0));
+  const double dx = static_cast<double>(q.xb) - q.xa, dy = static_cast<double>(q.yb) - q.ya;
+  for (int x = x0; x < x1; ++x) {
+    const double u = q.ua + (x - static_cast<double>(q.xa)) * (static_cast<double>(q.ub) - q.ua) / dx;
+    cols[static_cast<size_t>(x - x0)] = TexelIndex(u * tex->width, tex->width);
+  }
+  for (int y = y0; y < y1; ++y) {
+    const double v = q.va + (y - static_cast<double>(q.ya)) * (static_cast<double>(q.vb) - q.va) / dy;
+    rows[static_cast<size_t>(y - y0)] = TexelIndex(v * tex->height, tex->height);
+  }
+
+  const int bpp = BytesPerPixel(tf);
+  const bool fast32 = tex->format == PixelFormat::kA8R8G8B8 && bpp == 4 &&
+                      (sc.kind == StageKind::kTexel || sc.kind == StageKind::kTexelOpaque) &&
+                      bk != BlendKind::kGeneric;
+  if (fast32) {
+    const uint32_t orMask = sc.kind == StageKind::kTexelOpaque ? 0xFF000000u : 0u;
+    const uint32_t xMask = tf == PixelFormat::kX8R8G8B8 ? 0xFF000000u : 0u;
+    for (int y = y0; y < y1; ++y) {
+      const uint8_t* srow = tex->Row(rows[static_cast<size_t>(y - y0)]);
+      uint8_t* p = target.At(x0, y);
+      for (int x = x0; x < x1; ++x, p += 4) {
+        uint32_t t;
+        std::memcpy(&t, srow + 4 * cols[static_cast<size_t>(x - x0)], 4);
+        t |= orMask;
+        const uint32_t a = t >> 24;
+        if (bk == BlendKind::kReplace || a == 255) {
+          t |= xMask;
+          std::memcpy(p, &t, 4);
+        } else if (a != 0) {
+          PutPixel(tf, p, t, bk, st);
+        }
+      }
+    }
+    return;
+  }
+
+  for (int y = y0; y < y1; ++y) {
+    const int ty = rows[static_cast<size_t>(y - y0)];
+    uint8_t* p = target.At(x0, y);
+    for (int x = x0; x < x1; ++x, p += bpp) {
+      const uint32_t texel = FetchTexel(tex, cols[static_cast<size_t>(x - x0)], ty);
+      PutPixel(tf, p, CombineStage(st, texel, q.diffuse), bk, st);
+    }
+  }
+}
+
+uint32_t InterpolateColor(const Vertex* v[3], const double w[3]) {
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    double c = 0;
+    for (int i = 0; i < 3; ++i) c += w[i] * static_cast<double>((v[i]->diffuse >> shift) & 0xFF);
+    const long ci = std::lround(std::clamp(c, 0.0, 255.0));
+    out |= static_cast<uint32_t>(ci) << shift;
+  }
+  return out;
+}
+
+int64_t SnappedArea(const Vertex& a, const Vertex& b, const Vertex& c) {
+  const int64_t X0 = Snap(a.x), Y0 = Snap(a.y), X1 = Snap(b.x), Y1 = Snap(b.y), X2 = Snap(c.x), Y2 = Snap(c.y);
+  return (X1 - X0) * (Y2 - Y0) - (Y1 - Y0) * (X2 - X0);
+}
+
+// Whether triangle i of a strip is culled. A positive area is a clockwise turn on the screen.
+bool Culled(const RasterState& st, const Vertex* v, int i) {
+  if (st.cullMode != kCullClockwise && st.cullMode != kCullCounterClockwise) return false;
+  int64_t area = SnappedArea(v[i], v[i + 1], v[i + 2]);
+  if (i & 1) area = -area;
+  return st.cullMode == kCullClockwise ? area > 0 : area < 0;
+}
+
+void DrawTriangleImpl(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st, const Vertex& a,
+                      const Vertex& b, const Vertex& c) {
+  const Vertex* v[3] = {&a, &b, &c};
+  for (const Vertex* p : v) {
+    if (!std::isfinite(p->x) || !std::isfinite(p->y)) return;
+  }
+  int64_t X[3], Y[3];
+  for (int i = 0; i < 3; ++i) {
+    X[i] = Snap(v[i]->x);
+    Y[i] = Snap(v[i]->y);
+  }
+  int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (Y[1] - Y[0]) * (X[2] - X[0]);
+  if (area == 0) return;
+  if (area < 0) {
+    std::swap(v[1], v[2]);
+    std::swap(X[1], X[2]);
+    std::swap(Y[1], Y[2]);
+    area = -area;
+  }
+  // Edge i runs from vertex i+1 to vertex i+2 (the edge opposite vertex i); its value at a
+  // point is the weight of vertex i times the area.
+  int64_t ex[3], ey[3];
+  bool topLeft[3];
+  for (int i = 0; i < 3; ++i) {
+    const int s = (i + 1) % 3, e = (i + 2) % 3;
+    ex[i] = X[e] - X[s];
+    ey[i] = Y[e] - Y[s];
+    topLeft[i] = ey[i] < 0 || (ey[i] == 0 && ex[i] > 0);
+  }
+  const int64_t minX = std::min({X[0], X[1], X[2]}), maxX = std::max({X[0], X[1], X[2]});
+  const int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
+  const int px0 = static_cast<int>(std::clamp<int64_t>(CeilDiv(minX, kSub), 0, target.width));
+  const int px1 = static_cast<int>(std::clamp<int64_t>(FloorDiv(maxX, kSub) + 1, 0, target.width));
+  const int py0 = static_cast<int>(std::clamp<int64_t>(CeilDiv(minY, kSub), 0, target.height));
+  const int py1 = static_cast<int>(std::clamp<int64_t>(FloorDiv(maxY, kSub) + 1, 0, target.height));
+  if (px0 >= px1 || py0 >= py1) return;
+
+  const BlendKind bk = ClassifyBlend(st);
+  const bool flat = a.diffuse == b.diffuse && a.diffuse == c.diffuse;
+  const int bpp = BytesPerPixel(target.format);
+  const double inv = 1.0 / static_cast<double>(area);
+  for (int py = py0; py < py1; ++py) {
+    const int64_t Py = py * kSub;
+    uint8_t* p = target.At(px0, py);
+    for (int px = px0; px < px1; ++px, p += bpp) {
+      const int64_t Px = px * kSub;
+      int64_t e[3];
+      bool inside = true;
+      for (int i = 0; i < 3 && inside; ++i) {
+        const int s = (i + 1) % 3;
+        e[i] = ex[i] * (Py - Y[s]) - ey[i] * (Px - X[s]);
+        inside = e[i] > 0 || (e[i] == 0 && topLeft[i]);
+      }
+      if (!inside) continue;
+      const double w[3] = {static_cast<double>(e[0]) * inv, static_cast<double>(e[1]) * inv,
+                           static_cast<double>(e[2]) * inv};
+      uint32_t texel = 0xFFFFFFFFu;
+      if (tex) {
+        const double u = w[0] * v[0]->u + w[1] * v[1]->u + w[2] * v[2]->u;
+        const double t = w[0] * v[0]->v + w[1] * v[1]->v + w[2] * v[2]->v;
+        texel = FetchTexel(tex, TexelIndex(u * tex->width, tex->width), TexelIndex(t * tex->height, tex->height));
+      }
+      const uint32_t diffuse = flat ? a.diffuse : InterpolateColor(v, w);
+      PutPixel(target.format, p, CombineStage(st, texel, diffuse), bk, st);
+    }
+  }
+}
+
+}  // namespace
+
+uint32_t CombineStage(const RasterState& st, uint32_t texel, uint32_t diffuse) {
+  if (!KnownOp(st.colorOp)) return diffuse;
+  const uint32_t k = st.textureFactor >> 24;
+  const uint32_t c1 = SelectArg(st.colorArg1, texel, diffuse, st.textureFactor);
+  const uint32_t c2 = SelectArg(st.colorArg2, texel, diffuse, st.textureFactor);
+  const uint32_t r = OpChannel(st.colorOp, (c1 >> 16) & 0xFF, (c2 >> 16) & 0xFF, k);
+  const uint32_t g = OpChannel(st.colorOp, (c1 >> 8) & 0xFF, (c2 >> 8) & 0xFF, k);
+  const uint32_t bl = OpChannel(st.colorOp, c1 & 0xFF, c2 & 0xFF, k);
+  uint32_t a;
+  if (!KnownOp(st.alphaOp)) {
+    a = diffuse >> 24;
+  } else {
+    const uint32_t a1 = SelectArg(st.alphaArg1, texel, diffuse, st.textureFactor) >> 24;
+    const uint32_t a2 = SelectArg(st.alphaArg2, texel, diffuse, st.textureFactor) >> 24;
+    a = OpChannel(st.alphaOp, a1, a2, k);
+  }
+  return a << 24 | r << 16 | g << 8 | bl;
+}
+
+uint32_t BlendPixel(const RasterState& st, uint32_t src, uint32_t dst) {
+  if (!st.blend) return src;
+  const uint32_t as = src >> 24;
+  const uint32_t fs = Factor(st.srcBlend, as, 255), fd = Factor(st.destBlend, as, 0);
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
+    out |= std::min<uint32_t>(255, (s * fs + d * fd + 127) / 255) << shift;
+  }
+  return out;
+}
+
+void DrawTriangleStrip(PixelBuffer& target, const PixelBuffer* texture, const RasterState& state, const Vertex* v,
+                       int primCount) {
+  if (primCount <= 0 || !DrawableTarget(target) || !SampleableTexture(texture)) return;
+  PixelBuffer snapshot;
+  if (texture == &target) {
+    snapshot = target;
+    texture = &snapshot;
+  }
+  for (int i = 0; i < primCount;) {
+    QuadRect q;
+    if (i + 1 < primCount && AsRect(v[i], v[i + 1], v[i + 2], v[i + 3], &q)) {
+      const bool c0 = Culled(state, v, i), c1 = Culled(state, v, i + 1);
+      if (c0 == c1) {
+        if (!c0) DrawRect(target, texture, state, q);
+        i += 2;
+        continue;
+      }
+    }
+    if (!Culled(state, v, i)) DrawTriangleImpl(target, texture, state, v[i], v[i + 1], v[i + 2]);
+    ++i;
+  }
+}
+
+}  // namespace gfx
