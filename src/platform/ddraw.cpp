@@ -54,15 +54,28 @@ bool Inside(const RECT& r, const gfx::PixelBuffer& p) {
          r.bottom <= p.height;
 }
 
-// The key test of a source pixel (the low 24 bits at 32 bits).
-inline bool Keyed(gfx::PixelFormat f, uint32_t pixel, uint32_t key) {
+// The bits of a pixel the colour key compares: at 32 bits the fourth byte is not part of it.
+uint32_t KeyMask(gfx::PixelFormat f) {
   switch (f) {
     case gfx::PixelFormat::kIndex8:
-      return (pixel & 0xFF) == (key & 0xFF);
+      return 0xFF;
     case gfx::PixelFormat::kR5G6B5:
-      return (pixel & 0xFFFF) == (key & 0xFFFF);
+      return 0xFFFF;
     default:
-      return (pixel & 0x00FFFFFF) == (key & 0x00FFFFFF);
+      return 0x00FFFFFF;
+  }
+}
+
+template <int Bpp>
+void CopyRow(uint8_t* out, const uint8_t* in, const int* cols, int n, bool useKey, uint32_t key, uint32_t mask) {
+  for (int i = 0; i < n; ++i, out += Bpp) {
+    const uint8_t* p = in + static_cast<size_t>(cols[i]) * Bpp;
+    if (useKey) {
+      uint32_t v = 0;
+      std::memcpy(&v, p, Bpp);
+      if ((v & mask) == key) continue;
+    }
+    std::memcpy(out, p, Bpp);
   }
 }
 
@@ -80,19 +93,28 @@ void CopyScaled(gfx::PixelBuffer& dst, const RECT& d, const gfx::PixelBuffer& sr
   for (int x = x0; x < x1; ++x) {
     cols[static_cast<size_t>(x - x0)] = static_cast<int>(s.left + ((2 * (x - d.left) + 1) * sw) / (2 * dw));
   }
+  const uint32_t mask = KeyMask(dst.format);
+  key &= mask;
+  const int n = x1 - x0;
   const bool unscaled = dw == sw;
   for (int y = y0; y < y1; ++y) {
     const int sy = static_cast<int>(s.top + ((2 * (y - d.top) + 1) * sh) / (2 * dh));
     uint8_t* out = dst.At(x0, y);
     if (unscaled && !useKey) {
-      std::memcpy(out, src.At(cols[0], sy), static_cast<size_t>(x1 - x0) * static_cast<size_t>(bpp));
+      std::memcpy(out, src.At(cols[0], sy), static_cast<size_t>(n) * static_cast<size_t>(bpp));
       continue;
     }
     const uint8_t* in = src.Row(sy);
-    for (int x = x0; x < x1; ++x, out += bpp) {
-      const uint8_t* p = in + static_cast<size_t>(cols[static_cast<size_t>(x - x0)]) * static_cast<size_t>(bpp);
-      if (useKey && Keyed(dst.format, gfx::LoadPixel(dst.format, p), key)) continue;
-      std::memcpy(out, p, static_cast<size_t>(bpp));
+    switch (bpp) {
+      case 1:
+        CopyRow<1>(out, in, cols.data(), n, useKey, key, mask);
+        break;
+      case 2:
+        CopyRow<2>(out, in, cols.data(), n, useKey, key, mask);
+        break;
+      default:
+        CopyRow<4>(out, in, cols.data(), n, useKey, key, mask);
+        break;
     }
   }
 }

@@ -4,21 +4,6 @@
 
 namespace gfx {
 
-int BytesPerPixel(PixelFormat format) {
-  switch (format) {
-    case PixelFormat::kIndex8:
-      return 1;
-    case PixelFormat::kR5G6B5:
-    case PixelFormat::kA1R5G5B5:
-      return 2;
-    case PixelFormat::kX8R8G8B8:
-    case PixelFormat::kA8R8G8B8:
-      return 4;
-    default:
-      return 0;
-  }
-}
-
 bool PixelBuffer::Allocate(PixelFormat f, int w, int h) {
   format = PixelFormat::kUnknown;
   width = height = pitch = 0;

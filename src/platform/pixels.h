@@ -26,7 +26,20 @@ enum class PixelFormat : uint8_t {
   kA8R8G8B8,
 };
 
-int BytesPerPixel(PixelFormat format);
+constexpr int BytesPerPixel(PixelFormat format) {
+  switch (format) {
+    case PixelFormat::kIndex8:
+      return 1;
+    case PixelFormat::kR5G6B5:
+    case PixelFormat::kA1R5G5B5:
+      return 2;
+    case PixelFormat::kX8R8G8B8:
+    case PixelFormat::kA8R8G8B8:
+      return 4;
+    default:
+      return 0;
+  }
+}
 inline bool HasAlpha(PixelFormat f) { return f == PixelFormat::kA1R5G5B5 || f == PixelFormat::kA8R8G8B8; }
 
 inline uint32_t Expand5(uint32_t v) { return (v << 3) | (v >> 2); }

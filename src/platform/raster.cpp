@@ -127,7 +127,15 @@ enum class StageKind { kGeneric, kSolid, kTexel, kTexelOpaque };
 struct StageClass {
   StageKind kind = StageKind::kGeneric;
   uint32_t solid = 0;
+  // lut[x] is the output for the texel with x in all four channels: channel c of the output
+  // for any texel is channel c of lut[texel's channel c].
+  uint32_t lut[256] = {};
 };
+
+inline uint32_t ApplyLut(const uint32_t* lut, uint32_t t) {
+  return (lut[t >> 24] & 0xFF000000u) | (lut[(t >> 16) & 0xFF] & 0x00FF0000u) | (lut[(t >> 8) & 0xFF] & 0x0000FF00u) |
+         (lut[t & 0xFF] & 0x000000FFu);
+}
 
 StageClass ClassifyStageUncached(const RasterState& st, uint32_t diffuse, bool hasTexture) {
   StageClass c;
@@ -141,6 +149,7 @@ StageClass ClassifyStageUncached(const RasterState& st, uint32_t diffuse, bool h
   for (uint32_t x = 0; x < 256; ++x) {
     const uint32_t texel = x * 0x01010101u;
     const uint32_t out = CombineStage(st, texel, diffuse);
+    c.lut[x] = out;
     identity = identity && out == texel;
     opaque = opaque && out == (texel | 0xFF000000u);
     solid = solid && out == first;
@@ -157,7 +166,7 @@ StageClass ClassifyStageUncached(const RasterState& st, uint32_t diffuse, bool h
 }
 
 // The last classification, kept per thread: runs of blits share their states.
-StageClass ClassifyStage(const RasterState& st, uint32_t diffuse, bool hasTexture) {
+const StageClass& ClassifyStage(const RasterState& st, uint32_t diffuse, bool hasTexture) {
   struct Entry {
     bool valid = false;
     RasterState st;
@@ -182,27 +191,47 @@ StageClass ClassifyStage(const RasterState& st, uint32_t diffuse, bool hasTextur
 }
 
 // Writes one output colour onto the target pixel at p.
-inline void PutPixel(PixelFormat f, uint8_t* p, uint32_t out, BlendKind bk, const RasterState& st) {
+template <PixelFormat F>
+[[gnu::always_inline]] inline void PutPixelT(uint8_t* p, uint32_t out, BlendKind bk, const RasterState& st) {
   switch (bk) {
     case BlendKind::kReplace:
-      StorePixel(f, p, NarrowFromArgb(f, out));
+      StorePixel(F, p, NarrowFromArgb(F, out));
       return;
     case BlendKind::kAlpha: {
       const uint32_t a = out >> 24;
       if (a == 0) return;
       if (a == 255) {
-        StorePixel(f, p, NarrowFromArgb(f, out));
+        StorePixel(F, p, NarrowFromArgb(F, out));
         return;
       }
-      const uint32_t d = WidenToArgb(f, LoadPixel(f, p));
+      const uint32_t d = WidenToArgb(F, LoadPixel(F, p));
       const uint32_t r = BlendChannel(a, d >> 24, a) << 24 | BlendChannel((out >> 16) & 0xFF, (d >> 16) & 0xFF, a) << 16 |
                          BlendChannel((out >> 8) & 0xFF, (d >> 8) & 0xFF, a) << 8 | BlendChannel(out & 0xFF, d & 0xFF, a);
-      StorePixel(f, p, NarrowFromArgb(f, r));
+      StorePixel(F, p, NarrowFromArgb(F, r));
       return;
     }
     case BlendKind::kGeneric:
-      StorePixel(f, p, NarrowFromArgb(f, BlendPixel(st, out, WidenToArgb(f, LoadPixel(f, p)))));
+      StorePixel(F, p, NarrowFromArgb(F, BlendPixel(st, out, WidenToArgb(F, LoadPixel(F, p)))));
       return;
+  }
+}
+
+void PutPixel(PixelFormat f, uint8_t* p, uint32_t out, BlendKind bk, const RasterState& st) {
+  switch (f) {
+    case PixelFormat::kA8R8G8B8:
+      PutPixelT<PixelFormat::kA8R8G8B8>(p, out, bk, st);
+      break;
+    case PixelFormat::kX8R8G8B8:
+      PutPixelT<PixelFormat::kX8R8G8B8>(p, out, bk, st);
+      break;
+    case PixelFormat::kR5G6B5:
+      PutPixelT<PixelFormat::kR5G6B5>(p, out, bk, st);
+      break;
+    case PixelFormat::kA1R5G5B5:
+      PutPixelT<PixelFormat::kA1R5G5B5>(p, out, bk, st);
+      break;
+    default:
+      break;
   }
 }
 
@@ -257,6 +286,122 @@ void CoveredSpan(float e0, float e1, int limit, int* first, int* last) {
   *last = static_cast<int>(std::clamp<int64_t>(l, 0, limit));
 }
 
+// The pixels of a rectangle to shade: [x0, x1) × [y0, y1), the texel column and row under each
+// (null for a solid colour), the stage as a table (or its solid colour) and the blend.
+struct Span {
+  int x0, y0, x1, y1;
+  const int* cols;
+  const int* rows;
+  const uint32_t* lut;
+  uint32_t solid;
+  StageKind kind;
+  BlendKind blend;
+};
+
+// The shading loop with the target and texture formats known at compile time, so that the
+// pixel conversions reduce to a few instructions.
+template <PixelFormat TF, PixelFormat SF, StageKind SK, BlendKind BK>
+void ShadeRows(PixelBuffer& target, const PixelBuffer* tex, const Span s, const RasterState& st) {
+  constexpr int tb = TF == PixelFormat::kR5G6B5 || TF == PixelFormat::kA1R5G5B5 ? 2 : 4;
+  constexpr int sb = SF == PixelFormat::kR5G6B5 || SF == PixelFormat::kA1R5G5B5 ? 2 : 4;
+  const int n = s.x1 - s.x0;
+  const int* const cols = s.cols;
+  const uint32_t* const lut = s.lut;
+  const uint32_t solid = s.solid;
+  for (int y = s.y0; y < s.y1; ++y) {
+    uint8_t* p = target.At(s.x0, y);
+    const uint8_t* const srow = SK != StageKind::kSolid ? tex->Row(s.rows[y - s.y0]) : nullptr;
+    for (int i = 0; i < n; ++i, p += tb) {
+      uint32_t out = solid;
+      if constexpr (SK != StageKind::kSolid) {
+        const uint32_t t = WidenToArgb(SF, LoadPixel(SF, srow + static_cast<size_t>(cols[i]) * sb));
+        if constexpr (SK == StageKind::kTexel) {
+          out = t;
+        } else if constexpr (SK == StageKind::kTexelOpaque) {
+          out = t | 0xFF000000u;
+        } else {
+          out = ApplyLut(lut, t);
+        }
+      }
+      PutPixelT<TF>(p, out, BK, st);
+    }
+  }
+}
+
+template <PixelFormat TF, PixelFormat SF, StageKind SK>
+void ShadeBlend(PixelBuffer& target, const PixelBuffer* tex, const Span& s, const RasterState& st) {
+  switch (s.blend) {
+    case BlendKind::kReplace:
+      ShadeRows<TF, SF, SK, BlendKind::kReplace>(target, tex, s, st);
+      break;
+    case BlendKind::kAlpha:
+      ShadeRows<TF, SF, SK, BlendKind::kAlpha>(target, tex, s, st);
+      break;
+    case BlendKind::kGeneric:
+      ShadeRows<TF, SF, SK, BlendKind::kGeneric>(target, tex, s, st);
+      break;
+  }
+}
+
+// The shading loop with the formats, the stage's kind and the blend known at compile time, so
+// that the pixel conversions reduce to a few instructions.
+template <PixelFormat TF, PixelFormat SF>
+void ShadeSpan(PixelBuffer& target, const PixelBuffer* tex, const Span& s, const RasterState& st) {
+  switch (s.kind) {
+    case StageKind::kSolid:
+      ShadeBlend<TF, SF, StageKind::kSolid>(target, tex, s, st);
+      break;
+    case StageKind::kTexel:
+      ShadeBlend<TF, SF, StageKind::kTexel>(target, tex, s, st);
+      break;
+    case StageKind::kTexelOpaque:
+      ShadeBlend<TF, SF, StageKind::kTexelOpaque>(target, tex, s, st);
+      break;
+    case StageKind::kGeneric:
+      ShadeBlend<TF, SF, StageKind::kGeneric>(target, tex, s, st);
+      break;
+  }
+}
+
+template <PixelFormat TF>
+void DispatchTexture(PixelBuffer& target, const PixelBuffer* tex, const Span& s, const RasterState& st) {
+  switch (tex ? tex->format : PixelFormat::kA8R8G8B8) {
+    case PixelFormat::kA8R8G8B8:
+      ShadeSpan<TF, PixelFormat::kA8R8G8B8>(target, tex, s, st);
+      break;
+    case PixelFormat::kX8R8G8B8:
+      ShadeSpan<TF, PixelFormat::kX8R8G8B8>(target, tex, s, st);
+      break;
+    case PixelFormat::kR5G6B5:
+      ShadeSpan<TF, PixelFormat::kR5G6B5>(target, tex, s, st);
+      break;
+    case PixelFormat::kA1R5G5B5:
+      ShadeSpan<TF, PixelFormat::kA1R5G5B5>(target, tex, s, st);
+      break;
+    default:
+      break;
+  }
+}
+
+void DispatchTarget(PixelBuffer& target, const PixelBuffer* tex, const Span& s, const RasterState& st) {
+  switch (target.format) {
+    case PixelFormat::kA8R8G8B8:
+      DispatchTexture<PixelFormat::kA8R8G8B8>(target, tex, s, st);
+      break;
+    case PixelFormat::kX8R8G8B8:
+      DispatchTexture<PixelFormat::kX8R8G8B8>(target, tex, s, st);
+      break;
+    case PixelFormat::kR5G6B5:
+      DispatchTexture<PixelFormat::kR5G6B5>(target, tex, s, st);
+      break;
+    case PixelFormat::kA1R5G5B5:
+      DispatchTexture<PixelFormat::kA1R5G5B5>(target, tex, s, st);
+      break;
+    default:
+      break;
+  }
+}
+
 void DrawRect(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st, const QuadRect& q) {
   int x0, x1, y0, y1;
   CoveredSpan(q.xa, q.xb, target.width, &x0, &x1);
@@ -264,7 +409,7 @@ void DrawRect(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st
   if (x0 >= x1 || y0 >= y1) return;
 
   const BlendKind bk = ClassifyBlend(st);
-  const StageClass sc = ClassifyStage(st, q.diffuse, tex != nullptr);
+  const StageClass& sc = ClassifyStage(st, q.diffuse, tex != nullptr);
   const PixelFormat tf = target.format;
 
   if (sc.kind == StageKind::kSolid) {
@@ -274,11 +419,8 @@ void DrawRect(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st
       return;
     }
     if (bk == BlendKind::kAlpha && (out >> 24) == 0) return;
-    const int bpp = BytesPerPixel(tf);
-    for (int y = y0; y < y1; ++y) {
-      uint8_t* p = target.At(x0, y);
-      for (int x = x0; x < x1; ++x, p += bpp) PutPixel(tf, p, out, bk, st);
-    }
+    Span span{x0, y0, x1, y1, nullptr, nullptr, nullptr, out, StageKind::kSolid, bk};
+    DispatchTarget(target, nullptr, span, st);
     return;
   }
 
@@ -296,41 +438,8 @@ void DrawRect(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st
     const double v = q.va + (y - static_cast<double>(q.ya)) * (static_cast<double>(q.vb) - q.va) / dy;
     rows[static_cast<size_t>(y - y0)] = TexelIndex(v * tex->height, tex->height);
   }
-
-  const int bpp = BytesPerPixel(tf);
-  const bool fast32 = tex->format == PixelFormat::kA8R8G8B8 && bpp == 4 &&
-                      (sc.kind == StageKind::kTexel || sc.kind == StageKind::kTexelOpaque) &&
-                      bk != BlendKind::kGeneric;
-  if (fast32) {
-    const uint32_t orMask = sc.kind == StageKind::kTexelOpaque ? 0xFF000000u : 0u;
-    const uint32_t xMask = tf == PixelFormat::kX8R8G8B8 ? 0xFF000000u : 0u;
-    for (int y = y0; y < y1; ++y) {
-      const uint8_t* srow = tex->Row(rows[static_cast<size_t>(y - y0)]);
-      uint8_t* p = target.At(x0, y);
-      for (int x = x0; x < x1; ++x, p += 4) {
-        uint32_t t;
-        std::memcpy(&t, srow + 4 * cols[static_cast<size_t>(x - x0)], 4);
-        t |= orMask;
-        const uint32_t a = t >> 24;
-        if (bk == BlendKind::kReplace || a == 255) {
-          t |= xMask;
-          std::memcpy(p, &t, 4);
-        } else if (a != 0) {
-          PutPixel(tf, p, t, bk, st);
-        }
-      }
-    }
-    return;
-  }
-
-  for (int y = y0; y < y1; ++y) {
-    const int ty = rows[static_cast<size_t>(y - y0)];
-    uint8_t* p = target.At(x0, y);
-    for (int x = x0; x < x1; ++x, p += bpp) {
-      const uint32_t texel = FetchTexel(tex, cols[static_cast<size_t>(x - x0)], ty);
-      PutPixel(tf, p, CombineStage(st, texel, q.diffuse), bk, st);
-    }
-  }
+  Span span{x0, y0, x1, y1, cols.data(), rows.data(), sc.lut, 0, sc.kind, bk};
+  DispatchTarget(target, tex, span, st);
 }
 
 uint32_t InterpolateColor(const Vertex* v[3], const double w[3]) {
