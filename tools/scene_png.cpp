@@ -1,0 +1,396 @@
+// Draws a named test scene through the software graphics device and writes the shown frame as
+// a PNG file, so that a person can look at what the device draws.
+//
+//   scene_png <scene> <out.png> [bitmap.bmp]
+//   scene_png --list
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/d3d9.h"
+#include "platform/d3dx9.h"
+#include "platform/ddraw.h"
+#include "platform/display.h"
+
+namespace {
+
+constexpr int kW = 640;
+constexpr int kH = 480;
+
+// ---- PNG writing: 8-bit RGB, one IDAT of stored (uncompressed) deflate blocks ----
+
+uint32_t Crc32(const uint8_t* p, size_t n, uint32_t crc = 0) {
+  static uint32_t table[256];
+  static bool ready = false;
+  if (!ready) {
+    for (uint32_t i = 0; i < 256; ++i) {
+      uint32_t c = i;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      table[i] = c;
+    }
+    ready = true;
+  }
+  crc = ~crc;
+  for (size_t i = 0; i < n; ++i) crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+  return ~crc;
+}
+
+void Put32(std::vector<uint8_t>& out, uint32_t v) {
+  for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<uint8_t>(v >> s));
+}
+
+void Chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
+  Put32(out, static_cast<uint32_t>(data.size()));
+  std::vector<uint8_t> body(type, type + 4);
+  body.insert(body.end(), data.begin(), data.end());
+  out.insert(out.end(), body.begin(), body.end());
+  Put32(out, Crc32(body.data(), body.size()));
+}
+
+bool WritePng(const char* path, int w, int h, const std::vector<uint32_t>& argb) {
+  std::vector<uint8_t> raw;  // each row: filter 0, then R, G, B
+  for (int y = 0; y < h; ++y) {
+    raw.push_back(0);
+    for (int x = 0; x < w; ++x) {
+      const uint32_t p = argb[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)];
+      raw.push_back(static_cast<uint8_t>(p >> 16));
+      raw.push_back(static_cast<uint8_t>(p >> 8));
+      raw.push_back(static_cast<uint8_t>(p));
+    }
+  }
+  std::vector<uint8_t> z = {0x78, 0x01};
+  uint32_t a = 1, b = 0;
+  for (uint8_t c : raw) {
+    a = (a + c) % 65521;
+    b = (b + a) % 65521;
+  }
+  for (size_t pos = 0; pos < raw.size() || pos == 0;) {
+    const size_t n = std::min<size_t>(65535, raw.size() - pos);
+    const bool last = pos + n == raw.size();
+    z.push_back(last ? 1 : 0);
+    z.push_back(static_cast<uint8_t>(n));
+    z.push_back(static_cast<uint8_t>(n >> 8));
+    z.push_back(static_cast<uint8_t>(~n));
+    z.push_back(static_cast<uint8_t>(~n >> 8));
+    z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos), raw.begin() + static_cast<std::ptrdiff_t>(pos + n));
+    pos += n;
+    if (last) break;
+  }
+  Put32(z, (b << 16) | a);
+  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<uint8_t> ihdr;
+  Put32(ihdr, static_cast<uint32_t>(w));
+  Put32(ihdr, static_cast<uint32_t>(h));
+  ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});
+  Chunk(png, "IHDR", ihdr);
+  Chunk(png, "IDAT", z);
+  Chunk(png, "IEND", {});
+  FILE* fp = std::fopen(path, "wb");
+  if (!fp) return false;
+  const bool ok = std::fwrite(png.data(), 1, png.size(), fp) == png.size();
+  return std::fclose(fp) == 0 && ok;
+}
+
+// ---- Direct3D scenes ----
+
+class D3DCanvas {
+ public:
+  D3DCanvas() {
+    d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+    D3DPRESENT_PARAMETERS pp{};
+    pp.Windowed = TRUE;
+    pp.BackBufferWidth = kW;
+    pp.BackBufferHeight = kH;
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
+    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &dev_);
+    dev_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back_);
+    dev_->CreateVertexBuffer(112, D3DUSAGE_WRITEONLY, 0x144, D3DPOOL_MANAGED, &vb_, nullptr);
+    dev_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    dev_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    dev_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    dev_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    dev_->BeginScene();
+  }
+  ~D3DCanvas() {
+    for (IDirect3DTexture9* t : textures_) t->Release();
+    vb_->Release();
+    back_->Release();
+    dev_->Release();
+    d3d_->Release();
+  }
+  void Present() {
+    dev_->EndScene();
+    dev_->Present(nullptr, nullptr, nullptr, nullptr);
+  }
+  // A texture made by f(x, y) → A8R8G8B8.
+  IDirect3DTexture9* Make(int w, int h, const std::function<uint32_t(int, int)>& f) {
+    IDirect3DTexture9* t = nullptr;
+    dev_->CreateTexture(w, h, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr);
+    D3DLOCKED_RECT lr{};
+    t->LockRect(0, &lr, nullptr, 0);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const uint32_t v = f(x, y);
+        std::memcpy(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch + x * 4, &v, 4);
+      }
+    }
+    t->UnlockRect(0);
+    textures_.push_back(t);
+    return t;
+  }
+  void Keep(IDirect3DTexture9* t) { textures_.push_back(t); }
+  void Stage(DWORD colorOp, DWORD colorArg2, DWORD alphaOp, DWORD alphaArg2) {
+    dev_->SetTextureStageState(0, D3DTSS_COLOROP, colorOp);
+    dev_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    dev_->SetTextureStageState(0, D3DTSS_COLORARG2, colorArg2);
+    dev_->SetTextureStageState(0, D3DTSS_ALPHAOP, alphaOp);
+    dev_->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    dev_->SetTextureStageState(0, D3DTSS_ALPHAARG2, alphaArg2);
+  }
+  void Vertices(const gfx::Vertex q[4], IDirect3DTexture9* tex) {
+    void* p = nullptr;
+    vb_->Lock(0, 112, &p, 0);
+    std::memcpy(p, q, 112);
+    vb_->Unlock();
+    dev_->SetTexture(0, tex);
+    dev_->SetStreamSource(0, vb_, 0, 28);
+    dev_->SetFVF(0x144);
+    dev_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+  }
+  // A blit as the drawing layer makes it (negative source sizes mirror).
+  void Blit(int x, int y, int w, int h, IDirect3DTexture9* tex, int sx, int sy, int sw, int sh,
+            D3DCOLOR diffuse = 0xFFFFFFFF) {
+    D3DSURFACE_DESC d{};
+    tex->GetLevelDesc(0, &d);
+    const float tw = static_cast<float>(d.Width), th = static_cast<float>(d.Height);
+    const float l = x - 0.5f, r = x + w - 0.5f, t = y - 0.5f, b = y + h - 0.5f;
+    const float u0 = sx / tw, u1 = (sx + sw) / tw, v0 = sy / th, v1 = (sy + sh) / th;
+    const gfx::Vertex q[4] = {{l, t, 0, 1, diffuse, u0, v0},
+                              {l, b, 0, 1, diffuse, u0, v1},
+                              {r, t, 0, 1, diffuse, u1, v0},
+                              {r, b, 0, 1, diffuse, u1, v1}};
+    Vertices(q, tex);
+  }
+  // The rectangle turned by degrees about its centre, which lands on (cx, cy).
+  void Rotated(int cx, int cy, int w, int h, IDirect3DTexture9* tex, float degrees) {
+    D3DSURFACE_DESC d{};
+    tex->GetLevelDesc(0, &d);
+    const float s = std::sin(degrees * 0.017453292519943278f), c = std::cos(degrees * 0.017453292519943278f);
+    const int corners[4][2] = {{0, 0}, {0, h}, {w, 0}, {w, h}};
+    gfx::Vertex q[4];
+    for (int i = 0; i < 4; ++i) {
+      const float u = static_cast<float>(corners[i][0]), v = static_cast<float>(corners[i][1]);
+      q[i] = {cx - 0.5f + c * (u - (w >> 1)) - s * (v - (h >> 1)), cy - 0.5f + s * (u - (w >> 1)) + c * (v - (h >> 1)),
+              0, 1, 0xFFFFFFFF, u / d.Width, v / d.Height};
+    }
+    Vertices(q, tex);
+  }
+  void Fill(int x, int y, int w, int h, D3DCOLOR color) {
+    Stage(D3DTOP_SELECTARG2, D3DTA_TFACTOR, D3DTOP_SELECTARG2, D3DTA_TFACTOR);
+    dev_->SetRenderState(D3DRS_TEXTUREFACTOR, color);
+    const float l = x - 0.5f, r = x + w - 0.5f, t = y - 0.5f, b = y + h - 0.5f;
+    const gfx::Vertex q[4] = {{l, t, 0, 1, 0, 0, 0}, {l, b, 0, 1, 0, 0, 0}, {r, t, 0, 1, 0, 0, 0}, {r, b, 0, 1, 0, 0, 0}};
+    Vertices(q, nullptr);
+  }
+  IDirect3DDevice9* dev() { return dev_; }
+
+ private:
+  IDirect3D9* d3d_ = nullptr;
+  IDirect3DDevice9* dev_ = nullptr;
+  IDirect3DSurface9* back_ = nullptr;
+  IDirect3DVertexBuffer9* vb_ = nullptr;
+  std::vector<IDirect3DTexture9*> textures_;
+};
+
+// A 32 × 32 sprite: a disc with a border and an arrow, transparent around the disc.
+uint32_t Sprite(int x, int y) {
+  const int dx = x - 16, dy = y - 16, r2 = dx * dx + dy * dy;
+  if (r2 >= 15 * 15) return 0;
+  if (r2 >= 13 * 13) return 0xFF202020;
+  if (y >= 8 && y < 24 && x >= 6 + (y >= 16 ? 24 - y : y - 8) / 2 && x < 26 - std::abs(y - 16)) return 0xFFFFE040;
+  return 0xFF3060C0 + static_cast<uint32_t>(y * 2);
+}
+
+bool SceneBlits(const char*) {
+  D3DCanvas c;
+  IDirect3DTexture9* bg = c.Make(64, 64, [](int x, int y) {
+    return 0xFF000000u | static_cast<uint32_t>(x * 4) << 16 | static_cast<uint32_t>(y * 4) << 8 | 0x60;
+  });
+  IDirect3DTexture9* sheet = c.Make(64, 32, [](int x, int y) { return Sprite(x % 32, y) ^ (x >= 32 ? 0x00C03000u : 0); });
+  c.Stage(D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_DIFFUSE);
+  c.Blit(0, 0, kW, kH, bg, 0, 0, 64, 64);  // scaled ten times
+  // Row 1: unscaled, mirrored left-right, upside down, both cells, scaled ×2 and ×3.
+  c.Blit(20, 20, 32, 32, sheet, 0, 0, 32, 32);
+  c.Blit(70, 20, 32, 32, sheet, 32, 0, -32, 32);
+  c.Blit(120, 20, 32, 32, sheet, 0, 32, 32, -32);
+  c.Blit(170, 20, 64, 32, sheet, 0, 0, 64, 32);
+  c.Blit(250, 20, 64, 64, sheet, 0, 0, 32, 32);
+  c.Blit(330, 20, 96, 96, sheet, 32, 0, 32, 32);
+  // Row 2: rotations by 0, 30, 45, 90 and 135 degrees.
+  const float angles[] = {0, 30, 45, 90, 135};
+  for (int i = 0; i < 5; ++i) c.Rotated(60 + i * 70, 170, 32, 32, sheet, angles[i]);
+  // Row 3: colour operations: vertex colour, added flash, subtracted flash, translucent.
+  c.Blit(20, 240, 64, 64, sheet, 0, 0, 32, 32, 0xFFFF8080);
+  c.Stage(D3DTOP_ADD, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_DIFFUSE);
+  c.Blit(100, 240, 64, 64, sheet, 0, 0, 32, 32, 0xFF806040);
+  c.Stage(D3DTOP_SUBTRACT, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_DIFFUSE);
+  c.Blit(180, 240, 64, 64, sheet, 0, 0, 32, 32, 0xFF806040);
+  c.Stage(D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_DIFFUSE);
+  c.Blit(260, 240, 64, 64, sheet, 0, 0, 32, 32, 0x80FFFFFF);
+  c.dev()->SetRenderState(D3DRS_TEXTUREFACTOR, 0x4000FF00);
+  c.dev()->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_BLENDFACTORALPHA);
+  c.dev()->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+  c.dev()->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  c.Blit(340, 240, 64, 64, sheet, 0, 0, 32, 32);
+  // Row 4: opaque and translucent fills.
+  c.Fill(20, 340, 200, 60, 0xFFC02020);
+  c.Fill(120, 370, 200, 80, 0x8020C020);
+  c.Fill(260, 330, 100, 100, 0x00000000);  // alpha 0 changes nothing
+  c.Present();
+  return true;
+}
+
+bool SceneBitmap(const char* file) {
+  if (!file) {
+    std::fprintf(stderr, "scene bitmap needs a BMP file\n");
+    return false;
+  }
+  D3DCanvas c;
+  c.Fill(0, 0, kW, kH, 0xFF404040);
+  IDirect3DTexture9* tex = nullptr;
+  D3DXIMAGE_INFO info{};
+  const HRESULT hr = D3DXCreateTextureFromFileExA(c.dev(), file, 0, 0, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                                  D3DX_FILTER_NONE, D3DX_DEFAULT, 0xFFFF00FF, &info, nullptr, &tex);
+  if (FAILED(hr)) {
+    std::fprintf(stderr, "cannot read %s\n", file);
+    return false;
+  }
+  c.Keep(tex);
+  c.Stage(D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_DIFFUSE);
+  const int w = static_cast<int>(info.Width), h = static_cast<int>(info.Height);
+  c.Blit(0, 0, w, h, tex, 0, 0, w, h);  // magenta is transparent
+  c.Present();
+  return true;
+}
+
+// ---- DirectDraw scenes ----
+
+bool SceneDirectDraw(DWORD bpp) {
+  IDirectDraw7* dd = nullptr;
+  DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&dd), IID_IDirectDraw7, nullptr);
+  HWND hwnd = reinterpret_cast<HWND>(1);
+  dd->SetCooperativeLevel(hwnd, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE | DDSCL_ALLOWREBOOT);
+  dd->SetDisplayMode(kW, kH, bpp, 60, 0);
+  DDSURFACEDESC2 d{};
+  d.dwSize = 124;
+  d.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+  d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+  d.dwBackBufferCount = 1;
+  IDirectDrawSurface7* primary = nullptr;
+  IDirectDrawSurface7* back = nullptr;
+  dd->CreateSurface(&d, &primary, nullptr);
+  DDSCAPS2 caps{DDSCAPS_BACKBUFFER, 0, 0, 0};
+  primary->GetAttachedSurface(&caps, &back);
+  IDirectDrawPalette* pal = nullptr;
+  if (bpp == 8) {
+    PALETTEENTRY e[256];
+    for (int i = 0; i < 256; ++i) {
+      e[i] = PALETTEENTRY{static_cast<BYTE>((i & 0xE0)), static_cast<BYTE>((i & 0x1C) << 3),
+                          static_cast<BYTE>((i & 0x03) << 6), PC_RESERVED};
+    }
+    dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, e, &pal, nullptr);
+    primary->SetPalette(pal);
+  }
+  // A pixel value of the display for a colour of 3-3-2 bits (the 8-bit palette above).
+  auto color = [&](uint32_t r3, uint32_t g3, uint32_t b2) -> DWORD {
+    if (bpp == 8) return r3 << 5 | g3 << 2 | b2;
+    const uint32_t r = r3 * 255 / 7, g = g3 * 255 / 7, b = b2 * 255 / 3;
+    if (bpp == 16) return (r >> 3) << 11 | (g >> 2) << 5 | (b >> 3);
+    return r << 16 | g << 8 | b;
+  };
+  DDSURFACEDESC2 od{};
+  od.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+  od.dwWidth = 32;
+  od.dwHeight = 32;
+  od.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+  IDirectDrawSurface7* sprite = nullptr;
+  dd->CreateSurface(&od, &sprite, nullptr);
+  DDBLTFX fx{100, color(0, 0, 0)};
+  sprite->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);  // key colour: black
+  RECT disc[3] = {{8, 2, 24, 30}, {2, 8, 30, 24}, {5, 5, 27, 27}};
+  fx.dwFillColor = color(1, 3, 3);
+  for (RECT& r : disc) sprite->Blt(&r, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
+  RECT mark{12, 12, 20, 20};
+  fx.dwFillColor = color(7, 7, 0);
+  sprite->Blt(&mark, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
+  DDCOLORKEY key{color(0, 0, 0), color(0, 0, 0)};
+  sprite->SetColorKey(DDCKEY_SRCBLT, &key);
+  // Background bands, keyed sprites in a row, stretched ones below, then a flip.
+  for (int i = 0; i < 8; ++i) {
+    RECT band{0, i * 60, kW, i * 60 + 60};
+    fx.dwFillColor = color(static_cast<uint32_t>(i), static_cast<uint32_t>(7 - i), static_cast<uint32_t>(i & 3));
+    back->Blt(&band, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
+  }
+  for (int i = 0; i < 16; ++i) back->BltFast(20 + i * 38, 40, sprite, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);
+  for (int i = 0; i < 4; ++i) {
+    RECT dst{20 + i * 150, 150, 20 + i * 150 + 32 * (i + 1), 150 + 32 * (i + 1)};
+    back->Blt(&dst, sprite, nullptr, DDBLT_WAIT | (i & 1 ? DDBLT_KEYSRC : 0), nullptr);
+  }
+  primary->Flip(nullptr, DDFLIP_WAIT);
+  sprite->Release();
+  if (pal) pal->Release();
+  back->Release();
+  primary->Release();
+  dd->Release();
+  return true;
+}
+
+struct Scene {
+  const char* name;
+  const char* what;
+  std::function<bool(const char*)> draw;
+};
+
+const std::vector<Scene>& Scenes() {
+  static const std::vector<Scene> scenes = {
+      {"blits", "Direct3D: copies, mirrors, scaling, rotation, colour operations, translucency, fills", SceneBlits},
+      {"bitmap", "Direct3D: a BMP file (third argument) as a texture with magenta transparent", SceneBitmap},
+      {"ddraw8", "DirectDraw 8 bits: fills, keyed and stretched blits, flip, palette", [](const char*) {
+         return SceneDirectDraw(8);
+       }},
+      {"ddraw16", "DirectDraw 16 bits: the same scene", [](const char*) { return SceneDirectDraw(16); }},
+      {"ddraw32", "DirectDraw 32 bits: the same scene", [](const char*) { return SceneDirectDraw(32); }},
+  };
+  return scenes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "--list") == 0) {
+    for (const Scene& s : Scenes()) std::printf("%-8s %s\n", s.name, s.what);
+    return 0;
+  }
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: %s <scene> <out.png> [bitmap.bmp]   (%s --list shows the scenes)\n", argv[0], argv[0]);
+    return 2;
+  }
+  for (const Scene& s : Scenes()) {
+    if (std::strcmp(s.name, argv[1]) != 0) continue;
+    gfx::ResetHeadlessPresenter();
+    if (!s.draw(argc > 3 ? argv[3] : nullptr)) return 1;
+    const gfx::ShownFrame f = gfx::HeadlessLastFrame();
+    if (f.argb.empty() || !WritePng(argv[2], f.width, f.height, f.argb)) {
+      std::fprintf(stderr, "cannot write %s\n", argv[2]);
+      return 1;
+    }
+    return 0;
+  }
+  std::fprintf(stderr, "no scene named %s\n", argv[1]);
+  return 2;
+}
