@@ -255,8 +255,9 @@ HRESULT IDirect3DDevice9::Present(const RECT*, const RECT*, HWND hDestWindowOver
   if (lost_) return D3DERR_DEVICELOST;
   HWND window = hDestWindowOverride ? hDestWindowOverride : (pp_.hDeviceWindow ? pp_.hDeviceWindow : focus_);
   gfx::Presenter& presenter = gfx::CurrentPresenter();
-  presenter.ShowFrame(window, backBuffer_->pixels, nullptr);
-  if (pp_.PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE) presenter.WaitVerticalBlank();
+  const bool vsync = pp_.PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE;
+  presenter.ShowFrame(window, backBuffer_->pixels, nullptr, vsync);
+  if (vsync) presenter.WaitVerticalBlank();
   return D3D_OK;
 }
 

@@ -167,12 +167,12 @@ IDirectDrawSurface7::~IDirectDrawSurface7() {
   owner_->Release();
 }
 
-void IDirectDrawSurface7::ShowIfPrimary() {
+void IDirectDrawSurface7::ShowIfPrimary(bool vsync) {
   if (owner_->Primary() != this) return;
   uint32_t words[256] = {};
   const bool indexed = pixels.format == gfx::PixelFormat::kIndex8;
   if (indexed && palette) palette->Words(words);
-  gfx::CurrentPresenter().ShowFrame(owner_->Window(), pixels, indexed ? words : nullptr);
+  gfx::CurrentPresenter().ShowFrame(owner_->Window(), pixels, indexed ? words : nullptr, vsync);
 }
 
 HRESULT IDirectDrawSurface7::Blt(RECT* lpDestRect, IDirectDrawSurface7* src, RECT* lpSrcRect, DWORD dwFlags,
@@ -256,7 +256,7 @@ HRESULT IDirectDrawSurface7::Flip(IDirectDrawSurface7* lpTargetOverride, DWORD) 
   pixels = std::move(backBuffers[0]->pixels);
   for (size_t i = 0; i + 1 < backBuffers.size(); ++i) backBuffers[i]->pixels = std::move(backBuffers[i + 1]->pixels);
   backBuffers.back()->pixels = std::move(oldFront);
-  ShowIfPrimary();
+  ShowIfPrimary(true);
   gfx::CurrentPresenter().WaitVerticalBlank();
   return DD_OK;
 }

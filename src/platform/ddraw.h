@@ -197,7 +197,7 @@ class IDirectDrawSurface7 : public IUnknown {
 
  private:
   bool Busy() const { return locks > 0 || dc != nullptr; }
-  void ShowIfPrimary();
+  void ShowIfPrimary(bool vsync = false);
   IDirectDraw7* owner_;
   friend class IDirectDraw7;
 };

@@ -19,7 +19,7 @@ class HeadlessPresenter : public Presenter {
     std::lock_guard<std::mutex> lock(mutex_);
     fullscreen_ = on;
   }
-  void ShowFrame(HWND hWnd, const PixelBuffer& frame, const uint32_t* palette) override {
+  void ShowFrame(HWND hWnd, const PixelBuffer& frame, const uint32_t* palette, bool) override {
     std::lock_guard<std::mutex> lock(mutex_);
     last_.hWnd = hWnd;
     last_.width = frame.width;

@@ -32,8 +32,9 @@ class Presenter {
   // A device takes the whole screen (full screen) or gives it back.
   virtual void SetFullscreen(HWND hWnd, bool on) = 0;
   // Shows a finished frame in the window (the pixels are copied before the call returns);
-  // 8-bit frames look their indices up in palette (256 words 0x00RRGGBB).
-  virtual void ShowFrame(HWND hWnd, const PixelBuffer& frame, const uint32_t* palette) = 0;
+  // 8-bit frames look their indices up in palette (256 words 0x00RRGGBB). vsync asks for the
+  // frame to be shown in step with the display's refresh.
+  virtual void ShowFrame(HWND hWnd, const PixelBuffer& frame, const uint32_t* palette, bool vsync) = 0;
   // Blocks until the next vertical blank of the display.
   virtual void WaitVerticalBlank() = 0;
 };

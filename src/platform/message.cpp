@@ -1,6 +1,7 @@
 #include "platform/message.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "platform/thread_state.h"
 #include "platform/time.h"
@@ -83,6 +84,29 @@ void ReleaseSent(ThreadRecord& owner, Pred pred) {
     }
   }
 }
+
+// The display's pump and the thread it runs on.
+std::atomic<void (*)()> g_pump{nullptr};
+std::atomic<DWORD> g_pumpThread{0};
+
+bool PumpsHere(const ThreadRecord& self) { return g_pump.load() && g_pumpThread.load() == self.id; }
+
+// Runs the pump (lock released around it) when the calling thread is the pump's.
+void Pump(Lock& lock, const ThreadRecord& self) {
+  void (*pump)() = g_pump.load();
+  if (!pump || g_pumpThread.load() != self.id) return;
+  lock.unlock();
+  try {
+    pump();
+  } catch (...) {
+    lock.lock();
+    throw;
+  }
+  lock.lock();
+}
+
+// How long a wait lasts before the pump's thread pumps again.
+Deadline PumpDeadline(const ThreadRecord& self) { return PumpsHere(self) ? DeadlineAfter(10) : Deadline{}; }
 
 // Takes a waiting sender's call out of the owner's queue when the sender gives up.
 void DropSentCall(DWORD owner, const std::shared_ptr<SentCall>& call) {
@@ -196,6 +220,7 @@ BOOL PeekMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
   ThreadRecord& self = *Self();
   EnsureQueue(self);
   if (!WaitPoint(lock, self)) return FALSE;
+  Pump(lock, self);
   RunSentMessages(lock, self);
   if (hWnd && hWnd != kThreadMessagesOnly && !FindWindow(hWnd)) return FALSE;
   return TakePosted(self, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0) ? TRUE : FALSE;
@@ -214,6 +239,7 @@ BOOL GetMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) 
       }
       return 0;
     }
+    Pump(lock, self);
     if (RunSentMessages(lock, self)) continue;
     if (hWnd && hWnd != kThreadMessagesOnly && !FindWindow(hWnd)) return -1;
     MSG m{};
@@ -221,7 +247,7 @@ BOOL GetMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) 
       if (lpMsg) *lpMsg = m;
       return m.message == WM_QUIT ? 0 : 1;
     }
-    WaitChange(lock, std::nullopt);
+    WaitChange(lock, PumpDeadline(self));
   }
 }
 
@@ -245,9 +271,10 @@ BOOL WaitMessage() {
   EnsureQueue(self);
   for (;;) {
     if (!WaitPoint(lock, self)) return FALSE;
+    Pump(lock, self);
     if (RunSentMessages(lock, self)) return TRUE;
     if (!self.posted.empty() || self.quitPending) return TRUE;
-    WaitChange(lock, std::nullopt);
+    WaitChange(lock, PumpDeadline(self));
   }
 }
 
@@ -286,9 +313,10 @@ LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     if (call->done) return call->result;
     if (Shared().sendShutdown) return 0;
     if (!WaitPoint(lock, self)) return 0;
+    Pump(lock, self);
     if (RunSentMessages(lock, self)) continue;
     if (call->done) return call->result;
-    WaitChange(lock, std::nullopt);
+    WaitChange(lock, PumpDeadline(self));
   }
 }
 
@@ -330,6 +358,12 @@ void SetMessageShutdown(BOOL bOn) {
     Shared().sendShutdown = bOn != FALSE;
   }
   NotifyChange();
+}
+
+void SetMessagePump(void (*pump)()) {
+  Lock lock(Shared().mutex);
+  g_pump = pump;
+  g_pumpThread = pump ? Self()->id : 0;
 }
 
 int CountPendingSentMessages() {

@@ -70,6 +70,12 @@ BOOL DestroyWindowHandle(HWND hWnd);
 // one thread still work. The shell turns it on when it starts closing the program.
 void SetMessageShutdown(BOOL bOn);
 
+// The display's pump: the window layer sets it on the thread that owns its windows, which
+// then calls it in every message call (PeekMessageA, GetMessageA, WaitMessage, and while it
+// waits in SendMessageA), before it looks at its queue and at least every 10 ms while it
+// waits, so that the display's events reach the queue. Null removes it.
+void SetMessagePump(void (*pump)());
+
 // Tests: the number of messages other threads sent to the calling thread's windows that wait
 // to be run.
 int CountPendingSentMessages();

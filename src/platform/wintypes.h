@@ -104,8 +104,9 @@ typedef unsigned long ULONG;
 // ---- Music (WinMM MIDI streams, the Ogg library) ----
 typedef uintptr_t DWORD_PTR;
 
-// ---- Graphics devices and bitmaps (d3d9.h, ddraw.h, gdi.h) ----
+// ---- Graphics devices, bitmaps, windows and input (d3d9.h, ddraw.h, gdi.h, window.h, input.h) ----
 typedef int INT;
+typedef short SHORT;
 typedef float FLOAT;
 typedef DWORD COLORREF;
 struct HINSTANCE__;

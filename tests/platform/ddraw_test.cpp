@@ -352,7 +352,7 @@ class OffsetPresenter : public gfx::Presenter {
     *y = 50;
   }
   void SetFullscreen(HWND, bool) override {}
-  void ShowFrame(HWND, const gfx::PixelBuffer& frame, const uint32_t* palette) override {
+  void ShowFrame(HWND, const gfx::PixelBuffer& frame, const uint32_t* palette, bool) override {
     shown.assign(static_cast<size_t>(frame.width * frame.height), 0);
     gfx::ConvertToArgb(frame, palette, shown.data(), frame.width);
   }
