@@ -83,7 +83,8 @@ struct D3DXFONT_DESCA {
 
 // Stands in for ID3DXFont. DrawTextA draws count bytes of Shift-JIS text (−1: up to the zero)
 // at pRect through the sprite (null: the font's own), or with DT_CALCRECT measures it into
-// pRect; it returns the height of the text.
+// pRect; it returns the height of the text. As on the real device, OnLostDevice must release
+// every texture of the default pool the font holds: a device reset fails while one is alive.
 class ID3DXFont : public IUnknown {
  public:
   virtual INT DrawTextA(ID3DXSprite* pSprite, const char* pString, INT Count, RECT* pRect, DWORD Format,

@@ -181,7 +181,7 @@ HRESULT IDirectDrawSurface7::Blt(RECT* lpDestRect, IDirectDrawSurface7* src, REC
   if (Busy()) return DDERR_SURFACEBUSY;
   RECT d = lpDestRect ? *lpDestRect : RECT{0, 0, pixels.width, pixels.height};
   // The primary of a window is addressed in screen coordinates.
-  if (owner_->Primary() == this && !(caps & DDSCAPS_FLIP) && lpDestRect) {
+  if (owner_->Primary() == this && !owner_->Exclusive() && lpDestRect) {
     int ox = 0, oy = 0;
     gfx::CurrentPresenter().ClientOrigin(clipper && clipper->hWnd ? clipper->hWnd : owner_->Window(), &ox, &oy);
     d.left -= ox;

@@ -223,6 +223,7 @@ class IDirectDraw7 : public IUnknown {
   IDirectDraw7() = default;
   gfx::PixelFormat DisplayFormat() const { return format_; }
   HWND Window() const { return hWnd_; }
+  bool Exclusive() const { return exclusive_; }
   IDirectDrawSurface7* Primary() const { return primary_; }
   void Forget(IDirectDrawSurface7* s);
 
