@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "device_canvas.h"
 #include "platform/d3d9.h"
 #include "platform/ddraw.h"
 #include "platform/display.h"
@@ -16,100 +17,33 @@ constexpr int kW = 640;
 constexpr int kH = 480;
 constexpr int64_t kPixels = int64_t{kW} * kH;
 
-// A Direct3D device drawing into its 640 × 480 back buffer with the drawing layer's states.
-class D3DScene {
- public:
-  explicit D3DScene(D3DFORMAT backFormat = D3DFMT_X8R8G8B8) {
-    d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.Windowed = TRUE;
-    pp.BackBufferWidth = kW;
-    pp.BackBufferHeight = kH;
-    pp.BackBufferFormat = backFormat;
-    pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
-    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &dev_);
-    dev_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    dev_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    dev_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    dev_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    dev_->CreateVertexBuffer(112, D3DUSAGE_WRITEONLY, 0x144, D3DPOOL_MANAGED, &vb_, nullptr);
-    dev_->BeginScene();
-  }
-  ~D3DScene() {
-    if (tex_) tex_->Release();
-    vb_->Release();
-    dev_->Release();
-    d3d_->Release();
-  }
-  // A 640 × 480 A8R8G8B8 texture whose every other 8-pixel run is transparent.
-  void KeyedTexture() {
-    dev_->CreateTexture(kW, kH, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex_, nullptr);
-    D3DLOCKED_RECT lr{};
-    tex_->LockRect(0, &lr, nullptr, 0);
-    for (int y = 0; y < kH; ++y) {
-      uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch);
-      for (int x = 0; x < kW; ++x) row[x] = ((x >> 3) & 1) ? 0u : 0xFF000000u | static_cast<uint32_t>(x * y);
-    }
-    tex_->UnlockRect(0);
-  }
-  void Stage(DWORD colorOp, DWORD colorArg2, DWORD alphaOp, DWORD alphaArg2) {
-    dev_->SetTextureStageState(0, D3DTSS_COLOROP, colorOp);
-    dev_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    dev_->SetTextureStageState(0, D3DTSS_COLORARG2, colorArg2);
-    dev_->SetTextureStageState(0, D3DTSS_ALPHAOP, alphaOp);
-    dev_->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    dev_->SetTextureStageState(0, D3DTSS_ALPHAARG2, alphaArg2);
-  }
-  // One full-screen blit quad as the drawing layer builds it.
-  void Quad(D3DCOLOR diffuse) {
-    const float r = kW - 0.5f, b = kH - 0.5f;
-    const gfx::Vertex q[4] = {{-0.5f, -0.5f, 0, 1, diffuse, 0, 0},
-                              {-0.5f, b, 0, 1, diffuse, 0, 1},
-                              {r, -0.5f, 0, 1, diffuse, 1, 0},
-                              {r, b, 0, 1, diffuse, 1, 1}};
-    void* p = nullptr;
-    vb_->Lock(0, 112, &p, 0);
-    std::memcpy(p, q, 112);
-    vb_->Unlock();
-    dev_->SetTexture(0, tex_);
-    dev_->SetStreamSource(0, vb_, 0, 28);
-    dev_->SetFVF(0x144);
-    dev_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
-  }
-  IDirect3DDevice9* dev() { return dev_; }
-
- private:
-  IDirect3D9* d3d_ = nullptr;
-  IDirect3DDevice9* dev_ = nullptr;
-  IDirect3DVertexBuffer9* vb_ = nullptr;
-  IDirect3DTexture9* tex_ = nullptr;
-};
+// A 640 × 480 A8R8G8B8 texture whose every other 8-pixel run is transparent.
+IDirect3DTexture9* KeyedTexture(DeviceCanvas& c) {
+  return c.Make(kW, kH, [](int x, int y) { return ((x >> 3) & 1) ? 0u : 0xFF000000u | static_cast<uint32_t>(x * y); });
+}
 
 void BM_D3DKeyedBlit(benchmark::State& state) {
-  D3DScene s;
-  s.KeyedTexture();
-  s.Stage(D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_DIFFUSE);
-  for (auto _ : state) s.Quad(0xFFFFFFFF);
+  DeviceCanvas c;
+  IDirect3DTexture9* tex = KeyedTexture(c);
+  c.Stage(D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_DIFFUSE);
+  for (auto _ : state) c.Blit(0, 0, kW, kH, tex, 0, 0, kW, kH);
   state.SetItemsProcessed(state.iterations() * kPixels);
 }
 BENCHMARK(BM_D3DKeyedBlit);
 
 void BM_D3DAlphaBlit(benchmark::State& state) {
-  D3DScene s;
-  s.KeyedTexture();
-  s.Stage(D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_DIFFUSE);
-  for (auto _ : state) s.Quad(0x80FFFFFF);
+  DeviceCanvas c;
+  IDirect3DTexture9* tex = KeyedTexture(c);
+  c.Stage(D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_DIFFUSE);
+  for (auto _ : state) c.Blit(0, 0, kW, kH, tex, 0, 0, kW, kH, 0x80FFFFFF);
   state.SetItemsProcessed(state.iterations() * kPixels);
 }
 BENCHMARK(BM_D3DAlphaBlit);
 
 void BM_D3DFill(benchmark::State& state) {
-  D3DScene s;
-  s.Stage(D3DTOP_SELECTARG2, D3DTA_TFACTOR, D3DTOP_SELECTARG2, D3DTA_TFACTOR);
-  const DWORD factor = state.range(0) ? 0x80336699u : 0xFF336699u;
-  s.dev()->SetRenderState(D3DRS_TEXTUREFACTOR, factor);
-  for (auto _ : state) s.Quad(0xFFFFFFFF);
+  DeviceCanvas c;
+  const D3DCOLOR color = state.range(0) ? 0x80336699u : 0xFF336699u;
+  for (auto _ : state) c.Fill(0, 0, kW, kH, color);
   state.SetItemsProcessed(state.iterations() * kPixels);
   state.SetLabel(state.range(0) ? "translucent" : "opaque");
 }

@@ -175,6 +175,17 @@ void IDirectDrawSurface7::ShowIfPrimary(bool vsync) {
   gfx::CurrentPresenter().ShowFrame(owner_->Window(), pixels, indexed ? words : nullptr, vsync);
 }
 
+void IDirectDrawSurface7::CopyFrom(IDirectDrawSurface7* src, const RECT& d, const RECT& s, bool useKey) {
+  const RECT whole{0, 0, pixels.width, pixels.height};
+  if (src == this) {
+    const gfx::PixelBuffer copy = src->pixels;  // overlapping rectangles of one surface
+    CopyScaled(pixels, d, copy, s, useKey, src->key, whole);
+  } else {
+    CopyScaled(pixels, d, src->pixels, s, useKey, src->key, whole);
+  }
+  ShowIfPrimary();
+}
+
 HRESULT IDirectDrawSurface7::Blt(RECT* lpDestRect, IDirectDrawSurface7* src, RECT* lpSrcRect, DWORD dwFlags,
                                  DDBLTFX* fx) {
   if (lost) return DDERR_SURFACELOST;
@@ -190,7 +201,6 @@ HRESULT IDirectDrawSurface7::Blt(RECT* lpDestRect, IDirectDrawSurface7* src, REC
     d.bottom -= oy;
   }
   if (d.left >= d.right || d.top >= d.bottom) return DDERR_INVALIDRECT;
-  const RECT whole{0, 0, pixels.width, pixels.height};
   if (!clipper && !Inside(d, pixels)) return DDERR_INVALIDRECT;
 
   if (dwFlags & DDBLT_COLORFILL) {
@@ -207,14 +217,7 @@ HRESULT IDirectDrawSurface7::Blt(RECT* lpDestRect, IDirectDrawSurface7* src, REC
   if (src->pixels.format != pixels.format) return DDERR_INVALIDPIXELFORMAT;
   const RECT s = lpSrcRect ? *lpSrcRect : RECT{0, 0, src->pixels.width, src->pixels.height};
   if (!Inside(s, src->pixels)) return DDERR_INVALIDRECT;
-  const bool useKey = (dwFlags & DDBLT_KEYSRC) && src->hasKey;
-  if (src == this) {
-    gfx::PixelBuffer copy = src->pixels;
-    CopyScaled(pixels, d, copy, s, useKey, src->key, whole);
-  } else {
-    CopyScaled(pixels, d, src->pixels, s, useKey, src->key, whole);
-  }
-  ShowIfPrimary();
+  CopyFrom(src, d, s, (dwFlags & DDBLT_KEYSRC) && src->hasKey);
   return DD_OK;
 }
 
@@ -229,15 +232,7 @@ HRESULT IDirectDrawSurface7::BltFast(DWORD dwX, DWORD dwY, IDirectDrawSurface7* 
   const RECT d{static_cast<LONG>(dwX), static_cast<LONG>(dwY), static_cast<LONG>(dwX) + (s.right - s.left),
                static_cast<LONG>(dwY) + (s.bottom - s.top)};
   if (!Inside(d, pixels)) return DDERR_INVALIDRECT;
-  const bool useKey = (dwTrans & DDBLTFAST_SRCCOLORKEY) && src->hasKey;
-  const RECT whole{0, 0, pixels.width, pixels.height};
-  if (src == this) {
-    gfx::PixelBuffer copy = src->pixels;
-    CopyScaled(pixels, d, copy, s, useKey, src->key, whole);
-  } else {
-    CopyScaled(pixels, d, src->pixels, s, useKey, src->key, whole);
-  }
-  ShowIfPrimary();
+  CopyFrom(src, d, s, (dwTrans & DDBLTFAST_SRCCOLORKEY) && src->hasKey);
   return DD_OK;
 }
 

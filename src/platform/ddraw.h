@@ -198,6 +198,9 @@ class IDirectDrawSurface7 : public IUnknown {
  private:
   bool Busy() const { return locks > 0 || dc != nullptr; }
   void ShowIfPrimary(bool vsync = false);
+  // Copies rectangle s of src onto rectangle d (clipped to this surface), then shows it when
+  // this is the primary.
+  void CopyFrom(IDirectDrawSurface7* src, const RECT& d, const RECT& s, bool useKey);
   IDirectDraw7* owner_;
   friend class IDirectDraw7;
 };

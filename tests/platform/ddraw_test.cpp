@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "device_fixture.h"
 #include "platform/display.h"
 
 namespace {
@@ -55,35 +56,8 @@ class DDrawTest : public ::testing::Test {
     EXPECT_EQ(dd->CreateSurface(&d, &s, nullptr), DD_OK);
     return s ? Own(s) : nullptr;
   }
-  static void Write(IDirectDrawSurface7* s, const std::vector<uint32_t>& values) {
-    DDSURFACEDESC2 d{};
-    d.dwSize = 124;
-    ASSERT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
-    const int bpp = static_cast<int>(d.ddpfPixelFormat.dwRGBBitCount / 8);
-    for (DWORD y = 0; y < d.dwHeight; ++y) {
-      for (DWORD x = 0; x < d.dwWidth; ++x) {
-        std::memcpy(static_cast<uint8_t*>(d.lpSurface) + y * d.lPitch + x * bpp, &values[y * d.dwWidth + x],
-                    static_cast<size_t>(bpp));
-      }
-    }
-    s->Unlock(nullptr);
-  }
-  static std::vector<uint32_t> Pixels(IDirectDrawSurface7* s) {
-    DDSURFACEDESC2 d{};
-    d.dwSize = 124;
-    EXPECT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
-    const int bpp = static_cast<int>(d.ddpfPixelFormat.dwRGBBitCount / 8);
-    std::vector<uint32_t> out;
-    for (DWORD y = 0; y < d.dwHeight; ++y) {
-      for (DWORD x = 0; x < d.dwWidth; ++x) {
-        uint32_t v = 0;
-        std::memcpy(&v, static_cast<uint8_t*>(d.lpSurface) + y * d.lPitch + x * bpp, static_cast<size_t>(bpp));
-        out.push_back(v);
-      }
-    }
-    s->Unlock(nullptr);
-    return out;
-  }
+  static void Write(IDirectDrawSurface7* s, const std::vector<uint32_t>& values) { WriteSurface(s, values); }
+  static std::vector<uint32_t> Pixels(IDirectDrawSurface7* s) { return SurfacePixels(s); }
 
   IDirectDraw7* dd = nullptr;
   IDirectDrawSurface7* primary = nullptr;

@@ -158,6 +158,39 @@ HRESULT DeviceTest::Blit(IDirect3DSurface9* target, int x, int y, int w, int h, 
   return DrawQuad(quad);
 }
 
+namespace {
+
+// Calls f(pixel address, bytes per pixel, index) for every pixel of a locked surface.
+template <class F>
+void ForEachPixel(IDirectDrawSurface7* s, F f) {
+  DDSURFACEDESC2 d{};
+  d.dwSize = 124;
+  ASSERT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
+  const int bpp = static_cast<int>(d.ddpfPixelFormat.dwRGBBitCount / 8);
+  for (DWORD y = 0; y < d.dwHeight; ++y) {
+    for (DWORD x = 0; x < d.dwWidth; ++x) {
+      f(static_cast<uint8_t*>(d.lpSurface) + y * d.lPitch + x * bpp, static_cast<size_t>(bpp), y * d.dwWidth + x);
+    }
+  }
+  s->Unlock(nullptr);
+}
+
+}  // namespace
+
+std::vector<uint32_t> SurfacePixels(IDirectDrawSurface7* s) {
+  std::vector<uint32_t> out;
+  ForEachPixel(s, [&](uint8_t* p, size_t bpp, DWORD) {
+    uint32_t v = 0;
+    std::memcpy(&v, p, bpp);
+    out.push_back(v);
+  });
+  return out;
+}
+
+void WriteSurface(IDirectDrawSurface7* s, const std::vector<uint32_t>& values) {
+  ForEachPixel(s, [&](uint8_t* p, size_t bpp, DWORD i) { std::memcpy(p, &values[i], bpp); });
+}
+
 std::string PixelList(const std::vector<uint32_t>& v) {
   std::string s;
   char buf[16];

@@ -1,5 +1,6 @@
 // A software Direct3D device set up as the drawing layer sets it up, with helpers that build
-// textures, render targets and blit quads the way the drawing layer does.
+// textures, render targets and blit quads the way the drawing layer does; and helpers that read
+// and write DirectDraw surfaces.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "platform/d3d9.h"
+#include "platform/ddraw.h"
 #include "platform/display.h"
 
 struct Releaser {
@@ -50,6 +52,10 @@ class DeviceTest : public ::testing::Test {
   Com<IDirect3DVertexBuffer9> vb;
   std::vector<IDirect3DSurface9*> levels;
 };
+
+// The pixel values of a DirectDraw surface, rows top-down (through a lock), and writing them.
+std::vector<uint32_t> SurfacePixels(IDirectDrawSurface7* s);
+void WriteSurface(IDirectDrawSurface7* s, const std::vector<uint32_t>& values);
 
 // A row of pixel values for readable failure output.
 std::string PixelList(const std::vector<uint32_t>& v);

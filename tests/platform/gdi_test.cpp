@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bmp_builder.h"
+#include "device_fixture.h"
 #include "platform/ddraw.h"
 #include "platform/display.h"
 #include "support/temp_dir.h"
@@ -53,21 +54,7 @@ class GdiTest : public ::testing::Test {
     d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
     ASSERT_EQ(dd->CreateSurface(&d, &surface, nullptr), DD_OK);
   }
-  std::vector<uint32_t> Pixels() {
-    DDSURFACEDESC2 d{};
-    EXPECT_EQ(surface->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
-    const int bpp = static_cast<int>(d.ddpfPixelFormat.dwRGBBitCount / 8);
-    std::vector<uint32_t> out;
-    for (DWORD y = 0; y < d.dwHeight; ++y) {
-      for (DWORD x = 0; x < d.dwWidth; ++x) {
-        uint32_t v = 0;
-        std::memcpy(&v, static_cast<uint8_t*>(d.lpSurface) + y * d.lPitch + x * bpp, static_cast<size_t>(bpp));
-        out.push_back(v);
-      }
-    }
-    surface->Unlock(nullptr);
-    return out;
-  }
+  std::vector<uint32_t> Pixels() { return SurfacePixels(surface); }
   // Runs f(surface DC, memory DC holding the bitmap of path).
   template <class F>
   void WithDcs(const std::string& path, F f) {
