@@ -208,8 +208,11 @@ TEST_F(DatabaseTest, ShortListsArePaddedWithTheirDefaults) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.count);
     std::vector<std::string> bodies;
-    for (int i = 0; i < c.count; ++i)
-      bodies.push_back(Body({0, 8 + i, 9, 0}, {"e" + std::to_string(i), "f"}) + List({Body({i, 4}, {})}));
+    for (int i = 0; i < c.count; ++i) {
+      std::string name = "e";
+      name += std::to_string(i);
+      bodies.push_back(Body({0, 8 + i, 9, 0}, {name, "f"}) + List({Body({i, 4}, {})}));
+    }
     WriteFileBytes(path, DatabaseFile(790, bodies));
     const size_t logBefore = env.ReportText().size();
     cDatabase db;
