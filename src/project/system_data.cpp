@@ -160,6 +160,18 @@ void SaveString(const std::string& text, FILE* fp) {
 
 // ---- The record ----
 
+// The behaviour switches stored after the colour settings, in file order, each stored from the
+// data version in its name.
+const cSystemData::SwitchField cSystemData::kSwitchFields[21] = {
+    {525, &cSystemData::m_bLegacy525},  {555, &cSystemData::m_bLegacy555},  {637, &cSystemData::m_bLegacy637},
+    {669, &cSystemData::m_bLegacy669},  {677, &cSystemData::m_bLegacy677},  {695, &cSystemData::m_bLegacy695},
+    {696, &cSystemData::m_bLegacy696},  {697, &cSystemData::m_bLegacy697},  {721, &cSystemData::m_bLegacy721},
+    {728, &cSystemData::m_bLegacy728},  {733, &cSystemData::m_bLegacy733},  {744, &cSystemData::m_bLegacy744},
+    {749, &cSystemData::m_bLegacy749},  {752, &cSystemData::m_bLegacy752},  {763, &cSystemData::m_bLegacy763A},
+    {763, &cSystemData::m_bLegacy763B}, {768, &cSystemData::m_bLegacy768},  {773, &cSystemData::m_bLegacy773},
+    {781, &cSystemData::m_bLegacy781},  {782, &cSystemData::m_bLegacy782},  {783, &cSystemData::m_bLegacy783},
+};
+
 cSystemData::cSystemData() {
   Register(DATA_VERSION);
   SetDefault();
@@ -209,20 +221,8 @@ void cSystemData::RegisterFields(int v) {
   if (v >= 515) AddField(&m_nPaletteAnimStep);
   if (v >= 289) AddField(&m_bPaletteAnim);
   if (v >= 757) AddField(&m_bStoryMenuMap);
-  // The behaviour switches, each stored from the data version in its name.
-  const struct {
-    int version;
-    int32_t* member;
-  } switches[] = {
-      {525, &m_bLegacy525}, {555, &m_bLegacy555}, {637, &m_bLegacy637}, {669, &m_bLegacy669},
-      {677, &m_bLegacy677}, {695, &m_bLegacy695}, {696, &m_bLegacy696}, {697, &m_bLegacy697},
-      {721, &m_bLegacy721}, {728, &m_bLegacy728}, {733, &m_bLegacy733}, {744, &m_bLegacy744},
-      {749, &m_bLegacy749}, {752, &m_bLegacy752}, {763, &m_bLegacy763A}, {763, &m_bLegacy763B},
-      {768, &m_bLegacy768}, {773, &m_bLegacy773}, {781, &m_bLegacy781}, {782, &m_bLegacy782},
-      {783, &m_bLegacy783},
-  };
-  for (const auto& s : switches)
-    if (v >= s.version) AddField(s.member);
+  for (const SwitchField& sw : kSwitchFields)
+    if (v >= sw.version) AddField(&(this->*sw.member));
   if (v >= 670) {
     AddField(&m_nFullColourBpp);
     AddField(&m_nPaletteBpp);
@@ -329,8 +329,6 @@ void cSystemData::Upgrade(int v) {
   if (v < 289) m_bPaletteAnim = m_bFullColour == 0 ? 1 : 0;
   if (v < 501) m_vRestartReset.assign(groups, 0);
   if (v < 515) m_nPaletteAnimStep = 16;
-  if (v < 525) m_bLegacy525 = 1;
-  if (v < 555) m_bLegacy555 = 1;
   if (v < 567) InsertFixed(m_vIniKeys, INI_KEY_COUNT, 4, NumberKey("DD_VideoStretch", 0));
   if (v < 568) {
     InsertFixed(m_vIniKeys, INI_KEY_COUNT, 4, NumberKey("D3D_FontCache", 0));
@@ -344,7 +342,6 @@ void cSystemData::Upgrade(int v) {
     }
   }
   if (v < 637) m_bLegacy637 = v <= 616 ? 1 : 0;
-  if (v < 669) m_bLegacy669 = 1;
   if (v < 670) {
     m_nFullColourBpp = 0;
     m_nPaletteBpp = 2;
@@ -353,24 +350,12 @@ void cSystemData::Upgrade(int v) {
     m_vIniKeys.resize(INI_KEY_COUNT);
     m_vIniKeys[INIKEY_ENGLISH].SetNumberKey("English", 0);
   }
-  const struct {
-    int version;
-    int32_t* member;
-  } switches[] = {
-      {677, &m_bLegacy677}, {695, &m_bLegacy695}, {696, &m_bLegacy696}, {697, &m_bLegacy697},
-      {721, &m_bLegacy721}, {728, &m_bLegacy728}, {733, &m_bLegacy733}, {744, &m_bLegacy744},
-      {749, &m_bLegacy749}, {752, &m_bLegacy752},
-  };
-  for (const auto& s : switches)
-    if (v < s.version) *s.member = 1;
   if (v < 756) InsertFixed<std::string>(m_vTexts, texts, 22, "マップへ戻る");
   if (v < 757) m_bStoryMenuMap = 0;
-  if (v < 763) m_bLegacy763A = m_bLegacy763B = 1;
-  if (v < 768) m_bLegacy768 = 1;
-  if (v < 773) m_bLegacy773 = 1;
-  if (v < 781) m_bLegacy781 = 1;
-  if (v < 782) m_bLegacy782 = 1;
-  if (v < 783) m_bLegacy783 = 1;
+  // The switches read 1 in files older than their version (the block summoning switch above
+  // depends on the version).
+  for (const SwitchField& sw : kSwitchFields)
+    if (v < sw.version && sw.member != &cSystemData::m_bLegacy637) this->*sw.member = 1;
 }
 
 void cSystemData::PadFixedLists() {
@@ -381,9 +366,16 @@ void cSystemData::PadFixedLists() {
   PadList(m_vStartLives, d.m_vStartLives, GAME_MODE_COUNT, "start lives");
   PadList(m_vUnlimitedLives, d.m_vUnlimitedLives, GAME_MODE_COUNT, "unlimited lives");
   PadList(m_vRankingKinds, d.m_vRankingKinds, GAME_MODE_COUNT, "ranking kinds");
-  // The kinds of a stored mode record that lacks some are off, as in a new record.
-  for (RankingEntry& entry : m_vRankingKinds)
-    PadList(entry.m_vKinds, cSafeVector<uint8_t>(), RANKING_KIND_COUNT, "kinds of a ranking entry");
+  // The kinds a stored mode record lacks are off, as in a new record.
+  int shortKinds = 0;
+  for (RankingEntry& entry : m_vRankingKinds) {
+    if (entry.m_vKinds.size() >= RANKING_KIND_COUNT) continue;
+    entry.m_vKinds.resize(RANKING_KIND_COUNT, 0);
+    ++shortKinds;
+  }
+  if (shortKinds)
+    ReportLog("System.dat: %d ranking entries have fewer than %d kinds, padded with kinds off", shortKinds,
+              RANKING_KIND_COUNT);
   PadList(m_vTexts, d.m_vTexts, SYSTEM_TEXT_COUNT, "texts");
   PadList(m_vSystemSe, d.m_vSystemSe, SYSTEM_SE_COUNT, "system sounds");
   PadList(m_vScreenBgm, d.m_vScreenBgm, SCREEN_BGM_COUNT, "screen music");

@@ -324,6 +324,12 @@ class cSystemData : public cSaveRecord {
   // Lists shorter than their fixed length get the default entries, with a report-log line.
   void PadFixedLists();
 
+  struct SwitchField {
+    int version;
+    int32_t cSystemData::*member;
+  };
+  static const SwitchField kSwitchFields[21];
+
   // Data versions 221 to 259 store one more int32, read and dropped.
   int32_t m_nDropped = 0;
 };

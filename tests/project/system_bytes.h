@@ -82,6 +82,12 @@ struct IniKeyBytes {
   std::string text;
 };
 
+// The prefix, the number and the suffix (appended: a literal + a temporary string gives a false
+// overlap warning in optimised builds).
+inline std::string Numbered(const char* prefix, size_t n, const char* suffix = "") {
+  return std::string(prefix).append(std::to_string(n)).append(suffix);
+}
+
 // A whole file. The fields hold the value of their position in SystemFields(); the lists start
 // with valid contents of full length.
 struct SystemDatBytes {
@@ -106,13 +112,13 @@ struct SystemDatBytes {
   SystemDatBytes() {
     for (size_t i = 0; i < SystemFields().size(); ++i)
       fields.push_back(SystemFields()[i].size == 1 ? static_cast<int64_t>(i) : 1000 + static_cast<int64_t>(i));
-    for (int i = 0; i < 29; ++i) texts.push_back("T" + std::to_string(i));
-    for (int i = 0; i < 17; ++i) systemSe.push_back("se" + std::to_string(i) + ".wav");
-    for (size_t i = 0; i < titleMenu.size(); ++i) titleMenu[i].name = "title" + std::to_string(i);
-    for (size_t i = 0; i < saveMenu.size(); ++i) saveMenu[i].name = "save" + std::to_string(i);
-    for (size_t i = 0; i < optionMenu.size(); ++i) optionMenu[i].name = "option" + std::to_string(i);
-    for (size_t i = 0; i < items.size(); ++i) items[i].label = "item" + std::to_string(i);
-    for (int i = 0; i < 10; ++i) iniKeys.push_back({0, "key" + std::to_string(i), i, ""});
+    for (int i = 0; i < 29; ++i) texts.push_back(Numbered("T", i));
+    for (int i = 0; i < 17; ++i) systemSe.push_back(Numbered("se", i, ".wav"));
+    for (size_t i = 0; i < titleMenu.size(); ++i) titleMenu[i].name = Numbered("title", i);
+    for (size_t i = 0; i < saveMenu.size(); ++i) saveMenu[i].name = Numbered("save", i);
+    for (size_t i = 0; i < optionMenu.size(); ++i) optionMenu[i].name = Numbered("option", i);
+    for (size_t i = 0; i < items.size(); ++i) items[i].label = Numbered("item", i);
+    for (int i = 0; i < 10; ++i) iniKeys.push_back({0, Numbered("key", i), i, ""});
   }
 
   // Sets the stored value of a named field.

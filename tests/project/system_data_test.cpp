@@ -446,7 +446,7 @@ TEST_F(SystemDataTest, ShortListsArePaddedWithTheDefaults) {
   const std::string report = env.ReportText();
   EXPECT_NE(report.find("System.dat: texts has 3 entries, padded to 29"), std::string::npos) << report;
   EXPECT_NE(report.find("System.dat: ini keys has 0 entries, padded to 10"), std::string::npos);
-  EXPECT_NE(report.find("kinds of a ranking entry has 2 entries"), std::string::npos);
+  EXPECT_NE(report.find("System.dat: 1 ranking entries have fewer than 5 kinds"), std::string::npos);
 }
 
 TEST_F(SystemDataTest, TextsOfTheListsReadAsStored) {
