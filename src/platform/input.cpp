@@ -89,6 +89,18 @@ const KeyRow kKeys[] = {
     {SDL_SCANCODE_LANG5, VK_OEM_AUTO, 0x29, false},           // 半角/全角
 };
 
+// The places of a Japanese keyboard that carry other characters than on a US keyboard.
+const KeyRow kJapaneseKeys[] = {
+    {SDL_SCANCODE_GRAVE, VK_OEM_AUTO, 0x29, false},          // 半角/全角
+    {SDL_SCANCODE_EQUALS, VK_OEM_7, 0x0D, false},            // ^
+    {SDL_SCANCODE_LEFTBRACKET, VK_OEM_3, 0x1A, false},       // @
+    {SDL_SCANCODE_RIGHTBRACKET, VK_OEM_4, 0x1B, false},      // [
+    {SDL_SCANCODE_SEMICOLON, VK_OEM_PLUS, 0x27, false},      // ;
+    {SDL_SCANCODE_APOSTROPHE, VK_OEM_1, 0x28, false},        // :
+    {SDL_SCANCODE_BACKSLASH, VK_OEM_6, 0x2B, false},         // ]
+    {SDL_SCANCODE_NONUSHASH, VK_OEM_6, 0x2B, false},         // ]
+};
+
 // Set-1 scan codes of the letters and digits by their position.
 int PositionScan(SDL_Scancode s) {
   static const int kLetters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
@@ -101,6 +113,9 @@ int PositionScan(SDL_Scancode s) {
   if (s == SDL_SCANCODE_F12) return 0x58;
   return 0;
 }
+
+// The codes held together with a key's own code (see SetKeyDown).
+bool IsHankakuCode(int vk) { return vk == VK_OEM_AUTO || vk == VK_OEM_ENLW || vk == VK_KANJI; }
 
 void UpdateGeneric() {
   auto down = [](int vk) { return g_keys[vk].load() != 0; };
@@ -165,7 +180,17 @@ MMRESULT joyGetPosEx(UINT uJoyID, JOYINFOEX* pji) {
 
 namespace input_internal {
 
+KeyLayout CurrentKeyLayout() {
+  const bool japanese = SDL_GetKeyFromScancode(SDL_SCANCODE_LEFTBRACKET) == '@' &&
+                        SDL_GetKeyFromScancode(SDL_SCANCODE_APOSTROPHE) == ':';
+  return japanese ? KeyLayout::kJapanese : KeyLayout::kUs;
+}
+
 WinKey TranslateKey(int sdlScancode, int sdlKeycode) {
+  return TranslateKey(sdlScancode, sdlKeycode, CurrentKeyLayout());
+}
+
+WinKey TranslateKey(int sdlScancode, int sdlKeycode, KeyLayout layout) {
   const SDL_Scancode sc = static_cast<SDL_Scancode>(sdlScancode);
   WinKey k;
   k.scan = PositionScan(sc);
@@ -198,6 +223,11 @@ WinKey TranslateKey(int sdlScancode, int sdlKeycode) {
     k.scan = 0x64 + (sc - SDL_SCANCODE_F13);
     return k;
   }
+  if (layout == KeyLayout::kJapanese) {
+    for (const KeyRow& r : kJapaneseKeys) {
+      if (r.sdl == sc) return WinKey{r.vk, r.scan, r.extended};
+    }
+  }
   for (const KeyRow& r : kKeys) {
     if (r.sdl == sc) return WinKey{r.vk, r.scan, r.extended};
   }
@@ -207,6 +237,9 @@ WinKey TranslateKey(int sdlScancode, int sdlKeycode) {
 bool SetKeyDown(int vk, bool down) {
   if (vk <= 0 || vk > 255) return false;
   const bool was = g_keys[vk].exchange(down ? 1 : 0) != 0;
+  if (IsHankakuCode(vk)) {
+    for (int code : {VK_OEM_AUTO, VK_OEM_ENLW, VK_KANJI}) g_keys[code] = down ? 1 : 0;
+  }
   UpdateGeneric();
   return was;
 }

@@ -121,10 +121,22 @@ struct WinKey {
   int scan = 0;
   bool extended = false;
 };
-// Letters and digits come from the layout's key code, the other keys from their position.
-WinKey TranslateKey(int sdlScancode, int sdlKeycode);
+// The keyboard layouts whose punctuation keys Windows names differently. A Japanese (106/109)
+// keyboard has ^ @ [ ] : in the places of = [ ] \ ' of a US keyboard, and 半角/全角 in the place
+// of `; Windows gives those places the codes of the characters they carry.
+enum class KeyLayout { kUs, kJapanese };
+// The layout the display currently maps keys with: Japanese when it puts @ and : where a US
+// keyboard has [ and '.
+KeyLayout CurrentKeyLayout();
 
-// The window thread's side of the table. Returns whether the key was down before.
+// Letters and digits come from the layout's key code, the other keys from their position on
+// a keyboard of the given layout (the first form: of the current layout).
+WinKey TranslateKey(int sdlScancode, int sdlKeycode);
+WinKey TranslateKey(int sdlScancode, int sdlKeycode, KeyLayout layout);
+
+// The window thread's side of the table. Returns whether the key was down before. The
+// 半角/全角 key is down under all three codes Windows gives it (VK_OEM_AUTO, VK_OEM_ENLW and,
+// with an input method, VK_KANJI), so that a configuration naming any of them sees it.
 bool SetKeyDown(int vk, bool down);
 void ReleaseAllKeys();
 

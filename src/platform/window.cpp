@@ -389,7 +389,13 @@ void HandleEvent(const SDL_Event& e, Sends& sends) {
     case SDL_KEYUP: {
       bool foreign = false;
       InputWindow(e.key.windowID, &foreign);
-      if (foreign) break;
+      if (foreign) {
+        // The key table follows the keyboard whichever window of the program has the focus,
+        // or a key released in a dialog would stay down for the game.
+        const input_internal::WinKey k = input_internal::TranslateKey(e.key.keysym.scancode, e.key.keysym.sym);
+        input_internal::SetKeyDown(k.vk, e.type == SDL_KEYDOWN);
+        break;
+      }
       KeyEvent(e.key);
       return;
     }

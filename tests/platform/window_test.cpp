@@ -78,9 +78,10 @@ class WindowTest : public ::testing::Test {
     }
     return out;
   }
-  static void Key(Uint32 type, SDL_Scancode sc, SDL_Keycode sym, Uint8 repeat = 0) {
+  static void Key(Uint32 type, SDL_Scancode sc, SDL_Keycode sym, Uint8 repeat = 0, Uint32 windowID = 0) {
     SDL_Event e{};
     e.type = type;
+    e.key.windowID = windowID;
     e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
     e.key.repeat = repeat;
     e.key.keysym.scancode = sc;
@@ -236,6 +237,40 @@ TEST_F(WindowTest, KeysBecomeWindowMessagesAndTheKeyTable) {
   EXPECT_EQ(GetAsyncKeyState('A'), 0);
 }
 
+TEST_F(WindowTest, TheKeyTableFollowsKeysInOtherWindowsOfTheProgram) {
+  ShowWindow(hwnd, SW_SHOW);
+  SDL_Window* dialog = SDL_CreateWindow("dialog", 0, 0, 100, 100, SDL_WINDOW_HIDDEN);
+  ASSERT_NE(dialog, nullptr);
+  const Uint32 dialogId = SDL_GetWindowID(dialog);
+  int foreignEvents = 0;
+  SetForeignEventHandler([&](const SDL_Event&) { ++foreignEvents; });
+  // Held in the main window, released in a dialog; and the other way round.
+  Key(SDL_KEYDOWN, SDL_SCANCODE_Z, SDLK_z);
+  Pump();
+  EXPECT_NE(GetAsyncKeyState('Z'), 0);
+  Key(SDL_KEYUP, SDL_SCANCODE_Z, SDLK_z, 0, dialogId);
+  Key(SDL_KEYDOWN, SDL_SCANCODE_X, SDLK_x, 0, dialogId);
+  g_seen.clear();
+  Pump();
+  EXPECT_EQ(GetAsyncKeyState('Z'), 0);
+  EXPECT_NE(GetAsyncKeyState('X'), 0);
+  EXPECT_EQ(foreignEvents, 2);
+  EXPECT_TRUE(Take(WM_KEYDOWN).empty());
+  EXPECT_TRUE(Take(WM_KEYUP).empty());
+  SetForeignEventHandler(nullptr);
+  SDL_DestroyWindow(dialog);
+}
+
+TEST_F(WindowTest, TheHankakuKeyIsDownUnderEachOfItsCodes) {
+  ShowWindow(hwnd, SW_SHOW);
+  Key(SDL_KEYDOWN, SDL_SCANCODE_LANG5, SDLK_UNKNOWN);
+  Pump();
+  for (int vk : {VK_OEM_AUTO, VK_OEM_ENLW, VK_KANJI}) EXPECT_NE(GetAsyncKeyState(vk), 0) << vk;
+  Key(SDL_KEYUP, SDL_SCANCODE_LANG5, SDLK_UNKNOWN);
+  Pump();
+  for (int vk : {VK_OEM_AUTO, VK_OEM_ENLW, VK_KANJI}) EXPECT_EQ(GetAsyncKeyState(vk), 0) << vk;
+}
+
 TEST_F(WindowTest, MouseButtonsAndCloseRequests) {
   ShowWindow(hwnd, SW_SHOW);
   g_seen.clear();
@@ -389,6 +424,43 @@ TEST(KeyTranslation, WindowsCodesOfTheKeys) {
     EXPECT_EQ(k.scan, r.scan);
     EXPECT_EQ(k.extended, r.extended);
   }
+}
+
+// A configuration written on Windows with a Japanese keyboard names the punctuation keys by
+// the codes that layout gives them.
+TEST(KeyTranslation, PlacesOfAJapaneseKeyboard) {
+  struct Row {
+    SDL_Scancode sc;
+    SDL_Keycode sym;
+    int us;
+    int japanese;
+    int scan;
+  };
+  const Row rows[] = {
+      {SDL_SCANCODE_GRAVE, SDLK_BACKQUOTE, VK_OEM_3, VK_OEM_AUTO, 0x29},
+      {SDL_SCANCODE_EQUALS, '^', VK_OEM_PLUS, VK_OEM_7, 0x0D},
+      {SDL_SCANCODE_LEFTBRACKET, '@', VK_OEM_4, VK_OEM_3, 0x1A},
+      {SDL_SCANCODE_RIGHTBRACKET, '[', VK_OEM_6, VK_OEM_4, 0x1B},
+      {SDL_SCANCODE_SEMICOLON, ';', VK_OEM_1, VK_OEM_PLUS, 0x27},
+      {SDL_SCANCODE_APOSTROPHE, ':', VK_OEM_7, VK_OEM_1, 0x28},
+      {SDL_SCANCODE_BACKSLASH, ']', VK_OEM_5, VK_OEM_6, 0x2B},
+      {SDL_SCANCODE_MINUS, '-', VK_OEM_MINUS, VK_OEM_MINUS, 0x0C},
+      {SDL_SCANCODE_SLASH, '/', VK_OEM_2, VK_OEM_2, 0x35},
+      {SDL_SCANCODE_INTERNATIONAL3, '\\', VK_OEM_5, VK_OEM_5, 0x7D},
+      {SDL_SCANCODE_INTERNATIONAL1, '\\', VK_OEM_102, VK_OEM_102, 0x73},
+      {SDL_SCANCODE_INTERNATIONAL2, SDLK_UNKNOWN, VK_OEM_COPY, VK_OEM_COPY, 0x70},
+      {SDL_SCANCODE_A, SDLK_a, 'A', 'A', 0x1E},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.sc);
+    const input_internal::WinKey us = input_internal::TranslateKey(r.sc, r.sym, input_internal::KeyLayout::kUs);
+    const input_internal::WinKey jp = input_internal::TranslateKey(r.sc, r.sym, input_internal::KeyLayout::kJapanese);
+    EXPECT_EQ(us.vk, r.us);
+    EXPECT_EQ(jp.vk, r.japanese);
+    EXPECT_EQ(jp.scan, r.scan);
+  }
+  // The dummy display maps keys as a US keyboard does.
+  EXPECT_EQ(input_internal::CurrentKeyLayout(), input_internal::KeyLayout::kUs);
 }
 
 TEST_F(WindowTest, JoysticksAreReadThroughTheirSlots) {
