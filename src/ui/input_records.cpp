@@ -1,0 +1,3 @@
+#include "ui/input_records.h"
+
+cSafeVector<cInput> g_vInput(1);
