@@ -21,6 +21,17 @@ void CountFrame(int32_t& nFrames) {
 
 cInputLog EmptyLog() { return cInputLog(INPUT_LOG_LENGTH); }
 
+// The step of the direction code for one direction bit.
+int DirStep(WORD wBit) {
+  switch (wBit) {
+    case INPUT_LEFT: return -1;
+    case INPUT_RIGHT: return 1;
+    case INPUT_UP: return -3;
+    case INPUT_DOWN: return 3;
+    default: return 0;
+  }
+}
+
 int RingIndex(int i) { return i >= 0 && i < INPUT_HISTORY_LENGTH ? i : 0; }
 
 }  // namespace
@@ -35,6 +46,11 @@ void cInput::SetRepeat(DWORD dwDelay, DWORD dwInterval) {
 
 void cInput::SetDefaultButtonMap() {
   for (int i = 0; i < INPUT_BUTTONS; ++i) m_wJoyButton[i] = static_cast<WORD>(1 << i);
+}
+
+void cInput::AddDirection(WORD wBit) {
+  m_wDir |= wBit;
+  m_nDirCode += DirStep(wBit);
 }
 
 bool cInput::QueryJoystick(int nJoystick, int nRetry, JOYINFOEX* lpJoyInfo) {
@@ -64,18 +80,14 @@ int cInput::Poll(int nJoystick, int nFlags, int nRetry) {
     m_nDirCode = DIRCODE_NEUTRAL;
     m_wDir = 0;
     if (ji.dwXpos <= kJoyLow) {
-      m_nDirCode = 4;
-      m_wDir = INPUT_LEFT;
+      AddDirection(INPUT_LEFT);
     } else if (ji.dwXpos >= kJoyHigh) {
-      m_nDirCode = 6;
-      m_wDir = INPUT_RIGHT;
+      AddDirection(INPUT_RIGHT);
     }
     if (ji.dwYpos <= kJoyLow) {
-      m_wDir |= INPUT_UP;
-      m_nDirCode -= 3;
+      AddDirection(INPUT_UP);
     } else if (ji.dwYpos >= kJoyHigh) {
-      m_wDir |= INPUT_DOWN;
-      m_nDirCode += 3;
+      AddDirection(INPUT_DOWN);
     }
     joyDir = m_nDirCode != DIRCODE_NEUTRAL;
     m_wButton = 0;
@@ -90,22 +102,10 @@ int cInput::Poll(int nJoystick, int nFlags, int nRetry) {
     // Each arrow counts on its own: opposite arrows set both bits and cancel in the code.
     m_nDirCode = DIRCODE_NEUTRAL;
     m_wDir = 0;
-    if (KeyDown(VK_LEFT)) {
-      m_wDir |= INPUT_LEFT;
-      m_nDirCode -= 1;
-    }
-    if (KeyDown(VK_RIGHT)) {
-      m_wDir |= INPUT_RIGHT;
-      m_nDirCode += 1;
-    }
-    if (KeyDown(VK_UP)) {
-      m_wDir |= INPUT_UP;
-      m_nDirCode -= 3;
-    }
-    if (KeyDown(VK_DOWN)) {
-      m_wDir |= INPUT_DOWN;
-      m_nDirCode += 3;
-    }
+    if (KeyDown(VK_LEFT)) AddDirection(INPUT_LEFT);
+    if (KeyDown(VK_RIGHT)) AddDirection(INPUT_RIGHT);
+    if (KeyDown(VK_UP)) AddDirection(INPUT_UP);
+    if (KeyDown(VK_DOWN)) AddDirection(INPUT_DOWN);
   }
   if (!joyButton) {
     m_wButton = 0;
@@ -138,18 +138,14 @@ int cInput::PollKeyConfig(int nBlocks, int nRetry) {
   m_wButton = 0;
   // Left wins over right, up over down.
   if (pressed(config.Entry[0])) {
-    m_wDir |= INPUT_LEFT;
-    m_nDirCode -= 1;
+    AddDirection(INPUT_LEFT);
   } else if (pressed(config.Entry[1])) {
-    m_wDir |= INPUT_RIGHT;
-    m_nDirCode += 1;
+    AddDirection(INPUT_RIGHT);
   }
   if (pressed(config.Entry[2])) {
-    m_wDir |= INPUT_UP;
-    m_nDirCode -= 3;
+    AddDirection(INPUT_UP);
   } else if (pressed(config.Entry[3])) {
-    m_wDir |= INPUT_DOWN;
-    m_nDirCode += 3;
+    AddDirection(INPUT_DOWN);
   }
   const int entries = KeyConfigEntryCount(config);
   for (int j = 0; j + KEYCONFIG_MIN_ENTRIES < entries; ++j) {
@@ -169,18 +165,11 @@ int cInput::TestJoyAxis(const JOYINFOEX* lpJoyInfo, int nCode) {
 }
 
 int cInput::GetDirCode(const WORD* lpwDir) {
-  int code = DIRCODE_NEUTRAL;
-  if (*lpwDir & INPUT_LEFT) {
-    code = 4;
-  } else if (*lpwDir & INPUT_RIGHT) {
-    code = 6;
-  }
-  if (*lpwDir & INPUT_UP) {
-    code -= 3;
-  } else if (*lpwDir & INPUT_DOWN) {
-    code += 3;
-  }
-  return code;
+  // Left wins over right, up over down.
+  const WORD w = *lpwDir;
+  const WORD horizontal = static_cast<WORD>((w & INPUT_LEFT) ? INPUT_LEFT : (w & INPUT_RIGHT));
+  const WORD vertical = static_cast<WORD>((w & INPUT_UP) ? INPUT_UP : (w & INPUT_DOWN));
+  return DIRCODE_NEUTRAL + DirStep(horizontal) + DirStep(vertical);
 }
 
 void cInput::ClearHistory() {

@@ -79,7 +79,8 @@ class cInput {
   // many frames.
   int Poll(int nJoystick, int nFlags, int nRetry);
   // The configured mapping; 0 without touching the record when the key configuration is not
-  // in use, else 1. The record takes one block of the configuration.
+  // in use, else 1. The record takes one block of the configuration (a count below 1 only
+  // asks the joysticks).
   int PollKeyConfig(int nBlocks, int nRetry);
 
   // Whether an axis code matches the joystick's position (0 for a code that is no axis code).
@@ -146,6 +147,8 @@ class cInput {
   int32_t m_nJoyWait[INPUT_JOYSTICKS] = {};
 
  private:
+  // Sets a direction bit and moves the direction code by its step.
+  void AddDirection(WORD wBit);
   // The joystick gate: false when the joystick is waiting out a failure or fails now.
   bool QueryJoystick(int nJoystick, int nRetry, JOYINFOEX* lpJoyInfo);
 };

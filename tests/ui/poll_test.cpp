@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <ostream>
 #include <string>
 
 #include "fake_devices.h"
@@ -19,7 +20,11 @@ struct Result {
   WORD dir;
   int code;
   WORD buttons;
+  bool operator==(const Result&) const = default;
 };
+std::ostream& operator<<(std::ostream& os, const Result& r) {
+  return os << "{dir " << r.dir << ", code " << r.code << ", buttons " << r.buttons << "}";
+}
 
 class PollTest : public InputTestBase {
  protected:
@@ -79,10 +84,7 @@ TEST_F(PollTest, FixedMappingOfKeysAndJoystick) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
-    const Result got = PollFixed(r.keys, r.joy, r.flags);
-    EXPECT_EQ(got.dir, r.want.dir);
-    EXPECT_EQ(got.code, r.want.code);
-    EXPECT_EQ(got.buttons, r.want.buttons);
+    EXPECT_EQ(PollFixed(r.keys, r.joy, r.flags), r.want);
   }
 }
 
@@ -136,10 +138,7 @@ TEST_F(PollTest, ConfiguredKeyboard) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
     g_KeyConfig.nCount = r.count;
-    const Result got = PollConfigured(r.keys);
-    EXPECT_EQ(got.dir, r.want.dir);
-    EXPECT_EQ(got.code, r.want.code);
-    EXPECT_EQ(got.buttons, r.want.buttons);
+    EXPECT_EQ(PollConfigured(r.keys), r.want);
   }
 }
 
@@ -158,10 +157,7 @@ TEST_F(PollTest, ConfiguredEntriesThatAreNeverPressed) {
   g_KeyConfig.Entry[5] = KEYCONFIGENTRY{100000, 1, 0};
   g_KeyConfig.Entry[6] = KEYCONFIGENTRY{KEYCONFIG_KEYBOARD, 0xFFFF, 0};
   g_KeyConfig.Entry[7] = KEYCONFIGENTRY{KEYCONFIG_KEYBOARD, VK_UP, 0};  // pressed
-  const Result got = PollConfigured({VK_LEFT, 0x100 + VK_LEFT, VK_UP});
-  EXPECT_EQ(got.dir, 0);
-  EXPECT_EQ(got.code, 5);
-  EXPECT_EQ(got.buttons, 0x9);
+  EXPECT_EQ(PollConfigured({VK_LEFT, 0x100 + VK_LEFT, VK_UP}), (Result{0, 5, 0x9}));
   EXPECT_EQ(dev.TakeQueries(2), 0);
 }
 
@@ -200,10 +196,7 @@ TEST_F(PollTest, ConfiguredJoystickAxesAndButtons) {
     SCOPED_TRACE(r.what);
     dev.joys[0] = r.joy0;
     dev.joys[1] = r.joy1;
-    const Result got = PollConfigured(r.keys);
-    EXPECT_EQ(got.dir, r.want.dir);
-    EXPECT_EQ(got.code, r.want.code);
-    EXPECT_EQ(got.buttons, r.want.buttons);
+    EXPECT_EQ(PollConfigured(r.keys), r.want);
   }
 }
 
