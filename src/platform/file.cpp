@@ -35,6 +35,20 @@ std::vector<std::string> SplitSjisPath(std::string_view p, bool* absolute) {
   return comps;
 }
 
+// True when the last character of a Shift-JIS path is a separator (a trail byte 0x5C is not).
+bool EndsWithSeparator(std::string_view p) {
+  bool last = false;
+  for (size_t i = 0; i < p.size(); ++i) {
+    if (IsSjisLeadByte(static_cast<unsigned char>(p[i])) && i + 1 < p.size()) {
+      ++i;
+      last = false;
+    } else {
+      last = IsSeparator(p[i]);
+    }
+  }
+  return last;
+}
+
 // Decodes UTF-8 into code points folded to lower case, for comparing names as a
 // case-insensitive file system does (ASCII, Latin-1, Greek, Cyrillic and the full-width
 // Latin letters).
@@ -215,9 +229,12 @@ DWORD GetFullPathNameA(const char* lpFileName, DWORD nBufferLength, char* lpBuff
   }
   comps = Normalize(comps);
   std::string full = JoinSjis(comps, 0, true);
+  // A folder named with a trailing separator keeps it, and has no file part.
+  const bool folder = EndsWithSeparator(lpFileName) && !comps.empty();
+  if (folder) full += '\\';
   DWORD r = CopyOut(full, nBufferLength, lpBuffer);
   if (lpFilePart && r < nBufferLength) {
-    *lpFilePart = comps.empty() ? nullptr : lpBuffer + (full.size() - comps.back().size());
+    *lpFilePart = comps.empty() || folder ? nullptr : lpBuffer + (full.size() - comps.back().size());
   }
   return r;
 }
@@ -233,6 +250,11 @@ BOOL PathIsRelativeA(const char* path) {
 
 BOOL PathIsDirectoryA(const char* path) {
   return GetFileAttributesA(path) == FILE_ATTRIBUTE_DIRECTORY ? TRUE : FALSE;
+}
+
+BOOL CreateDirectoryA(const char* lpPathName, LPSECURITY_ATTRIBUTES) {
+  if (!lpPathName || !*lpPathName) return FALSE;
+  return mkdir(ResolvePath(lpPathName).c_str(), 0777) == 0 ? TRUE : FALSE;
 }
 
 BOOL PathRelativePathToA(char* pszPath, const char* pszFrom, DWORD dwAttrFrom, const char* pszTo, DWORD dwAttrTo) {

@@ -29,8 +29,9 @@ DWORD GetFileAttributesA(const char* path);
 DWORD GetCurrentDirectoryA(DWORD nBufferLength, char* lpBuffer);
 
 // Stands in for GetFullPathNameA: the path made absolute against the working folder, with
-// "." and ".." components folded. Same results as GetCurrentDirectoryA; lpFilePart, when
-// given, points at the last component in the buffer.
+// "." and ".." components folded; a trailing separator is kept. Same results as
+// GetCurrentDirectoryA; lpFilePart, when given, points at the last component in the buffer
+// (null for a path that ends with a separator).
 DWORD GetFullPathNameA(const char* lpFileName, DWORD nBufferLength, char* lpBuffer, char** lpFilePart);
 
 // Stands in for PathIsRelativeA: false for a path that starts with a separator or a drive.
@@ -38,6 +39,10 @@ BOOL PathIsRelativeA(const char* path);
 
 // Stands in for PathIsDirectoryA.
 BOOL PathIsDirectoryA(const char* path);
+
+// Stands in for CreateDirectoryA: creates one folder, whose parent must exist. FALSE when it
+// exists already or cannot be made. The security attributes are not used.
+BOOL CreateDirectoryA(const char* lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
 
 // Stands in for PathRelativePathToA: the path from pszFrom to pszTo, both absolute, compared
 // without regard to case. The result starts with ".\" when it goes down from pszFrom, and

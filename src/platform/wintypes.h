@@ -125,3 +125,7 @@ struct SIZE {
   LONG cx;
   LONG cy;
 };
+
+// ---- Folders and the shell's file operations (data folders) ----
+struct SECURITY_ATTRIBUTES;
+typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;

@@ -7,50 +7,10 @@
 #include <vector>
 
 #include "defs_fixture.h"
+#include "record_bytes.h"
 #include "support/bytes.h"
 
 namespace {
-
-// A block entry in the file layout of the record: the registered fields (no version gates),
-// the name, the raw head values, the flags and the conditions.
-struct BlockBytes {
-  uint8_t inheritKind = 0;
-  int16_t inheritIndex = 0;
-  uint8_t condRule = 0, condOnce = 0;
-  uint16_t graphic = 1;
-  uint8_t graphicKind = 0;
-  uint16_t graphicSub = 0;
-  uint8_t z = 0, transparent = 0, showMark = 0;
-  uint16_t mark = 0;
-  uint8_t hit = 1;
-  int8_t exempt = -1;
-  uint8_t effect = 0;
-  int32_t effectX = 0;
-  uint8_t itemKind = 0;
-  int16_t itemIndex = 0;
-  uint8_t extra = 0;
-  std::string name;
-  uint16_t headA = 0, headB = 0;
-  std::vector<uint8_t> flags = std::vector<uint8_t>(11, 0);
-  // Condition bodies, each of a condition of kind 1 with this value.
-  std::vector<int32_t> conds;
-
-  std::string Body() const {
-    ByteWriter w;
-    w.I32(18).U8(inheritKind).I16(inheritIndex).U8(condRule).U8(condOnce).U16(graphic).U8(graphicKind);
-    w.U16(graphicSub).U8(z).U8(transparent).U8(showMark).U16(mark).U8(hit).I8(exempt).U8(effect);
-    w.I32(effectX).U8(itemKind).I16(itemIndex).U8(extra);
-    w.I32(1).Str(name);
-    w.U16(headA).U16(headB);
-    w.U32(static_cast<uint32_t>(flags.size()));
-    for (uint8_t f : flags) w.U8(f);
-    w.U32(static_cast<uint32_t>(conds.size()));
-    for (int32_t v : conds) {
-      w.I32(17).U8(1).I32(v).Zeros(4 + 4 + 4 + 2 + 4 + 2).U8(0).U8(0).U8(0).I32(0);
-    }
-    return w.str();
-  }
-};
 
 class BlockDataTest : public DefsTest {
  protected:

@@ -13,42 +13,6 @@
 
 namespace {
 
-// An item entry in the file layout (no version gates): the registered fields, the name, the raw
-// head values, the flags, the conditions and the commands.
-struct ItemBytes {
-  uint8_t inheritKind = 0;
-  int16_t inheritIndex = 0;
-  uint8_t condRule = 0, condOnce = 0;
-  uint16_t attrA = 0, attrB = 0;
-  int16_t graphic = 0;
-  uint8_t graphicKind = 2;
-  uint16_t graphicSub = 0;
-  uint8_t z = 6, transparent = 0, showMark = 0;
-  int16_t mark = 0;
-  uint8_t takePopup = 1, takeRule = 0;
-  int8_t zoom = 1;
-  int16_t sound = 0;
-  std::string name;
-  uint16_t headA = 0, headB = 0;
-  std::vector<uint8_t> flags = std::vector<uint8_t>(13, 0);
-  std::vector<std::string> conds, cmds;
-
-  std::string Body() const {
-    ByteWriter w;
-    w.I32(17).U8(inheritKind).I16(inheritIndex).U8(condRule).U8(condOnce).U16(attrA).U16(attrB).I16(graphic);
-    w.U8(graphicKind).U16(graphicSub).U8(z).U8(transparent).U8(showMark).I16(mark).U8(takePopup).U8(takeRule);
-    w.I8(zoom).I16(sound);
-    w.I32(1).Str(name).U16(headA).U16(headB);
-    w.U32(static_cast<uint32_t>(flags.size()));
-    for (uint8_t f : flags) w.U8(f);
-    for (const std::vector<std::string>* list : {&conds, &cmds}) {
-      w.U32(static_cast<uint32_t>(list->size()));
-      for (const std::string& b : *list) w.Bytes(b);
-    }
-    return w.str();
-  }
-};
-
 class ItemDataTest : public DefsTest {
  protected:
   void SetUp() override {

@@ -1,6 +1,6 @@
 // Definition records built by hand in the file layout of a data version, for the loaders'
-// tests: movement and shot records, conditions, key conditions, commands and flows. Each builder
-// starts from the values of a new record.
+// tests: movement and shot records, conditions, key conditions, commands, flows, and block,
+// character and item entries. Each builder starts from the values of a new record.
 #pragma once
 
 #include <cstdint>
@@ -192,6 +192,152 @@ struct FlowBytes {
     else
       w.I32(0);
     for (const std::vector<std::string>* list : {&conds, &keyLists, &cmds}) {
+      w.U32(static_cast<uint32_t>(list->size()));
+      for (const std::string& b : *list) w.Bytes(b);
+    }
+    return w.str();
+  }
+};
+
+// A block entry in the file layout of the record: the registered fields (no version gates),
+// the name, the raw head values, the flags and the conditions.
+struct BlockBytes {
+  uint8_t inheritKind = 0;
+  int16_t inheritIndex = 0;
+  uint8_t condRule = 0, condOnce = 0;
+  uint16_t graphic = 1;
+  uint8_t graphicKind = 0;
+  uint16_t graphicSub = 0;
+  uint8_t z = 0, transparent = 0, showMark = 0;
+  uint16_t mark = 0;
+  uint8_t hit = 1;
+  int8_t exempt = -1;
+  uint8_t effect = 0;
+  int32_t effectX = 0;
+  uint8_t itemKind = 0;
+  int16_t itemIndex = 0;
+  uint8_t extra = 0;
+  std::string name;
+  uint16_t headA = 0, headB = 0;
+  std::vector<uint8_t> flags = std::vector<uint8_t>(11, 0);
+  // Condition bodies, each of a condition of kind 1 with this value.
+  std::vector<int32_t> conds;
+
+  std::string Body() const {
+    ByteWriter w;
+    w.I32(18).U8(inheritKind).I16(inheritIndex).U8(condRule).U8(condOnce).U16(graphic).U8(graphicKind);
+    w.U16(graphicSub).U8(z).U8(transparent).U8(showMark).U16(mark).U8(hit).I8(exempt).U8(effect);
+    w.I32(effectX).U8(itemKind).I16(itemIndex).U8(extra);
+    w.I32(1).Str(name);
+    w.U16(headA).U16(headB);
+    w.U32(static_cast<uint32_t>(flags.size()));
+    for (uint8_t f : flags) w.U8(f);
+    w.U32(static_cast<uint32_t>(conds.size()));
+    for (int32_t v : conds) w.Bytes(CondBody(v));
+    return w.str();
+  }
+};
+
+// An item entry in the file layout (no version gates): the registered fields, the name, the raw
+// head values, the flags, the conditions and the commands.
+struct ItemBytes {
+  uint8_t inheritKind = 0;
+  int16_t inheritIndex = 0;
+  uint8_t condRule = 0, condOnce = 0;
+  uint16_t attrA = 0, attrB = 0;
+  int16_t graphic = 0;
+  uint8_t graphicKind = 2;
+  uint16_t graphicSub = 0;
+  uint8_t z = 6, transparent = 0, showMark = 0;
+  int16_t mark = 0;
+  uint8_t takePopup = 1, takeRule = 0;
+  int8_t zoom = 1;
+  int16_t sound = 0;
+  std::string name;
+  uint16_t headA = 0, headB = 0;
+  std::vector<uint8_t> flags = std::vector<uint8_t>(13, 0);
+  std::vector<std::string> conds, cmds;
+
+  std::string Body() const {
+    ByteWriter w;
+    w.I32(17).U8(inheritKind).I16(inheritIndex).U8(condRule).U8(condOnce).U16(attrA).U16(attrB).I16(graphic);
+    w.U8(graphicKind).U16(graphicSub).U8(z).U8(transparent).U8(showMark).I16(mark).U8(takePopup).U8(takeRule);
+    w.I8(zoom).I16(sound);
+    w.I32(1).Str(name).U16(headA).U16(headB);
+    w.U32(static_cast<uint32_t>(flags.size()));
+    for (uint8_t f : flags) w.U8(f);
+    for (const std::vector<std::string>* list : {&conds, &cmds}) {
+      w.U32(static_cast<uint32_t>(list->size()));
+      for (const std::string& b : *list) w.Bytes(b);
+    }
+    return w.str();
+  }
+};
+
+// A character entry in the layout of a data version: the registered fields (defence from 168,
+// the effect modes from 196, the contact box from 201, the scroll sync from 210, the
+// invincibility option from 285), the name, the three raw head values, the flags, the
+// conditions and the flows.
+struct CharaBytes {
+  uint8_t inheritKind = 0;
+  int16_t inheritIndex = 0;
+  uint8_t condRule = 0, condOnce = 0, direction = 0, cpuReserved = 0;
+  int16_t groupX0 = 0, groupXStep = 0, groupY0 = 0, groupYStep = 0;
+  uint8_t groupMirrorX = 0, groupMirrorY = 0;
+  uint16_t graphic = 0;
+  uint8_t graphicKind = 1;
+  uint16_t graphicSub = 0, animeSet = 0;
+  uint8_t z = 3, transparent = 0;
+  uint16_t appearEffect = 0;
+  uint8_t appearEffectMode = 0, appearEffectValue = 1;
+  uint16_t deathEffect = 0;
+  uint8_t deathEffectMode = 0, showMark = 0;
+  uint16_t mark = 0;
+  uint8_t control = 1, playerNo = 0, layer = 1, charaId = 0, flying = 0, fixedFacing = 1, invincible = 0;
+  uint8_t invincibleOption = 0, blockChara = 0, zoom = 1, scrollSync = 0, sightShape = 0, sight = 0;
+  int32_t maxHp = 10, maxSp = 0;
+  int16_t stop = 10;
+  uint8_t contactBox = 0;
+  int32_t power = 0;
+  int8_t impact = 0;
+  uint16_t hitEffect = 0;
+  int32_t defence = 0;
+  uint8_t impactResist = 0;
+  int32_t score = 0;
+  uint8_t boxOption = 1, actGroupOn = 0;
+  uint16_t actGroup = 0;
+  uint8_t actRange = 0, actRule = 0;
+  std::string name;
+  uint16_t headA = 0, headB = 0;
+  uint32_t headExtra = 0;
+  std::vector<uint8_t> flags = std::vector<uint8_t>(37, 0);
+  std::vector<std::string> conds, flows;
+
+  static int FieldCount(int v) { return 53 - (v < 168) - 2 * (v < 196) - (v < 201) - (v < 210) - (v < 285); }
+
+  std::string Body(int v) const {
+    ByteWriter w;
+    w.I32(FieldCount(v)).U8(inheritKind).I16(inheritIndex);
+    w.U8(condRule).U8(condOnce).U8(direction).U8(cpuReserved).I16(groupX0).I16(groupXStep).I16(groupY0);
+    w.I16(groupYStep).U8(groupMirrorX).U8(groupMirrorY).U16(graphic).U8(graphicKind).U16(graphicSub).U16(animeSet);
+    w.U8(z).U8(transparent).U16(appearEffect);
+    if (v >= 196) w.U8(appearEffectMode);
+    w.U8(appearEffectValue).U16(deathEffect);
+    if (v >= 196) w.U8(deathEffectMode);
+    w.U8(showMark).U16(mark).U8(control).U8(playerNo).U8(layer).U8(charaId).U8(flying).U8(fixedFacing);
+    w.U8(invincible);
+    if (v >= 285) w.U8(invincibleOption);
+    w.U8(blockChara).U8(zoom);
+    if (v >= 210) w.U8(scrollSync);
+    w.U8(sightShape).U8(sight).I32(maxHp).I32(maxSp).I16(stop);
+    if (v >= 201) w.U8(contactBox);
+    w.I32(power).I8(impact).U16(hitEffect);
+    if (v >= 168) w.I32(defence);
+    w.U8(impactResist).I32(score).U8(boxOption).U8(actGroupOn).U16(actGroup).U8(actRange).U8(actRule);
+    w.I32(1).Str(name).U16(headA).U16(headB).U32(headExtra);
+    w.U32(static_cast<uint32_t>(flags.size()));
+    for (uint8_t f : flags) w.U8(f);
+    for (const std::vector<std::string>* list : {&conds, &flows}) {
       w.U32(static_cast<uint32_t>(list->size()));
       for (const std::string& b : *list) w.Bytes(b);
     }

@@ -104,6 +104,24 @@ TEST(Paths, CurrentAndFullPathsAreShiftJisWithBackslashes) {
   EXPECT_STREQ(part, "a.stg4");
   n = GetFullPathNameA("\\abs\\p", MAX_PATH, buf, nullptr);
   EXPECT_STREQ(buf, "\\abs\\p");
+  // A folder named with its separator keeps it and has no file part; a trail byte 0x5C is no
+  // separator.
+  n = GetFullPathNameA("default\\", MAX_PATH, buf, &part);
+  EXPECT_EQ(std::string(buf), cur + "\\default\\");
+  EXPECT_EQ(part, nullptr);
+  GetFullPathNameA("a\\表", MAX_PATH, buf, &part);
+  EXPECT_EQ(std::string(buf), cur + "\\a\\表");
+}
+
+TEST(Paths, CreateDirectoryMakesOneFolder) {
+  TempDir dir;
+  dir.MakeDir("Data");
+  ScopedChdir cd(dir.path());
+  EXPECT_TRUE(CreateDirectoryA("data\\stg4", nullptr)) << "the parent is found without regard to case";
+  EXPECT_TRUE(PathIsDirectoryA("DATA\\STG4"));
+  EXPECT_FALSE(CreateDirectoryA("data\\stg4", nullptr)) << "exists";
+  EXPECT_FALSE(CreateDirectoryA("none\\sub", nullptr)) << "no parent";
+  EXPECT_FALSE(PathIsDirectoryA("none"));
 }
 
 TEST(Paths, RelativeTests) {
