@@ -1,0 +1,120 @@
+// Stage files and the common palette as the loaders meet them. The first byte of an input
+// chooses: even, the bytes are a stage file that goes through what the stage loader does with
+// a file (the trailer check, the loader thread's body, the hero check, the header copy; the
+// thread and the message pump around them do not depend on the file, and threads that end
+// after an input would show up as leaks of it); odd, they are the common palette file. After a
+// load every palette list holds at least two entries with the fixed entry 0, and a loaded stage
+// keeps the bounds that its normalisation promises and saves and loads again.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "core/save_record.h"
+#include "defs/def_context.h"
+#include "platform/message.h"
+#include "platform/msgbox.h"
+#include "project/common_palette.h"
+#include "project/stage.h"
+#include "project/stage_load.h"
+
+namespace {
+
+std::string g_path;
+std::string g_savePath;
+
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
+
+template <class T>
+void CheckPalette(const cSafeVector<T>& list) {
+  Check(list.size() >= 2);
+  Check(list[0].m_wGraphic == 0);
+}
+
+void CheckStage(const cStage& s) {
+  CheckPalette(s.m_vBlock);
+  CheckPalette(s.m_vChara);
+  CheckPalette(s.m_vItem);
+  Check(s.m_nWidth >= 1 && s.m_nWidth <= MAX_STAGE_SIDE);
+  Check(s.m_nHeight >= 1 && s.m_nHeight <= MAX_STAGE_SIDE);
+  Check(s.m_nSpeedLevel >= MIN_SPEED_LEVEL && s.m_nSpeedLevel <= MAX_SPEED_LEVEL);
+  Check(s.m_nSubSteps >= 1 && s.m_nFps >= 1);
+  Check(s.m_vRanking.size() >= 5);
+  Check(s.m_nBgm >= 0 && s.m_nBgm < g_DefContext.DbListSize(DBLIST_BGM));
+  for (const cCharaData& c : s.m_vPlacedChara) {
+    const int32_t carried = static_cast<int32_t>(c.m_dwHeadExtra);
+    Check(carried >= -1 && carried < static_cast<int32_t>(s.m_vPlacedItem.size()));
+  }
+  Check(s.HasPlayer());
+}
+
+void WriteInput(const uint8_t* data, size_t size) {
+  FILE* fp = std::fopen(g_path.c_str(), "wb");
+  if (!fp) std::abort();
+  std::fwrite(data, 1, size, fp);
+  std::fclose(fp);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  SetMessageBoxHook([](const char*, const char*, UINT) { return IDOK; });
+  char name[] = "/tmp/fuzz_stage_XXXXXX";
+  int fd = mkstemp(name);
+  if (fd < 0) std::abort();
+  close(fd);
+  g_path = name;
+  g_savePath = g_path + ".saved";
+  std::atexit([] {
+    std::remove(g_path.c_str());
+    std::remove(g_savePath.c_str());
+  });
+  g_bStripCR = 1;
+  for (int& n : g_DefContext.anDbListSize) n = 3;
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 1) return 0;
+  WriteInput(data + 1, size - 1);
+  if (data[0] % 2 == 0) {
+    cStage stage;
+    stage.m_strPath = g_path;
+    if (CheckStageFileTrailer(g_path.c_str()) && LoadStageThreadProc(&stage) && stage.m_bLoaded &&
+        stage.HasPlayer()) {
+      CheckStage(stage);
+      cStage header;
+      header.CopyHeaderFrom(stage);
+      header.ClearObjectLists();
+      Check(stage.SaveFile(g_savePath.c_str()) == 1);
+      cStage again;
+      Check(again.LoadFile(g_savePath.c_str()) == 1);
+      CheckStage(again);
+      FILE* fp = std::fopen(g_savePath.c_str(), "wb");
+      if (!fp) std::abort();
+      again.SaveForReplay(fp, header);
+      std::fclose(fp);
+    }
+    // The definitions see the working stage again.
+    g_StageData.SetDefContext();
+  } else {
+    cCommonPalette palette;
+    if (palette.LoadFile(g_path.c_str())) {
+      CheckPalette(palette.m_vBlock);
+      CheckPalette(palette.m_vChara);
+      CheckPalette(palette.m_vItem);
+      for (const cCharaData& c : palette.m_vChara)
+        for (uint8_t f : c.m_vInheritFlags) Check(f == 0);
+    }
+  }
+  // Close requests of checked accesses and of damaged stages go to this thread: drop them.
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  return 0;
+}
