@@ -24,12 +24,7 @@ cCommonPalette::cCommonPalette() {
 void cCommonPalette::Load(FILE* fp) {
   cPaletteBinding binding(1, m_vBlock, m_vChara, m_vItem);
   cSaveRecord::Load(fp);
-  LoadPaletteList(m_vBlock, fp);
-  LoadPaletteList(m_vChara, fp);
-  LoadPaletteList(m_vItem, fp);
-  ForceFixedDefault(m_vBlock);
-  ForceFixedDefault(m_vChara);
-  ForceFixedDefault(m_vItem);
+  LoadPaletteLists(m_vBlock, m_vChara, m_vItem, fp);
   ClearInheritFlags(m_vBlock);
   ClearInheritFlags(m_vChara);
   ClearInheritFlags(m_vItem);
@@ -40,9 +35,7 @@ void cCommonPalette::Save(FILE* fp) {
   Normalize();
   cPaletteBinding binding(1, m_vBlock, m_vChara, m_vItem);
   cSaveRecord::Save(fp);
-  SaveRecordList(m_vBlock, fp);
-  SaveRecordList(m_vChara, fp);
-  SaveRecordList(m_vItem, fp);
+  SavePaletteLists(m_vBlock, m_vChara, m_vItem, fp);
 }
 
 void cCommonPalette::Normalize() {

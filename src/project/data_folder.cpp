@@ -15,15 +15,14 @@ const char* const g_lpszWorkFolders[23] = {
     "wave",       "bgm",              nullptr,
 };
 
-const char* const g_lpszCharaVarNames[9] = {
+const char* const g_aszCharaVar[] = {
     "1 キャラ変数-1", "2 キャラ変数-2", "3 キャラ変数-3", "4 キャラ変数-4", "5 キャラ変数-5",
     "6 キャラ変数-6", "7 キャラ変数-7", "8 キャラ変数-8", "",
 };
-const char* const g_lpszCalcNames[8] = {"＝", "＋", "－", "×", "÷", "÷ X の余り", "X ％", ""};
-const char* const g_lpszCompareNames[9] = {"である", "でない", "以上",         "以下", "より上",
-                                           "より下", "の倍数である", "の倍数でない", ""};
-const char* const g_lpszCondSenseNames[3] = {"なら", "でないなら", ""};
-const char* const g_lpszColorNames[11] = {"なし", "白", "黒", "赤", "緑", "青", "黄", "赤紫", "青紫", "4色", ""};
+const char* const g_aszCalc[] = {"＝", "＋", "－", "×", "÷", "÷ X の余り", "X ％", ""};
+const char* const g_aszCompare[] = {"である", "でない", "以上", "以下", "より上", "より下", "の倍数である", "の倍数でない", ""};
+const char* const g_aszCondSense[] = {"なら", "でないなら", ""};
+const char* const g_aszColor[] = {"なし", "白", "黒", "赤", "緑", "青", "黄", "赤紫", "青紫", "4色", ""};
 
 int CreateDefaultData(HWND hWnd) {
   if (PathIsDirectoryA(g_PathTable[PATH_DATA])) return 1;

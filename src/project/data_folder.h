@@ -33,14 +33,14 @@ extern const char* const g_ExtTable[EXT_COUNT];
 // The 22 working folders, in the order of their creation, then a null entry.
 extern const char* const g_lpszWorkFolders[23];
 
-// Labels of stored values, each list ending with an empty text: the eight character
-// variables, the calculations, the comparisons 0..7 of the conditions, the condition senses
-// and the colours.
-extern const char* const g_lpszCharaVarNames[9];
-extern const char* const g_lpszCalcNames[8];
-extern const char* const g_lpszCompareNames[9];
-extern const char* const g_lpszCondSenseNames[3];
-extern const char* const g_lpszColorNames[11];
+// Labels of stored values (value n is the n-th text, an empty text ends the list; see
+// LabelCount): the eight character variables, the calculations, the comparisons 0..7 of the
+// conditions, the condition senses and the colours.
+extern const char* const g_aszCharaVar[];
+extern const char* const g_aszCalc[];
+extern const char* const g_aszCompare[];
+extern const char* const g_aszCondSense[];
+extern const char* const g_aszColor[];
 
 // 1 when "data" is a folder or has been made from "default": when "data" is missing and
 // "default" is a folder, the user is asked (a yes/no box owned by hWnd) and on yes "default"

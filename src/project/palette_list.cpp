@@ -46,6 +46,23 @@ void SetFixedDefault(cItemData& entry) {
   entry.m_byZoom = 1;
 }
 
+void LoadPaletteLists(cSafeVector<cBlockData>& blocks, cSafeVector<cCharaData>& charas, cSafeVector<cItemData>& items,
+                      FILE* fp) {
+  LoadPaletteList(blocks, fp);
+  LoadPaletteList(charas, fp);
+  LoadPaletteList(items, fp);
+  ForceFixedDefault(blocks);
+  ForceFixedDefault(charas);
+  ForceFixedDefault(items);
+}
+
+void SavePaletteLists(cSafeVector<cBlockData>& blocks, cSafeVector<cCharaData>& charas, cSafeVector<cItemData>& items,
+                      FILE* fp) {
+  SaveRecordList(blocks, fp);
+  SaveRecordList(charas, fp);
+  SaveRecordList(items, fp);
+}
+
 void ValidatePaletteList(cSafeVector<cBlockData>& list) {
   for (cBlockData& b : list) {
     b.Validate();

@@ -56,6 +56,13 @@ void LoadPaletteList(cSafeVector<T>& list, FILE* fp) {
   LoadRecordList(list, fp, MinEntryBytes(static_cast<const T*>(nullptr)));
 }
 
+// The block, character and item lists one after the other, each as LoadPaletteList reads it,
+// then the fixed default entry forced on entry 0 of each that is not empty.
+void LoadPaletteLists(cSafeVector<cBlockData>& blocks, cSafeVector<cCharaData>& charas, cSafeVector<cItemData>& items,
+                      FILE* fp);
+void SavePaletteLists(cSafeVector<cBlockData>& blocks, cSafeVector<cCharaData>& charas, cSafeVector<cItemData>& items,
+                      FILE* fp);
+
 // Fills a list up to n entries with default records.
 template <class T>
 void FillPaletteList(cSafeVector<T>& list, size_t n) {

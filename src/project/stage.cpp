@@ -238,12 +238,7 @@ void cStage::Load(FILE* fp) {
   }
   for (cRemovalRule* rule : {&m_RuleChara, &m_RuleBlockChara, &m_RuleItem, &m_RuleHeroShot, &m_RuleCharaShot})
     rule->Load(fp);
-  LoadPaletteList(m_vBlock, fp);
-  LoadPaletteList(m_vChara, fp);
-  LoadPaletteList(m_vItem, fp);
-  ForceFixedDefault(m_vBlock);
-  ForceFixedDefault(m_vChara);
-  ForceFixedDefault(m_vItem);
+  LoadPaletteLists(m_vBlock, m_vChara, m_vItem, fp);
   LoadPlacedList(m_vPlacedBlock, fp);
   LoadPlacedList(m_vPlacedChara, fp);
   LoadPlacedList(m_vPlacedItem, fp);
@@ -297,9 +292,7 @@ void cStage::SaveHeader(FILE* fp) {
 
 void cStage::SaveObjects(FILE* fp) {
   cPaletteBinding binding(2, m_vBlock, m_vChara, m_vItem);
-  SaveRecordList(m_vBlock, fp);
-  SaveRecordList(m_vChara, fp);
-  SaveRecordList(m_vItem, fp);
+  SavePaletteLists(m_vBlock, m_vChara, m_vItem, fp);
   SavePlacedList(m_vPlacedBlock, fp);
   SavePlacedList(m_vPlacedChara, fp);
   SavePlacedList(m_vPlacedItem, fp);

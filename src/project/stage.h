@@ -238,6 +238,22 @@ class cStage : public cSaveRecord {
   void FixOldVersion(int version);
 };
 
+// Labels of the stage's stored choices (value n is the n-th text, an empty text ends the list;
+// see LabelCount): the speed levels 1..19 (stored value = position + 1), the scroll modes, the
+// hit passes, the box display modes, the box colours, the alignments of the hero's and the
+// characters' boxes; and the choices of the editor's size change (the side of a width change,
+// of a height change) and the two axes.
+extern const char* const g_aszSpeedLevel[];
+extern const char* const g_aszScrollMode[];
+extern const char* const g_aszHitChecks[];
+extern const char* const g_aszBoxShow[];
+extern const char* const g_aszBoxColor[];
+extern const char* const g_aszHeroBoxAlign[];
+extern const char* const g_aszCharaBoxAlign[];
+extern const char* const g_aszWidthChangeSide[];
+extern const char* const g_aszHeightChangeSide[];
+extern const char* const g_aszAxis[];
+
 // The working stage, which the loader fills and the play engine reads, and the stage as
 // loaded, without its object lists, from which every start and restart restores the settings.
 extern cStage g_StageData;

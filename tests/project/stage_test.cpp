@@ -9,6 +9,7 @@
 
 #include "defs/defs_fixture.h"
 #include "defs/record_bytes.h"
+#include "defs/vocabulary.h"
 #include "fixture/fixture.h"
 #include "project/common_palette.h"
 #include "stage_bytes.h"
@@ -235,6 +236,12 @@ TEST_F(StageTest, SpeedLevelsDeriveSubStepsAndLimits) {
   EXPECT_EQ(s.m_nSubSteps, 0);
   EXPECT_EQ(s.m_dGravityStep, 0.0);
   EXPECT_EQ(s.m_dSpeedLimitStep, 0.0);
+}
+
+TEST_F(StageTest, TheSpeedLevelsKeptAreTheLevelsOffered) {
+  EXPECT_EQ(LabelCount(g_aszSpeedLevel), MAX_SPEED_LEVEL - MIN_SPEED_LEVEL + 1);
+  EXPECT_EQ(LabelCount(g_aszHitChecks), 6) << "hit passes 0..5";
+  EXPECT_EQ(LabelCount(g_aszBoxColor), 8) << "box colours 0..7";
 }
 
 TEST_F(StageTest, NormalizeDerivesTheSpeedOfTheRecordItNormalises) {
