@@ -117,12 +117,12 @@ TEST_F(StageTest, OlderVersionsReadTheirLayoutAndGetTheirFixUps) {
          EXPECT_EQ(l.m_bShow, 1) << "shown";
          EXPECT_EQ(s.m_vStr.size(), 1000u);
        }},
-      {61, [](StageBytes& b) { b.layers[0].scrollX = 0.5, b.layers[0].autoY = 1, b.layers[0].image = "x"; },
+      {61, [](StageBytes& b) { b.layers[0].scrollX = 0.5, b.layers[0].autoY = 1, b.layers[0].image = "sky.bmp"; },
        [](const cStage& s) {
          EXPECT_EQ(s.m_vBg[0].m_dScrollX, 0.5);
          EXPECT_EQ(s.m_vBg[0].m_bAutoY, 1);
          EXPECT_EQ(s.m_vBg[0].m_dOffsetX, 0.0);
-         EXPECT_EQ(s.m_vBg[0].m_strImage, "x");
+         EXPECT_EQ(s.m_vBg[0].m_strImage, "sky.bmp");
        }},
       {124,
        [](StageBytes& b) {
@@ -197,14 +197,14 @@ TEST_F(StageTest, SettingsOfEveryLayoutAreReadUpToTheLast) {
     b.settings[SET_HERO_CONTACT_W] = 21;
     b.settings[SET_CHARA_CONTACT_W] = 22;
     b.settings[SET_CHARA_CONTACT_PAUSE] = 17;
-    b.text = "t";
+    b.text = "note";
     cStage s;
     ASSERT_EQ(LoadBytes(s, b), 0);
     EXPECT_EQ(s.m_nWidth, 33);
     EXPECT_EQ(s.m_nHeroContactW, 21);
     EXPECT_EQ(s.m_nCharaContactW, 22);
     EXPECT_EQ(s.m_nCharaContactPause, 17);
-    EXPECT_EQ(s.m_strText, "t");
+    EXPECT_EQ(s.m_strText, "note");
   }
 }
 
