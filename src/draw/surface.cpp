@@ -99,6 +99,7 @@ bool CreateSurfaceD3D(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bTransmi
   DDRoundTextureSize(&tw, &th);
   if (!DDCheckTextureSize(tw, th)) ReportErrorLog("上記の理由でテクスチャの描画が失敗する可能性があります。(空)");
   if (dt->dwMemoryType == DTMEMORYTYPE_VIDEO_NORT) dt->dwMemoryType = DTMEMORYTYPE_VIDEO_RT;
+  const DWORD askedType = dt->dwMemoryType;
   if (dt->dwMemoryType == DTMEMORYTYPE_VIDEO_RT) {
     dt->bRenderTarget = 1;
     hr = D3DXCreateTexture(lpDevice, static_cast<UINT>(tw), static_cast<UINT>(th), 1, D3DUSAGE_RENDERTARGET,
@@ -121,7 +122,9 @@ bool CreateSurfaceD3D(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bTransmi
     }
   }
   if (!dt->lpTexture) {
-    // A re-creation that ran out of video memory has no texture to take the level from.
+    // A re-creation that ran out of video memory has no texture to take the level from. The
+    // surface keeps the memory type it was made with, so that a later reset tries again.
+    dt->dwMemoryType = askedType;
     dt->bRenderTarget = 0;
     ReportErrorLog("D3DXCreateTexture Err hr = %x", static_cast<unsigned>(hr));
     return false;

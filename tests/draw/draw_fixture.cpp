@@ -1,5 +1,7 @@
 #include "draw_fixture.h"
 
+#include <cstdio>
+
 #include "../platform/bmp_builder.h"
 #include "core/frame_timing.h"
 #include "platform/time.h"
@@ -46,7 +48,11 @@ void DrawTest::SetUp() {
   gfx::SetPresenter(&presenter);
   UseTestClock(10000);
   ResetFrameTiming();
-  for (PALETTEENTRY& e : DDPalette) e = PALETTEENTRY{};
+  // The sheet's colours, until a test loads a palette of its own.
+  for (int i = 0; i < 256; ++i) {
+    const uint32_t c = SheetColor(i);
+    DDPalette[i] = PALETTEENTRY{static_cast<BYTE>(c >> 16), static_cast<BYTE>(c >> 8), static_cast<BYTE>(c), 0};
+  }
 }
 
 void DrawTest::TearDown() {
@@ -86,6 +92,23 @@ std::string DrawTest::Bmp24(const std::string& name, int w, int h, const std::ve
   spec.bitCount = 24;
   spec.data = PackRows(24, w, h, rgb);
   return WriteBmp(env->dir().path(), name, BuildBmp(spec));
+}
+
+BitmapEntry Entry(const char* file, int transmit, int ddMemory, int d3dMemory, int noTexture, int paletteMap,
+                  int optional, int mirrorW, int mirrorH, int w, int h) {
+  BitmapEntry e;
+  std::snprintf(e.szFileName, sizeof e.szFileName, "%s", file);
+  e.nTransmit = transmit;
+  e.nDDMemory = ddMemory;
+  e.nD3DMemory = d3dMemory;
+  e.bNoTexture = noTexture;
+  e.bPaletteMap = paletteMap;
+  e.bOptional = optional;
+  e.nMirrorCellW = mirrorW;
+  e.nMirrorCellH = mirrorH;
+  e.nWidth = w;
+  e.nHeight = h;
+  return e;
 }
 
 uint32_t SheetColor(int index) {

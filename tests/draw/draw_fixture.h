@@ -1,7 +1,7 @@
 // The drawing layer on a test window: the core's test environment (logs, boxes, close
 // requests), a main window over SDL's dummy driver, a presenter that keeps the frames shown and
-// reports a desktop of a chosen refresh rate, and the drivable clock. Every test ends with
-// DDEnd.
+// reports a desktop of a chosen refresh rate, the drivable clock, and the test sheet's colours
+// in DDPalette. Every test ends with DDEnd.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -81,6 +81,11 @@ class DrawTest : public ::testing::Test {
 // n, n, n (0x00RRGGBB).
 uint32_t SheetColor(int index);
 std::vector<uint32_t> SheetPalette();
+
+// A system image table entry: file, transparency, DirectDraw memory, Direct3D memory type,
+// no texture, palette map, optional, mirror cells, size of an empty surface.
+BitmapEntry Entry(const char* file, int transmit, int ddMemory, int d3dMemory, int noTexture, int paletteMap,
+                  int optional, int mirrorW, int mirrorH, int w, int h);
 
 // A 0xAARRGGBB colour from a shown frame without its alpha.
 inline uint32_t Rgb(uint32_t argb) { return argb & 0x00FFFFFFu; }
