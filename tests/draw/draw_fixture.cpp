@@ -81,6 +81,7 @@ std::string DrawTest::Bmp8(const std::string& name, int w, int h, const std::vec
   spec.height = h;
   spec.bitCount = 8;
   spec.palette = palette;
+  spec.clrUsed = palette.size() < 256 ? static_cast<uint32_t>(palette.size()) : 0;
   spec.data = PackRows(8, w, h, indices);
   return WriteBmp(env->dir().path(), name, BuildBmp(spec));
 }

@@ -222,7 +222,11 @@ TEST_F(DrawTest, FileSurfacesUnderDirect3D) {
 }
 
 TEST_F(DrawTest, FileNamesLongerThanTheRecordFailTheLoad) {
-  const std::string name = env->dir().path() + "/" + std::string(300, 'a') + ".bmp";
+  // A readable bitmap whose name does not fit in a record.
+  const std::string folder = std::string(120, 'a') + "/" + std::string(120, 'b');
+  env->dir().MakeDir(folder);
+  const std::string name = Bmp8(folder + "/sheet.bmp", 4, 1, SheetPalette(), {1, 1, 1, 1});
+  ASSERT_GE(name.size(), static_cast<size_t>(MAX_PATH));
   for (int d3d : {1, 0}) {
     SCOPED_TRACE(d3d);
     InitOrFail(d3d, 32, 1);
