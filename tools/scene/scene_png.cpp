@@ -3,6 +3,8 @@
 //
 //   scene_png <scene> <out.png> [bitmap.bmp]
 //   scene_png --list
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "device_canvas.h"
+#include "layer_scene.h"
 #include "platform/d3d9.h"
 #include "platform/d3dx9.h"
 #include "platform/ddraw.h"
@@ -240,6 +243,22 @@ bool SceneDirectDraw(DWORD bpp) {
   return true;
 }
 
+// ---- Scenes of the drawing layer ----
+
+bool SceneLayer(int bDirect3D, int bpp) {
+  char dir[] = "/tmp/scene_png-XXXXXX";
+  if (!mkdtemp(dir)) {
+    std::fprintf(stderr, "cannot make a work folder\n");
+    return false;
+  }
+  LayerSceneFrame frame;
+  const bool ok = DrawLayerScene(bDirect3D, bpp, dir, &frame);
+  for (const char* name : {"sheet.bmp", "font.bmp"}) std::remove((std::string(dir) + "/" + name).c_str());
+  rmdir(dir);
+  if (ok) std::printf("%016llx\n", static_cast<unsigned long long>(FrameHash(frame)));
+  return ok;
+}
+
 struct Scene {
   const char* name;
   const char* what;
@@ -255,6 +274,12 @@ const std::vector<Scene>& Scenes() {
        }},
       {"ddraw16", "DirectDraw 16 bits: the same scene", [](const char*) { return SceneDirectDraw(16); }},
       {"ddraw32", "DirectDraw 32 bits: the same scene", [](const char*) { return SceneDirectDraw(32); }},
+      {"layer-d3d32", "drawing layer, Direct3D 32 bits: palette, keyed, scaled and mirrored blits, text (prints the hash)",
+       [](const char*) { return SceneLayer(1, 32); }},
+      {"layer-d3d16", "drawing layer, Direct3D 16 bits: the same frame", [](const char*) { return SceneLayer(1, 16); }},
+      {"layer-dd8", "drawing layer, DirectDraw 8 bits: the same frame", [](const char*) { return SceneLayer(0, 8); }},
+      {"layer-dd16", "drawing layer, DirectDraw 16 bits: the same frame", [](const char*) { return SceneLayer(0, 16); }},
+      {"layer-dd32", "drawing layer, DirectDraw 32 bits: the same frame", [](const char*) { return SceneLayer(0, 32); }},
   };
   return scenes;
 }
@@ -263,7 +288,7 @@ const std::vector<Scene>& Scenes() {
 
 int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "--list") == 0) {
-    for (const Scene& s : Scenes()) std::printf("%-8s %s\n", s.name, s.what);
+    for (const Scene& s : Scenes()) std::printf("%-11s %s\n", s.name, s.what);
     return 0;
   }
   if (argc < 3) {
