@@ -222,3 +222,35 @@ TEST_F(DrawTest, DirectDrawBlitsClipKeyAndScale) {
   DDFlushSpriteBatch();
   DDReleaseSurface(&sheet);
 }
+
+// At 16 bits an opaque copy of a keyed texture leaves the transparent colour on the back buffer:
+// its 16-bit form is turned into a colour for the clear.
+TEST_F(DrawTest, SixteenBitOpaqueCopiesLeaveTheTransparentColourOnTheBackBuffer) {
+  InitOrFail(1, 16, 1);
+  const std::string file = SheetBmp();
+  ASSERT_EQ(DDSetTransmitFromFile(file.c_str()), 1);
+  DDSURFACEDATA sheet;
+  ASSERT_EQ(DDCreateSurfaceFromFile(&sheet, file.c_str(), 1, 16, 0, 0, 0, 0, 0, 0, 0), 0);
+  DDFillRect(&BackBuffer, 0, 0, 64, 64, 3);
+  DDBltFast(&BackBuffer, 0, 0, 32, 24, &sheet, 0, 0, 0);
+  EXPECT_EQ(Pixel(&BackBuffer, 0, 0), 0xFC1Fu);
+  EXPECT_EQ(Pixel(&BackBuffer, 1, 0), 0xFC00u);
+  DDReleaseSurface(&sheet);
+}
+
+// More quads than 16-bit indices can number in one run are drawn in several runs.
+TEST_F(DrawTest, LongBatchesDrawEveryQuad) {
+  InitOrFail(1, 32, 1);
+  const std::string file = SheetBmp();
+  DDSURFACEDATA sheet;
+  ASSERT_EQ(DDCreateSurfaceFromFile(&sheet, file.c_str(), 0, 32, 0, 0, 0, 0, 0, 0, 0), 0);
+  DDFillRect(&BackBuffer, 0, 0, 640, 480, 3);
+  const int n = 16384 + 100;
+  DDBeginSpriteBatch(0);
+  for (int i = 0; i < n; ++i) DDBltFast(&BackBuffer, i % 640, i / 640, 1, 1, &sheet, 1, 0, 0);
+  DDFlushSpriteBatch();
+  const int last = n - 1;
+  EXPECT_EQ(Pixel(&BackBuffer, last % 640, last / 640) & 0xFFFFFF, SheetColor(1));
+  EXPECT_EQ(Pixel(&BackBuffer, n % 640, n / 640) & 0xFFFFFF, SheetColor(3));
+  DDReleaseSurface(&sheet);
+}

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "../platform/bmp_builder.h"
 #include "draw_fixture.h"
 
 namespace {
@@ -195,6 +196,37 @@ TEST_F(DrawTest, SixteenBitCopiesKeepOpaqueColoursOffTheKey) {
   EXPECT_EQ(SurfacePixel(s, 1, 0), 0xF81Eu) << "converts to the key, so it moves one step off";
   EXPECT_EQ(SurfacePixel(s, 2, 0), 0x07E0u);
   EXPECT_EQ(SurfacePixel(s, 3, 0), 0u);
+  DDReleaseSurface(&sd);
+}
+
+// The copies stay inside the surface: a 4-bit bitmap at 8 bits is converted to palette indices
+// (its bytes are not indices), and a larger 24-bit bitmap at 16 bits is cut to the surface.
+TEST_F(DrawTest, CopiesOfOtherDepthsStayInsideTheSurface) {
+  BmpSpec spec;
+  spec.width = 16;
+  spec.height = 2;
+  spec.bitCount = 4;
+  spec.palette = {0xFF0000, 0x00FF00};
+  spec.clrUsed = 2;
+  std::vector<uint32_t> px(32);
+  for (int i = 0; i < 32; ++i) px[static_cast<size_t>(i)] = static_cast<uint32_t>(i & 1);
+  spec.data = PackRows(4, 16, 2, px);
+  const std::string nibbles = WriteBmp(env->dir().path(), "nibbles.bmp", BuildBmp(spec));
+  const std::string sheet = SheetBmp();
+  InitOrFail(0, 8, 0);
+  ASSERT_TRUE(DDLoadPaletteFromFile(DDPalette, sheet.c_str(), 0));
+  DDSURFACEDATA sd;
+  ASSERT_EQ(DDCreateSurfaceFromFile(&sd, nibbles.c_str(), 0, 8, 1, 0, 0, 0, 0, 0, 0), 0);
+  EXPECT_EQ(SurfacePixel(sd.lpDDObj->lpSurface, 0, 0), 1u) << "red";
+  EXPECT_EQ(SurfacePixel(sd.lpDDObj->lpSurface, 15, 1), 2u) << "green";
+  DDReleaseSurface(&sd);
+  DDEnd();
+
+  const std::string big = Bmp24("big.bmp", 8, 8, std::vector<uint32_t>(64, 0x00FF00));
+  InitOrFail(0, 16, 0);
+  ASSERT_TRUE(DDCreateSurface(&sd, 4, 4, 0, 1, 0, 0, 0));
+  EXPECT_TRUE(CopyBitmap(&sd, big.c_str(), 16, 0, 0, 0));
+  EXPECT_EQ(SurfacePixel(sd.lpDDObj->lpSurface, 3, 3), 0x07E0u);
   DDReleaseSurface(&sd);
 }
 
