@@ -134,6 +134,15 @@ void DrawQuadNow(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* 
   DDSetRenderTarget(0, lpDTCon->lpDefaultTargetSD);
 }
 
+// The source row (or column) for offset k of a scaled copy with factor f from a source span
+// of the given start and signed size; −1 when the offset falls outside the span. A negative
+// size reads from start − 1 downwards.
+int ScaledSource(int k, float f, int start, int size) {
+  const int o = static_cast<int>(static_cast<float>(k) * f);
+  if (size < 0 ? (o <= size || o > 0) : (o < 0 || o >= size)) return -1;
+  return size < 0 ? start + o - 1 : start + o;
+}
+
 // A blit between locked surfaces: a destination that is not a render target, or a source
 // texture in system memory.
 void PixelBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int sw, int sh,
@@ -152,22 +161,12 @@ void PixelBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src
   for (int i = 0; i < h; ++i) {
     const int dy = y + i;
     if (dy < 0 || dy >= d.m_nHeight) continue;
-    int row = sy + i;
-    if (!unscaled) {
-      const int r = static_cast<int>(static_cast<float>(i) * fy);
-      if (sh < 0 ? (r <= sh || r > 0) : (r < 0 || r >= sh)) continue;
-      row = sh < 0 ? sy + r - 1 : sy + r;
-    }
+    const int row = unscaled ? sy + i : ScaledSource(i, fy, sy, sh);
     if (row < 0 || row >= s.m_nHeight) continue;
     for (int j = 0; j < w; ++j) {
       const int dx = x + j;
       if (dx < 0 || dx >= d.m_nWidth) continue;
-      int col = sx + j;
-      if (!unscaled) {
-        const int u = static_cast<int>(static_cast<float>(j) * fx);
-        if (sw < 0 ? (u <= sw || u > 0) : (u < 0 || u >= sw)) continue;
-        col = sw < 0 ? sx + u - 1 : sx + u;
-      }
+      const int col = unscaled ? sx + j : ScaledSource(j, fx, sx, sw);
       if (col < 0 || col >= s.m_nWidth) continue;
       DWORD p = s.Get(col, row);
       if (DDBpp == 32) {
