@@ -9,8 +9,6 @@
 #include "platform/mixer.h"
 #include "platform/sjis.h"
 
-cBgm g_BgmPlayer;
-
 namespace {
 
 // The text after the last '.' of the file name's last component, or null when it has none.

@@ -110,5 +110,4 @@ class cBgm {
   char* MidiName(int i) { return m_lpMidiName + static_cast<size_t>(i) * BGM_MIDI_NAME; }
 };
 
-// The one music manager, idle until Init.
-extern cBgm g_BgmPlayer;
+// The one music manager, g_BgmPlayer, is a global data object of the project files.

@@ -9,9 +9,6 @@
 #include "audio/wave_file.h"
 #include "core/log.h"
 
-cSafeVector<DSSOUNDDATA> g_vSeSlot;
-cSafeVector<DSSOUNDDEF> g_vSeDef;
-
 namespace {
 
 LPDIRECTSOUND lpDS = nullptr;  // null: sound is off and every operation does nothing

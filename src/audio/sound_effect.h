@@ -23,9 +23,8 @@ struct DSSOUNDDATA {
   int nBuffers = 0;                         // length of lplpBuffer: what release walks
 };
 
-// Slots 0..16 are the system sounds, database sound n (n >= 1) is slot n + 16.
-extern cSafeVector<DSSOUNDDATA> g_vSeSlot;
-extern cSafeVector<DSSOUNDDEF> g_vSeDef;
+// The program's slots (0..16 the system sounds, database sound n >= 1 in slot n + 16) and their
+// definitions, g_vSeSlot and g_vSeDef, are global data objects of the project files.
 
 // The volume of a sound-effect volume step of the user options (0 silent .. 10 full), in
 // hundredths of a decibel; a step outside 0..10 is taken as the nearest of them.

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -24,9 +25,13 @@ constexpr uint32_t kSmallRead = 4096;
 struct PendingWrite {
   std::string temp;
   std::string final;
+  // A write was cut short (the test limit below): the file is not complete.
+  bool failed = false;
 };
 std::mutex g_writeMutex;
 std::map<FILE*, PendingWrite> g_pendingWrites;
+// Bytes the files being written may still take; negative: no limit.
+std::atomic<long long> g_writeLimit{-1};
 
 // Re-registers a record for the program's version when it leaves scope, whatever path its
 // reading took.
@@ -99,8 +104,24 @@ bool ReadRecordCount(FILE* fp, uint32_t& count, size_t minElementSize) {
 }
 
 void WriteRecordBytes(FILE* fp, const void* data, size_t n) {
-  if (n) std::fwrite(data, 1, n, fp);
+  if (!n) return;
+  long long limit = g_writeLimit.load();
+  if (limit >= 0) {
+    if (static_cast<long long>(n) > limit) {
+      // The disk is full: what fits is written, the rest is lost, the file is not complete.
+      if (limit > 0) std::fwrite(data, 1, static_cast<size_t>(limit), fp);
+      g_writeLimit = 0;
+      std::lock_guard<std::mutex> lock(g_writeMutex);
+      auto it = g_pendingWrites.find(fp);
+      if (it != g_pendingWrites.end()) it->second.failed = true;
+      return;
+    }
+    g_writeLimit = limit - static_cast<long long>(n);
+  }
+  std::fwrite(data, 1, n, fp);
 }
+
+void SetRecordWriteLimitForTests(long long bytes) { g_writeLimit = bytes < 0 ? -1 : bytes; }
 
 // ---- Record files ----
 
@@ -157,7 +178,7 @@ int CloseRecordFile(FILE* fp) {
     std::fclose(fp);
     return 1;
   }
-  bool ok = std::fflush(fp) == 0 && !std::ferror(fp);
+  bool ok = !pending.failed && std::fflush(fp) == 0 && !std::ferror(fp);
   ok = std::fclose(fp) == 0 && ok;
   if (ok) ok = std::rename(pending.temp.c_str(), pending.final.c_str()) == 0;
   if (!ok) std::remove(pending.temp.c_str());

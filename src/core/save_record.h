@@ -145,6 +145,11 @@ void WriteRecordValue(FILE* fp, const T& value) {
   WriteRecordBytes(fp, &value, sizeof value);
 }
 
+// Tests: the record files being written may take this many more bytes in all; the write that
+// would go beyond is cut there and its file then fails to close (the old file stays), as on a
+// full disk. A negative number (the start) lifts the limit.
+void SetRecordWriteLimitForTests(long long bytes);
+
 // The smallest size of a record body in a file (the field count and the string count), for
 // ReadRecordCount of lists of records.
 constexpr size_t MIN_RECORD_BYTES = 8;

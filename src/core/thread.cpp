@@ -5,11 +5,6 @@
 #include "platform/thread.h"
 #include "platform/time.h"
 
-cThread thGame;
-cThread thPause;
-cThread thRanking;
-cThread thLoadStage;
-
 namespace {
 
 // Polls after which a thread that has not ended is asked to stop.
@@ -21,8 +16,6 @@ constexpr int kResumeTries = 10;
 void ClearHandle(std::atomic<HANDLE>& slot, HANDLE h) { slot.compare_exchange_strong(h, nullptr); }
 
 }  // namespace
-
-cThread::~cThread() { Exit(); }
 
 int cThread::Start(unsigned (*lpStartAddress)(void*), void* lpParameter) {
   unsigned id = 0;

@@ -1,5 +1,5 @@
-// The thread object of the game-side threads (game, pause, ranking and stage-loader
-// threads), and the sound requests those threads send to the window thread.
+// The thread object of the game-side threads (game, pause, ranking and stage-loader threads;
+// the objects themselves are global data objects of the project files).
 #pragma once
 
 #include <atomic>
@@ -9,8 +9,10 @@
 class cThread {
  public:
   cThread() = default;
-  // Ends a thread that still runs.
-  ~cThread();
+  // Leaves a thread that still runs alone: the program ends its threads with Exit before it
+  // returns from its entry, never from a destructor at exit, when the layers the ending needs
+  // (messages, logs, the clock) may already be gone.
+  ~cThread() = default;
   cThread(const cThread&) = delete;
   cThread& operator=(const cThread&) = delete;
 
@@ -31,8 +33,3 @@ class cThread {
   std::atomic<DWORD> m_dwThreadId{0};
   std::atomic<HANDLE> m_hThread{nullptr};
 };
-
-extern cThread thGame;
-extern cThread thPause;
-extern cThread thRanking;
-extern cThread thLoadStage;

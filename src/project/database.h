@@ -95,6 +95,9 @@ void BuildAnimeStepTable(const cDatabase& db, cAnimStepTable& table);
 // flags 0.
 void BuildEffectStepTable(const cDatabase& db, cAnimStepTable& table);
 
+// The game database (defined with the other global data objects).
+extern cDatabase g_Database;
+
 // The tables start-up derives from the database (empty until then).
 extern cAnimStepTable g_vAnimeSteps;
 extern cAnimStepTable g_vEffectSteps;

@@ -244,10 +244,8 @@ void cStage::Load(FILE* fp) {
   LoadPlacedList(m_vPlacedItem, fp);
   LoadRecordList(m_vBg, fp);
   LoadRecordList(m_vStr, fp);
-  if (version >= 173) {
-    int32_t trailer = 0;
-    ReadRecordValue(fp, trailer);
-  }
+  m_nTrailerRead = version >= 173 ? 0 : STAGE_TRAILER;
+  if (version >= 173) ReadRecordValue(fp, m_nTrailerRead);
   if (version < DATA_VERSION) FixOldVersion(version);
   Normalize();
 }

@@ -181,6 +181,9 @@ class cStage : public cSaveRecord {
   int32_t m_bFindNewest = 0;
   int32_t m_bLoaded = 0;
   int32_t m_nSubSteps6 = 60;
+  // The trailer the last Load found (files older than data version 173 have none and count as
+  // whole: STAGE_TRAILER).
+  int32_t m_nTrailerRead = STAGE_TRAILER;
 
   cStage();
   cStage(const cStage&) = default;

@@ -7,10 +7,10 @@
 #include "core/log.h"
 #include "core/path.h"
 #include "core/shell_link.h"
-#include "core/thread.h"
 #include "platform/message.h"
 #include "platform/thread.h"
 #include "project/data_folder.h"
+#include "project/global_data.h"
 
 namespace {
 

@@ -20,16 +20,16 @@
 #include <string>
 
 #include "core/save_record.h"
+#include "core/sound_request.h"
 #include "project/cmd_item.h"
 
-// The lengths of the lists that readers address by position. A loaded list shorter than this is
-// padded with the defaults.
+// The lengths of the lists that readers address by position (and SYSTEM_SE_COUNT, the system
+// sounds). A loaded list shorter than this is padded with the defaults.
 constexpr int CARRY_GROUP_COUNT = 25;
 constexpr int DISPLAY_ITEM_COUNT = 5;
 constexpr int GAME_MODE_COUNT = 4;
 constexpr int RANKING_KIND_COUNT = 5;
 constexpr int SYSTEM_TEXT_COUNT = 29;
-constexpr int SYSTEM_SE_COUNT = 17;
 constexpr int SCREEN_BGM_COUNT = 4;
 constexpr int TITLE_MENU_COUNT = 7;
 constexpr int SAVE_MENU_COUNT = 4;

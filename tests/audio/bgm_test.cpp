@@ -239,9 +239,10 @@ TEST_F(Bgm, AnObjectThatCannotBeMadeTurnsTheManagerOff) {
 
 TEST_F(Bgm, ReleaseLetsGoOnceAndInitStartsAfresh) {
   g_opens = {"bgm\\Title.ogg"};
-  EXPECT_EQ(g_BgmPlayer.m_bInit, 0) << "the global manager is idle until Init";
-  EXPECT_EQ(g_BgmPlayer.m_nSlot, -1);
-  g_BgmPlayer.Release();
+  cBgm idle;
+  EXPECT_EQ(idle.m_bInit, 0) << "a manager is idle until Init";
+  EXPECT_EQ(idle.m_nSlot, -1);
+  idle.Release();
 
   ASSERT_EQ(Init(), 1);
   EXPECT_EQ(bgm_.Play(0, 0, 1, 0, 1), 1);

@@ -17,6 +17,10 @@
 
 namespace {
 
+// The slots and definitions the tests make their effects in, as the program makes its own.
+cSafeVector<DSSOUNDDATA> g_vSeSlot;
+cSafeVector<DSSOUNDDEF> g_vSeDef;
+
 std::string Mono16(const std::vector<int>& v) {
   ByteWriter w;
   for (int s : v) w.I16(static_cast<int16_t>(s));

@@ -115,6 +115,28 @@ TEST(cThread, ExitEndsTheThreadWhereverItWaits) {
   EXPECT_EQ(env.ReportText(), "");
 }
 
+// Threads are ended by the program before it returns, never by the destructors at exit, when the
+// layers that ending a thread needs may be gone: destroying the object neither waits for its
+// thread nor ends it.
+TEST(cThread, DestroyingTheObjectLeavesItsThreadAlone) {
+  CoreTestEnv env(true);
+  std::atomic<bool> stop{false};
+  std::function<void()> fn = [&] {
+    while (!stop) Sleep(1);
+  };
+  HANDLE h = nullptr;
+  {
+    cThread th;
+    ASSERT_EQ(th.Start(&RunFunction, &fn), 1);
+    h = th.m_hThread.load();
+  }
+  EXPECT_EQ(WaitForSingleObject(h, 20), WAIT_TIMEOUT);
+  EXPECT_EQ(env.ErrorText(), "") << "no Exit";
+  stop = true;
+  EXPECT_EQ(WaitForSingleObject(h, 10000), WAIT_OBJECT_0);
+  CloseHandle(h);
+}
+
 TEST(cThread, WaitBlocksUntilTheThreadHasReturned) {
   CoreTestEnv env;
   std::atomic<bool> done{false};

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "core/thread.h"
 #include "defs/cmd_kind.h"
 #include "defs/def_context.h"
 #include "defs/ed_shot.h"
@@ -17,6 +16,7 @@
 #include "platform/message.h"
 #include "platform/thread.h"
 #include "platform/time.h"
+#include "project/global_data.h"
 #include "stage_bytes.h"
 #include "support/bytes.h"
 #include "support/temp_dir.h"

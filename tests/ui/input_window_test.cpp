@@ -7,7 +7,6 @@
 #include "platform/window.h"
 #include "ui/input.h"
 #include "ui/input_devices.h"
-#include "ui/input_records.h"
 #include "ui/key_config.h"
 
 namespace {
@@ -56,7 +55,7 @@ class InputWindowTest : public ::testing::Test {
 };
 
 TEST_F(InputWindowTest, KeyEventsReachTheRecordOnTheNextPoll) {
-  cInput& in = g_vInput.CheckedAt(0);
+  cInput in;
   in.Poll(0, 3, 60);
   EXPECT_EQ(in.m_wDir, 0);
   EXPECT_EQ(in.m_wButton, 0);

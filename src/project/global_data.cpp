@@ -1,0 +1,116 @@
+// Every global data object of the game, in the order of their construction; each is destroyed
+// in the reverse order after the program's entry has returned. The order matters where a
+// construction reads another object: the definitions are bound to the common palette and the
+// working stage once both exist.
+//
+// Objects whose types belong to later parts of the program take their places in this order as
+// those parts come: the registry of open dialogs and the main window (before the threads), the
+// menu cursor (after the threads), the stage, sword, effect and screen surfaces with their
+// load parameters (after the input records, around the screen surface numbers), the picture
+// and message-window surfaces, the message windows, the system images, the fonts and their
+// digit sheets (before the fixed tables), the character- and screen-effect templates (with the
+// step tables), the heroes, the map grid, the characters and items (after the replays), and the
+// ranking table (last).
+#include "project/global_data.h"
+
+#include "project/common_palette.h"
+#include "project/database.h"
+#include "project/option_data.h"
+#include "project/replay.h"
+#include "project/save_data.h"
+#include "project/stage.h"
+#include "project/system_data.h"
+#include "project/system_image.h"
+#include "project/world_map.h"
+
+// The game-side threads.
+cThread thGame;
+cThread thPause;
+cThread thRanking;
+cThread thLoadStage;
+
+// The input records: player 1.
+cSafeVector<cInput> g_vInput(1);
+
+cSafeVector<int32_t> g_vScreenSurfaceIds;
+
+// The fixed tables of the system images and the fonts, filled during static construction after
+// their zero initialisation.
+BitmapEntry g_SystemBitmapTable[SYSTEM_IMAGE_COUNT];
+FONTDEF g_FontDef[FONT_COUNT];
+BitmapEntry g_FontSurfaceEntry[FONT_COUNT];
+
+namespace {
+
+struct TableInit {
+  TableInit() {
+    InitSystemBitmapTable();
+    InitFontDefs();
+    InitFontSurfaceEntries();
+  }
+} g_tableInit;
+
+}  // namespace
+
+// Sound effects and music.
+cSafeVector<DSSOUNDDATA> g_vSeSlot;
+cSafeVector<DSSOUNDDEF> g_vSeDef;
+cBgm g_BgmPlayer;
+
+// The project's data.
+cCommonPalette g_CommonPalette;
+cSystemData g_SystemData;
+cDatabase g_Database;
+cAnimStepTable g_vAnimeSteps;
+cAnimStepTable g_vEffectSteps;
+
+// The recordings of the current and the previous attempt.
+cReplay g_Replay;
+cReplay g_PrevReplay;
+
+// The working stage and the stage as loaded.
+cStage g_StageData;
+cStage g_StageInit;
+
+namespace {
+
+// The definitions find palette kinds 1 and 2 in the common palette and the working stage.
+struct BindGlobalPalettes {
+  BindGlobalPalettes() {
+    g_CommonPalette.SetDefContext();
+    g_StageData.SetDefContext();
+  }
+} g_BindGlobalPalettes;
+
+}  // namespace
+
+cWorldMap g_WorldMap;
+
+// The live progress and its snapshots at the start of the current and the previous attempt,
+// each reset to a new game.
+cSaveData g_SaveData;
+cSaveData g_ReplaySaveData;
+cSaveData g_PrevReplaySaveData;
+
+namespace {
+
+struct ResetProgress {
+  ResetProgress() {
+    g_SaveData.ResetGameData();
+    g_ReplaySaveData.ResetGameData();
+    g_PrevReplaySaveData.ResetGameData();
+  }
+} g_resetProgress;
+
+}  // namespace
+
+cOptionData g_OptionData;
+
+cSafeVector<SaveSlotInfo> g_vSaveSlotInfo(SAVE_SLOT_COUNT);
+
+void ExitGameThreads() {
+  thLoadStage.Exit();
+  thPause.Exit();
+  thRanking.Exit();
+  thGame.Exit();
+}

@@ -1,3 +1,0 @@
-#include "ui/input_records.h"
-
-cSafeVector<cInput> g_vInput(1);
