@@ -8,6 +8,7 @@
 #include "core/path.h"
 #include "core/sound_request.h"
 #include "defs/ed_move.h"
+#include "defs/record_list.h"
 #include "platform/file.h"
 #include "platform/input.h"
 #include "project/save_data.h"
@@ -25,21 +26,6 @@ namespace {
 constexpr int kRefuseWait = 60;
 // The last data version whose replay files hold no game progress.
 constexpr int kLastVersionWithoutProgress = 172;
-
-template <class T>
-void LoadValues(cSafeVector<T>& list, FILE* fp) {
-  list.clear();
-  uint32_t n = 0;
-  if (!ReadRecordCount(fp, n, sizeof(T))) return;
-  list.resize(n);
-  ReadRecordBytes(fp, list.data(), n * sizeof(T));
-}
-
-template <class T>
-void SaveValues(const cSafeVector<T>& list, FILE* fp) {
-  WriteRecordValue(fp, static_cast<uint32_t>(list.size()));
-  WriteRecordBytes(fp, list.data(), list.size() * sizeof(T));
-}
 
 // One channel: the run of the last value grows, or a new value starts a run of 1.
 void RecordChannel(cSafeVector<uint16_t>& values, cSafeVector<uint32_t>& runs, uint16_t word) {
@@ -85,19 +71,23 @@ void cReplay::RegisterFields(int version) { AddField(&m_nSeed); }
 void cReplay::Load(FILE* fp) {
   m_nDataVersion = g_nFileVersion;
   cSaveRecord::Load(fp);
-  LoadValues(m_vValueA, fp);
-  LoadValues(m_vValueB, fp);
-  LoadValues(m_vRunA, fp);
-  LoadValues(m_vRunB, fp);
+  m_vValueA.clear();
+  m_vValueB.clear();
+  m_vRunA.clear();
+  m_vRunB.clear();
+  LoadValueList(m_vValueA, fp);
+  LoadValueList(m_vValueB, fp);
+  LoadValueList(m_vRunA, fp);
+  LoadValueList(m_vRunB, fp);
   ResetPosition();
 }
 
 void cReplay::Save(FILE* fp) {
   cSaveRecord::Save(fp);
-  SaveValues(m_vValueA, fp);
-  SaveValues(m_vValueB, fp);
-  SaveValues(m_vRunA, fp);
-  SaveValues(m_vRunB, fp);
+  SaveValueList(m_vValueA, fp);
+  SaveValueList(m_vValueB, fp);
+  SaveValueList(m_vRunA, fp);
+  SaveValueList(m_vRunB, fp);
 }
 
 void cReplay::Record(const cInput& input) {

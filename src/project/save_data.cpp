@@ -1,12 +1,10 @@
 #include "project/save_data.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "core/log.h"
 #include "defs/record_list.h"
 #include "defs/stored_index.h"
-#include "platform/file.h"
 #include "platform/time.h"
 #include "project/data_folder.h"
 #include "project/palette_list.h"
@@ -20,27 +18,13 @@ namespace {
 // A carry-over in a file: the record body and a character definition.
 constexpr size_t MIN_CARRY_OVER_BYTES = MIN_RECORD_BYTES + MIN_CHARA_BYTES;
 
-// A list of int32 values: a uint32 count and the values. A count the file cannot hold fails
-// the stream and leaves the list as it was.
-void LoadIntList(cSafeVector<int32_t>& list, FILE* fp) {
-  uint32_t n = 0;
-  if (!ReadRecordCount(fp, n, sizeof(int32_t))) return;
-  list.resize(n);
-  ReadRecordBytes(fp, list.data(), n * sizeof(int32_t));
-}
-
-void SaveIntList(const cSafeVector<int32_t>& list, FILE* fp) {
-  WriteRecordValue(fp, static_cast<uint32_t>(list.size()));
-  WriteRecordBytes(fp, list.data(), list.size() * sizeof(int32_t));
-}
-
 template <class T>
 void PadList(cSafeVector<T>& list, size_t n) {
   if (list.size() < n) list.resize(n);
 }
 
-// Copies the definition fields of carry group g (the groups held in the definition: 0..10 but
-// 4, which comes from the running effect, and 13..21).
+// Copies the definition fields of carry group g (groups 0..10 and 13..21; the others carry
+// values of their own).
 void CopyCarryGroup(int g, const cCharaData& from, cCharaData& to) {
   switch (g) {
     case 0:
@@ -199,12 +183,12 @@ void cSaveData::Load(FILE* fp) {
   cSaveRecord::Load(fp);
   m_nStageEntrySlot = 0;
   ReadRecordBytes(fp, &m_SaveTime, sizeof m_SaveTime);
-  if (version > 500) LoadIntList(m_vCarryStored, fp);
+  if (version > 500) LoadValueList(m_vCarryStored, fp);
   LoadRecordList(m_vCarryOver, fp, MIN_CARRY_OVER_BYTES);
   LoadRecordList(m_vClear, fp);
   LoadRecordList(m_vChallenge, fp);
-  LoadIntList(m_vStageFlags, fp);
-  LoadIntList(m_vCommonVar, fp);
+  LoadValueList(m_vStageFlags, fp);
+  LoadValueList(m_vCommonVar, fp);
   if (version < DATA_VERSION) FixOldVersion(version);
   Validate();
 }
@@ -228,12 +212,12 @@ void cSaveData::Save(FILE* fp) {
   m_nStageEntrySlot = 0;
   cSaveRecord::Save(fp);
   WriteRecordBytes(fp, &m_SaveTime, sizeof m_SaveTime);
-  SaveIntList(m_vCarryStored, fp);
+  SaveValueList(m_vCarryStored, fp);
   SaveRecordList(m_vCarryOver, fp);
   SaveRecordList(m_vClear, fp);
   SaveRecordList(m_vChallenge, fp);
-  SaveIntList(m_vStageFlags, fp);
-  SaveIntList(m_vCommonVar, fp);
+  SaveValueList(m_vStageFlags, fp);
+  SaveValueList(m_vCommonVar, fp);
 }
 
 void cSaveData::Validate() {
@@ -306,6 +290,11 @@ void MakeSaveFileName(char* buffer, int slot) {
 }
 
 int cSaveData::SaveSlot(int slot) {
+  // A slot the list does not have takes the checked access's error path, and no file is made.
+  if (slot < 0 || static_cast<size_t>(slot) >= g_vSaveSlotInfo.size()) {
+    g_vSaveSlotInfo.CheckedAt(slot);
+    return 0;
+  }
   char name[MAX_PATH];
   MakeSaveFileName(name, slot);
   const SYSTEMTIME before = m_SaveTime;

@@ -216,7 +216,8 @@ class cSaveData : public cSaveRecord {
 
   // Stamps the save time and writes the slot file of slot 0..98; on success the slot list
   // shows the slot used. A write that fails is reported and the slot list is left as it was
-  // (the previous slot file stays). 1 or 0.
+  // (the previous slot file stays); a slot outside the list takes the checked access's error
+  // path without a file. 1 or 0.
   int SaveSlot(int slot);
   // Reads a slot file into a new game's progress and, when the whole file was read, makes it
   // this progress and applies the lives rule of the story mode. 0 (this progress unchanged)

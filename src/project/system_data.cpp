@@ -5,25 +5,10 @@
 #include "core/log.h"
 #include "core/text.h"
 #include "defs/def_context.h"
+#include "defs/record_list.h"
 #include "project/db_record.h"
 
 namespace {
-
-// A list of bytes or int32 numbers: uint32 count, then the elements. The list takes the stored
-// count once the count is read; a count the file cannot hold fails the stream and leaves it.
-template <class T>
-void LoadValues(cSafeVector<T>& list, FILE* fp) {
-  uint32_t n = 0;
-  if (!ReadRecordCount(fp, n, sizeof(T))) return;
-  list.assign(n, T());
-  if (n) ReadRecordBytes(fp, list.data(), n * sizeof(T));
-}
-
-template <class T>
-void SaveValues(const cSafeVector<T>& list, FILE* fp) {
-  WriteRecordValue(fp, static_cast<uint32_t>(list.size()));
-  if (!list.empty()) WriteRecordBytes(fp, list.data(), list.size() * sizeof(T));
-}
 
 // A list of texts: uint32 count (each text takes at least its four length bytes), then the
 // texts; the list is emptied and resized to the count first. Stops at the first text that
@@ -101,12 +86,12 @@ void RankingEntry::RegisterFields(int version) { AddField(&m_bRanking); }
 
 void RankingEntry::Load(FILE* fp) {
   cSaveRecord::Load(fp);
-  LoadValues(m_vKinds, fp);
+  LoadValueList(m_vKinds, fp);
 }
 
 void RankingEntry::Save(FILE* fp) {
   cSaveRecord::Save(fp);
-  SaveValues(m_vKinds, fp);
+  SaveValueList(m_vKinds, fp);
 }
 
 void IniKeyEntry::RegisterFields(int version) {
@@ -232,16 +217,16 @@ void cSystemData::RegisterFields(int v) {
 void cSystemData::Load(FILE* fp) {
   cSaveRecord::Load(fp);
   const int v = g_nFileVersion;
-  LoadValues(m_vCarryGroup, fp);
-  if (v >= 501) LoadValues(m_vRestartReset, fp);
+  LoadValueList(m_vCarryGroup, fp);
+  if (v >= 501) LoadValueList(m_vRestartReset, fp);
   ReadRecordList(m_vDisplayItems, fp);
-  LoadValues(m_vStartLives, fp);
-  if (v >= 191) LoadValues(m_vUnlimitedLives, fp);
+  LoadValueList(m_vStartLives, fp);
+  if (v >= 191) LoadValueList(m_vUnlimitedLives, fp);
   if (v >= 186) ReadRecordList(m_vRankingKinds, fp);
   LoadTexts(m_vTexts, fp);
   LoadTexts(m_vSystemSe, fp);
-  LoadValues(m_vScreenBgm, fp);
-  if (v >= 202) LoadValues(m_vScreenBgmFlag, fp);
+  LoadValueList(m_vScreenBgm, fp);
+  if (v >= 202) LoadValueList(m_vScreenBgmFlag, fp);
   ReadRecordList(m_vTitleMenu, fp);
   ReadRecordList(m_vSaveMenu, fp);
   ReadRecordList(m_vOptionMenu, fp);
@@ -255,16 +240,16 @@ void cSystemData::Load(FILE* fp) {
 void cSystemData::Save(FILE* fp) {
   ValidateScreenBgm();
   cSaveRecord::Save(fp);
-  SaveValues(m_vCarryGroup, fp);
-  SaveValues(m_vRestartReset, fp);
+  SaveValueList(m_vCarryGroup, fp);
+  SaveValueList(m_vRestartReset, fp);
   WriteRecordList(m_vDisplayItems, fp);
-  SaveValues(m_vStartLives, fp);
-  SaveValues(m_vUnlimitedLives, fp);
+  SaveValueList(m_vStartLives, fp);
+  SaveValueList(m_vUnlimitedLives, fp);
   WriteRecordList(m_vRankingKinds, fp);
   SaveTexts(m_vTexts, fp);
   SaveTexts(m_vSystemSe, fp);
-  SaveValues(m_vScreenBgm, fp);
-  SaveValues(m_vScreenBgmFlag, fp);
+  SaveValueList(m_vScreenBgm, fp);
+  SaveValueList(m_vScreenBgmFlag, fp);
   WriteRecordList(m_vTitleMenu, fp);
   WriteRecordList(m_vSaveMenu, fp);
   WriteRecordList(m_vOptionMenu, fp);

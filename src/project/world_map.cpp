@@ -25,13 +25,6 @@ bool SizeAllowed(int width, int height) {
   return pitch * height <= MAX_WORLD_MAP_CELLS;
 }
 
-void ReadCells(cSafeVector<int32_t>& cells, FILE* fp) {
-  uint32_t n = 0;
-  if (!ReadRecordCount(fp, n, sizeof(int32_t))) return;
-  cells.resize(n);
-  ReadRecordBytes(fp, cells.data(), n * sizeof(int32_t));
-}
-
 }  // namespace
 
 // ---- Terrains, entries and nodes ----
@@ -136,7 +129,7 @@ void cWorldMap::RegisterFields(int version) {
 void cWorldMap::Load(FILE* fp) {
   cSaveRecord::Load(fp);
   LoadRecordList(m_vTerrain, fp);
-  ReadCells(m_vCell, fp);
+  LoadValueList(m_vCell, fp);
   LoadRecordList(m_vNode, fp, MIN_NODE_BYTES);
   LoadRecordList(m_vSpareNode, fp, MIN_NODE_BYTES);
   if (!SizeAllowed(m_nWidth, m_nHeight)) {
@@ -156,8 +149,7 @@ void cWorldMap::Save(FILE* fp) {
   Validate();
   cSaveRecord::Save(fp);
   SaveRecordList(m_vTerrain, fp);
-  WriteRecordValue(fp, static_cast<uint32_t>(m_vCell.size()));
-  WriteRecordBytes(fp, m_vCell.data(), m_vCell.size() * sizeof(int32_t));
+  SaveValueList(m_vCell, fp);
   SaveRecordList(m_vNode, fp);
   SaveRecordList(m_vSpareNode, fp);
 }

@@ -273,7 +273,7 @@ TEST_F(ReplayFileTest, OlderFilesWithoutProgressAndTheirVersion) {
   ASSERT_EQ(read.LoadFile("data\\stg4\\x.stg4_000"), 1);
   EXPECT_EQ(g_nFileVersion, 790);
   EXPECT_EQ(g_Replay.m_nDataVersion, 173);
-  EXPECT_EQ(g_Replay.InputDirection(9, 1, 0, 1), 0);
+  EXPECT_EQ(g_Replay.InputDirection(9, 0, 0, 1), 0) << "the front, as recordings up to 777 have it";
   EXPECT_EQ(g_Replay.KeepsTargetRect(0, 1), 1);
 }
 

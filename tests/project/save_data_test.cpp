@@ -313,6 +313,10 @@ TEST_F(SaveDataTest, TheSlotListShowsTheSlotsThatRead) {
   WriteFileBytes(SlotFile(5), damaged.substr(0, damaged.size() / 2));
   WriteFileBytes(SlotFile(7), ByteWriter().I32(791).Bytes(damaged.substr(4)).str());
 
+  EXPECT_EQ(p.SaveSlot(99), 0) << "no slot 100";
+  EXPECT_FALSE(std::filesystem::exists("user_data/story/Story100.dat"));
+  EXPECT_EQ(env.TakeCloseRequests(), 1) << "the checked access's error path";
+
   g_vSaveSlotInfo[5].m_bUsed = 1;
   LoadSaveSlotList(g_vSaveSlotInfo);
   for (int i = 0; i < SAVE_SLOT_COUNT; ++i) EXPECT_EQ(g_vSaveSlotInfo[i].m_bUsed, i == 0 || i == 98 ? 1 : 0) << i;
