@@ -21,8 +21,11 @@ struct StageLoadJob {
   std::atomic<bool> bFinished{false};
 };
 
-unsigned RunStageLoadJob(void* lpJob) {
-  StageLoadJob& job = *static_cast<StageLoadJob*>(lpJob);
+// The loader thread holds a share of its job, so the record it reads lives until the thread has
+// ended, even when the calling thread is stopped first (the program closing while it loads).
+unsigned RunStageLoadJob(void* lpShare) {
+  std::unique_ptr<std::shared_ptr<StageLoadJob>> share(static_cast<std::shared_ptr<StageLoadJob>*>(lpShare));
+  StageLoadJob& job = **share;
   const unsigned result = LoadStageThreadProc(&job.stage);
   job.bFinished = true;
   return result;
@@ -60,7 +63,7 @@ int LoadStageFile(const char* name, int bFindNewest, cStage* out) {
     ErrorLog("LoadStageFile: a stage is already being loaded");
     return 0;
   }
-  auto job = std::make_unique<StageLoadJob>();
+  auto job = std::make_shared<StageLoadJob>();
   cStage& stage = job->stage;
   stage.m_bFindNewest = bFindNewest;
   if (bFindNewest) {
@@ -75,7 +78,8 @@ int LoadStageFile(const char* name, int bFindNewest, cStage* out) {
   bool quit = false;
   WPARAM quitCode = 0;
   bool endedElsewhere = false;
-  if (thLoadStage.Start(&RunStageLoadJob, job.get())) {
+  auto* share = new std::shared_ptr<StageLoadJob>(job);
+  if (thLoadStage.Start(&RunStageLoadJob, share)) {
     const HANDLE h = thLoadStage.m_hThread.load();
     MSG msg;
     while (WaitForSingleObject(h, 0) == WAIT_TIMEOUT) {
@@ -97,6 +101,7 @@ int LoadStageFile(const char* name, int bFindNewest, cStage* out) {
     endedElsewhere = thLoadStage.m_hThread.load() != h;
     if (!endedElsewhere) thLoadStage.Exit();
   } else {
+    delete share;
     job->bFinished = true;
   }
   // The loader bound the record it read as the stage palette; the working stage is it again.

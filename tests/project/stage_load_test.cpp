@@ -253,13 +253,35 @@ TEST_F(StageLoadTest, ALoadEndedByTheClosingProgramShowsNothing) {
   {
     // The game thread loads; the window thread ends the loader as it closes the program.
     TestThread game([&] { result = LoadStageFile("data\\stg4\\a.stg4", 1, &g_StageInit); });
-    ASSERT_TRUE(WaitUntil([] { return g_loaderHeld.load(); }));
+    // The loader may reach its wait before the game thread has stored its handle.
+    ASSERT_TRUE(WaitUntil([] { return g_loaderHeld.load() && thLoadStage.m_hThread.load() != nullptr; }));
     thLoadStage.Exit();
     ASSERT_TRUE(game.Join());
   }
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(env.Boxes().empty());
   EXPECT_EQ(env.TakeCloseRequests(), 0);
+  EXPECT_EQ(g_StageData.m_vPlacedChara.size(), 0u);
+}
+
+TEST_F(StageLoadTest, ACallerStoppedDuringTheLoadLeavesTheLoaderItsRecord) {
+  cStage s = PlayableStage(30);
+  fixture::Place(s, SwordCarrier(), 3, 3);
+  WriteStage(s, "a", 0);
+  g_holdLoader = true;
+  HANDLE loader = nullptr;
+  {
+    TestThread game([&] { LoadStageFile("data\\stg4\\a.stg4", 1, &g_StageInit); });
+    ASSERT_TRUE(WaitUntil([] { return g_loaderHeld.load() && thLoadStage.m_hThread.load() != nullptr; }));
+    loader = thLoadStage.m_hThread.load();
+    // The closing program stops the game thread while the loader still reads.
+    TerminateThread(game.handle(), 0);
+    ASSERT_TRUE(game.Join());
+  }
+  // The loader goes on with the record it reads, which must still be there.
+  g_holdLoader = false;
+  ASSERT_TRUE(WaitUntil([&] { return WaitForSingleObject(loader, 0) != WAIT_TIMEOUT; }));
+  thLoadStage.Exit();
   EXPECT_EQ(g_StageData.m_vPlacedChara.size(), 0u);
 }
 
