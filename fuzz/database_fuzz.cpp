@@ -1,25 +1,20 @@
 // Database files as the loader meets them: the first byte of an input chooses the list, the
 // rest is the file. After the load every list must still hold its default entries and every
 // derived step list must end in a control step that follows at least one pattern step.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "core/save_record.h"
+#include "fuzz_files.h"
 #include "platform/message.h"
 #include "platform/msgbox.h"
 #include "project/database.h"
 
 namespace {
 
-std::string g_path;
-
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+using fuzz::Check;
 
 void CheckSteps(const cAnimStepTable& table, size_t entries) {
   Check(table.size() == entries);
@@ -34,12 +29,7 @@ void CheckSteps(const cAnimStepTable& table, size_t entries) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   SetMessageBoxHook([](const char*, const char*, UINT) { return IDOK; });
-  char name[] = "/tmp/fuzz_database_XXXXXX";
-  int fd = mkstemp(name);
-  if (fd < 0) std::abort();
-  close(fd);
-  g_path = name;
-  std::atexit([] { std::remove(g_path.c_str()); });
+  fuzz::Files("fuzz_database");
   g_bStripCR = 1;
   return 0;
 }
@@ -47,14 +37,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const eDbList list = static_cast<eDbList>(data[0] % DBLIST_COUNT);
-  FILE* fp = std::fopen(g_path.c_str(), "wb");
-  if (!fp) std::abort();
-  std::fwrite(data + 1, 1, size - 1, fp);
-  std::fclose(fp);
+  const std::string& path = fuzz::Files("fuzz_database").input;
+  fuzz::WriteFile(path, data + 1, size - 1);
 
   static const cDatabase defaults;
   cDatabase db;
-  db.LoadList(list, g_path.c_str());
+  db.LoadList(list, path.c_str());
   db.ResetFirstEntries();
   db.CopyEffectLists();
   for (int i = 0; i < DBLIST_COUNT; ++i)
@@ -65,9 +53,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckSteps(anime, db.m_vAnime.size());
   CheckSteps(effect, db.m_vEffect.size());
 
-  // Checked accesses out of range post close requests to this thread: drop them.
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-  }
+  fuzz::DropMessages();
   return 0;
 }

@@ -1,14 +1,13 @@
 // "user_data\KeyConfig.dat" files as the loader meets them, then polled: the first bytes of an
 // input choose which keys and joystick buttons are down, the rest is the file. Whatever the file,
 // the counts come out in range and polling reads no key table or joystick slot out of bounds.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "fuzz_files.h"
 #include "ui/input.h"
 #include "ui/input_devices.h"
 #include "ui/key_config.h"
@@ -36,18 +35,10 @@ class FuzzDevices : public cInputDevices {
   }
 };
 
-std::string TempFile() {
-  std::string name = "/tmp/fuzz_keyconfig_XXXXXX";
-  int fd = mkstemp(name.data());
-  if (fd < 0) std::abort();
-  close(fd);
-  return name;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = TempFile();
+  const std::string& path = fuzz::Files("fuzz_keyconfig").input;
   static FuzzDevices devices;
   SetInputDevices(&devices);
   const size_t head = sizeof devices.keys + 6;
@@ -56,10 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::memcpy(&devices.buttons, data + sizeof devices.keys, 4);
   std::memcpy(&devices.axis, data + sizeof devices.keys + 4, 2);
 
-  FILE* fp = std::fopen(path.c_str(), "wb");
-  if (!fp) std::abort();
-  std::fwrite(data + head, 1, size - head, fp);
-  std::fclose(fp);
+  fuzz::WriteFile(path, data + head, size - head);
 
   KEYCONFIG config;
   SetDefaultKeyConfig(&config);

@@ -5,8 +5,6 @@
 // after an input would show up as leaks of it); odd, they are the common palette file. After a
 // load every palette list holds at least two entries with the fixed entry 0, and a loaded stage
 // keeps the bounds that its normalisation promises and saves and loads again.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +12,7 @@
 
 #include "core/save_record.h"
 #include "defs/def_context.h"
+#include "fuzz_files.h"
 #include "platform/message.h"
 #include "platform/msgbox.h"
 #include "project/common_palette.h"
@@ -22,12 +21,7 @@
 
 namespace {
 
-std::string g_path;
-std::string g_savePath;
-
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+using fuzz::Check;
 
 template <class T>
 void CheckPalette(const cSafeVector<T>& list) {
@@ -52,28 +46,12 @@ void CheckStage(const cStage& s) {
   Check(s.HasPlayer());
 }
 
-void WriteInput(const uint8_t* data, size_t size) {
-  FILE* fp = std::fopen(g_path.c_str(), "wb");
-  if (!fp) std::abort();
-  std::fwrite(data, 1, size, fp);
-  std::fclose(fp);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   SetMessageBoxHook([](const char*, const char*, UINT) { return IDOK; });
-  char name[] = "/tmp/fuzz_stage_XXXXXX";
-  int fd = mkstemp(name);
-  if (fd < 0) std::abort();
-  close(fd);
-  g_path = name;
-  g_savePath = g_path + ".saved";
-  std::atexit([] {
-    std::remove(g_path.c_str());
-    std::remove(g_savePath.c_str());
-  });
+  fuzz::Files("fuzz_stage");
   g_bStripCR = 1;
   for (int& n : g_DefContext.anDbListSize) n = 3;
   return 0;
@@ -81,21 +59,24 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
-  WriteInput(data + 1, size - 1);
+  const fuzz::TempFiles& files = fuzz::Files("fuzz_stage");
+  const std::string& path = files.input;
+  const std::string& savePath = files.saved;
+  fuzz::WriteFile(path, data + 1, size - 1);
   if (data[0] % 2 == 0) {
     cStage stage;
-    stage.m_strPath = g_path;
-    if (CheckStageFileTrailer(g_path.c_str()) && LoadStageThreadProc(&stage) && stage.m_bLoaded &&
+    stage.m_strPath = path;
+    if (CheckStageFileTrailer(path.c_str()) && LoadStageThreadProc(&stage) && stage.m_bLoaded &&
         stage.HasPlayer()) {
       CheckStage(stage);
       cStage header;
       header.CopyHeaderFrom(stage);
       header.ClearObjectLists();
-      Check(stage.SaveFile(g_savePath.c_str()) == 1);
+      Check(stage.SaveFile(savePath.c_str()) == 1);
       cStage again;
-      Check(again.LoadFile(g_savePath.c_str()) == 1);
+      Check(again.LoadFile(savePath.c_str()) == 1);
       CheckStage(again);
-      FILE* fp = std::fopen(g_savePath.c_str(), "wb");
+      FILE* fp = std::fopen(savePath.c_str(), "wb");
       if (!fp) std::abort();
       again.SaveForReplay(fp, header);
       std::fclose(fp);
@@ -104,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     g_StageData.SetDefContext();
   } else {
     cCommonPalette palette;
-    if (palette.LoadFile(g_path.c_str())) {
+    if (palette.LoadFile(path.c_str())) {
       CheckPalette(palette.m_vBlock);
       CheckPalette(palette.m_vChara);
       CheckPalette(palette.m_vItem);
@@ -112,9 +93,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (uint8_t f : c.m_vInheritFlags) Check(f == 0);
     }
   }
-  // Close requests of checked accesses and of damaged stages go to this thread: drop them.
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-  }
+  fuzz::DropMessages();
   return 0;
 }

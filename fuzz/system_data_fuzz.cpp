@@ -2,8 +2,6 @@
 // that readers address by position holds at least its fixed length, the screen music is within
 // the music list, the menu and gauge functions answer, and the record saved, read back and saved
 // again gives the same bytes.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,36 +9,14 @@
 
 #include "core/save_record.h"
 #include "defs/def_context.h"
+#include "fuzz_files.h"
 #include "platform/message.h"
 #include "platform/msgbox.h"
 #include "project/system_data.h"
 
 namespace {
 
-std::string g_in, g_out1, g_out2;
-
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
-
-std::string TempFile(const char* stem) {
-  std::string name = std::string("/tmp/") + stem + "_XXXXXX";
-  int fd = mkstemp(name.data());
-  if (fd < 0) std::abort();
-  close(fd);
-  return name;
-}
-
-std::string ReadAll(const std::string& path) {
-  std::string bytes;
-  FILE* fp = std::fopen(path.c_str(), "rb");
-  if (!fp) return bytes;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0) bytes.append(buf, n);
-  std::fclose(fp);
-  return bytes;
-}
+using fuzz::Check;
 
 constexpr int kBgmCount = 3;
 
@@ -63,25 +39,18 @@ void CheckLists(const cSystemData& sd) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   SetMessageBoxHook([](const char*, const char*, UINT) { return IDOK; });
-  g_in = TempFile("fuzz_system_in");
-  g_out1 = TempFile("fuzz_system_out1");
-  g_out2 = TempFile("fuzz_system_out2");
-  std::atexit([] {
-    for (const std::string* p : {&g_in, &g_out1, &g_out2}) std::remove(p->c_str());
-  });
+  fuzz::Files("fuzz_system");
   g_bStripCR = 1;
   g_DefContext.anDbListSize[DBLIST_BGM] = kBgmCount;
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  FILE* fp = std::fopen(g_in.c_str(), "wb");
-  if (!fp) std::abort();
-  std::fwrite(data, 1, size, fp);
-  std::fclose(fp);
+  const fuzz::TempFiles& files = fuzz::Files("fuzz_system");
+  fuzz::WriteFile(files.input, data, size);
 
   cSystemData sd;
-  sd.LoadFile(g_in.c_str());
+  sd.LoadFile(files.input.c_str());
   CheckLists(sd);
 
   // The readers of the settings.
@@ -95,15 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int mode = 0; mode < GAME_MODE_COUNT; ++mode) Check(sd.CountRankingKinds(mode) >= 0);
 
   // What is saved reads back to itself.
-  Check(sd.SaveFile(g_out1.c_str()) == 1);
+  Check(sd.SaveFile(files.saved.c_str()) == 1);
   cSystemData again;
-  Check(again.LoadFile(g_out1.c_str()) == 1);
-  Check(again.SaveFile(g_out2.c_str()) == 1);
-  Check(ReadAll(g_out1) == ReadAll(g_out2));
+  Check(again.LoadFile(files.saved.c_str()) == 1);
+  Check(again.SaveFile(files.again.c_str()) == 1);
+  Check(fuzz::ReadFile(files.saved) == fuzz::ReadFile(files.again));
 
-  // Checked accesses out of range post close requests to this thread: drop them.
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-  }
+  fuzz::DropMessages();
   return 0;
 }
