@@ -26,6 +26,30 @@ int CharBytes(const char* p) {
   return 1;
 }
 
+// The fixed-pitch pen over a text: each character takes one cell, a line end moves the pen to
+// the start of the next line.
+struct GridPen {
+  const char* p;
+  int cellWidth;
+  int lineHeight;
+  int x = 0;
+  int y = 0;
+  int bytes = 0;  // of the current character
+  // Moves to the next character that is not a line end; false at the end of the text.
+  bool Next() {
+    if (bytes) {
+      p += bytes;
+      x += cellWidth;
+    }
+    while ((bytes = CharBytes(p)) == 1 && *p == '\n') {
+      ++p;
+      x = 0;
+      y += lineHeight;
+    }
+    return bytes != 0;
+  }
+};
+
 // Lines and the largest number of characters of a line.
 void CountGrid(const char* text, int* lpColumns, int* lpLines) {
   int lines = 1, columns = 0, longest = 0;
@@ -195,15 +219,11 @@ void cFont::DrawFast(DDSURFACEDATA* lpWorkSD, HDC hDC, int xWork, int yWork, DDS
     return;
   }
   const bool cached = m_nCache && m_lpFastFont_Half && m_lpFastFont_FullAdd;
-  int px = 0, py = 0;
-  for (const char* p = szText; int n = CharBytes(p); p += n, px += nCellWidth) {
+  for (GridPen pen{szText, nCellWidth, nLineHeight}; pen.Next();) {
+    const char* p = pen.p;
+    const int px = pen.x, py = pen.y;
     const auto c = static_cast<unsigned char>(*p);
-    if (c == '\n') {
-      px = -nCellWidth;
-      py += nLineHeight;
-      continue;
-    }
-    if (n == 2) {
+    if (pen.bytes == 2) {
       if (c == 0x81 && static_cast<unsigned char>(p[1]) == 0x40) continue;  // the full-width space
       const char two[3] = {p[0], p[1], 0};
       if (!cached) {
@@ -288,14 +308,10 @@ void cFont::DrawChar(DDSURFACEDATA* lpSD, HDC hDC, int x, int y, const char* szC
 void cFont::DrawPictureChar(DDSURFACEDATA* lpDstSD, int x, int y, const char* szText) {
   if (!m_bPicture || !SurfaceMade(m_lpPictureSD) || !nCellWidth) return;
   DDBeginSpriteBatch(0);
-  int px = 0, py = 0;
-  for (const char* p = szText; int n = CharBytes(p); p += n, px += nCellWidth) {
-    const auto c = static_cast<unsigned char>(*p);
-    if (c == '\n') {
-      px = -nCellWidth;
-      py += nLineHeight;
-    } else if (n == 1 && c >= 'a' && c <= 'z') {
-      DDBltFast(lpDstSD, x + px, y + py, nCellWidth, nLineHeight, m_lpPictureSD, nCellWidth * (c - 'a'), 0, 1);
+  for (GridPen pen{szText, nCellWidth, nLineHeight}; pen.Next();) {
+    const auto c = static_cast<unsigned char>(*pen.p);
+    if (pen.bytes == 1 && c >= 'a' && c <= 'z') {
+      DDBltFast(lpDstSD, x + pen.x, y + pen.y, nCellWidth, nLineHeight, m_lpPictureSD, nCellWidth * (c - 'a'), 0, 1);
     }
   }
   DDFlushSpriteBatch();

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 
@@ -40,7 +41,11 @@ bool CoversJapanese(FcPattern* font) {
 // and covers Japanese.
 bool FindFamily(const char* family, FontFileRef* out) {
   static std::once_flag init;
-  std::call_once(init, [] { FcInit(); });
+  std::call_once(init, [] {
+    FcInit();
+    // The configuration lives until the process ends; freed then so that nothing is left over.
+    std::atexit(FcFini);
+  });
   FcPattern* pat = FcPatternCreate();
   FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
   FcLangSet* langs = FcLangSetCreate();
