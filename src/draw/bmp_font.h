@@ -6,6 +6,11 @@
 
 #include "draw/surface_data.h"
 
+// True when the record's surface has been made (its texture or DirectDraw surface exists).
+inline bool SurfaceMade(const DDSURFACEDATA* lpSD) {
+  return lpSD && ((lpSD->lpDT && lpSD->lpDT->lpSurface) || (lpSD->lpDDObj && lpSD->lpDDObj->lpSurface));
+}
+
 // One character placed in a sheet: its bytes (lead byte, trail byte or 0, terminating 0), its
 // cell number and the cell's top-left pixel.
 struct BMPFONTCHAR {

@@ -42,8 +42,6 @@ DWORD FontColor(int nColor) {
   return RGB(e.peRed, e.peGreen, e.peBlue);
 }
 
-bool SurfaceMade(const DDSURFACEDATA* lpSD) { return lpSD && (lpSD->lpDT || lpSD->lpDDObj); }
-
 }  // namespace
 
 cFont::~cFont() { Release(); }

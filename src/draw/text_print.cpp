@@ -65,8 +65,6 @@ void CountGrid(const char* text, int* lpColumns, int* lpLines) {
   *lpLines = lines;
 }
 
-bool SurfaceMade(const DDSURFACEDATA* lpSD) { return lpSD && (lpSD->lpDT || lpSD->lpDDObj); }
-
 HDC SurfaceDC(DDSURFACEDATA* lpSD) {
   HDC dc = nullptr;
   if (lpSD && lpSD->lpDT && lpSD->lpDT->lpSurface) {

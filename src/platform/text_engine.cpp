@@ -119,10 +119,12 @@ std::shared_ptr<TextFace> TextFace::Open(const char* face, int height, int width
   if (!MatchFontFace(face, &file)) return nullptr;
   using Key = std::tuple<std::string, int, int, int, bool>;
   static std::mutex registryMutex;
-  static std::map<Key, std::weak_ptr<TextFace>> registry;
+  // Faces stay open until the process ends: fonts are made again after a device reset and
+  // keep their rendered glyphs.
+  static std::map<Key, std::shared_ptr<TextFace>> registry;
   const Key key{file.path, file.index, height, width, antialias};
   std::lock_guard<std::mutex> registryLock(registryMutex);
-  if (auto known = registry[key].lock()) return known;
+  if (auto known = registry[key]) return known;
 
   std::shared_ptr<TextFace> tf(new TextFace);
   tf->impl_ = std::make_unique<Impl>();

@@ -90,8 +90,8 @@ class TextFace {
   int renders_ = 0;
 };
 
-// Installs the engine behind the GDI text calls and D3DXCreateFontIndirectA (once; later
-// calls do nothing).
+// Installs the engine behind the GDI text calls and D3DXCreateFontIndirectA (SetGdiTextEngine
+// and SetD3DXFontFactory with null take it out again).
 void UseTextEngine();
 
 }  // namespace gfx
