@@ -128,10 +128,13 @@ class GlyphAtlas {
   int rowHeight_ = 0;
 };
 
+// Text is anti-aliased through the alpha channel. A target whose alpha has one bit would keep
+// only the glyphs' solid middles, so on such targets the glyphs are drawn without
+// anti-aliasing, whole.
 class EngineFont : public ID3DXFont {
  public:
-  EngineFont(IDirect3DDevice9* device, std::shared_ptr<TextFace> face)
-      : device_(device), face_(std::move(face)), atlas_(device) {
+  EngineFont(IDirect3DDevice9* device, std::shared_ptr<TextFace> face, std::shared_ptr<TextFace> solid)
+      : device_(device), face_(std::move(face)), solid_(std::move(solid)), atlas_(device) {
     device_->AddRef();
   }
 
@@ -157,6 +160,10 @@ class EngineFont : public ID3DXFont {
       pRect->bottom = pRect->top + height;
       return height;
     }
+    IDirect3DSurface9* target = device_->renderTarget();
+    const bool oneBitAlpha = target && target->desc.Format == D3DFMT_A1R5G5B5;
+    TextFace& face = oneBitAlpha ? *solid_ : *face_;
+    const uint32_t atlasKey = oneBitAlpha ? 0x80000000u : 0u;
     ID3DXSprite* sprite = pSprite;
     if (!sprite) {
       if (FAILED(D3DXCreateSprite(device_, &sprite))) return 0;
@@ -164,11 +171,11 @@ class EngineFont : public ID3DXFont {
     }
     for (size_t l = 0; l < lines.size(); ++l) {
       int pen = pRect->left;
-      const int base = pRect->top + cell * static_cast<int>(l) + face_->Ascent();
+      const int base = pRect->top + cell * static_cast<int>(l) + face.Ascent();
       for (const SjisChar& c : DecodeSjisText(pString + lines[l].first, lines[l].second)) {
-        const Glyph& g = face_->GlyphOf(c.code);
+        const Glyph& g = face.GlyphOf(c.code);
         if (g.width > 0 && g.height > 0) {
-          if (const GlyphAtlas::Slot* s = atlas_.Place(c.code, g)) {
+          if (const GlyphAtlas::Slot* s = atlas_.Place(c.code | atlasKey, g)) {
             const D3DXVECTOR3 pos{static_cast<FLOAT>(pen + g.left), static_cast<FLOAT>(base - g.top), 0.0f};
             sprite->Draw(s->texture, &s->rect, nullptr, &pos, Color);
           }
@@ -192,6 +199,7 @@ class EngineFont : public ID3DXFont {
  private:
   IDirect3DDevice9* device_;
   std::shared_ptr<TextFace> face_;
+  std::shared_ptr<TextFace> solid_;
   GlyphAtlas atlas_;
 };
 
@@ -199,8 +207,9 @@ HRESULT CreateEngineFont(IDirect3DDevice9* pDevice, const D3DXFONT_DESCA* pDesc,
   char face[sizeof pDesc->FaceName + 1] = {};
   std::memcpy(face, pDesc->FaceName, sizeof pDesc->FaceName);
   std::shared_ptr<TextFace> tf = TextFace::Open(face, pDesc->Height, static_cast<int>(pDesc->Width), true);
-  if (!tf) return D3DXERR_INVALIDDATA;
-  *ppFont = new EngineFont(pDevice, std::move(tf));
+  std::shared_ptr<TextFace> solid = TextFace::Open(face, pDesc->Height, static_cast<int>(pDesc->Width), false);
+  if (!tf || !solid) return D3DXERR_INVALIDDATA;
+  *ppFont = new EngineFont(pDevice, std::move(tf), std::move(solid));
   return D3D_OK;
 }
 

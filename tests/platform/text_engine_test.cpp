@@ -203,4 +203,16 @@ TEST_F(TextEngineDevice, D3DXFontMeasuresLinesAndDrawsThroughItsSprite) {
     }
   }
   EXPECT_TRUE(partial);
+
+  // On a target with a one-bit alpha the glyph is drawn whole: every pixel is the colour or
+  // untouched.
+  Com<IDirect3DTexture9> oneBit = Target(D3DFMT_A1R5G5B5, 32, 16, 0);
+  ASSERT_EQ(dev->SetRenderTarget(0, Level(oneBit.get())), D3D_OK);
+  font->DrawTextA(nullptr, "\x82\xA0", 2, &at, DT_NOCLIP, 0xFF00FF00u);
+  int inked = 0;
+  for (uint32_t p : Read(oneBit.get())) {
+    EXPECT_TRUE(p == 0 || p == 0x83E0u) << std::hex << p;
+    inked += p != 0;
+  }
+  EXPECT_GT(inked, 10);
 }

@@ -161,8 +161,15 @@ bool DrawLayerScene(int bDirect3D, int bpp, const std::string& workDir, LayerSce
   g_SystemImage[3].lpSubstitute = &g_SystemImage[2];
   const int images[kImages] = {0, 1, 2, 3, 4};
   ok = ok && DDLoadSystemBitmaps(g_SystemImage, images, kImages);
+  if (ok) Draw(bDirect3D, bpp);
+  ok = FinishLayerFrame(bDirect3D, ok, frame);
+  g_SystemImage[3].lpSubstitute = nullptr;
+  return ok;
+}
+
+bool FinishLayerFrame(int bDirect3D, bool drawn, LayerSceneFrame* frame) {
+  bool ok = drawn;
   if (ok) {
-    Draw(bDirect3D, bpp);
     if (bDirect3D) {
       ok = DDPresent(0, 0, nullptr) == 1;
     } else {
@@ -170,7 +177,6 @@ bool DrawLayerScene(int bDirect3D, int bpp, const std::string& workDir, LayerSce
     }
   }
   DDEnd();
-  g_SystemImage[3].lpSubstitute = nullptr;
   const gfx::ShownFrame shown = gfx::HeadlessLastFrame();
   if (!ok || shown.argb.empty()) return false;
   frame->width = shown.width;

@@ -20,5 +20,9 @@ struct LayerSceneFrame {
 // headless display was shown. False when any step fails.
 bool DrawLayerScene(int bDirect3D, int bpp, const std::string& workDir, LayerSceneFrame* frame);
 
+// Presents the frame drawn (when drawn is true), ends the layer and takes the frame the
+// headless display was shown. False when nothing was drawn or shown.
+bool FinishLayerFrame(int bDirect3D, bool drawn, LayerSceneFrame* frame);
+
 // FNV-1a over the frame's pixels.
 uint64_t FrameHash(const LayerSceneFrame& frame);

@@ -14,6 +14,7 @@
 
 #include "device_canvas.h"
 #include "layer_scene.h"
+#include "text_scene.h"
 #include "platform/d3d9.h"
 #include "platform/d3dx9.h"
 #include "platform/ddraw.h"
@@ -259,6 +260,15 @@ bool SceneLayer(int bDirect3D, int bpp) {
   return ok;
 }
 
+// ---- Text scenes ----
+
+bool SceneText(int bDirect3D, int bpp) {
+  LayerSceneFrame frame;
+  const bool ok = DrawTextScene(bDirect3D, bpp, &frame);
+  if (ok) std::printf("%016llx\n", static_cast<unsigned long long>(FrameHash(frame)));
+  return ok;
+}
+
 struct Scene {
   const char* name;
   const char* what;
@@ -280,6 +290,12 @@ const std::vector<Scene>& Scenes() {
       {"layer-dd8", "drawing layer, DirectDraw 8 bits: the same frame", [](const char*) { return SceneLayer(0, 8); }},
       {"layer-dd16", "drawing layer, DirectDraw 16 bits: the same frame", [](const char*) { return SceneLayer(0, 16); }},
       {"layer-dd32", "drawing layer, DirectDraw 32 bits: the same frame", [](const char*) { return SceneLayer(0, 32); }},
+      // Text through the fonts.
+      {"text-d3d32", "fonts, Direct3D 32 bits: a title-menu box, Japanese and Latin, pictures (prints the hash)",
+       [](const char*) { return SceneText(1, 32); }},
+      {"text-d3d16", "fonts, Direct3D 16 bits: the same frame", [](const char*) { return SceneText(1, 16); }},
+      {"text-dd8", "fonts, DirectDraw 8 bits: the same frame", [](const char*) { return SceneText(0, 8); }},
+      {"text-dd32", "fonts, DirectDraw 32 bits: the same frame", [](const char*) { return SceneText(0, 32); }},
   };
   return scenes;
 }
