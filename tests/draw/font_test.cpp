@@ -535,3 +535,51 @@ TEST_F(FontTest, CachesRedrawnAfterLoss) {
   font.Release();
   End();
 }
+
+// Under Direct3D a destination in system memory receives the text through the work surface:
+// the characters land in the same cells as on a render target, with caches and without.
+TEST_F(FontTest, PrintingIntoSystemMemory) {
+  Start(1, 32);
+  for (int cache : {0, 1}) {
+    SCOPED_TRACE(cache);
+    cFont font;
+    font.Create(kGothic, 0, 16, 16, 20, 1, nullptr, 0, 0, nullptr, cache);
+    DDSURFACEDATA* dst = Surface(100, 60, 3, DTMEMORYTYPE_SYSTEM);
+    font.Print(dst, 20, 10, "X\x8A\xBF\n \x82\xA0");
+    const std::vector<DWORD> px = Pixels(dst);
+    const DWORD blue = px[0];
+    EXPECT_GT(CountOther(px, 100, 20, 10, 36, 30, blue), 0);
+    EXPECT_GT(CountOther(px, 100, 36, 10, 52, 30, blue), 0);
+    EXPECT_EQ(CountOther(px, 100, 20, 30, 36, 50, blue), 0);
+    EXPECT_GT(CountOther(px, 100, 36, 30, 52, 50, blue), 0);
+    const int all = CountOther(px, 100, 0, 0, 100, 60, blue);
+    EXPECT_EQ(CountOther(px, 100, 20, 10, 52, 50, blue), all);  // nothing outside the text
+  }
+  End();
+}
+
+// Text sizes count characters per line without a limit on the line's length.
+TEST_F(FontTest, TextSizeOfLongLines) {
+  cFont font;
+  font.nCellWidth = 10;
+  font.nLineHeight = 12;
+  struct Case {
+    std::string text;
+    int w, h;
+  } cases[] = {
+      {"", 0, 12},
+      {"abc", 30, 12},
+      {"\x82\xA0\x82\xA2x\n", 30, 24},
+      {std::string(600, 'x') + "\nab", 6000, 24},
+      {"a\n" + std::string(300, '\x82') + "\n", 1500, 36},  // lead bytes pair up with each other
+      {"ab\x82", 20, 12},                                  // a lead byte at the end is dropped
+  };
+  for (const Case& c : cases) {
+    int w = -1, h = -1;
+    font.GetTextSize(c.text.c_str(), &w, &h);
+    EXPECT_EQ(w, c.w) << c.text.size();
+    EXPECT_EQ(h, c.h) << c.text.size();
+  }
+  EXPECT_EQ(cFont::LineLength("ab\ncd"), 2);
+  EXPECT_EQ(cFont::LineLength("abcd"), 4);
+}
