@@ -20,8 +20,9 @@ const char g_FontCacheSet[] =
     "カキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲンガギグゲゴザジズゼゾダヂヅデト"
     "バビブベボヴパピプペポァィゥェォッャュョ□■☆★％＆＜＞：";
 
-cFont g_Font[FONT_COUNT_MAX];
+// The list first: it is destroyed after the fonts, whose release takes them out of it.
 std::list<cFont*> g_FontList;
+cFont g_Font[FONT_COUNT_MAX];
 
 namespace {
 

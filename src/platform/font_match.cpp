@@ -103,6 +103,11 @@ const char* FamilyOfKind(const FaceKind& kind) {
 }
 
 bool MatchFontFace(const char* face, FontFileRef* out) {
+  const FaceKind kind = ClassifyFaceName(face);
+  return MatchFontFamily(face, FamilyOfKind(kind), kind.fixedPitch, out);
+}
+
+bool MatchFontFamily(const char* face, const char* family, bool fixedPitch, FontFileRef* out) {
   static std::mutex mutex;
   static std::map<std::string, FontFileRef> known;
   const std::string key = face ? face : "";
@@ -112,16 +117,13 @@ bool MatchFontFace(const char* face, FontFileRef* out) {
     *out = it->second;
     return !out->path.empty();
   }
-  const FaceKind kind = ClassifyFaceName(face);
-  const char* family = FamilyOfKind(kind);
   FontFileRef ref;
   if (!FindFamily(family, &ref)) {
-    const char* gothic = FamilyOfKind(FaceKind{false, kind.fixedPitch});
+    const char* gothic = FamilyOfKind(FaceKind{false, fixedPitch});
     if (FindFamily(gothic, &ref)) {
       Report("Font face \"" + key + "\": " + family + " not found; " + gothic + " used");
     } else {
-      Report("Font face \"" + key + "\": no Japanese font (" + family + ", " + gothic +
-             ") found; text is not drawn");
+      Report("Font face \"" + key + "\": no Japanese font (" + family + ", " + gothic + ") found; text is not drawn");
       ref = FontFileRef{};
     }
   }

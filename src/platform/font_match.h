@@ -30,6 +30,9 @@ struct FontFileRef {
 // Japanese; otherwise the gothic face of the same pitch is used, with one report line per face
 // name. False (with a report line) when not even that exists. Results are remembered.
 bool MatchFontFace(const char* face, FontFileRef* out);
+// The same with the family and pitch given: the family when it is installed and covers
+// Japanese, otherwise the gothic face of that pitch with the report line.
+bool MatchFontFamily(const char* face, const char* family, bool fixedPitch, FontFileRef* out);
 
 // Where the report lines go (the report log, set by the drawing layer).
 void SetFontReportHook(void (*hook)(const char* line));

@@ -583,3 +583,28 @@ TEST_F(FontTest, TextSizeOfLongLines) {
   EXPECT_EQ(cFont::LineLength("ab\ncd"), 2);
   EXPECT_EQ(cFont::LineLength("abcd"), 4);
 }
+
+// A Direct3D font whose D3DX objects cannot be made (here: no device while it is made) is
+// reported; its texts are skipped, never drawn through the missing objects.
+TEST_F(FontTest, Direct3DFontThatCannotBeMade) {
+  Start(1, 32);
+  DDSURFACEDATA* dst = Surface(64, 64, 3);
+  cFont font;
+  IDirect3DDevice9* device = lpDevice;
+  lpDevice = nullptr;
+  font.Create(kGothic, 0, 16, 16, 16, 1, nullptr, 0, 0, nullptr, 0);
+  lpDevice = device;
+  EXPECT_EQ(font.lpFont, nullptr);
+  EXPECT_EQ(font.lpSprite, nullptr);
+  EXPECT_NE(Errors().find("D3DXCreateFontIndirectA Font Err"), std::string::npos) << Errors();
+  EXPECT_NE(Errors().find("D3DXCreateSprite Font Err"), std::string::npos) << Errors();
+  env->TakeCloseRequests();
+  font.Print(dst, 0, 0, "AB\x8A\xBF");
+  font.PrintInBox(dst, 0, 0, 0, 0, "AB", 0);
+  int w = -1, h = -1;
+  font.GetTextExtent(nullptr, "AB", &w, &h);
+  EXPECT_EQ(w, 0);
+  EXPECT_EQ(CountOther(Pixels(dst), 64, 0, 0, 64, 64, Pixel(dst, 0, 0)), 0);
+  font.Release();
+  End();
+}

@@ -92,6 +92,41 @@ TEST(TextEngine, FaceNamesMapOntoJapaneseFaces) {
   }
 }
 
+std::vector<std::string> g_reports;
+
+// A family that is not installed, or one without Japanese characters, gives way to the gothic
+// face of the same pitch, with one report line per face name.
+TEST(TextEngine, UnmatchedFacesFallBackToGothic) {
+  g_reports.clear();
+  gfx::SetFontReportHook([](const char* line) { g_reports.emplace_back(line); });
+  // Face names are remembered for the process: each run of the test uses new ones.
+  static int run = 0;
+  const std::string n = std::to_string(++run);
+  const std::string a = "Unmatched A" + n, b = "Unmatched B" + n, c3 = "Unmatched C" + n;
+  struct Case {
+    std::string face;
+    const char* family;
+    bool fixed;
+    const char* used;
+  } cases[] = {
+      {a, "No Such Family 8q", true, "IPAGothic"},
+      {b, "No Such Family 8q", false, "IPAPGothic"},
+      {c3, "DejaVu Sans", false, "IPAPGothic"},  // Latin only
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.face);
+    gfx::FontFileRef ref;
+    ASSERT_TRUE(gfx::MatchFontFamily(c.face.c_str(), c.family, c.fixed, &ref));
+    EXPECT_EQ(ref.family, c.used);
+    ASSERT_TRUE(gfx::MatchFontFamily(c.face.c_str(), c.family, c.fixed, &ref));  // remembered
+    EXPECT_EQ(ref.family, c.used);
+  }
+  gfx::SetFontReportHook(nullptr);
+  ASSERT_EQ(g_reports.size(), 3u);
+  EXPECT_EQ(g_reports[0], "Font face \"" + a + "\": No Such Family 8q not found; IPAGothic used");
+  EXPECT_EQ(g_reports[2], "Font face \"" + c3 + "\": DejaVu Sans not found; IPAPGothic used");
+}
+
 // Positive heights are cells, negative ones the character height; at −16 the fixed-pitch
 // gothic face advances 16 pixels for a full-width and 8 for a half-width character.
 TEST(TextEngine, SizesAndWidthsFollowTheWindowsConvention) {
