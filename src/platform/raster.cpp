@@ -452,11 +452,11 @@ void Gather(PixelFormat sf, uint8_t* out, const uint8_t* srow, const int* cols, 
 // Shading into a 32-bit target with the replacing or the alpha blend: each row's stage outputs
 // as one run (read in place when the texels lie side by side in a 32-bit texture), then one
 // span routine per row.
-void ShadeRows32(PixelBuffer& target, const PixelBuffer* tex, const Span& s) {
+void ShadeRows32(PixelBuffer& target, const PixelBuffer* tex, const Span& s, SpanPath path) {
   const uint32_t orMask = target.format == PixelFormat::kX8R8G8B8 ? 0xFF000000u : 0u;
   const int n = s.x1 - s.x0;
   if (s.kind == StageKind::kSolid) {  // only translucent colours come here
-    for (int y = s.y0; y < s.y1; ++y) FillRun(target.At(s.x0, y), s.solid, n, orMask);
+    for (int y = s.y0; y < s.y1; ++y) FillRun(target.At(s.x0, y), s.solid, n, orMask, path);
     return;
   }
   const PixelFormat sf = tex->format;
@@ -476,7 +476,7 @@ void ShadeRows32(PixelBuffer& target, const PixelBuffer* tex, const Span& s) {
     if (direct) {
       run = srow + static_cast<size_t>(s.cols[0]) * 4;
     } else if (s.contiguous && wide && s.kind == StageKind::kModulate) {
-      ModulateRun(scratch, srow + static_cast<size_t>(s.cols[0]) * 4,  n, s.solid);
+      ModulateRun(scratch, srow + static_cast<size_t>(s.cols[0]) * 4, n, s.solid, path);
       if (sf == PixelFormat::kX8R8G8B8) {
         // The texture's fourth byte is not alpha: the texel's alpha is 255, so the output's is
         // the factor's.
@@ -485,7 +485,7 @@ void ShadeRows32(PixelBuffer& target, const PixelBuffer* tex, const Span& s) {
     } else {
       Gather(sf, scratch, srow, s.cols, n);
       if (s.kind == StageKind::kModulate) {
-        ModulateRun(scratch, scratch, n, s.solid);
+        ModulateRun(scratch, scratch, n, s.solid, path);
       } else if (s.kind == StageKind::kGeneric) {
         for (int i = 0; i < n; ++i) {
           uint32_t t;
@@ -496,14 +496,20 @@ void ShadeRows32(PixelBuffer& target, const PixelBuffer* tex, const Span& s) {
       }
     }
     if (opaque || s.blend == BlendKind::kReplace) {
-      CopyRun(dst, run, n, orMask | (opaque ? 0xFF000000u : 0u));
+      CopyRun(dst, run, n, orMask | (opaque ? 0xFF000000u : 0u), path);
     } else {
-      BlendRun(dst, run, n, orMask);
+      BlendRun(dst, run, n, orMask, path);
     }
   }
 }
 
-void DrawRect(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st, const QuadRect& q) {
+// Whether a quad's rows go through the span routines, and which form of them.
+bool UseSpans(ShadePath path, PixelFormat target, BlendKind bk, SpanPath* spanPath) {
+  *spanPath = path == ShadePath::kScalar ? SpanPath::kScalar : SpanPath::kSimd;
+  return path != ShadePath::kPerPixel && BytesPerPixel(target) == 4 && bk != BlendKind::kGeneric;
+}
+
+void DrawRect(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st, const QuadRect& q, ShadePath path) {
   int x0, x1, y0, y1;
   CoveredSpan(q.xa, q.xb, target.width, &x0, &x1);
   CoveredSpan(q.ya, q.yb, target.height, &y0, &y1);
@@ -521,8 +527,9 @@ void DrawRect(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st
     }
     if (bk == BlendKind::kAlpha && (out >> 24) == 0) return;
     Span span{x0, y0, x1, y1, nullptr, nullptr, nullptr, out, StageKind::kSolid, bk, false};
-    if (bk == BlendKind::kAlpha && BytesPerPixel(tf) == 4) {
-      ShadeRows32(target, nullptr, span);
+    SpanPath sp;
+    if (UseSpans(path, tf, bk, &sp)) {
+      ShadeRows32(target, nullptr, span, sp);
     } else {
       DispatchTarget(target, nullptr, span, st);
     }
@@ -548,8 +555,9 @@ void DrawRect(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st
   bool contiguous = true;
   for (int i = 1; i < x1 - x0 && contiguous; ++i) contiguous = cols[i] == cols[0] + i;
   Span span{x0, y0, x1, y1, cols, rows, sc.lut, sc.solid, sc.kind, bk, contiguous};
-  if (BytesPerPixel(tf) == 4 && bk != BlendKind::kGeneric) {
-    ShadeRows32(target, tex, span);
+  SpanPath sp;
+  if (UseSpans(path, tf, bk, &sp)) {
+    ShadeRows32(target, tex, span, sp);
   } else {
     DispatchTarget(target, tex, span, st);
   }
@@ -681,7 +689,7 @@ uint32_t BlendPixel(const RasterState& st, uint32_t src, uint32_t dst) {
 }
 
 void DrawTriangleStrip(PixelBuffer& target, const PixelBuffer* texture, const RasterState& state, const Vertex* v,
-                       int primCount) {
+                       int primCount, ShadePath path) {
   if (primCount <= 0 || !DrawableTarget(target) || !SampleableTexture(texture)) return;
   PixelBuffer snapshot;
   if (texture == &target) {
@@ -693,7 +701,7 @@ void DrawTriangleStrip(PixelBuffer& target, const PixelBuffer* texture, const Ra
     if (i + 1 < primCount && AsRect(v[i], v[i + 1], v[i + 2], v[i + 3], &q)) {
       const bool c0 = Culled(state, v, i), c1 = Culled(state, v, i + 1);
       if (c0 == c1) {
-        if (!c0) DrawRect(target, texture, state, q);
+        if (!c0) DrawRect(target, texture, state, q, path);
         i += 2;
         continue;
       }

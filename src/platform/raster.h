@@ -92,9 +92,13 @@ uint32_t CombineStage(const RasterState& state, uint32_t texel, uint32_t diffuse
 // Blends an output colour onto a destination colour (both A8R8G8B8).
 uint32_t BlendPixel(const RasterState& state, uint32_t src, uint32_t dst);
 
+// How axis-aligned quads are shaded into 32-bit targets: a row at a time through the span
+// routines (SSE2 or scalar), or pixel by pixel, the reference the others match bit for bit.
+enum class ShadePath : uint8_t { kSimd, kScalar, kPerPixel };
+
 // Draws a triangle strip of primCount triangles from primCount + 2 vertices into target
 // (16- or 32-bit formats), sampling texture (null: opaque white).
 void DrawTriangleStrip(PixelBuffer& target, const PixelBuffer* texture, const RasterState& state, const Vertex* v,
-                       int primCount);
+                       int primCount, ShadePath path = ShadePath::kSimd);
 
 }  // namespace gfx
