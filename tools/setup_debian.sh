@@ -9,6 +9,7 @@ packages=(
   libfluidsynth-dev timgm6mb-soundfont
   libvorbis-dev fonts-ipafont-gothic
   libboost-dev libgtest-dev libbenchmark-dev
+  libpixman-1-dev
 )
 
 missing=()

@@ -125,7 +125,8 @@ void CopyScaled(gfx::PixelBuffer& dst, const RECT& d, const gfx::PixelBuffer& sr
   }
   const int* const cols = table.data();
   for (int y = y0; y < y1; ++y) {
-    const int sy = static_cast<int>(s.top + ((2 * (y - d.top) + 1) * sh) / (2 * dh));
+    // Unscaled, the row under the centre is the row at the same offset (no division).
+    const int sy = static_cast<int>(dh == sh ? s.top + (y - d.top) : s.top + ((2 * (y - d.top) + 1) * sh) / (2 * dh));
     uint8_t* out = dst.At(x0, y);
     if (unscaled) {
       const uint8_t* in = src.At(firstCol, sy);

@@ -17,7 +17,7 @@ constexpr double kMaxTexCoord = 1e12;   // texel coordinates beyond this are pul
 int64_t Snap(float v) {
   double d = static_cast<double>(v);
   d = std::clamp(d, -kMaxCoord, kMaxCoord);
-  return std::llround(d * static_cast<double>(kSub));
+  return RoundHalfAway(d * static_cast<double>(kSub));
 }
 
 int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
@@ -27,7 +27,7 @@ int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
 int TexelIndex(double s, int size) {
   if (std::isnan(s)) s = 0;
   s = std::clamp(s, -kMaxTexCoord, kMaxTexCoord);
-  int64_t fixed = std::llround(s * 256.0);
+  int64_t fixed = RoundHalfAway(s * 256.0);
   int64_t i = fixed >> 8;
   if (i >= 0 && i < size) return static_cast<int>(i);  // no wrap: the common case
   i %= size;
@@ -475,6 +475,10 @@ void ShadeRows32(PixelBuffer& target, const PixelBuffer* tex, const Span& s, Spa
     const uint8_t* run = scratch;
     if (direct) {
       run = srow + static_cast<size_t>(s.cols[0]) * 4;
+    } else if (s.contiguous && sf == PixelFormat::kA8R8G8B8 && s.kind == StageKind::kModulate &&
+               s.blend == BlendKind::kAlpha) {
+      BlendModulatedRun(dst, srow + static_cast<size_t>(s.cols[0]) * 4, n, s.solid, orMask, path);
+      continue;
     } else if (s.contiguous && wide && s.kind == StageKind::kModulate) {
       ModulateRun(scratch, srow + static_cast<size_t>(s.cols[0]) * 4, n, s.solid, path);
       if (sf == PixelFormat::kX8R8G8B8) {

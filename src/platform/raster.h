@@ -86,6 +86,16 @@ struct RasterState {
   int cullMode = kCullNone;
 };
 
+// d rounded to the nearest integer, halves away from zero (std::llround) without the library
+// call, for |d| below 2^62: the device rounds every position and texel coordinate so.
+inline int64_t RoundHalfAway(double d) {
+  int64_t i = static_cast<int64_t>(d);             // toward zero
+  const double rest = d - static_cast<double>(i);  // exact: the fraction of a double is a double
+  if (rest >= 0.5) ++i;
+  if (rest <= -0.5) --i;
+  return i;
+}
+
 // Stage 0 for one pixel: the texel and the vertex colour (both A8R8G8B8) to the stage's output.
 uint32_t CombineStage(const RasterState& state, uint32_t texel, uint32_t diffuse);
 

@@ -64,6 +64,15 @@ void BlendScalar(uint8_t* dst, const uint8_t* src, int n, uint32_t orMask) {
   }
 }
 
+void BlendModulatedScalar(uint8_t* dst, const uint8_t* src, int n, uint32_t m, uint32_t orMask) {
+  for (int i = 0; i < n; ++i) {
+    const uint32_t s = ModulateWord(Load32(src + 4 * i), m);
+    const uint32_t a = s >> 24;
+    if (a == 0) continue;
+    Store32(dst + 4 * i, (a == 255 ? s : BlendWord(s, Load32(dst + 4 * i))) | orMask);
+  }
+}
+
 void FillScalar(uint8_t* dst, uint32_t color, int n, uint32_t orMask) {
   for (int i = 0; i < n; ++i) Store32(dst + 4 * i, BlendWord(color, Load32(dst + 4 * i)) | orMask);
 }
@@ -106,9 +115,9 @@ void A1R5G5B5Scalar(uint8_t* dst, const uint8_t* src, int n) {
 __m128i Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 void Store(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 
-// x / 255 rounded down on eight 16-bit lanes, each 0..65534.
+// x / 255 rounded down on eight 16-bit lanes: (x × 0x8081) >> 23, exact for every 16-bit x.
 __m128i Div255x8(__m128i x) {
-  return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, _mm_set1_epi16(1)), _mm_srli_epi16(x, 8)), 8);
+  return _mm_srli_epi16(_mm_mulhi_epu16(x, _mm_set1_epi16(static_cast<short>(0x8081))), 7);
 }
 
 // Two pixels in 16-bit lanes: each lane's pixel alpha in all four of its lanes.
@@ -116,11 +125,12 @@ __m128i SpreadAlpha(__m128i px) {
   return _mm_shufflehi_epi16(_mm_shufflelo_epi16(px, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
 }
 
-// (s × a + d × (255 − a) + 127) / 255 on two pixels in 16-bit lanes, a given per lane.
+// (s × a + d × (255 − a) + 127) / 255 on two pixels in 16-bit lanes, a given per lane, summed
+// as (s − d) × a + d × 256 − d + 127: the lanes wrap on the way, but the sum is taken modulo
+// 2^16 and its true value lies in 0..65152, so it comes out exact.
 __m128i BlendLanes(__m128i s, __m128i d, __m128i a) {
-  const __m128i ia = _mm_sub_epi16(_mm_set1_epi16(255), a);
-  const __m128i x = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, ia)), _mm_set1_epi16(127));
-  return Div255x8(x);
+  const __m128i x = _mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(s, d), a), _mm_slli_epi16(d, 8));
+  return Div255x8(_mm_add_epi16(_mm_sub_epi16(x, d), _mm_set1_epi16(127)));
 }
 
 // (d & keep) | (s & ~keep): the target where keep is set, the source elsewhere.
@@ -139,28 +149,60 @@ void CopySimd(uint8_t* dst, const uint8_t* src, int n, uint32_t orMask) {
   CopyScalar(dst + 4 * i, src + 4 * i, n - i, orMask);
 }
 
+// Four source words blended over the target at p: skipped when all are transparent, stored
+// when all are opaque.
+[[gnu::always_inline]] inline void Blend4(uint8_t* p, __m128i s, __m128i o) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m128i alpha = _mm_and_si128(s, alphaBits);
+  const __m128i clear = _mm_cmpeq_epi32(alpha, zero);
+  if (_mm_movemask_epi8(clear) == 0xFFFF) return;
+  if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, alphaBits)) == 0xFFFF) {
+    Store(p, _mm_or_si128(s, o));
+    return;
+  }
+  const __m128i d = Load(p);
+  const __m128i slo = _mm_unpacklo_epi8(s, zero), shi = _mm_unpackhi_epi8(s, zero);
+  const __m128i lo = BlendLanes(slo, _mm_unpacklo_epi8(d, zero), SpreadAlpha(slo));
+  const __m128i hi = BlendLanes(shi, _mm_unpackhi_epi8(d, zero), SpreadAlpha(shi));
+  // Transparent pixels keep the target as it is, fourth byte included.
+  Store(p, Select(clear, d, _mm_or_si128(_mm_packus_epi16(lo, hi), o)));
+}
+
 void BlendSimd(uint8_t* dst, const uint8_t* src, int n, uint32_t orMask) {
+  const __m128i o = _mm_set1_epi32(static_cast<int>(orMask));
+  int i = 0;
+  for (; i + 4 <= n; i += 4) Blend4(dst + 4 * i, Load(src + 4 * i), o);
+  BlendScalar(dst + 4 * i, src + 4 * i, n - i, orMask);
+}
+
+void BlendModulatedSimd(uint8_t* dst, const uint8_t* src, int n, uint32_t m, uint32_t orMask) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(0xFF000000u));
   const __m128i o = _mm_set1_epi32(static_cast<int>(orMask));
+  const __m128i r = _mm_set1_epi16(127);
   int i = 0;
-  for (; i + 4 <= n; i += 4) {
-    const __m128i s = Load(src + 4 * i);
-    const __m128i alpha = _mm_and_si128(s, alphaBits);
-    const __m128i clear = _mm_cmpeq_epi32(alpha, zero);
-    if (_mm_movemask_epi8(clear) == 0xFFFF) continue;  // all transparent
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, alphaBits)) == 0xFFFF) {      // all opaque
-      Store(dst + 4 * i, _mm_or_si128(s, o));
-      continue;
+  if ((m & 0x00FFFFFFu) == 0x00FFFFFFu) {
+    // Colour channels times 255 stay as they are: only the alphas are multiplied, each in the
+    // low half of its word.
+    const __m128i ma = _mm_set1_epi32(static_cast<int>(m >> 24));
+    for (; i + 4 <= n; i += 4) {
+      const __m128i raw = Load(src + 4 * i);
+      const __m128i a = Div255x8(_mm_add_epi16(_mm_mullo_epi16(_mm_srli_epi32(raw, 24), ma), r));
+      Blend4(dst + 4 * i, _mm_or_si128(_mm_andnot_si128(alphaBits, raw), _mm_slli_epi32(a, 24)), o);
     }
-    const __m128i d = Load(dst + 4 * i);
-    const __m128i slo = _mm_unpacklo_epi8(s, zero), shi = _mm_unpackhi_epi8(s, zero);
-    const __m128i lo = BlendLanes(slo, _mm_unpacklo_epi8(d, zero), SpreadAlpha(slo));
-    const __m128i hi = BlendLanes(shi, _mm_unpackhi_epi8(d, zero), SpreadAlpha(shi));
-    // Transparent pixels keep the target as it is, fourth byte included.
-    Store(dst + 4 * i, Select(clear, d, _mm_or_si128(_mm_packus_epi16(lo, hi), o)));
+  } else {
+    const __m128i mm = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(m)), zero);
+    for (; i + 4 <= n; i += 4) {
+      const __m128i raw = Load(src + 4 * i);
+      // A transparent texel stays transparent whatever it is multiplied by.
+      if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(raw, alphaBits), zero)) == 0xFFFF) continue;
+      const __m128i lo = Div255x8(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(raw, zero), mm), r));
+      const __m128i hi = Div255x8(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(raw, zero), mm), r));
+      Blend4(dst + 4 * i, _mm_packus_epi16(lo, hi), o);
+    }
   }
-  BlendScalar(dst + 4 * i, src + 4 * i, n - i, orMask);
+  BlendModulatedScalar(dst + 4 * i, src + 4 * i, n - i, m, orMask);
 }
 
 void FillSimd(uint8_t* dst, uint32_t color, int n, uint32_t orMask) {
@@ -198,6 +240,12 @@ void ModulateSimd(uint8_t* dst, const uint8_t* src, int n, uint32_t m) {
 void Keyed8Simd(uint8_t* dst, const uint8_t* src, int n, uint8_t key) {
   const __m128i k = _mm_set1_epi8(static_cast<char>(key));
   int i = 0;
+  for (; i + 32 <= n; i += 32) {
+    const __m128i s0 = Load(src + i), s1 = Load(src + i + 16);
+    const __m128i d0 = Load(dst + i), d1 = Load(dst + i + 16);
+    Store(dst + i, Select(_mm_cmpeq_epi8(s0, k), d0, s0));
+    Store(dst + i + 16, Select(_mm_cmpeq_epi8(s1, k), d1, s1));
+  }
   for (; i + 16 <= n; i += 16) {
     const __m128i s = Load(src + i);
     Store(dst + i, Select(_mm_cmpeq_epi8(s, k), Load(dst + i), s));
@@ -266,6 +314,7 @@ constexpr bool kHaveSimd = false;
 #define CopySimd CopyScalar
 #define BlendSimd BlendScalar
 #define FillSimd FillScalar
+#define BlendModulatedSimd BlendModulatedScalar
 #define ModulateSimd ModulateScalar
 #define Keyed8Simd Keyed8Scalar
 #define Keyed16Simd Keyed16Scalar
@@ -286,6 +335,11 @@ void CopyRun(uint8_t* dst, const uint8_t* src, int n, uint32_t orMask, SpanPath 
 void BlendRun(uint8_t* dst, const uint8_t* src, int n, uint32_t orMask, SpanPath path) {
   if (n <= 0) return;
   Simd(path) ? BlendSimd(dst, src, n, orMask) : BlendScalar(dst, src, n, orMask);
+}
+
+void BlendModulatedRun(uint8_t* dst, const uint8_t* src, int n, uint32_t m, uint32_t orMask, SpanPath path) {
+  if (n <= 0) return;
+  Simd(path) ? BlendModulatedSimd(dst, src, n, m, orMask) : BlendModulatedScalar(dst, src, n, m, orMask);
 }
 
 void FillRun(uint8_t* dst, uint32_t color, int n, uint32_t orMask, SpanPath path) {

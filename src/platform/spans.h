@@ -27,6 +27,11 @@ void CopyRun(uint8_t* dst, const uint8_t* src, int n, uint32_t orMask, SpanPath 
 // fourth byte is not alpha). Fully transparent sources leave the target as it is.
 void BlendRun(uint8_t* dst, const uint8_t* src, int n, uint32_t orMask, SpanPath path = SpanPath::kSimd);
 
+// Blends each source word, first modulated by m as ModulateRun does, over its target word as
+// BlendRun does: the two in one pass.
+void BlendModulatedRun(uint8_t* dst, const uint8_t* src, int n, uint32_t m, uint32_t orMask,
+                       SpanPath path = SpanPath::kSimd);
+
 // Blends one colour over n target words as BlendRun does with that colour as every source.
 void FillRun(uint8_t* dst, uint32_t color, int n, uint32_t orMask, SpanPath path = SpanPath::kSimd);
 

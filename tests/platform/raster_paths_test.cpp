@@ -3,6 +3,8 @@
 // positions cut by the target's edges, scaled, mirrored and wrapping quads.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <random>
 
 #include "platform/pixels.h"
@@ -88,6 +90,24 @@ void ExpectSamePixels(const PixelBuffer& target, const PixelBuffer* tex, const g
             << "path " << static_cast<int>(path) << " pixel (" << x << ", " << y << ")";
       }
     }
+  }
+}
+
+TEST(RasterPathTest, RoundingMatchesTheLibraryAtHalvesAndBesideThem) {
+  const double below = std::nextafter(0.5, 0.0);  // 0.49999999999999994: rounds to 0, not 1
+  const double cases[] = {0.0, -0.0, 0.5, -0.5, 1.5, -1.5, 2.5, -2.5, below, -below, std::nextafter(0.5, 1.0),
+                          std::nextafter(1.5, 1.0), 255.5, -255.5, 4503599627370495.5, 4503599627370497.0,
+                          2.56e14 + 0.5, -2.56e14 - 0.5, 1e-300, -1e-300, 67108863.99609375};
+  for (double d : cases) EXPECT_EQ(gfx::RoundHalfAway(d), std::llround(d)) << d;
+  std::mt19937_64 rng(5);
+  for (int i = 0; i < 200000; ++i) {
+    // Random values and values on and beside a 1/256 step, where the device's coordinates fall.
+    const double d = i % 2 ? std::ldexp(static_cast<double>(rng() >> 11), -static_cast<int>(rng() % 60)) *
+                                 (rng() % 2 ? 1 : -1)
+                           : std::nextafter(static_cast<double>(static_cast<int64_t>(rng() % 200000) - 100000) / 256.0 +
+                                                0.5,
+                                            rng() % 2 ? 1e9 : -1e9);
+    ASSERT_EQ(gfx::RoundHalfAway(d), std::llround(d)) << d;
   }
 }
 

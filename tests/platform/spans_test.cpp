@@ -56,7 +56,7 @@ TEST(SpanTest, DivisionBy255IsExactOverEverySumTheBlendsMake) {
   for (uint32_t x = 0; x <= 65534; ++x) ASSERT_EQ(gfx::Div255(x), x / 255) << x;
 }
 
-TEST(SpanTest, BlendFillModulateAndCopyFollowTheChannelRules) {
+TEST(SpanTest, BlendsFillsProductsAndCopiesFollowTheChannelRules) {
   std::mt19937 rng(19);
   for (SpanPath path : kPaths) {
     for (int n = 0; n <= kMaxRun; ++n) {
@@ -77,7 +77,8 @@ TEST(SpanTest, BlendFillModulateAndCopyFollowTheChannelRules) {
             ASSERT_EQ(Word(dst, i), want) << "blend at " << i;
           }
 
-          const uint32_t color = static_cast<uint32_t>(rng());
+          // Every other colour keeps the colour channels (a product with 255 is the channel).
+          const uint32_t color = static_cast<uint32_t>(rng()) | (n % 2 ? 0x00FFFFFFu : 0u);
           dst = dst0;
           gfx::FillRun(dst.data() + 4 * offset, color, n, orMask, path);
           for (int i = 0; i < n + offset + 4; ++i) {
@@ -99,6 +100,20 @@ TEST(SpanTest, BlendFillModulateAndCopyFollowTheChannelRules) {
               }
             }
             ASSERT_EQ(Word(dst, i), want) << "modulate at " << i;
+          }
+
+          // Modulated, then blended, in one pass.
+          dst = dst0;
+          gfx::BlendModulatedRun(dst.data() + 4 * offset, src.data() + 4 * offset, n, color, orMask, path);
+          for (int i = 0; i < n + offset + 4; ++i) {
+            const bool inRun = i >= offset && i < offset + n;
+            uint32_t s = 0;
+            for (int shift = 0; shift < 32; shift += 8) {
+              s |= gfx::MulDiv255((Word(src, i) >> shift) & 0xFF, (color >> shift) & 0xFF) << shift;
+            }
+            const uint32_t d = Word(dst0, i);
+            const uint32_t want = !inRun || (s >> 24) == 0 ? d : BlendRule(s, d) | orMask;
+            ASSERT_EQ(Word(dst, i), want) << "modulated blend at " << i;
           }
 
           dst = dst0;
