@@ -247,16 +247,61 @@ void PutPixel(PixelFormat f, uint8_t* p, uint32_t out, BlendKind bk, const Raste
   }
 }
 
-// Scratch tables of texel rows and columns and a row of stage outputs, kept per thread: they
-// only grow, so quads and batches allocate nothing once the largest has been drawn.
-std::vector<int>& ColumnTable() {
-  thread_local std::vector<int> t;
+// The texel index under each pixel centre along one axis of a quad, kept for the last quad.
+// A quad of the same size and texture coordinates moved by whole pixels (the sprites of a
+// batch) has the same centre offsets p − e0 as doubles, so it reads its indices from the table
+// instead of computing them again. The table only grows: quads allocate nothing once the
+// largest has been drawn.
+class AxisTable {
+ public:
+  // Indices for the pixels [lo, hi) of the axis from edge e0 to e1 (texture coordinates t0 to
+  // t1 on size texels); reuse: whether the last quad's indices may serve.
+  const int* Indices(float e0, float e1, float t0, float t1, int size, int lo, int hi, bool reuse) {
+    const double a = e0, d = static_cast<double>(e1) - a;
+    // Edges on 1/256 pixel below 2^24 make every offset p − e0 exact, so a whole-pixel shift
+    // keeps them.
+    const bool exact = std::fabs(a) < 0x1p24 && a * 256.0 == std::floor(a * 256.0);
+    if (reuse && exact && valid_ && t0 == t0_ && t1 == t1_ && size == size_ && d == span_) {
+      const double k = a - e0_;
+      if (k == std::floor(k) && std::fabs(k) < 0x1p24) {
+        const int shift = static_cast<int>(k);  // pixel p now is pixel p − shift then
+        if (lo - shift >= lo_ && hi - shift <= hi_) return index_.data() + (lo - shift - lo_);
+      }
+    }
+    if (index_.size() < static_cast<size_t>(hi - lo)) index_.resize(static_cast<size_t>(hi - lo));
+    for (int p = lo; p < hi; ++p) {
+      const double t = t0 + (p - a) * (static_cast<double>(t1) - t0) / d;
+      index_[static_cast<size_t>(p - lo)] = TexelIndex(t * size, size);
+    }
+    valid_ = exact;
+    e0_ = a;
+    span_ = d;
+    t0_ = t0;
+    t1_ = t1;
+    size_ = size;
+    lo_ = lo;
+    hi_ = hi;
+    return index_.data();
+  }
+
+ private:
+  std::vector<int> index_;
+  bool valid_ = false;
+  double e0_ = 0, span_ = 0;
+  float t0_ = 0, t1_ = 0;
+  int size_ = 0, lo_ = 0, hi_ = 0;
+};
+
+AxisTable& ColumnTable() {
+  thread_local AxisTable t;
   return t;
 }
-std::vector<int>& RowTable() {
-  thread_local std::vector<int> t;
+AxisTable& RowTable() {
+  thread_local AxisTable t;
   return t;
 }
+
+// A row of stage outputs, kept per thread (it only grows).
 std::vector<uint8_t>& OutputRow() {
   thread_local std::vector<uint8_t> t;
   return t;
@@ -541,21 +586,10 @@ void DrawRect(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st
   }
 
   // Texel rows and columns under the pixel centres.
-  std::vector<int>& colTable = ColumnTable();
-  std::vector<int>& rowTable = RowTable();
-  if (colTable.size() < static_cast<size_t>(x1 - x0)) colTable.resize(static_cast<size_t>(x1 - x0));
-  if (rowTable.size() < static_cast<size_t>(y1 - y0)) rowTable.resize(static_cast<size_t>(y1 - y0));
-  int* const cols = colTable.data();
-  int* const rows = rowTable.data();
-  const double dx = static_cast<double>(q.xb) - q.xa, dy = static_cast<double>(q.yb) - q.ya;
-  for (int x = x0; x < x1; ++x) {
-    const double u = q.ua + (x - static_cast<double>(q.xa)) * (static_cast<double>(q.ub) - q.ua) / dx;
-    cols[static_cast<size_t>(x - x0)] = TexelIndex(u * tex->width, tex->width);
-  }
-  for (int y = y0; y < y1; ++y) {
-    const double v = q.va + (y - static_cast<double>(q.ya)) * (static_cast<double>(q.vb) - q.va) / dy;
-    rows[static_cast<size_t>(y - y0)] = TexelIndex(v * tex->height, tex->height);
-  }
+  // (The pixel-by-pixel reference computes them afresh.)
+  const bool reuse = path != ShadePath::kPerPixel;
+  const int* const cols = ColumnTable().Indices(q.xa, q.xb, q.ua, q.ub, tex->width, x0, x1, reuse);
+  const int* const rows = RowTable().Indices(q.ya, q.yb, q.va, q.vb, tex->height, y0, y1, reuse);
   bool contiguous = true;
   for (int i = 1; i < x1 - x0 && contiguous; ++i) contiguous = cols[i] == cols[0] + i;
   Span span{x0, y0, x1, y1, cols, rows, sc.lut, sc.solid, sc.kind, bk, contiguous};

@@ -162,4 +162,48 @@ TEST(RasterPathTest, QuadsMatchThePerPixelShading) {
   }
 }
 
+// Sprites of a batch: one quad size and texture rectangle at many places, whole pixels apart
+// (the span paths take their texel indices from the quad before), some half a pixel apart or
+// hanging over an edge, some of another size between them.
+TEST(RasterPathTest, QuadsMovedByWholePixelsMatchThePerPixelShading) {
+  std::mt19937 rng(2424);
+  for (int trial = 0; trial < 60; ++trial) {
+    PixelBuffer tex;
+    ASSERT_TRUE(tex.Allocate(PixelFormat::kA8R8G8B8, 1 + static_cast<int>(rng() % 40), 1 + static_cast<int>(rng() % 40)));
+    FillRandom(tex, rng);
+    gfx::RasterState st = RandomState(rng);
+    st.alphaOp = gfx::kTopSelectArg1;
+    const int w = 1 + static_cast<int>(rng() % 48), h = 1 + static_cast<int>(rng() % 48);
+    const float u0 = static_cast<float>(rng() % 64) / 32.0f - 1.0f, u1 = u0 + static_cast<float>(rng() % 64) / 16.0f;
+    const float v0 = static_cast<float>(rng() % 64) / 32.0f - 1.0f, v1 = v0 + static_cast<float>(rng() % 64) / 16.0f;
+    for (ShadePath path : {ShadePath::kScalar, ShadePath::kSimd}) {
+      PixelBuffer fast, reference;
+      ASSERT_TRUE(fast.Allocate(PixelFormat::kX8R8G8B8, 96, 64));
+      FillRandom(fast, rng);
+      reference = fast;
+      std::mt19937 places(static_cast<uint32_t>(trial));
+      for (int k = 0; k < 40; ++k) {
+        float x = static_cast<float>(static_cast<int>(places() % 130) - 30) - 0.5f;
+        const float y = static_cast<float>(static_cast<int>(places() % 100) - 30) - 0.5f;
+        if (places() % 8 == 0) x += 0.5f;
+        const float ww = places() % 10 == 0 ? static_cast<float>(w + 1) : static_cast<float>(w);
+        const gfx::Vertex quad[4] = {
+            {x, y, 0, 1, 0xFFFFFFFFu, u0, v0},
+            {x, y + static_cast<float>(h), 0, 1, 0xFFFFFFFFu, u0, v1},
+            {x + ww, y, 0, 1, 0xFFFFFFFFu, u1, v0},
+            {x + ww, y + static_cast<float>(h), 0, 1, 0xFFFFFFFFu, u1, v1},
+        };
+        gfx::DrawTriangleStrip(fast, &tex, st, quad, 2, path);
+        gfx::DrawTriangleStrip(reference, &tex, st, quad, 2, ShadePath::kPerPixel);
+      }
+      for (int y = 0; y < fast.height; ++y) {
+        for (int x = 0; x < fast.width; ++x) {
+          ASSERT_EQ(fast.Get(x, y), reference.Get(x, y))
+              << "trial " << trial << " path " << static_cast<int>(path) << " pixel (" << x << ", " << y << ")";
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
