@@ -247,49 +247,56 @@ void PutPixel(PixelFormat f, uint8_t* p, uint32_t out, BlendKind bk, const Raste
   }
 }
 
-// The texel index under each pixel centre along one axis of a quad, kept for the last quad.
-// A quad of the same size and texture coordinates moved by whole pixels (the sprites of a
-// batch) has the same centre offsets p − e0 as doubles, so it reads its indices from the table
-// instead of computing them again. The table only grows: quads allocate nothing once the
+// The texel indices under the pixel centres along one axis of a quad, kept for the last few
+// quads. A quad of the same size and texture coordinates moved by whole pixels (the sprites of
+// a batch) has the same centre offsets p − e0 as doubles, so it reads its indices from the
+// table instead of computing them again. The tables only grow: quads allocate nothing once the
 // largest has been drawn.
 class AxisTable {
  public:
   // Indices for the pixels [lo, hi) of the axis from edge e0 to e1 (texture coordinates t0 to
-  // t1 on size texels); reuse: whether the last quad's indices may serve.
+  // t1 on size texels); reuse: whether kept indices may serve.
   const int* Indices(float e0, float e1, float t0, float t1, int size, int lo, int hi, bool reuse) {
     const double a = e0, d = static_cast<double>(e1) - a;
     // Edges on 1/256 pixel below 2^24 make every offset p − e0 exact, so a whole-pixel shift
     // keeps them.
     const bool exact = std::fabs(a) < 0x1p24 && a * 256.0 == std::floor(a * 256.0);
-    if (reuse && exact && valid_ && t0 == t0_ && t1 == t1_ && size == size_ && d == span_) {
-      const double k = a - e0_;
-      if (k == std::floor(k) && std::fabs(k) < 0x1p24) {
-        const int shift = static_cast<int>(k);  // pixel p now is pixel p − shift then
-        if (lo - shift >= lo_ && hi - shift <= hi_) return index_.data() + (lo - shift - lo_);
-      }
+    for (Slot& k : slots_) {
+      if (!reuse || !exact || !k.valid || t0 != k.t0 || t1 != k.t1 || size != k.size || d != k.span) continue;
+      const double moved = a - k.e0;
+      if (moved != std::floor(moved) || std::fabs(moved) >= 0x1p24) continue;
+      const int shift = static_cast<int>(moved);  // pixel p now is pixel p − shift then
+      if (lo - shift >= k.lo && hi - shift <= k.hi) return k.index.data() + (lo - shift - k.lo);
     }
-    if (index_.size() < static_cast<size_t>(hi - lo)) index_.resize(static_cast<size_t>(hi - lo));
+    Slot& k = slots_[next_];
+    next_ = (next_ + 1) % kSlots;
+    if (k.index.size() < static_cast<size_t>(hi - lo)) k.index.resize(static_cast<size_t>(hi - lo));
     for (int p = lo; p < hi; ++p) {
       const double t = t0 + (p - a) * (static_cast<double>(t1) - t0) / d;
-      index_[static_cast<size_t>(p - lo)] = TexelIndex(t * size, size);
+      k.index[static_cast<size_t>(p - lo)] = TexelIndex(t * size, size);
     }
-    valid_ = exact;
-    e0_ = a;
-    span_ = d;
-    t0_ = t0;
-    t1_ = t1;
-    size_ = size;
-    lo_ = lo;
-    hi_ = hi;
-    return index_.data();
+    k.valid = exact;
+    k.e0 = a;
+    k.span = d;
+    k.t0 = t0;
+    k.t1 = t1;
+    k.size = size;
+    k.lo = lo;
+    k.hi = hi;
+    return k.index.data();
   }
 
  private:
-  std::vector<int> index_;
-  bool valid_ = false;
-  double e0_ = 0, span_ = 0;
-  float t0_ = 0, t1_ = 0;
-  int size_ = 0, lo_ = 0, hi_ = 0;
+  static constexpr int kSlots = 4;
+  struct Slot {
+    std::vector<int> index;
+    bool valid = false;
+    double e0 = 0, span = 0;
+    float t0 = 0, t1 = 0;
+    int size = 0, lo = 0, hi = 0;
+  };
+  Slot slots_[kSlots];
+  int next_ = 0;
 };
 
 AxisTable& ColumnTable() {

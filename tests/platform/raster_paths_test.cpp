@@ -162,8 +162,8 @@ TEST(RasterPathTest, QuadsMatchThePerPixelShading) {
   }
 }
 
-// Sprites of a batch: one quad size and texture rectangle at many places, whole pixels apart
-// (the span paths take their texel indices from the quad before), some half a pixel apart or
+// Sprites of a batch: one quad size and three texture cells at many places, whole pixels apart
+// (the span paths take their texel indices from quads before), some half a pixel apart or
 // hanging over an edge, some of another size between them.
 TEST(RasterPathTest, QuadsMovedByWholePixelsMatchThePerPixelShading) {
   std::mt19937 rng(2424);
@@ -174,7 +174,8 @@ TEST(RasterPathTest, QuadsMovedByWholePixelsMatchThePerPixelShading) {
     gfx::RasterState st = RandomState(rng);
     st.alphaOp = gfx::kTopSelectArg1;
     const int w = 1 + static_cast<int>(rng() % 48), h = 1 + static_cast<int>(rng() % 48);
-    const float u0 = static_cast<float>(rng() % 64) / 32.0f - 1.0f, u1 = u0 + static_cast<float>(rng() % 64) / 16.0f;
+    // Three cells of the sheet side by side, drawn in turn.
+    const float u0 = static_cast<float>(rng() % 64) / 32.0f - 1.0f, du = static_cast<float>(rng() % 64) / 16.0f;
     const float v0 = static_cast<float>(rng() % 64) / 32.0f - 1.0f, v1 = v0 + static_cast<float>(rng() % 64) / 16.0f;
     for (ShadePath path : {ShadePath::kScalar, ShadePath::kSimd}) {
       PixelBuffer fast, reference;
@@ -187,11 +188,12 @@ TEST(RasterPathTest, QuadsMovedByWholePixelsMatchThePerPixelShading) {
         const float y = static_cast<float>(static_cast<int>(places() % 100) - 30) - 0.5f;
         if (places() % 8 == 0) x += 0.5f;
         const float ww = places() % 10 == 0 ? static_cast<float>(w + 1) : static_cast<float>(w);
+        const float cell = static_cast<float>(places() % 3), ul = u0 + cell * du, ur = ul + du;
         const gfx::Vertex quad[4] = {
-            {x, y, 0, 1, 0xFFFFFFFFu, u0, v0},
-            {x, y + static_cast<float>(h), 0, 1, 0xFFFFFFFFu, u0, v1},
-            {x + ww, y, 0, 1, 0xFFFFFFFFu, u1, v0},
-            {x + ww, y + static_cast<float>(h), 0, 1, 0xFFFFFFFFu, u1, v1},
+            {x, y, 0, 1, 0xFFFFFFFFu, ul, v0},
+            {x, y + static_cast<float>(h), 0, 1, 0xFFFFFFFFu, ul, v1},
+            {x + ww, y, 0, 1, 0xFFFFFFFFu, ur, v0},
+            {x + ww, y + static_cast<float>(h), 0, 1, 0xFFFFFFFFu, ur, v1},
         };
         gfx::DrawTriangleStrip(fast, &tex, st, quad, 2, path);
         gfx::DrawTriangleStrip(reference, &tex, st, quad, 2, ShadePath::kPerPixel);
