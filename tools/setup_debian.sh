@@ -9,6 +9,7 @@ packages=(
   libfluidsynth-dev timgm6mb-soundfont
   libvorbis-dev fonts-ipafont-gothic fonts-ipafont-mincho
   libboost-dev libgtest-dev libbenchmark-dev
+  libpixman-1-dev
 )
 
 missing=()

@@ -521,9 +521,9 @@ HRESULT IDirect3DDevice9::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT Sta
   const uint64_t count = uint64_t{PrimitiveCount} + 2;
   const uint64_t first = uint64_t{streamOffset_} + uint64_t{StartVertex} * kVertexStride;
   if (first + count * kVertexStride > stream_->data.size()) return D3DERR_INVALIDCALL;
-  std::vector<gfx::Vertex> strip(count);
-  std::memcpy(strip.data(), stream_->data.data() + first, count * kVertexStride);
-  return Draw(strip, static_cast<int>(PrimitiveCount));
+  strip_.resize(count);
+  std::memcpy(strip_.data(), stream_->data.data() + first, count * kVertexStride);
+  return Draw(strip_, static_cast<int>(PrimitiveCount));
 }
 
 HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex, UINT,
@@ -537,16 +537,16 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, I
   if ((uint64_t{startIndex} + count) * indexSize > indices_->data.size()) return D3DERR_INVALIDCALL;
   const uint64_t available =
       stream_->data.size() > streamOffset_ ? (stream_->data.size() - streamOffset_) / kVertexStride : 0;
-  std::vector<gfx::Vertex> strip(count);
+  strip_.resize(count);
   for (uint64_t i = 0; i < count; ++i) {
     uint32_t index = 0;
     std::memcpy(&index, indices_->data.data() + (startIndex + i) * indexSize, indexSize);
     const int64_t vertex = int64_t{BaseVertexIndex} + index;
     if (vertex < 0 || static_cast<uint64_t>(vertex) >= available) return D3DERR_INVALIDCALL;
-    std::memcpy(&strip[i], stream_->data.data() + streamOffset_ + static_cast<uint64_t>(vertex) * kVertexStride,
+    std::memcpy(&strip_[i], stream_->data.data() + streamOffset_ + static_cast<uint64_t>(vertex) * kVertexStride,
                 kVertexStride);
   }
-  return Draw(strip, static_cast<int>(primCount));
+  return Draw(strip_, static_cast<int>(primCount));
 }
 
 void IDirect3DDevice9::LoseForTest() {

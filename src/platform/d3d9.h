@@ -347,6 +347,7 @@ class IDirect3DDevice9 : public IUnknown {
   DWORD fvf_ = 0;
   gfx::RasterState raster_;
   int cullMode_ = D3DCULL_CCW;
+  std::vector<gfx::Vertex> strip_;  // the vertices of the draw call, kept so that draws allocate nothing
   bool inScene_ = false;
   bool lost_ = false;
   bool resettable_ = false;

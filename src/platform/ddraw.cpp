@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/display.h"
+#include "platform/spans.h"
 
 // Our own identifier of the interface; only compared for equality.
 const GUID IID_IDirectDraw7 = {0x7D0D0007u, 0x0007, 0x0001, {'d', 'd', 'r', 'a', 'w', '7', 0, 0}};
@@ -66,16 +67,35 @@ uint32_t KeyMask(gfx::PixelFormat f) {
   }
 }
 
+// A row of pixels side by side, keyed: the run routine of the depth.
+void KeyedRow(int bpp, uint8_t* out, const uint8_t* in, int n, uint32_t key, uint32_t mask) {
+  switch (bpp) {
+    case 1:
+      gfx::KeyedCopyRun8(out, in, n, static_cast<uint8_t>(key));
+      break;
+    case 2:
+      if (key > 0xFFFF) {  // a key wider than the pixel matches none of them
+        std::memcpy(out, in, static_cast<size_t>(n) * 2);
+      } else {
+        gfx::KeyedCopyRun16(out, in, n, static_cast<uint16_t>(key));
+      }
+      break;
+    default:
+      gfx::KeyedCopyRun32(out, in, n, key, mask);
+      break;
+  }
+}
+
+// A scaled row: the source pixel under each target pixel by the column table, keyed pixels
+// selected away without a branch.
 template <int Bpp>
 void CopyRow(uint8_t* out, const uint8_t* in, const int* cols, int n, bool useKey, uint32_t key, uint32_t mask) {
   for (int i = 0; i < n; ++i, out += Bpp) {
-    const uint8_t* p = in + static_cast<size_t>(cols[i]) * Bpp;
-    if (useKey) {
-      uint32_t v = 0;
-      std::memcpy(&v, p, Bpp);
-      if ((v & mask) == key) continue;
-    }
-    std::memcpy(out, p, Bpp);
+    uint32_t v = 0, d = 0;
+    std::memcpy(&v, in + static_cast<size_t>(cols[i]) * Bpp, Bpp);
+    std::memcpy(&d, out, Bpp);
+    v = useKey && (v & mask) == key ? d : v;
+    std::memcpy(out, &v, Bpp);
   }
 }
 
@@ -89,31 +109,44 @@ void CopyScaled(gfx::PixelBuffer& dst, const RECT& d, const gfx::PixelBuffer& sr
   const int x0 = static_cast<int>(std::max<LONG>(d.left, clip.left)), x1 = static_cast<int>(std::min<LONG>(d.right, clip.right));
   const int y0 = static_cast<int>(std::max<LONG>(d.top, clip.top)), y1 = static_cast<int>(std::min<LONG>(d.bottom, clip.bottom));
   if (x0 >= x1 || y0 >= y1) return;
-  std::vector<int> cols(static_cast<size_t>(x1 - x0));
-  for (int x = x0; x < x1; ++x) {
-    cols[static_cast<size_t>(x - x0)] = static_cast<int>(s.left + ((2 * (x - d.left) + 1) * sw) / (2 * dw));
-  }
   const uint32_t mask = KeyMask(dst.format);
   key &= mask;
   const int n = x1 - x0;
   const bool unscaled = dw == sw;
+  // Unscaled rows start at the column under the first pixel and run on side by side; scaled
+  // ones take their columns from a table kept per thread (it only grows).
+  thread_local std::vector<int> table;
+  const int firstCol = static_cast<int>(s.left + ((2 * (x0 - d.left) + 1) * sw) / (2 * dw));
+  if (!unscaled) {
+    if (table.size() < static_cast<size_t>(n)) table.resize(static_cast<size_t>(n));
+    for (int x = x0; x < x1; ++x) {
+      table[static_cast<size_t>(x - x0)] = static_cast<int>(s.left + ((2 * (x - d.left) + 1) * sw) / (2 * dw));
+    }
+  }
+  const int* const cols = table.data();
   for (int y = y0; y < y1; ++y) {
-    const int sy = static_cast<int>(s.top + ((2 * (y - d.top) + 1) * sh) / (2 * dh));
+    // Unscaled, the row under the centre is the row at the same offset (no division).
+    const int sy = static_cast<int>(dh == sh ? s.top + (y - d.top) : s.top + ((2 * (y - d.top) + 1) * sh) / (2 * dh));
     uint8_t* out = dst.At(x0, y);
-    if (unscaled && !useKey) {
-      std::memcpy(out, src.At(cols[0], sy), static_cast<size_t>(n) * static_cast<size_t>(bpp));
+    if (unscaled) {
+      const uint8_t* in = src.At(firstCol, sy);
+      if (useKey) {
+        KeyedRow(bpp, out, in, n, key, mask);
+      } else {
+        std::memcpy(out, in, static_cast<size_t>(n) * static_cast<size_t>(bpp));
+      }
       continue;
     }
     const uint8_t* in = src.Row(sy);
     switch (bpp) {
       case 1:
-        CopyRow<1>(out, in, cols.data(), n, useKey, key, mask);
+        CopyRow<1>(out, in, cols, n, useKey, key, mask);
         break;
       case 2:
-        CopyRow<2>(out, in, cols.data(), n, useKey, key, mask);
+        CopyRow<2>(out, in, cols, n, useKey, key, mask);
         break;
       default:
-        CopyRow<4>(out, in, cols.data(), n, useKey, key, mask);
+        CopyRow<4>(out, in, cols, n, useKey, key, mask);
         break;
     }
   }

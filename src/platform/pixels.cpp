@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/spans.h"
+
 namespace gfx {
 
 bool PixelBuffer::Allocate(PixelFormat f, int w, int h) {
@@ -47,21 +49,23 @@ void CopyRect(PixelBuffer& dst, int dx, int dy, const PixelBuffer& src, int sx, 
 void ConvertToArgb(const PixelBuffer& src, const uint32_t* palette, uint32_t* out, int outPitchPixels) {
   for (int y = 0; y < src.height; ++y) {
     const uint8_t* row = src.Row(y);
-    uint32_t* o = out + static_cast<size_t>(y) * static_cast<size_t>(outPitchPixels);
+    uint8_t* o = reinterpret_cast<uint8_t*>(out + static_cast<size_t>(y) * static_cast<size_t>(outPitchPixels));
     switch (src.format) {
       case PixelFormat::kIndex8:
-        for (int x = 0; x < src.width; ++x) o[x] = 0xFF000000u | (palette ? palette[row[x]] : 0u);
+        ArgbFromIndexRun(o, row, src.width, palette);
         break;
       case PixelFormat::kX8R8G8B8:
       case PixelFormat::kA8R8G8B8:
-        for (int x = 0; x < src.width; ++x) o[x] = LoadPixel(PixelFormat::kA8R8G8B8, row + 4 * x) | 0xFF000000u;
+        CopyRun(o, row, src.width, 0xFF000000u);
         break;
       case PixelFormat::kR5G6B5:
-      case PixelFormat::kA1R5G5B5:
-        for (int x = 0; x < src.width; ++x) o[x] = WidenToArgb(src.format, LoadPixel(src.format, row + 2 * x)) | 0xFF000000u;
+        ArgbFromR5G6B5Run(o, row, src.width);
         break;
-      default:
-        for (int x = 0; x < src.width; ++x) o[x] = 0xFF000000u;
+      case PixelFormat::kA1R5G5B5:
+        ArgbFromA1R5G5B5Run(o, row, src.width);
+        break;
+      default:  // black
+        ArgbFromIndexRun(o, row, src.width, nullptr);
         break;
     }
   }

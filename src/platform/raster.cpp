@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
+
+#include "platform/spans.h"
 
 namespace gfx {
 namespace {
@@ -14,7 +17,7 @@ constexpr double kMaxTexCoord = 1e12;   // texel coordinates beyond this are pul
 int64_t Snap(float v) {
   double d = static_cast<double>(v);
   d = std::clamp(d, -kMaxCoord, kMaxCoord);
-  return std::llround(d * static_cast<double>(kSub));
+  return RoundHalfAway(d * static_cast<double>(kSub));
 }
 
 int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
@@ -24,8 +27,9 @@ int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
 int TexelIndex(double s, int size) {
   if (std::isnan(s)) s = 0;
   s = std::clamp(s, -kMaxTexCoord, kMaxTexCoord);
-  int64_t fixed = std::llround(s * 256.0);
+  int64_t fixed = RoundHalfAway(s * 256.0);
   int64_t i = fixed >> 8;
+  if (i >= 0 && i < size) return static_cast<int>(i);  // no wrap: the common case
   i %= size;
   if (i < 0) i += size;
   return static_cast<int>(i);
@@ -122,7 +126,8 @@ BlendKind ClassifyBlend(const RasterState& st) {
 
 // What the stage does with the texel, for one vertex colour: found by running every channel
 // value through it (each output channel depends only on the same channel of the texel).
-enum class StageKind { kGeneric, kSolid, kTexel, kTexelOpaque };
+// kModulate: every channel of the texel times the same channel of `solid`, / 255 rounded.
+enum class StageKind { kGeneric, kSolid, kTexel, kTexelOpaque, kModulate };
 
 struct StageClass {
   StageKind kind = StageKind::kGeneric;
@@ -144,8 +149,9 @@ StageClass ClassifyStageUncached(const RasterState& st, uint32_t diffuse, bool h
     c.solid = CombineStage(st, 0xFFFFFFFFu, diffuse);
     return c;
   }
-  bool identity = true, opaque = true, solid = true;
+  bool identity = true, opaque = true, solid = true, modulate = true;
   const uint32_t first = CombineStage(st, 0, diffuse);
+  const uint32_t factor = CombineStage(st, 0xFFFFFFFFu, diffuse);  // a product with 255 is the factor
   for (uint32_t x = 0; x < 256; ++x) {
     const uint32_t texel = x * 0x01010101u;
     const uint32_t out = CombineStage(st, texel, diffuse);
@@ -153,6 +159,9 @@ StageClass ClassifyStageUncached(const RasterState& st, uint32_t diffuse, bool h
     identity = identity && out == texel;
     opaque = opaque && out == (texel | 0xFF000000u);
     solid = solid && out == first;
+    for (int shift = 0; shift < 32 && modulate; shift += 8) {
+      modulate = ((out >> shift) & 0xFF) == MulDiv255(x, (factor >> shift) & 0xFF);
+    }
   }
   if (solid) {
     c.kind = StageKind::kSolid;
@@ -161,6 +170,9 @@ StageClass ClassifyStageUncached(const RasterState& st, uint32_t diffuse, bool h
     c.kind = StageKind::kTexel;
   } else if (opaque) {
     c.kind = StageKind::kTexelOpaque;
+  } else if (modulate) {
+    c.kind = StageKind::kModulate;
+    c.solid = factor;
   }
   return c;
 }
@@ -235,13 +247,70 @@ void PutPixel(PixelFormat f, uint8_t* p, uint32_t out, BlendKind bk, const Raste
   }
 }
 
-// Scratch tables of texel rows and columns, kept per thread.
-std::vector<int>& ColumnTable() {
-  thread_local std::vector<int> t;
+// The texel indices under the pixel centres along one axis of a quad, kept for the last few
+// quads. A quad of the same size and texture coordinates moved by whole pixels (the sprites of
+// a batch) has the same centre offsets p − e0 as doubles, so it reads its indices from the
+// table instead of computing them again. The tables only grow: quads allocate nothing once the
+// largest has been drawn.
+class AxisTable {
+ public:
+  // Indices for the pixels [lo, hi) of the axis from edge e0 to e1 (texture coordinates t0 to
+  // t1 on size texels); reuse: whether kept indices may serve.
+  const int* Indices(float e0, float e1, float t0, float t1, int size, int lo, int hi, bool reuse) {
+    const double a = e0, d = static_cast<double>(e1) - a;
+    // Edges on 1/256 pixel below 2^24 make every offset p − e0 exact, so a whole-pixel shift
+    // keeps them.
+    const bool exact = std::fabs(a) < 0x1p24 && a * 256.0 == std::floor(a * 256.0);
+    for (Slot& k : slots_) {
+      if (!reuse || !exact || !k.valid || t0 != k.t0 || t1 != k.t1 || size != k.size || d != k.span) continue;
+      const double moved = a - k.e0;
+      if (moved != std::floor(moved) || std::fabs(moved) >= 0x1p24) continue;
+      const int shift = static_cast<int>(moved);  // pixel p now is pixel p − shift then
+      if (lo - shift >= k.lo && hi - shift <= k.hi) return k.index.data() + (lo - shift - k.lo);
+    }
+    Slot& k = slots_[next_];
+    next_ = (next_ + 1) % kSlots;
+    if (k.index.size() < static_cast<size_t>(hi - lo)) k.index.resize(static_cast<size_t>(hi - lo));
+    for (int p = lo; p < hi; ++p) {
+      const double t = t0 + (p - a) * (static_cast<double>(t1) - t0) / d;
+      k.index[static_cast<size_t>(p - lo)] = TexelIndex(t * size, size);
+    }
+    k.valid = exact;
+    k.e0 = a;
+    k.span = d;
+    k.t0 = t0;
+    k.t1 = t1;
+    k.size = size;
+    k.lo = lo;
+    k.hi = hi;
+    return k.index.data();
+  }
+
+ private:
+  static constexpr int kSlots = 4;
+  struct Slot {
+    std::vector<int> index;
+    bool valid = false;
+    double e0 = 0, span = 0;
+    float t0 = 0, t1 = 0;
+    int size = 0, lo = 0, hi = 0;
+  };
+  Slot slots_[kSlots];
+  int next_ = 0;
+};
+
+AxisTable& ColumnTable() {
+  thread_local AxisTable t;
   return t;
 }
-std::vector<int>& RowTable() {
-  thread_local std::vector<int> t;
+AxisTable& RowTable() {
+  thread_local AxisTable t;
+  return t;
+}
+
+// A row of stage outputs, kept per thread (it only grows).
+std::vector<uint8_t>& OutputRow() {
+  thread_local std::vector<uint8_t> t;
   return t;
 }
 
@@ -287,7 +356,8 @@ void CoveredSpan(float e0, float e1, int limit, int* first, int* last) {
 }
 
 // The pixels of a rectangle to shade: [x0, x1) × [y0, y1), the texel column and row under each
-// (null for a solid colour), the stage as a table (or its solid colour) and the blend.
+// (null for a solid colour), the stage as a table (or its solid colour or factor) and the
+// blend. contiguous: the columns are cols[0], cols[0] + 1, ... (an unscaled, unmirrored run).
 struct Span {
   int x0, y0, x1, y1;
   const int* cols;
@@ -296,6 +366,7 @@ struct Span {
   uint32_t solid;
   StageKind kind;
   BlendKind blend;
+  bool contiguous;
 };
 
 // The shading loop with the target and texture formats known at compile time, so that the
@@ -358,6 +429,7 @@ void ShadeSpan(PixelBuffer& target, const PixelBuffer* tex, const Span& s, const
       ShadeBlend<TF, SF, StageKind::kTexelOpaque>(target, tex, s, st);
       break;
     case StageKind::kGeneric:
+    case StageKind::kModulate:  // its table holds the products
       ShadeBlend<TF, SF, StageKind::kGeneric>(target, tex, s, st);
       break;
   }
@@ -402,7 +474,98 @@ void DispatchTarget(PixelBuffer& target, const PixelBuffer* tex, const Span& s, 
   }
 }
 
-void DrawRect(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st, const QuadRect& q) {
+// The texels of one row widened to A8R8G8B8 words, in the order of the column table.
+template <PixelFormat SF>
+void GatherRow(uint8_t* out, const uint8_t* srow, const int* cols, int n) {
+  constexpr int sb = BytesPerPixel(SF);
+  for (int i = 0; i < n; ++i) {
+    const uint32_t t = WidenToArgb(SF, LoadPixel(SF, srow + static_cast<size_t>(cols[i]) * sb));
+    std::memcpy(out + 4 * i, &t, 4);
+  }
+}
+
+void Gather(PixelFormat sf, uint8_t* out, const uint8_t* srow, const int* cols, int n) {
+  switch (sf) {
+    case PixelFormat::kA8R8G8B8:
+      GatherRow<PixelFormat::kA8R8G8B8>(out, srow, cols, n);
+      break;
+    case PixelFormat::kX8R8G8B8:
+      GatherRow<PixelFormat::kX8R8G8B8>(out, srow, cols, n);
+      break;
+    case PixelFormat::kR5G6B5:
+      GatherRow<PixelFormat::kR5G6B5>(out, srow, cols, n);
+      break;
+    default:
+      GatherRow<PixelFormat::kA1R5G5B5>(out, srow, cols, n);
+      break;
+  }
+}
+
+// Shading into a 32-bit target with the replacing or the alpha blend: each row's stage outputs
+// as one run (read in place when the texels lie side by side in a 32-bit texture), then one
+// span routine per row.
+void ShadeRows32(PixelBuffer& target, const PixelBuffer* tex, const Span& s, SpanPath path) {
+  const uint32_t orMask = target.format == PixelFormat::kX8R8G8B8 ? 0xFF000000u : 0u;
+  const int n = s.x1 - s.x0;
+  if (s.kind == StageKind::kSolid) {  // only translucent colours come here
+    for (int y = s.y0; y < s.y1; ++y) FillRun(target.At(s.x0, y), s.solid, n, orMask, path);
+    return;
+  }
+  const PixelFormat sf = tex->format;
+  const bool wide = sf == PixelFormat::kA8R8G8B8 || sf == PixelFormat::kX8R8G8B8;
+  // Outputs that are opaque whatever the blend: texels made opaque, or a texture without alpha
+  // passed as it is.
+  const bool opaque =
+      s.kind == StageKind::kTexelOpaque || (s.kind == StageKind::kTexel && sf == PixelFormat::kX8R8G8B8);
+  const bool direct = s.contiguous && wide && (s.kind == StageKind::kTexel || opaque);
+  std::vector<uint8_t>& buffer = OutputRow();
+  if (!direct && buffer.size() < static_cast<size_t>(n) * 4) buffer.resize(static_cast<size_t>(n) * 4);
+  uint8_t* const scratch = buffer.data();
+  for (int y = s.y0; y < s.y1; ++y) {
+    uint8_t* const dst = target.At(s.x0, y);
+    const uint8_t* const srow = tex->Row(s.rows[y - s.y0]);
+    const uint8_t* run = scratch;
+    if (direct) {
+      run = srow + static_cast<size_t>(s.cols[0]) * 4;
+    } else if (s.contiguous && sf == PixelFormat::kA8R8G8B8 && s.kind == StageKind::kModulate &&
+               s.blend == BlendKind::kAlpha) {
+      BlendModulatedRun(dst, srow + static_cast<size_t>(s.cols[0]) * 4, n, s.solid, orMask, path);
+      continue;
+    } else if (s.contiguous && wide && s.kind == StageKind::kModulate) {
+      ModulateRun(scratch, srow + static_cast<size_t>(s.cols[0]) * 4, n, s.solid, path);
+      if (sf == PixelFormat::kX8R8G8B8) {
+        // The texture's fourth byte is not alpha: the texel's alpha is 255, so the output's is
+        // the factor's.
+        for (int i = 0; i < n; ++i) scratch[4 * i + 3] = static_cast<uint8_t>(s.solid >> 24);
+      }
+    } else {
+      Gather(sf, scratch, srow, s.cols, n);
+      if (s.kind == StageKind::kModulate) {
+        ModulateRun(scratch, scratch, n, s.solid, path);
+      } else if (s.kind == StageKind::kGeneric) {
+        for (int i = 0; i < n; ++i) {
+          uint32_t t;
+          std::memcpy(&t, scratch + 4 * i, 4);
+          t = ApplyLut(s.lut, t);
+          std::memcpy(scratch + 4 * i, &t, 4);
+        }
+      }
+    }
+    if (opaque || s.blend == BlendKind::kReplace) {
+      CopyRun(dst, run, n, orMask | (opaque ? 0xFF000000u : 0u), path);
+    } else {
+      BlendRun(dst, run, n, orMask, path);
+    }
+  }
+}
+
+// Whether a quad's rows go through the span routines, and which form of them.
+bool UseSpans(ShadePath path, PixelFormat target, BlendKind bk, SpanPath* spanPath) {
+  *spanPath = path == ShadePath::kScalar ? SpanPath::kScalar : SpanPath::kSimd;
+  return path != ShadePath::kPerPixel && BytesPerPixel(target) == 4 && bk != BlendKind::kGeneric;
+}
+
+void DrawRect(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st, const QuadRect& q, ShadePath path) {
   int x0, x1, y0, y1;
   CoveredSpan(q.xa, q.xb, target.width, &x0, &x1);
   CoveredSpan(q.ya, q.yb, target.height, &y0, &y1);
@@ -419,27 +582,30 @@ void DrawRect(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st
       return;
     }
     if (bk == BlendKind::kAlpha && (out >> 24) == 0) return;
-    Span span{x0, y0, x1, y1, nullptr, nullptr, nullptr, out, StageKind::kSolid, bk};
-    DispatchTarget(target, nullptr, span, st);
+    Span span{x0, y0, x1, y1, nullptr, nullptr, nullptr, out, StageKind::kSolid, bk, false};
+    SpanPath sp;
+    if (UseSpans(path, tf, bk, &sp)) {
+      ShadeRows32(target, nullptr, span, sp);
+    } else {
+      DispatchTarget(target, nullptr, span, st);
+    }
     return;
   }
 
   // Texel rows and columns under the pixel centres.
-  std::vector<int>& cols = ColumnTable();
-  std::vector<int>& rows = RowTable();
-  cols.resize(static_cast<size_t>(x1 - x0));
-  rows.resize(static_cast<size_t>(y1 - y0));
-  const double dx = static_cast<double>(q.xb) - q.xa, dy = static_cast<double>(q.yb) - q.ya;
-  for (int x = x0; x < x1; ++x) {
-    const double u = q.ua + (x - static_cast<double>(q.xa)) * (static_cast<double>(q.ub) - q.ua) / dx;
-    cols[static_cast<size_t>(x - x0)] = TexelIndex(u * tex->width, tex->width);
+  // (The pixel-by-pixel reference computes them afresh.)
+  const bool reuse = path != ShadePath::kPerPixel;
+  const int* const cols = ColumnTable().Indices(q.xa, q.xb, q.ua, q.ub, tex->width, x0, x1, reuse);
+  const int* const rows = RowTable().Indices(q.ya, q.yb, q.va, q.vb, tex->height, y0, y1, reuse);
+  bool contiguous = true;
+  for (int i = 1; i < x1 - x0 && contiguous; ++i) contiguous = cols[i] == cols[0] + i;
+  Span span{x0, y0, x1, y1, cols, rows, sc.lut, sc.solid, sc.kind, bk, contiguous};
+  SpanPath sp;
+  if (UseSpans(path, tf, bk, &sp)) {
+    ShadeRows32(target, tex, span, sp);
+  } else {
+    DispatchTarget(target, tex, span, st);
   }
-  for (int y = y0; y < y1; ++y) {
-    const double v = q.va + (y - static_cast<double>(q.ya)) * (static_cast<double>(q.vb) - q.va) / dy;
-    rows[static_cast<size_t>(y - y0)] = TexelIndex(v * tex->height, tex->height);
-  }
-  Span span{x0, y0, x1, y1, cols.data(), rows.data(), sc.lut, 0, sc.kind, bk};
-  DispatchTarget(target, tex, span, st);
 }
 
 uint32_t InterpolateColor(const Vertex* v[3], const double w[3]) {
@@ -568,7 +734,7 @@ uint32_t BlendPixel(const RasterState& st, uint32_t src, uint32_t dst) {
 }
 
 void DrawTriangleStrip(PixelBuffer& target, const PixelBuffer* texture, const RasterState& state, const Vertex* v,
-                       int primCount) {
+                       int primCount, ShadePath path) {
   if (primCount <= 0 || !DrawableTarget(target) || !SampleableTexture(texture)) return;
   PixelBuffer snapshot;
   if (texture == &target) {
@@ -580,7 +746,7 @@ void DrawTriangleStrip(PixelBuffer& target, const PixelBuffer* texture, const Ra
     if (i + 1 < primCount && AsRect(v[i], v[i + 1], v[i + 2], v[i + 3], &q)) {
       const bool c0 = Culled(state, v, i), c1 = Culled(state, v, i + 1);
       if (c0 == c1) {
-        if (!c0) DrawRect(target, texture, state, q);
+        if (!c0) DrawRect(target, texture, state, q, path);
         i += 2;
         continue;
       }

@@ -86,15 +86,29 @@ struct RasterState {
   int cullMode = kCullNone;
 };
 
+// d rounded to the nearest integer, halves away from zero (std::llround) without the library
+// call, for |d| below 2^62: the device rounds every position and texel coordinate so.
+inline int64_t RoundHalfAway(double d) {
+  int64_t i = static_cast<int64_t>(d);             // toward zero
+  const double rest = d - static_cast<double>(i);  // exact: the fraction of a double is a double
+  if (rest >= 0.5) ++i;
+  if (rest <= -0.5) --i;
+  return i;
+}
+
 // Stage 0 for one pixel: the texel and the vertex colour (both A8R8G8B8) to the stage's output.
 uint32_t CombineStage(const RasterState& state, uint32_t texel, uint32_t diffuse);
 
 // Blends an output colour onto a destination colour (both A8R8G8B8).
 uint32_t BlendPixel(const RasterState& state, uint32_t src, uint32_t dst);
 
+// How axis-aligned quads are shaded into 32-bit targets: a row at a time through the span
+// routines (SSE2 or scalar), or pixel by pixel, the reference the others match bit for bit.
+enum class ShadePath : uint8_t { kSimd, kScalar, kPerPixel };
+
 // Draws a triangle strip of primCount triangles from primCount + 2 vertices into target
 // (16- or 32-bit formats), sampling texture (null: opaque white).
 void DrawTriangleStrip(PixelBuffer& target, const PixelBuffer* texture, const RasterState& state, const Vertex* v,
-                       int primCount);
+                       int primCount, ShadePath path = ShadePath::kSimd);
 
 }  // namespace gfx

@@ -50,12 +50,10 @@ struct WindowRecord {
   bool minimized = false;
   bool maximized = false;
   bool fullscreen = false;
-  // The frame handed over for showing, and the last one shown.
+  // The last frame handed over, converted to 0xAARRGGBB words as it was handed over (the one
+  // pass over its pixels before SDL's upload); pending until the window thread shows it.
   bool framePending = false;
   bool frameVsync = false;
-  gfx::PixelBuffer pending;
-  uint32_t palette[256] = {};
-  bool hasPalette = false;
   std::vector<uint32_t> shown;
   int shownWidth = 0;
   int shownHeight = 0;
@@ -201,10 +199,6 @@ void RenderWindow(WindowRecord& w, bool again) {
   if (!w.framePending && !again) return;
   if (w.framePending) {
     w.framePending = false;
-    w.shownWidth = w.pending.width;
-    w.shownHeight = w.pending.height;
-    w.shown.resize(static_cast<size_t>(w.shownWidth) * static_cast<size_t>(w.shownHeight));
-    gfx::ConvertToArgb(w.pending, w.hasPalette ? w.palette : nullptr, w.shown.data(), w.shownWidth);
     ++w.shownCount;
   }
   if (!w.renderer || w.shown.empty()) return;
@@ -527,13 +521,10 @@ class WindowPresenter : public gfx::Presenter {
       std::lock_guard<std::mutex> lock(g_mutex);
       WindowRecord* w = Target(hWnd);
       if (!w) return;
-      w->pending.format = frame.format;
-      w->pending.width = frame.width;
-      w->pending.height = frame.height;
-      w->pending.pitch = frame.pitch;
-      w->pending.bits.assign(frame.bits.begin(), frame.bits.end());
-      w->hasPalette = palette != nullptr;
-      if (palette) std::copy(palette, palette + 256, w->palette);
+      w->shownWidth = frame.width;
+      w->shownHeight = frame.height;
+      w->shown.resize(static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height));
+      gfx::ConvertToArgb(frame, palette, w->shown.data(), frame.width);
       w->frameVsync = vsync;
       w->framePending = true;
     }

@@ -185,6 +185,32 @@ bool FinishLayerFrame(int bDirect3D, bool drawn, LayerSceneFrame* frame) {
   return true;
 }
 
+bool LayerSpritesOpen(const std::string& workDir) {
+  const std::string sheetFile = workDir + "/sheet.bmp";
+  if (!WriteBmp8(sheetFile, 128, 64, Sheet())) return false;
+  static BitmapEntry table[kImages];
+  for (int i = 0; i < kImages; ++i) table[i] = Image(sheetFile, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0, 0, 0);
+  gfx::ResetHeadlessPresenter();
+  HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x5CE7E));
+  bool ok = DDInit(1, window, 640, 480, 32, 0, 1, 1, 60, 0, g_SystemImage, table, kImages);
+  ok = ok && DDLoadPaletteFromFile(DDPalette, sheetFile.c_str(), 0);
+  ok = ok && DDSetTransmitFromFile(sheetFile.c_str()) == 1;
+  const int images[1] = {2};
+  ok = ok && DDLoadSystemBitmaps(g_SystemImage, images, 1);
+  if (!ok) DDEnd();
+  return ok;
+}
+
+void LayerSpritesDraw(int count) {
+  DDBeginSpriteBatch(0);
+  for (int k = 0; k < count; ++k) {
+    DDBltFast(&BackBuffer, (k * 37) % 608, (k * 53) % 448, 32, 32, &g_SystemImage[2], 32 * (1 + k % 3), 0, 1);
+  }
+  DDFlushSpriteBatch();
+}
+
+void LayerSpritesClose() { DDEnd(); }
+
 uint64_t FrameHash(const LayerSceneFrame& frame) {
   uint64_t h = 14695981039346656037ull;
   for (uint32_t p : frame.argb) {

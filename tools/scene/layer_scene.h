@@ -23,6 +23,13 @@ bool DrawLayerScene(int bDirect3D, int bpp, const std::string& workDir, LayerSce
 // Presents the frame drawn (when drawn is true), ends the layer and takes the frame the
 // headless display was shown. False when nothing was drawn or shown.
 bool FinishLayerFrame(int bDirect3D, bool drawn, LayerSceneFrame* frame);
+// For timing the layer's sprite batch: the layer under Direct3D at 32 bits with the scene's
+// sheet loaded as a keyed texture (bitmaps written into workDir); false when the set-up fails.
+// LayerSpritesDraw queues count 32 × 32 keyed sprites of the sheet across the back buffer in
+// one sprite batch and flushes it; LayerSpritesClose shuts the layer down.
+bool LayerSpritesOpen(const std::string& workDir);
+void LayerSpritesDraw(int count);
+void LayerSpritesClose();
 
 // FNV-1a over the frame's pixels.
 uint64_t FrameHash(const LayerSceneFrame& frame);

@@ -1,0 +1,215 @@
+// The span routines against the device's channel rules applied one pixel at a time, in both
+// forms (SSE2 and scalar), on random runs of every length and alignment that matter.
+#include "platform/spans.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "platform/pixels.h"
+
+namespace {
+
+using gfx::SpanPath;
+
+constexpr SpanPath kPaths[] = {SpanPath::kScalar, SpanPath::kSimd};
+constexpr int kMaxRun = 37;  // several whole vector blocks plus every tail length
+
+uint32_t Word(const std::vector<uint8_t>& b, int i) {
+  uint32_t v;
+  std::memcpy(&v, b.data() + 4 * i, 4);
+  return v;
+}
+uint16_t Half(const std::vector<uint8_t>& b, int i) {
+  uint16_t v;
+  std::memcpy(&v, b.data() + 2 * i, 2);
+  return v;
+}
+
+// Random words whose alphas are mostly 0 or 255, so that whole blocks are transparent or opaque
+// as well as mixed.
+std::vector<uint8_t> RandomWords(std::mt19937& rng, int n, bool keyedAlpha) {
+  std::vector<uint8_t> b(static_cast<size_t>(n) * 4 + 16);
+  for (auto& x : b) x = static_cast<uint8_t>(rng());
+  if (keyedAlpha) {
+    const int runKind = static_cast<int>(rng() % 4);
+    for (int i = 0; i < n + 4; ++i) {
+      const int kind = runKind == 3 ? static_cast<int>(rng() % 3) : runKind;
+      b[static_cast<size_t>(4 * i + 3)] = kind == 0 ? 0 : kind == 1 ? 255 : static_cast<uint8_t>(rng());
+    }
+  }
+  return b;
+}
+
+uint32_t BlendRule(uint32_t s, uint32_t d) {
+  const uint32_t a = s >> 24;
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    out |= gfx::BlendChannel((s >> shift) & 0xFF, (d >> shift) & 0xFF, a) << shift;
+  }
+  return out;
+}
+
+TEST(SpanTest, DivisionBy255IsExactOverEverySumTheBlendsMake) {
+  for (uint32_t x = 0; x <= 65534; ++x) ASSERT_EQ(gfx::Div255(x), x / 255) << x;
+}
+
+TEST(SpanTest, BlendsFillsProductsAndCopiesFollowTheChannelRules) {
+  std::mt19937 rng(19);
+  for (SpanPath path : kPaths) {
+    for (int n = 0; n <= kMaxRun; ++n) {
+      for (int offset = 0; offset < 4; ++offset) {  // pixel offsets: every alignment of a 16-byte block
+        for (uint32_t orMask : {0u, 0xFF000000u}) {
+          SCOPED_TRACE(testing::Message() << "path " << static_cast<int>(path) << " n " << n << " offset " << offset
+                                          << " or " << std::hex << orMask);
+          const std::vector<uint8_t> src = RandomWords(rng, n + offset, true);
+          const std::vector<uint8_t> dst0 = RandomWords(rng, n + offset, false);
+
+          std::vector<uint8_t> dst = dst0;
+          gfx::BlendRun(dst.data() + 4 * offset, src.data() + 4 * offset, n, orMask, path);
+          for (int i = 0; i < n + offset + 4; ++i) {
+            const uint32_t s = Word(src, i), d = Word(dst0, i);
+            const bool inRun = i >= offset && i < offset + n;
+            // A transparent texel leaves the target alone, its fourth byte included.
+            const uint32_t want = !inRun || (s >> 24) == 0 ? d : BlendRule(s, d) | orMask;
+            ASSERT_EQ(Word(dst, i), want) << "blend at " << i;
+          }
+
+          // Every other colour keeps the colour channels (a product with 255 is the channel).
+          const uint32_t color = static_cast<uint32_t>(rng()) | (n % 2 ? 0x00FFFFFFu : 0u);
+          dst = dst0;
+          gfx::FillRun(dst.data() + 4 * offset, color, n, orMask, path);
+          for (int i = 0; i < n + offset + 4; ++i) {
+            const bool inRun = i >= offset && i < offset + n;
+            const uint32_t d = Word(dst0, i);
+            const uint32_t want = !inRun || (color >> 24) == 0 ? d : BlendRule(color, d) | orMask;
+            ASSERT_EQ(Word(dst, i), want) << "fill at " << i;
+          }
+
+          dst = dst0;
+          gfx::ModulateRun(dst.data() + 4 * offset, src.data() + 4 * offset, n, color, path);
+          for (int i = 0; i < n + offset + 4; ++i) {
+            const bool inRun = i >= offset && i < offset + n;
+            uint32_t want = Word(dst0, i);
+            if (inRun) {
+              want = 0;
+              for (int shift = 0; shift < 32; shift += 8) {
+                want |= gfx::MulDiv255((Word(src, i) >> shift) & 0xFF, (color >> shift) & 0xFF) << shift;
+              }
+            }
+            ASSERT_EQ(Word(dst, i), want) << "modulate at " << i;
+          }
+
+          // Modulated, then blended, in one pass.
+          dst = dst0;
+          gfx::BlendModulatedRun(dst.data() + 4 * offset, src.data() + 4 * offset, n, color, orMask, path);
+          for (int i = 0; i < n + offset + 4; ++i) {
+            const bool inRun = i >= offset && i < offset + n;
+            uint32_t s = 0;
+            for (int shift = 0; shift < 32; shift += 8) {
+              s |= gfx::MulDiv255((Word(src, i) >> shift) & 0xFF, (color >> shift) & 0xFF) << shift;
+            }
+            const uint32_t d = Word(dst0, i);
+            const uint32_t want = !inRun || (s >> 24) == 0 ? d : BlendRule(s, d) | orMask;
+            ASSERT_EQ(Word(dst, i), want) << "modulated blend at " << i;
+          }
+
+          dst = dst0;
+          gfx::CopyRun(dst.data() + 4 * offset, src.data() + 4 * offset, n, orMask, path);
+          for (int i = 0; i < n + offset + 4; ++i) {
+            const bool inRun = i >= offset && i < offset + n;
+            ASSERT_EQ(Word(dst, i), inRun ? Word(src, i) | orMask : Word(dst0, i)) << "copy at " << i;
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(SpanTest, FillAtTheEndsOfTheAlphaRange) {
+  // 1 and 254 blend; 255 replaces; 0 leaves the target alone.
+  for (SpanPath path : kPaths) {
+    std::vector<uint8_t> dst(4 * 5);
+    const uint32_t d = 0x00C08040u;
+    for (int i = 0; i < 5; ++i) std::memcpy(dst.data() + 4 * i, &d, 4);
+    gfx::FillRun(dst.data(), 0x0110FF20u, 5, 0xFF000000u, path);
+    // (0x10·1 + 0xC0·254 + 127)/255 = 191, (255 + 0x80·254 + 127)/255 = 128, (0x20 + 0x40·254 + 127)/255 = 64
+    EXPECT_EQ(Word(dst, 4), 0xFFBF8040u);
+    gfx::FillRun(dst.data(), 0x00FFFFFFu, 5, 0xFF000000u, path);
+    EXPECT_EQ(Word(dst, 0), 0xFFBF8040u);
+    gfx::FillRun(dst.data(), 0xFE000000u, 5, 0, path);
+    // alpha (254·254 + 255·1 + 127)/255 = 254; red (191 + 127)/255 = 1, green (128 + 127)/255 = 1,
+    // blue (64 + 127)/255 = 0
+    EXPECT_EQ(Word(dst, 2), 0xFE010100u);
+    gfx::FillRun(dst.data(), 0xFF123456u, 5, 0, path);
+    EXPECT_EQ(Word(dst, 3), 0xFF123456u);
+  }
+}
+
+TEST(SpanTest, KeyedCopiesLeaveKeyedPixelsAtEveryDepth) {
+  std::mt19937 rng(7);
+  for (SpanPath path : kPaths) {
+    for (int n = 0; n <= 2 * kMaxRun; ++n) {
+      for (int offset = 0; offset < 16; offset += 3) {
+        SCOPED_TRACE(testing::Message() << "path " << static_cast<int>(path) << " n " << n << " offset " << offset);
+        const int total = n + offset + 16;
+        // Values drawn from a few, so that the key is common.
+        std::vector<uint8_t> src(static_cast<size_t>(total) * 4), dst0(src.size());
+        for (auto& x : src) x = static_cast<uint8_t>(rng() % 3);
+        for (auto& x : dst0) x = static_cast<uint8_t>(rng());
+
+        std::vector<uint8_t> dst = dst0;
+        gfx::KeyedCopyRun8(dst.data() + offset, src.data() + offset, n, 1, path);
+        for (int i = 0; i < total; ++i) {
+          const bool copied = i >= offset && i < offset + n && src[static_cast<size_t>(i)] != 1;
+          ASSERT_EQ(dst[static_cast<size_t>(i)], copied ? src[static_cast<size_t>(i)] : dst0[static_cast<size_t>(i)]);
+        }
+
+        dst = dst0;
+        gfx::KeyedCopyRun16(dst.data() + 2 * offset, src.data() + 2 * offset, n, 0x0201, path);
+        for (int i = 0; i < total; ++i) {
+          const bool copied = i >= offset && i < offset + n && Half(src, i) != 0x0201;
+          ASSERT_EQ(Half(dst, i), copied ? Half(src, i) : Half(dst0, i));
+        }
+
+        // At 32 bits the fourth byte takes no part in the comparison, in the key or the pixel.
+        dst = dst0;
+        gfx::KeyedCopyRun32(dst.data() + 4 * offset, src.data() + 4 * offset, n, 0xAA000102u, 0x00FFFFFFu, path);
+        for (int i = 0; i < total; ++i) {
+          const bool copied = i >= offset && i < offset + n && (Word(src, i) & 0x00FFFFFFu) != 0x000102u;
+          ASSERT_EQ(Word(dst, i), copied ? Word(src, i) : Word(dst0, i));
+        }
+      }
+    }
+  }
+}
+
+TEST(SpanTest, SixteenBitPixelsWidenByBitReplicationToOpaqueWords) {
+  std::mt19937 rng(3);
+  for (SpanPath path : kPaths) {
+    for (int n = 0; n <= 2 * kMaxRun; ++n) {
+      std::vector<uint8_t> src(static_cast<size_t>(n) * 2 + 2), dst(static_cast<size_t>(n) * 4 + 4, 0xEE);
+      for (auto& x : src) x = static_cast<uint8_t>(rng());
+      gfx::ArgbFromR5G6B5Run(dst.data(), src.data(), n, path);
+      for (int i = 0; i < n; ++i) {
+        ASSERT_EQ(Word(dst, i), gfx::WidenToArgb(gfx::PixelFormat::kR5G6B5, Half(src, i))) << n << " " << i;
+      }
+      EXPECT_EQ(Word(dst, n), 0xEEEEEEEEu);
+      gfx::ArgbFromA1R5G5B5Run(dst.data(), src.data(), n, path);
+      for (int i = 0; i < n; ++i) {
+        ASSERT_EQ(Word(dst, i), gfx::WidenToArgb(gfx::PixelFormat::kA1R5G5B5, Half(src, i)) | 0xFF000000u);
+      }
+      EXPECT_EQ(Word(dst, n), 0xEEEEEEEEu);
+    }
+    // The ends of each channel: all ones widen to 255, 0b10000 to 0x84, 0b100000 to 0x82.
+    const uint16_t px[2] = {0xFFFF, 0x8410};
+    std::vector<uint8_t> out(8);
+    gfx::ArgbFromR5G6B5Run(out.data(), reinterpret_cast<const uint8_t*>(px), 2, path);
+    EXPECT_EQ(Word(out, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(Word(out, 1), 0xFF848284u);
+  }
+}
+
+}  // namespace
