@@ -20,7 +20,11 @@ struct cLockPair {
   cSurfaceLock s;
 };
 
-inline BYTE* Row8(const cSurfaceLock& l, int y) { return l.m_lpBits + static_cast<size_t>(y) * static_cast<size_t>(l.m_nPitch); }
+// The first byte of row y (the pitch is counted in pixels).
+inline BYTE* Row8(const cSurfaceLock& l, int y) {
+  return l.m_lpBits +
+         static_cast<size_t>(y) * static_cast<size_t>(l.m_nPitch) * static_cast<size_t>(l.m_nBytesPerPixel);
+}
 inline WORD* Row16(const cSurfaceLock& l, int y) {
   return reinterpret_cast<WORD*>(l.m_lpBits) + static_cast<size_t>(y) * static_cast<size_t>(l.m_nPitch);
 }

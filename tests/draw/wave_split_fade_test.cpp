@@ -254,19 +254,24 @@ TEST_F(EffectTest, DirectDrawFadeSteps) {
     int bpp;
     DWORD picture, other;
     DWORD levels[4];
+    DWORD spot, spotAt221;  // one pixel of its own at (7, 3)
   } cases[] = {
-      // 200 × 221 >> 8 = 172, 200 × 127 >> 8 = 99.
-      {32, 0x00C8C8C8, 0x00123456, {0x00C8C8C8, 0x00ACACAC, 0x00636363, 0}},
+      // 200 × 221 >> 8 = 172, 200 × 127 >> 8 = 99; 100 × 221 >> 8 = 86.
+      {32, 0x00C8C8C8, 0x00123456, {0x00C8C8C8, 0x00ACACAC, 0x00636363, 0}, 0x00000064, 0x00000056},
       // white 565: 255 × 221 >> 8 = 220 → 26 and 54; 255 × 127 >> 8 = 126 → 15 and 31.
-      {16, 0xFFFF, 0x1234, {0xFFFF, (26u << 11) | (54u << 5) | 26u, (15u << 11) | (31u << 5) | 15u, 0}},
+      {16, 0xFFFF, 0x1234, {0xFFFF, (26u << 11) | (54u << 5) | 26u, (15u << 11) | (31u << 5) | 15u, 0}, 31, 26},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bpp);
     InitOrFail(0, c.bpp, 0);
     Fill(&BackBuffer, c.picture);
+    Put(&BackBuffer, 7, 3, c.spot);
     for (int k = 0; k < 4; ++k) {
       EXPECT_EQ(DDFadeOut(DDPaletteWork, 0, 255, 0, 0, 0, 30.0, DDPalette, 0), k == 3) << k;
       EXPECT_EQ(Pixel(&BackBuffer, 5, 5), c.levels[k]) << k;
+      if (k == 1) {
+        EXPECT_EQ(Pixel(&BackBuffer, 7, 3), c.spotAt221);
+      }
       Fill(&BackBuffer, c.other);  // the fade keeps working from the picture it took
     }
     DDEnd();
