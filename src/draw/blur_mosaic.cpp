@@ -1,6 +1,7 @@
 #include "draw/blur_mosaic.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "core/log.h"
 #include "draw/context.h"
@@ -28,31 +29,11 @@ struct Sum {
   DWORD n = 0;
 };
 
-// The blurred value of one pixel, or false when the window holds no counted pixel. rows and
-// cols are the window's offsets already cut to the rectangle and the source.
-template <class T, class Split>
-bool WindowSum(const cSurfaceLock& s, int sx, int sy, const Span& rows, const Span& cols, bool skipTransparent,
-               Split split, Sum* out) {
-  Sum sum;
-  for (int dy = rows.lo; dy < rows.hi; ++dy) {
-    const T* row = reinterpret_cast<const T*>(Row8(s, sy + dy)) + sx;
-    for (int dx = cols.lo; dx < cols.hi; ++dx) {
-      const DWORD p = row[dx];
-      if (skipTransparent && IsTransparentPixel(p)) continue;
-      const Channels c = split(p);
-      sum.r += c.r;
-      sum.g += c.g;
-      sum.b += c.b;
-      ++sum.n;
-    }
-  }
-  if (sum.n == 0) return false;
-  *out = Sum{sum.r / sum.n, sum.g / sum.n, sum.b / sum.n, sum.n};
-  return true;
-}
-
 Channels SplitBytes(DWORD p) { return {(p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF}; }
 
+// The blur of the rectangle: for each destination row the channel sums of every source column
+// over the row's window rows (slid from row to row), then each pixel's window as a difference of
+// running sums along the row.
 template <class T, class Split, class Write>
 void BlurPixels(const cLockPair& lk, int x, int y, int w, int h, int rx, int ry, int sx, int sy, int nFlags,
                 Split split, Write write) {
@@ -63,15 +44,42 @@ void BlurPixels(const cLockPair& lk, int x, int y, int w, int h, int rx, int ry,
   // The window is cut to the rectangle and to the source surface.
   const int rowLo = std::max(0, -sy), rowHi = std::min(h, lk.s.m_nHeight - sy);
   const int colLo = std::max(0, -sx), colHi = std::min(w, lk.s.m_nWidth - sx);
+  const bool skip = nFlags == 1;
+  std::vector<Sum> column(static_cast<size_t>(colHi - colLo)), prefix(column.size() + 1);
+  const auto addRow = [&](int r, bool add) {
+    const T* row = reinterpret_cast<const T*>(Row8(lk.s, sy + r)) + sx;
+    for (int c = colLo; c < colHi; ++c) {
+      const DWORD p = row[c];
+      if (skip && IsTransparentPixel(p)) continue;
+      const Channels ch = split(p);
+      Sum& s = column[static_cast<size_t>(c - colLo)];
+      if (add) {
+        s.r += ch.r, s.g += ch.g, s.b += ch.b, ++s.n;
+      } else {
+        s.r -= ch.r, s.g -= ch.g, s.b -= ch.b, --s.n;
+      }
+    }
+  };
+  // Window rows i − ry .. i + ry − 1 (cut) always contain row i and only move down.
+  int lo = std::max(rows.lo - ry, rowLo), hi = lo;
   for (int i = rows.lo; i < rows.hi; ++i) {
+    const int wlo = std::max(i - ry, rowLo), whi = std::min(i + ry, rowHi);
+    while (hi < whi) addRow(hi++, true);
+    while (lo < wlo) addRow(lo++, false);
+    for (size_t k = 0; k < column.size(); ++k) {
+      const Sum& a = prefix[k];
+      const Sum& c = column[k];
+      prefix[k + 1] = Sum{a.r + c.r, a.g + c.g, a.b + c.b, a.n + c.n};
+    }
     const T* srow = reinterpret_cast<const T*>(Row8(lk.s, sy + i)) + sx;
     T* drow = reinterpret_cast<T*>(Row8(lk.d, y + i)) + x;
-    const Span wr{std::max(i - ry, rowLo), std::min(i + ry, rowHi)};
     for (int j = cols.lo; j < cols.hi; ++j) {
-      if (nFlags == 1 && IsTransparentPixel(srow[j])) continue;
-      const Span wc{std::max(j - rx, colLo), std::min(j + rx, colHi)};
-      Sum avg;
-      if (WindowSum<T>(lk.s, sx, sy, wr, wc, nFlags == 1, split, &avg)) write(drow[j], avg);
+      if (skip && IsTransparentPixel(srow[j])) continue;
+      const Sum& e = prefix[static_cast<size_t>(std::min(j + rx, colHi) - colLo)];
+      const Sum& b = prefix[static_cast<size_t>(std::max(j - rx, colLo) - colLo)];
+      const DWORD n = e.n - b.n;
+      if (n == 0) continue;
+      write(drow[j], Sum{(e.r - b.r) / n, (e.g - b.g) / n, (e.b - b.b) / n, n});
     }
   }
 }
