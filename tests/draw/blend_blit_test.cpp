@@ -231,3 +231,28 @@ TEST_F(EffectTest, BlendTableFile) {
   EXPECT_FALSE(DDReadBlendTable(table, (path + ".missing").c_str()));
   EXPECT_EQ(table[0], 7);
 }
+
+// A mirrored alias source on the Direct3D lock paths reads its cell flipped, as the quad path
+// and the blits draw it, instead of the cell beside it.
+TEST_F(EffectTest, MirroredAliasOnTheLockPaths) {
+  InitOrFail(1, 32, 1);
+  DDSURFACEDATA sheet, dst, alias;
+  MakeLocked(&sheet, 8, 1, 0);
+  for (int k = 0; k < 8; ++k) Put(&sheet, k, 0, 0xFF000000u | static_cast<DWORD>(2 * (k + 1)));
+  alias.lpSubstitute = &sheet;
+  alias.nMirrorWidth = 4;
+  MakeLocked(&dst, 4, 1, 0xFF000000);
+  // Cell 1 (columns 4..7 hold 10, 12, 14, 16) flipped: 16, 14, 12, 10, halved with black.
+  DDBltHalf(&dst, 0, 0, 4, 1, &alias, 4, 0, 0, nullptr);
+  EXPECT_EQ(Block(&dst, 0, 0, 4, 1), (std::vector<DWORD>{0xFF000008, 0xFF000007, 0xFF000006, 0xFF000005}));
+  // Level 1 of the colour change halves with palette colour 0 (black under this palette).
+  PALETTEENTRY pal[256] = {};
+  DDBltColorChange(&dst, 0, 0, 4, 1, &alias, 0, 0, 0, pal, nullptr, 0, 1);  // cell 0: 8, 6, 4, 2
+  EXPECT_EQ(Block(&dst, 0, 0, 4, 1), (std::vector<DWORD>{0xFF000004, 0xFF000003, 0xFF000002, 0xFF000001}));
+  // The rotation by 0 about (2, 0) copies the flipped cell 1.
+  Fill(&dst, 0xFF000000);
+  DDRotate(&dst, 2, 0, 4, 1, 2, 0, 0, &alias, 4, 0, 0);
+  EXPECT_EQ(Block(&dst, 0, 0, 4, 1), (std::vector<DWORD>{0xFF000010, 0xFF00000E, 0xFF00000C, 0xFF00000A}));
+  DDReleaseSurface(&sheet);
+  DDReleaseSurface(&dst);
+}
