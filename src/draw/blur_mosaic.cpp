@@ -96,7 +96,8 @@ bool DDBlur(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, int n
     ErrorLog("8ビットぼかしは不可能！");
     return true;
   }
-  const int rx = nRadiusX, ry = nRadiusY;
+  // A window wider than the rectangle covers the same pixels as one just as wide.
+  const int rx = std::min(nRadiusX, std::max(nWidth, 1)), ry = std::min(nRadiusY, std::max(nHeight, 1));
   if (DDBpp == 32) {
     const bool d3d = lpDTCon != nullptr;
     BlurPixels<DWORD>(lk, x, y, nWidth, nHeight, rx, ry, nSrcX, nSrcY, nFlags, SplitBytes, [d3d](DWORD& d, const Sum& a) {

@@ -45,35 +45,37 @@ void RotateQuad(DDSURFACEDATA* dst, int x, int y, int w, int h, int px, int py, 
 // moved origin.
 void RotateLocked(cLockPair& lk, int x, int y, int w, int h, int px, int py, int nAngle, int sx, int sy, int mw,
                   int mh, int bTransmit, bool toBack) {
+  // Products in 64 bits: sizes and pivots are not bounded by the callers' surfaces.
+  using i64 = long long;
   const double a = nAngle * kDegToRad;
-  const int S = static_cast<int>(1024 * std::sin(a)), C = static_cast<int>(1024 * std::cos(a));
-  int minX = INT_MAX, maxX = INT_MIN, minY = INT_MAX, maxY = INT_MIN;
-  for (const int u : {-px, w - px - 1}) {
-    for (const int v : {-py, h - py - 1}) {
-      const int bx = ((C * u - S * v) >> 10) + px, by = ((S * u + C * v) >> 10) + py;
+  const i64 S = static_cast<i64>(1024 * std::sin(a)), C = static_cast<i64>(1024 * std::cos(a));
+  i64 minX = LLONG_MAX, maxX = LLONG_MIN, minY = LLONG_MAX, maxY = LLONG_MIN;
+  for (const i64 u : {i64{-px}, i64{w} - px - 1}) {
+    for (const i64 v : {i64{-py}, i64{h} - py - 1}) {
+      const i64 bx = ((C * u - S * v) >> 10) + px, by = ((S * u + C * v) >> 10) + py;
       minX = std::min(minX, bx), maxX = std::max(maxX, bx);
       minY = std::min(minY, by), maxY = std::max(maxY, by);
     }
   }
-  const int S2 = static_cast<int>(1024 * std::sin(-a)), C2 = static_cast<int>(1024 * std::cos(-a));
+  const i64 S2 = static_cast<i64>(1024 * std::sin(-a)), C2 = static_cast<i64>(1024 * std::cos(-a));
   const int srcW = lk.s.m_nWidth, srcH = lk.s.m_nHeight;
   const DWORD key = lpDTCon ? 0 : DDColorKey;
   // Destination rows and columns of the box that lie on the destination.
-  const int by0 = std::max(minY - 2, -y + py), by1 = std::min(maxY + 2, lk.d.m_nHeight - y + py);
-  const int bx0 = std::max(minX - 2, -x + px), bx1 = std::min(maxX + 2, lk.d.m_nWidth - x + px);
-  for (int by = by0; by < by1; ++by) {
-    const int Y = by - py;
-    for (int bx = bx0; bx < bx1; ++bx) {
-      const int X = bx - px;
-      const int ry = ((S2 * X + C2 * Y) >> 10) + py;
+  const i64 by0 = std::max(minY - 2, i64{py} - y), by1 = std::min(maxY + 2, i64{lk.d.m_nHeight} - y + py);
+  const i64 bx0 = std::max(minX - 2, i64{px} - x), bx1 = std::min(maxX + 2, i64{lk.d.m_nWidth} - x + px);
+  for (i64 by = by0; by < by1; ++by) {
+    const i64 Y = by - py;
+    for (i64 bx = bx0; bx < bx1; ++bx) {
+      const i64 X = bx - px;
+      const i64 ry = ((S2 * X + C2 * Y) >> 10) + py;
       if (ry < 0 || ry >= h) continue;
-      const int rx = ((C2 * X - S2 * Y) >> 10) + px;
+      const i64 rx = ((C2 * X - S2 * Y) >> 10) + px;
       if (rx < 0 || rx >= w) continue;
-      const int cx = mw < 0 ? sx - 1 - rx : sx + rx, cy = mh < 0 ? sy - 1 - ry : sy + ry;
+      const i64 cx = mw < 0 ? sx - 1 - rx : sx + rx, cy = mh < 0 ? sy - 1 - ry : sy + ry;
       if (cx < 0 || cy < 0 || cx >= srcW || cy >= srcH) continue;
-      const DWORD p = lk.s.Get(cx, cy);
+      const DWORD p = lk.s.Get(static_cast<int>(cx), static_cast<int>(cy));
       if (bTransmit == 1 && p == key) continue;
-      lk.d.Set(x + X, y + Y, Converted(p, toBack));
+      lk.d.Set(static_cast<int>(x + X), static_cast<int>(y + Y), Converted(p, toBack));
     }
   }
 }

@@ -198,3 +198,20 @@ TEST_F(EffectTest, LensWriteRules) {
   EXPECT_EQ(Pixel(&BackBuffer, 4, 4), 0x0777u);
   DDReleaseSurface(&src);
 }
+
+// Rectangles far larger than any surface are cut to the surfaces without overflowing: the
+// rotation's box of a 2^30-wide rectangle, and a blur window of INT_MAX (the whole rectangle).
+TEST_F(EffectTest, HugeRectanglesAndWindowsStayInRange) {
+  InitOrFail(0, 32, 0);
+  DDSURFACEDATA src, dst;
+  MakeLocked(&src, 3, 3, 0);
+  Nine(this, &src, 0, 0, 0);
+  MakeLocked(&dst, 5, 5, 0x20);
+  EXPECT_TRUE(DDRotate(&dst, 0, 0, 1 << 30, 1 << 30, 0, 0, 0, &src, 0, 0, 0));
+  EXPECT_EQ(Block(&dst, 0, 0, 3, 3), (std::vector<DWORD>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(Pixel(&dst, 3, 3), 0x20u);
+  EXPECT_TRUE(DDBlur(&dst, 0, 0, 3, 3, 0x7FFFFFFF, 0x7FFFFFFF, &src, 0, 0, 0));
+  EXPECT_EQ(Block(&dst, 0, 0, 3, 3), std::vector<DWORD>(9, 5));  // (1 + … + 9) / 9
+  DDReleaseSurface(&src);
+  DDReleaseSurface(&dst);
+}
