@@ -189,46 +189,69 @@ bool SameRun(const DDSPRITEREC& a, const DDSPRITEREC& b) {
          a.nColorOp == b.nColorOp && a.nAlphaOp == b.nAlphaOp && a.nReserved == b.nReserved;
 }
 
+struct RunView {
+  const DDSPRITEREC* recs;
+  int n;
+};
+
+// The states and texture of a run of queued blits, set before its quads are drawn; an opaque
+// copy of a keyed source first clears every rectangle of the run.
+void PrepareRun(const void* ctx) {
+  const RunView& run = *static_cast<const RunView*>(ctx);
+  const DDSPRITEREC& first = run.recs[0];
+  if (CopiesTransparency(first.nFlags, first.lpSrcSD)) {
+    for (int k = 0; k < run.n; ++k) {
+      const DDSPRITEREC& r = run.recs[k];
+      ClearRect(r.x, r.y, r.nWidth, r.nHeight, TransparentFill(r.lpDstSD));
+    }
+  }
+  SetBlitStates(first.nColorOp, first.nAlphaOp);
+  lpDevice->SetTexture(0, first.lpSrcSD->lpDT->lpTexture);
+}
+
 // Draws n queued blits from one vertex buffer; false when the run could not be drawn.
 bool DrawRun(const DDSPRITEREC* recs, int n) {
   DDSPRITEBATCH& sb = g_SpriteBatch;
-  const DDSPRITEREC& first = recs[0];
   sb.lpVertices.assign(static_cast<size_t>(4 * n), DDVERTEX{});
   for (int k = 0; k < n; ++k) {
     const DDSPRITEREC& r = recs[k];
     BuildQuad(&sb.lpVertices[static_cast<size_t>(4 * k)], r.x, r.y, r.nWidth, r.nHeight, r.lpSrcSD, r.nSrcX, r.nSrcY,
               r.nSrcWidth, r.nSrcHeight, r.dwDiffuse);
   }
+  const RunView run{recs, n};
+  const bool drawn = DDDrawQuadRun(recs[0].lpDstSD, sb.lpVertices.data(), n, &PrepareRun, &run);
+  sb.ReleaseBuffers();
+  return drawn;
+}
+
+}  // namespace
+
+bool DDDrawQuadRun(DDSURFACEDATA* lpTarget, const DDVERTEX* lpVertices, int n, void (*prepare)(const void*),
+                   const void* ctx) {
   const UINT bytes = static_cast<UINT>(n) * DD_QUAD_BYTES;
-  if (FAILED(lpDevice->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, DD_VERTEX_FVF, D3DPOOL_MANAGED, &sb.lpVB,
-                                          nullptr))) {
-    sb.ReleaseBuffers();
+  IDirect3DVertexBuffer9* vb = nullptr;
+  IDirect3DIndexBuffer9* ib = nullptr;
+  if (FAILED(lpDevice->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, DD_VERTEX_FVF, D3DPOOL_MANAGED, &vb, nullptr))) {
     ReportErrorLog("CreateVertexBuffer Err");
     return false;
   }
   bool drawn = false;
   void* p = nullptr;
-  if (SUCCEEDED(sb.lpVB->Lock(0, bytes, &p, 0))) {
-    std::copy(sb.lpVertices.begin(), sb.lpVertices.end(), static_cast<DDVERTEX*>(p));
-    sb.lpVB->Unlock();
+  if (SUCCEEDED(vb->Lock(0, bytes, &p, 0))) {
+    std::copy(lpVertices, lpVertices + 4 * n, static_cast<DDVERTEX*>(p));
+    vb->Unlock();
     const UINT indexBytes = static_cast<UINT>(8 * n);
     void* q = nullptr;
-    if (SUCCEEDED(lpDevice->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
-                                              &sb.lpIB, nullptr)) &&
-        SUCCEEDED(sb.lpIB->Lock(0, indexBytes, &q, 0))) {
+    if (SUCCEEDED(lpDevice->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib,
+                                              nullptr)) &&
+        SUCCEEDED(ib->Lock(0, indexBytes, &q, 0))) {
       WORD* idx = static_cast<WORD*>(q);
       for (int i = 0; i < 4 * n; ++i) idx[i] = static_cast<WORD>(i);
-      sb.lpIB->Unlock();
-      if (DDBeginScene() && DDSetRenderTarget(0, first.lpDstSD)) {
-        if (CopiesTransparency(first.nFlags, first.lpSrcSD)) {
-          for (int k = 0; k < n; ++k) {
-            ClearRect(recs[k].x, recs[k].y, recs[k].nWidth, recs[k].nHeight, TransparentFill(recs[k].lpDstSD));
-          }
-        }
-        SetBlitStates(first.nColorOp, first.nAlphaOp);
-        lpDevice->SetTexture(0, first.lpSrcSD->lpDT->lpTexture);
-        lpDevice->SetStreamSource(0, sb.lpVB, 0, sizeof(DDVERTEX));
-        lpDevice->SetIndices(sb.lpIB);
+      ib->Unlock();
+      if (DDBeginScene() && DDSetRenderTarget(0, lpTarget)) {
+        prepare(ctx);
+        lpDevice->SetStreamSource(0, vb, 0, sizeof(DDVERTEX));
+        lpDevice->SetIndices(ib);
         lpDevice->SetFVF(DD_VERTEX_FVF);
         for (int k = 0; k < n; ++k) {
           lpDevice->DrawIndexedPrimitive(D3DPT_TRIANGLESTRIP, 0, static_cast<UINT>(4 * k), 4, static_cast<UINT>(4 * k),
@@ -241,12 +264,11 @@ bool DrawRun(const DDSPRITEREC* recs, int n) {
   // The device lets go of the run's buffers before they are released.
   lpDevice->SetIndices(nullptr);
   lpDevice->SetStreamSource(0, nullptr, 0, 0);
-  sb.ReleaseBuffers();
+  if (ib) ib->Release();
+  vb->Release();
   DDSetRenderTarget(0, lpDTCon->lpDefaultTargetSD);
   return drawn;
 }
-
-}  // namespace
 
 int DDBeginScene() {
   if (!lpDTCon || !lpDevice) return 0;

@@ -59,6 +59,12 @@ void DDBltFastEx(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, 
 void DDBltEx(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight, DDSURFACEDATA* lpSrcSD, int nSrcX,
              int nSrcY, int nSrcWidth, int nSrcHeight, int nFlags, const DDBLTEX* lpEx);
 
+// Draws n quads (four vertices each, strip order) onto lpTarget from one vertex and one index
+// buffer made for the run; prepare(ctx) sets the states and the texture once the target is
+// set. False when a buffer, the scene or the target failed.
+bool DDDrawQuadRun(DDSURFACEDATA* lpTarget, const DDVERTEX* lpVertices, int n, void (*prepare)(const void*),
+                   const void* ctx);
+
 // The sprite batch (Direct3D only). While it is open, quad blits are queued; the flush draws
 // them in queue order (nMode 0) or grouped by the textures registered with
 // DDAddBatchTexture, in registration order, after the unregistered ones (nMode non-zero).

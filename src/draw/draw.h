@@ -1,14 +1,22 @@
 // The drawing layer: every DD function and the layer's state, for the code that draws.
 #pragma once
 
+#include "draw/blend_blit.h"
 #include "draw/blit.h"
+#include "draw/blur_mosaic.h"
+#include "draw/circle_tint.h"
 #include "draw/context.h"
 #include "draw/debug_text.h"
+#include "draw/device_restore.h"
 #include "draw/dialog_mode.h"
 #include "draw/fill.h"
+#include "draw/frames_numbers.h"
 #include "draw/palette.h"
 #include "draw/present.h"
+#include "draw/rect_batch.h"
+#include "draw/rotate_lens.h"
 #include "draw/setup.h"
 #include "draw/surface.h"
 #include "draw/surface_data.h"
 #include "draw/surface_ops.h"
+#include "draw/wave_split_fade.h"

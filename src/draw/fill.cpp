@@ -9,6 +9,7 @@
 #include "draw/context.h"
 #include "draw/palette.h"
 #include "draw/present.h"
+#include "draw/rect_batch.h"
 #include "draw/surface.h"
 
 namespace {
@@ -115,6 +116,7 @@ void DDFillRectD3D(DDSURFACEDATA* lpSD, int x, int y, int nWidth, int nHeight, D
     DDSetRenderTarget(0, c.lpDefaultTargetSD);
     return;
   }
+  if (DDQueueRect(lpSD, left, top, right - left, bottom - top, dwColor)) return;
   if (!dt->lpVB) return;
   const float l = static_cast<float>(left) - 0.5f, r = static_cast<float>(right) - 0.5f;
   const float t = static_cast<float>(top) - 0.5f, b = static_cast<float>(bottom) - 0.5f;
@@ -134,6 +136,50 @@ void DDFillRectD3D(DDSURFACEDATA* lpSD, int x, int y, int nWidth, int nHeight, D
   lpDevice->SetFVF(DD_VERTEX_FVF);
   lpDevice->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
   DDSetRenderTarget(0, c.lpDefaultTargetSD);
+}
+
+void DDClearSurface(DDSURFACEDATA* lpSD, DWORD dwPalNum) {
+  if (lpSD) DDFillRect(lpSD, 0, 0, lpSD->nWidth, lpSD->nHeight, dwPalNum);
+}
+
+void DDClearSurfaceColor(DDSURFACEDATA* lpSD, DWORD dwColor) {
+  if (lpSD) DDFillRectD3D(lpSD, 0, 0, lpSD->nWidth, lpSD->nHeight, dwColor);
+}
+
+void DDPutPixel(DDSURFACEDATA* lpSD, int x, int y, DWORD dwPalNum) {
+  if (!lpSD || x < 0 || y < 0 || x >= lpSD->nWidth || y >= lpSD->nHeight) return;
+  DDFillRect(lpSD, x, y, 1, 1, dwPalNum);
+}
+
+void DDCircle(DDSURFACEDATA* lpSD, int nCenterX, int nCenterY, int nRadius, DWORD dwPalNum) {
+  if (!lpSD || nRadius < 1) return;
+  // The colour is converted once (with its error line once for a number above 255).
+  const DWORD value = PalNumToRGB(dwPalNum);
+  const auto plot = [&](int px, int py) {
+    if (lpDTCon) {
+      DDFillRectD3D(lpSD, px, py, 1, 1, value);
+    } else if (px >= 0 && py >= 0 && px < lpSD->nWidth && py < lpSD->nHeight) {
+      FillDirectDraw(lpSD, px, py, 1, 1, value);
+    }
+  };
+  int px = 0, py = nRadius, d = 3 - 2 * nRadius;
+  while (px <= py) {
+    plot(nCenterX + px, nCenterY + py);
+    plot(nCenterX - px, nCenterY + py);
+    plot(nCenterX + px, nCenterY - py);
+    plot(nCenterX - px, nCenterY - py);
+    plot(nCenterX + py, nCenterY + px);
+    plot(nCenterX - py, nCenterY + px);
+    plot(nCenterX + py, nCenterY - px);
+    plot(nCenterX - py, nCenterY - px);
+    if (d < 0) {
+      d += 4 * px + 6;
+    } else {
+      d += 4 * (px - py) + 10;
+      py -= 1;
+    }
+    px += 1;
+  }
 }
 
 int DDBuildPalIndexMap(BYTE** lppMap, DDSURFACEDATA* lpSD) {

@@ -18,6 +18,14 @@ void DDFillRect(DDSURFACEDATA* lpSD, int x, int y, int nWidth, int nHeight, DWOR
 // DirectDraw.
 void DDFillRectD3D(DDSURFACEDATA* lpSD, int x, int y, int nWidth, int nHeight, DWORD dwColor);
 
+// The whole surface filled with a palette colour, or with a packed colour.
+void DDClearSurface(DDSURFACEDATA* lpSD, DWORD dwPalNum);
+void DDClearSurfaceColor(DDSURFACEDATA* lpSD, DWORD dwColor);
+// One pixel in a palette colour; a pixel outside the surface is ignored.
+void DDPutPixel(DDSURFACEDATA* lpSD, int x, int y, DWORD dwPalNum);
+// A circle outline (midpoint method); a radius below 1 draws nothing.
+void DDCircle(DDSURFACEDATA* lpSD, int nCenterX, int nCenterY, int nRadius, DWORD dwPalNum);
+
 // Builds the record's palette-number map (the slot lppMap): for each pixel the first palette
 // entry of its colour, 0 where none matches. 0 when the surface cannot be locked, after the
 // out-of-memory end of the run.

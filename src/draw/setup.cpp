@@ -12,6 +12,7 @@
 #include "draw/present.h"
 #include "draw/surface.h"
 #include "draw/surface_ops.h"
+#include "draw/wave_split_fade.h"
 #include "platform/msgbox.h"
 #include "platform/window.h"
 
@@ -463,6 +464,7 @@ void DDEnd() {
   DDClientRect = RECT{};
   nDesktopBpp = 0;
   DDInitDone = 0;
+  DDResetFades();
   ClearCoreSeams();
 }
 

@@ -184,6 +184,8 @@ bool CreateSurfaceDD(DDSURFACEDATA* lpSD, int nWidth, int nHeight, int bTransmit
     DDCOLORKEY key{DDColorKey, DDColorKey};
     if (FAILED(obj->lpSurface->SetColorKey(DDCKEY_SRCBLT, &key))) ReportErrorLog("SetColorKey Err");
   }
+  // An empty surface has no file: a restore must not reload a file of the record's past.
+  lpSD->szFileName[0] = '\0';
   // The size is known before the fill, which is cut to it.
   lpSD->nWidth = lpSD->nTexWidth = nWidth;
   lpSD->nHeight = lpSD->nTexHeight = nHeight;

@@ -29,6 +29,9 @@ struct DTDATA {
   int bTransmit = 0;      // made with transparency
   int bRenderTarget = 0;  // the texture (or the back buffer) can be a render target
   BYTE* lpPalIndexMap = nullptr;  // palette number of each pixel, or null
+  // Set by a device reset that made the texture again empty; DDTakeLost moves it onto the
+  // record (the restore list cannot reach the record itself).
+  int bLost = 0;
 
   // What a device reset needs to make the texture again, copied from the record when the
   // surface joins the restore list (the record itself may move).

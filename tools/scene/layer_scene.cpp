@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 
 #include "draw/draw.h"
 #include "platform/display.h"
@@ -143,14 +144,16 @@ void Draw(int bDirect3D, int bpp) {
 
 }  // namespace
 
-bool DrawLayerScene(int bDirect3D, int bpp, const std::string& workDir, LayerSceneFrame* frame) {
+bool OpenLayerScene(int bDirect3D, int bpp, const std::string& workDir) {
   const std::string sheetFile = workDir + "/sheet.bmp", fontFile = workDir + "/font.bmp";
   if (!WriteBmp8(sheetFile, 128, 64, Sheet()) || !WriteBmp8(fontFile, 128, 160, Font())) return false;
-  BitmapEntry table[kImages] = {
+  static BitmapEntry table[kImages];
+  const BitmapEntry entries[kImages] = {
       Image(sheetFile, 0, 1, DTMEMORYTYPE_SYSTEM, 0, 0, 0, 0), Image(fontFile, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0, 0, 0),
       Image(sheetFile, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0, 0, 0),
       Image(sheetFile, 1, 1, DTMEMORYTYPE_VIDEO_RT, 1, 32, 0, 0), Image("E", 1, 1, DTMEMORYTYPE_VIDEO_RT, 0, 0, 128, 64),
   };
+  std::copy(entries, entries + kImages, table);
   HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x5CE7E));
   const int windowMode = bDirect3D ? 1 : 0;
   gfx::ResetHeadlessPresenter();
@@ -161,15 +164,13 @@ bool DrawLayerScene(int bDirect3D, int bpp, const std::string& workDir, LayerSce
   g_SystemImage[3].lpSubstitute = &g_SystemImage[2];
   const int images[kImages] = {0, 1, 2, 3, 4};
   ok = ok && DDLoadSystemBitmaps(g_SystemImage, images, kImages);
-  if (ok) Draw(bDirect3D, bpp);
-  ok = FinishLayerFrame(bDirect3D, ok, frame);
-  g_SystemImage[3].lpSubstitute = nullptr;
+  if (!ok) CloseLayerScene(bDirect3D, false, nullptr);
   return ok;
 }
 
-bool FinishLayerFrame(int bDirect3D, bool drawn, LayerSceneFrame* frame) {
-  bool ok = drawn;
-  if (ok) {
+bool CloseLayerScene(int bDirect3D, bool show, LayerSceneFrame* frame) {
+  bool ok = show;
+  if (show) {
     if (bDirect3D) {
       ok = DDPresent(0, 0, nullptr) == 1;
     } else {
@@ -177,12 +178,19 @@ bool FinishLayerFrame(int bDirect3D, bool drawn, LayerSceneFrame* frame) {
     }
   }
   DDEnd();
+  g_SystemImage[3].lpSubstitute = nullptr;
   const gfx::ShownFrame shown = gfx::HeadlessLastFrame();
-  if (!ok || shown.argb.empty()) return false;
+  if (!ok || shown.argb.empty() || !frame) return false;
   frame->width = shown.width;
   frame->height = shown.height;
   frame->argb = shown.argb;
   return true;
+}
+
+bool DrawLayerScene(int bDirect3D, int bpp, const std::string& workDir, LayerSceneFrame* frame) {
+  if (!OpenLayerScene(bDirect3D, bpp, workDir)) return false;
+  Draw(bDirect3D, bpp);
+  return CloseLayerScene(bDirect3D, true, frame);
 }
 
 bool LayerSpritesOpen(const std::string& workDir) {

@@ -20,9 +20,6 @@ struct LayerSceneFrame {
 // headless display was shown. False when any step fails.
 bool DrawLayerScene(int bDirect3D, int bpp, const std::string& workDir, LayerSceneFrame* frame);
 
-// Presents the frame drawn (when drawn is true), ends the layer and takes the frame the
-// headless display was shown. False when nothing was drawn or shown.
-bool FinishLayerFrame(int bDirect3D, bool drawn, LayerSceneFrame* frame);
 // For timing the layer's sprite batch: the layer under Direct3D at 32 bits with the scene's
 // sheet loaded as a keyed texture (bitmaps written into workDir); false when the set-up fails.
 // LayerSpritesDraw queues count 32 × 32 keyed sprites of the sheet across the back buffer in
@@ -30,6 +27,12 @@ bool FinishLayerFrame(int bDirect3D, bool drawn, LayerSceneFrame* frame);
 bool LayerSpritesOpen(const std::string& workDir);
 void LayerSpritesDraw(int count);
 void LayerSpritesClose();
+// The scene's set-up and end, for other frames drawn with the same images: the layer set up
+// with the sheet as system images 0 (palette and transparent colour), 2 (keyed) and 3 (mirrored
+// alias of 2), the debug-text font as image 1 and an empty 128 × 64 work surface as image 4.
+// The end presents the frame when show is set, shuts the layer down and returns the frame shown.
+bool OpenLayerScene(int bDirect3D, int bpp, const std::string& workDir);
+bool CloseLayerScene(int bDirect3D, bool show, LayerSceneFrame* frame);
 
 // FNV-1a over the frame's pixels.
 uint64_t FrameHash(const LayerSceneFrame& frame);

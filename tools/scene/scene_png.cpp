@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "device_canvas.h"
+#include "effect_scene.h"
 #include "layer_scene.h"
 #include "text_scene.h"
 #include "platform/d3d9.h"
@@ -269,8 +270,24 @@ bool SceneText(int bDirect3D, int bpp) {
   return ok;
 }
 
+// ---- Effect scenes of the drawing layer ----
+
+bool SceneEffect(const std::string& name, int bDirect3D, int bpp) {
+  char dir[] = "/tmp/scene_png-XXXXXX";
+  if (!mkdtemp(dir)) {
+    std::fprintf(stderr, "cannot make a work folder\n");
+    return false;
+  }
+  LayerSceneFrame frame;
+  const bool ok = DrawEffectScene(name, bDirect3D, bpp, dir, &frame);
+  for (const char* file : {"sheet.bmp", "font.bmp"}) std::remove((std::string(dir) + "/" + file).c_str());
+  rmdir(dir);
+  if (ok) std::printf("%016llx\n", static_cast<unsigned long long>(FrameHash(frame)));
+  return ok;
+}
+
 struct Scene {
-  const char* name;
+  std::string name;
   const char* what;
   std::function<bool(const char*)> draw;
 };
@@ -297,14 +314,25 @@ const std::vector<Scene>& Scenes() {
       {"text-dd8", "fonts, DirectDraw 8 bits: the same frame", [](const char*) { return SceneText(0, 8); }},
       {"text-dd32", "fonts, DirectDraw 32 bits: the same frame", [](const char*) { return SceneText(0, 32); }},
   };
-  return scenes;
+  // The effects, each as fx-<effect>-d3d32 and fx-<effect>-dd16 (prints the hash).
+  static const std::vector<Scene> all = [] {
+    std::vector<Scene> v = scenes;
+    for (const std::string& effect : EffectSceneNames()) {
+      v.push_back({"fx-" + effect + "-d3d32", "drawing layer effect, Direct3D 32 bits",
+                   [effect](const char*) { return SceneEffect(effect, 1, 32); }});
+      v.push_back({"fx-" + effect + "-dd16", "drawing layer effect, DirectDraw 16 bits",
+                   [effect](const char*) { return SceneEffect(effect, 0, 16); }});
+    }
+    return v;
+  }();
+  return all;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "--list") == 0) {
-    for (const Scene& s : Scenes()) std::printf("%-11s %s\n", s.name, s.what);
+    for (const Scene& s : Scenes()) std::printf("%-11s %s\n", s.name.c_str(), s.what);
     return 0;
   }
   if (argc < 3) {
@@ -312,7 +340,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   for (const Scene& s : Scenes()) {
-    if (std::strcmp(s.name, argv[1]) != 0) continue;
+    if (s.name != argv[1]) continue;
     gfx::ResetHeadlessPresenter();
     if (!s.draw(argc > 3 ? argv[3] : nullptr)) return 1;
     const gfx::ShownFrame f = gfx::HeadlessLastFrame();

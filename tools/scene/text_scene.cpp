@@ -91,5 +91,5 @@ bool DrawTextScene(int bDirect3D, int bpp, LayerSceneFrame* frame) {
     DrawImages();
     Draw(bDirect3D);
   }
-  return FinishLayerFrame(bDirect3D, ok, frame);
+  return CloseLayerScene(bDirect3D, ok, frame);
 }
