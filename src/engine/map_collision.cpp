@@ -1,6 +1,7 @@
 // The map-chip collision of the hero and the stage characters: the chips along the edges of
 // the body are tested after each axis of motion; a solid chip pushes the body to the cell
 // edge and stops it, a deadly one kills the hero.
+#include <algorithm>
 #include <cstdlib>
 
 #include "engine/chara.h"
@@ -35,6 +36,11 @@ int cPlayScene::CellIndex(int column, int row) const {
   return column + (row << m_ScrollX.m_nShift);
 }
 
+int cPlayScene::CellAtDot(long long x, long long y) const {
+  auto cell = [](long long v) { return static_cast<int>(std::clamp<long long>(v >> 5, -1, 1 << 30)); };
+  return CellIndex(cell(x), cell(y));
+}
+
 MapChip& cPlayScene::Chip(int index) { return g_MapGrid.CheckedAt(index); }
 
 int cPlayScene::HitType(int index, int layer) { return Chip(index).GetHitType(layer); }
@@ -43,7 +49,7 @@ int cPlayScene::PickEdgeCell(cObject& o, int x1, int y1, int x2, int y2) {
   if (o.m_nZoom < 0) return 0;
   int n = o.m_nZoom + 1;
   if (x1 == x2) {
-    int step = o.m_nBaseHeight - 1;
+    long long step = o.m_nBaseHeight - 1;
     int best = CellAtDot(x1, y1);
     int bestType = HitType(best, o.m_nLayer);
     for (int i = 1; i < n; ++i) {
@@ -57,16 +63,16 @@ int cPlayScene::PickEdgeCell(cObject& o, int x1, int y1, int x2, int y2) {
     return best;
   }
   if (y1 == y2) {
-    int step = o.m_nBaseWidth - 1;
-    int m = (x1 + x2) >> 1;
+    long long step = o.m_nBaseWidth - 1;
+    long long m = (static_cast<long long>(x1) + x2) >> 1;
     int best = CellAtDot(x1, y1);
     int bestType = HitType(best, o.m_nLayer);
-    int bestDist = std::abs(x1 - m);
+    long long bestDist = std::llabs(x1 - m);
     for (int i = 1; i < n; ++i) {
-      int px = x1 + i * step;
+      long long px = x1 + i * step;
       int cell = CellAtDot(px, y1);
       int t = HitType(cell, o.m_nLayer);
-      int dist = std::abs(px - m);
+      long long dist = std::llabs(px - m);
       if (t > bestType || (t == bestType && dist < bestDist)) {
         best = cell;
         bestType = t;
@@ -82,19 +88,19 @@ int cPlayScene::PickHeroFloorCell(cObject& o) {
   int count = (o.m_nZoom & 1) ? o.m_nZoom + 2 : o.m_nZoom + 1;
   // Fewer than two probes (a zoom below 1) would leave nothing to divide the width by.
   if (count < 2) count = 2;
-  int step = o.m_nWidth / (count - 1);
-  int x0 = TruncPos(o.m_dX);
-  int x1 = TruncPos(o.m_dFarX);
+  long long step = o.m_nWidth / (count - 1);
+  long long x0 = TruncPos(o.m_dX);
+  long long x1 = TruncPos(o.m_dFarX);
   int y = TruncPos(o.m_dFarY);
-  int m = (x0 + x1) >> 1;
+  long long m = (x0 + x1) >> 1;
   int best = -1;
   int bestType = 0;
-  int bestDist = 0;
+  long long bestDist = 0;
   for (int i = 0; i < count; ++i) {
-    int px = i == count - 1 ? x1 : x0 + i * step;
+    long long px = i == count - 1 ? x1 : x0 + i * step;
     int cell = CellAtDot(px, y);
     int t = HitType(cell, o.m_nLayer);
-    int dist = std::abs(px - m);
+    long long dist = std::llabs(px - m);
     if (best < 0 || t > bestType || (t == bestType && dist < bestDist)) {
       best = cell;
       bestType = t;

@@ -66,8 +66,9 @@ class cPlayScene {
   // The grid index of the cell at a column and row of the map grid; both are clamped into the
   // grid, so a probe beyond its border reads the nearest border cell.
   int CellIndex(int column, int row) const;
-  // The grid index of the cell under a point in dots.
-  int CellAtDot(int x, int y) const { return CellIndex(x >> 5, y >> 5); }
+  // The grid index of the cell under a point in dots (probes far outside the grid are
+  // counted in 64 bits).
+  int CellAtDot(long long x, long long y) const;
   MapChip& Chip(int index);
   int HitType(int index, int layer);
 

@@ -2,6 +2,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <stdexcept>
 
 #include "core/shell_link.h"
 #include "engine/chara_effect.h"
@@ -36,6 +37,9 @@ void ResetEngineGlobals() {
 
 PlayWorld::PlayWorld(const cStage& stage)
     : savedStage_(g_StageData), savedSystem_(g_SystemData), savedProgress_(g_SaveData) {
+  // The globals are the running stage's: a second world would take them over and give them
+  // back in the wrong order.
+  if (g_world) throw std::logic_error("PlayWorld: another stage is already in play");
   ResetEngineGlobals();
   g_SystemData = cSystemData();
   g_SaveData.m_nStageScore = 0;
