@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/log.h"
 #include "project/database.h"
 
 namespace {
@@ -54,7 +55,10 @@ void BuildCharaEffectTemplate(int index, int reversed) {
   t.nEffect = index;
   t.lpData = &data;
   int kind = data.m_nKind;
-  if (kind < 0 || kind >= CHARA_EFFECT_KINDS) kind = 0;
+  if (kind < 0 || kind >= CHARA_EFFECT_KINDS) {
+    if (!reversed) ReportLog("CharaEffect %d: kind %d is out of range and acts as 0", index, kind);
+    kind = 0;
+  }
   t.nKind = kind;
   if (kind == 0) return;
   // Each parameter the kind uses within the range the editing program offers, so a duration

@@ -13,12 +13,6 @@ namespace {
 // Dots of stage cell c on an axis.
 constexpr int Dot(int c) { return (c + 10) * 32; }
 
-cBlockData Deadly(int graphic) {
-  cBlockData b = fixture::Block(graphic);
-  b.m_byHit = 2;
-  return b;
-}
-
 class MapCollision : public ::testing::Test {
  protected:
   // A stage 20 × 15 with the blocks given as {column, row, graphic, hit}.
@@ -183,7 +177,9 @@ TEST_F(MapCollision, RisingThroughAPlatformWithBothValuesOfTheSwitch) {
       EXPECT_EQ(c.m_dVY, -1.5);
     }
     // The re-test returns at once while rising, skipping the ceiling.
-    if (!legacy) EXPECT_EQ(Scene().RetestY(c), 0);
+    if (!legacy) {
+      EXPECT_EQ(Scene().RetestY(c), 0);
+    }
   }
   // Falling onto it lands whatever the switch.
   g_SystemData.m_bLegacy677 = 0;
