@@ -448,6 +448,53 @@ TEST_F(MapCollision, ScreenEdgesKeepTheHeroInAnAutoScrollingView) {
   EXPECT_EQ(h.m_bPressTop, 1);
 }
 
+TEST(MapCollisionStage, FallingBodiesLandOnAFloorAndStayOnIt) {
+  // A floor along stage row 8 and a deadly strip under columns 10..12; a hero, a character
+  // and an item above it, stepped sub-step by sub-step: gravity, the vertical step, the map.
+  cStage stage = fixture::Stage(20, 15);
+  fixture::Fill(stage, fixture::Block(3), 0, 8, 19, 8);
+  fixture::Fill(stage, fixture::DeadlyBlock(4), 10, 7, 12, 7);
+  playkit::PlayWorld world(stage);
+  cPlayer& hero = world.AddHero(fixture::Hero(), 2, 3);
+  cStageChara& walker = world.AddChara(fixture::Chara(1), 6, 1);
+  cStageChara& doomed = world.AddChara(fixture::Chara(1), 11, 2);
+  world.AddItem(fixture::Item(1), 4, 4);
+  // Once landed a body stays on the last dot row above the chips: gravity moves it down by
+  // less than a dot before the next landing puts it back, and it never counts as airborne.
+  const std::pair<cChara*, int> bodies[] = {{&hero, Dot(8) - 1}, {&walker, Dot(8) - 1}, {&doomed, Dot(7) - 1}};
+  bool landed[3] = {false, false, false};
+  for (int step = 0; step < 1200; ++step) {
+    for (int i = 0; i < 3; ++i) {
+      cChara& c = *bodies[i].first;
+      c.ApplyGravity();
+      c.MoveStepY(2);
+      EXPECT_EQ(world.scene.MoveMapY(c), 0);
+      landed[i] = landed[i] || c.m_bPressBottom;
+      if (landed[i]) {
+        ASSERT_EQ(TruncPos(c.m_dY + c.m_nHeight - 1), bodies[i].second) << i << " " << step;
+        ASSERT_EQ(c.m_bAirborne, 0);
+      }
+    }
+  }
+  EXPECT_TRUE(landed[0] && landed[1] && landed[2]);
+  EXPECT_EQ(walker.m_lpLastFloor->m_wGraphic, 3);
+  EXPECT_EQ(doomed.m_lpLastFloor->m_wGraphic, 4);
+  // The same fall for the hero onto the deadly strip ends its life on arrival.
+  hero.m_dX = doomed.m_dX;
+  hero.m_dY = Dot(3);
+  hero.UpdateFarX();
+  hero.UpdateFarY();
+  int result = 0;
+  for (int step = 0; step < 1200 && result == 0; ++step) {
+    hero.ApplyGravity();
+    hero.MoveStepY(2);
+    result = world.scene.MoveMapY(hero);
+  }
+  EXPECT_EQ(result, 2);
+  EXPECT_EQ(TruncPos(hero.m_dFarY) >> 5, 17);
+  EXPECT_NE(playkit::DescribePlay().find("item id=3"), std::string::npos);
+}
+
 TEST_F(MapCollision, GravityOfACharacter) {
   Build({});
   double g = g_StageData.m_dGravityStep;

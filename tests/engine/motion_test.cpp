@@ -4,11 +4,14 @@
 
 #include <cmath>
 
+#include "defs/ed_move.h"
+#include "defs/flow_cmd.h"
 #include "engine/aimed_move.h"
 #include "engine/chara_search.h"
 #include "engine/object.h"
 #include "fixture/fixture.h"
 #include "play_kit.h"
+#include "script/cmd_state.h"
 
 namespace {
 
@@ -477,6 +480,46 @@ TEST_F(AimedMove, OneAxisSteps) {
   EXPECT_EQ(v, 2);
   EXPECT_EQ(StepTowardY(v, ignored, nullptr, 50, 10, 3, 0, 1), 0);
   EXPECT_EQ(v, -3);
+}
+
+TEST_F(AimedMove, ArrivalAtTheGoalPutsTheCentreThereWhenTheMoveStopsAtIt) {
+  cStageChara& c = world_.AddChara(fixture::Chara(1), 5, 5);
+  c.CalcScreenRect();
+  int cx = c.CenterX();
+  int cy = c.CenterY();
+  cFlowCmd cmd;
+  CreateEdMove(cmd.m_pMove);
+  cCmdState state;
+  state.m_pCmd = &cmd;
+  state.m_dSpeed = 5;
+  double x = c.m_dX;
+  double y = c.m_dY;
+  // Within one step of the goal, without the stop switch: only the velocity.
+  EXPECT_EQ(c.MoveToward(state, nullptr, cx + 3, cy - 4, 0, 1), 1);
+  EXPECT_DOUBLE_EQ(state.m_dVx, 3);
+  EXPECT_EQ(c.m_dX, x);
+  // With it: the centre moves onto the goal and the move stops.
+  cmd.m_pMove->m_bStopAtGoal = 1;
+  EXPECT_EQ(c.MoveToward(state, nullptr, cx + 3, cy - 4, 0, 1), 1);
+  EXPECT_EQ(c.m_dX, x + 3);
+  EXPECT_EQ(c.m_dY, y - 4);
+  EXPECT_EQ(state.m_dVx, 0);
+  EXPECT_EQ(state.m_dVy, 0);
+  // Farther away: no arrival.
+  c.CalcScreenRect();
+  EXPECT_EQ(c.MoveToward(state, nullptr, c.CenterX() + 30, c.CenterY(), 0, 1), 0);
+  EXPECT_DOUBLE_EQ(state.m_dVx, 5);
+  EXPECT_EQ(state.m_nFacingOut, 2);
+  // One axis.
+  EXPECT_EQ(c.MoveTowardX(state, nullptr, c.CenterX() - 2, 0, 1), 1);
+  EXPECT_EQ(state.m_dVx, 0);
+  int goal = 0;
+  int other = 0;
+  state.m_nOffsetX = 7;
+  state.m_nOffsetY = -9;
+  c.GetMoveGoal(goal, other, state);
+  EXPECT_EQ(goal, c.CenterX() + 7);
+  EXPECT_EQ(other, c.CenterY() - 9);
 }
 
 TEST(Range, EdgesAndTheVerticalOffsetRuleWithBothValuesOfTheSwitch) {

@@ -94,6 +94,18 @@ cStageChara& PlayWorld::AddChara(const cCharaData& def, int cellX, int cellY) {
   return c;
 }
 
+cItem& PlayWorld::AddItem(const cItemData& def, int cellX, int cellY) {
+  cItem& item = g_lItem.Add(std::make_unique<cItem>());
+  item.Init(scene.m_nNextId++, 1, 0, 0, def.m_wGraphic, nullptr, 0, 0, 0, 32, 32, 32, 32, 1, 1, 0);
+  item.m_dX = (cellX + MAP_MARGIN) * CELL_DOTS;
+  item.m_dY = (cellY + MAP_MARGIN) * CELL_DOTS;
+  item.UpdateFarX();
+  item.UpdateFarY();
+  item.m_bActive = 1;
+  item.CalcScreenRect();
+  return item;
+}
+
 std::vector<int> PlayWorld::KeysOf(int charaId) const {
   std::vector<int> keys;
   for (const FiredEvent& e : events)
@@ -168,9 +180,14 @@ std::string DescribePlay() {
     Describe(out, "chara", c);
     ++seen;
   });
-  char line[128];
+  char line[256];
   std::snprintf(line, sizeof line, "removed awaiting sweep=%zu\n", stored - seen);
   out += line;
+  g_lItem.ForEach([&](cItem& item) {
+    std::snprintf(line, sizeof line, "item id=%d active=%d x=%a y=%a vx=%a vy=%a life=%d\n", item.m_nId,
+                  item.m_bActive, item.m_dX, item.m_dY, item.m_dVX, item.m_dVY, item.m_nLife);
+    out += line;
+  });
   if (g_lpPlayScene) {
     DescribeAxis(out, "scroll x", g_lpPlayScene->m_ScrollX);
     DescribeAxis(out, "scroll y", g_lpPlayScene->m_ScrollY);

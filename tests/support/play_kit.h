@@ -50,6 +50,9 @@ class PlayWorld {
   cPlayer& AddHero(const cCharaData& def, int cellX, int cellY);
   cStageChara& AddChara(const cCharaData& def, int cellX, int cellY);
   cPlayer& Hero() { return g_vPlayer[0]; }
+  // An item of the stage at a cell, 32 × 32, appended to g_lItem (a stand-in for the item
+  // placement).
+  cItem& AddItem(const cItemData& def, int cellX, int cellY);
 
   // The keys fired on one character, in order.
   std::vector<int> KeysOf(int charaId) const;
@@ -86,7 +89,7 @@ class WindowRequestRecorder {
 };
 
 // The state of the play objects as text, one line per object (hero, then the characters in
-// list order that are in play, and the count of removed ones not yet freed), with every position and speed written
+// list order that are in play, the count of removed ones not yet freed, then the items), with every position and speed written
 // exactly (hexadecimal floating point), hit points, skill points, states and links by id, then
 // the scroll axes and the time.
 std::string DescribePlay();
