@@ -258,6 +258,10 @@ TEST_F(MapCollision, ZoomTwoProbesASideAtThreePoints) {
   cChara& one = Chara(420.25, Dot(5) - 23);
   EXPECT_EQ(Scene().HitLeft(one), 0);
   EXPECT_EQ(one.m_bPressLeft, 1);
+  // A hero's floor probes below zoom 1 still come in a pair (nothing divides by 0).
+  cChara& flat = Hero(Dot(3) + 8, Dot(4) + 8);
+  flat.m_nZoom = 0;
+  EXPECT_EQ(Scene().PickHeroFloorCell(flat), Scene().CellAtDot(Dot(3) + 8, Dot(4) + 31));
   // A negative zoom picks cell 0.
   cChara& neg = Chara(420.25, Dot(5));
   neg.m_nZoom = -1;
@@ -478,7 +482,18 @@ TEST(MapCollisionStage, FallingBodiesLandOnAFloorAndStayOnIt) {
   }
   EXPECT_TRUE(landed[0] && landed[1] && landed[2]);
   EXPECT_EQ(walker.m_lpLastFloor->m_wGraphic, 3);
+  // The flows answer the landing key (15) through the kit's stand-in.
+  world.onEvent = [](cChara& c, int key, cObject*, int) {
+    if (key == 15) c.m_dVY = -2;
+  };
+  for (int step = 0; step < 100 && walker.m_dVY != -2; ++step) {
+    walker.ApplyGravity();
+    walker.MoveStepY(2);
+    world.scene.MoveMapY(walker);
+  }
+  world.onEvent = nullptr;
   EXPECT_EQ(doomed.m_lpLastFloor->m_wGraphic, 4);
+  EXPECT_EQ(walker.m_dVY, -2);
   // The same fall for the hero onto the deadly strip ends its life on arrival.
   hero.m_dX = doomed.m_dX;
   hero.m_dY = Dot(3);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "defs/ed_move.h"
 #include "defs/flow_cmd.h"
@@ -149,6 +150,36 @@ TEST(MoveMode, SetsTheFreeVerticalFlagAndBlockMode) {
     EXPECT_EQ(o.m_bFree, c.free);
     EXPECT_EQ(o.m_byBlockMode, c.block);
   }
+}
+
+class ZoomProbe : public cObject {
+ public:
+  void OnZoom(int zoom) override { zooms.push_back(zoom); }
+  std::vector<int> zooms;
+};
+
+TEST(Zoom, SizesScaleAndTheHorizontalCentreStays) {
+  playkit::PlayWorld world(MotionStage());
+  ZoomProbe o;
+  o.Init(1, 1, 0, 1, 1, nullptr, 0, 8, 6, 16, 24, 32, 32, 1, 0, 0);
+  o.m_dX = 1000;
+  o.m_dY = 1000;
+  o.SetZoom(3, 1);
+  EXPECT_EQ(o.m_nWidth, 48);
+  EXPECT_EQ(o.m_nHeight, 72);
+  EXPECT_EQ(o.m_nGraphicX, 24);
+  EXPECT_EQ(o.m_nGraphicY, 18);
+  EXPECT_EQ(o.m_nGraphicW, 96);
+  EXPECT_EQ(o.m_nGraphicH, 96);
+  EXPECT_EQ(o.m_nBaseWidth, 16);
+  // x -= (3 - 1) × (16 >> 1), then the clamp of rule 2 (inside the field: no change).
+  EXPECT_EQ(o.m_dX, 984);
+  EXPECT_EQ(o.m_dFarX, 984 + 47);
+  EXPECT_EQ(o.m_dY, 1000);
+  EXPECT_EQ(o.zooms, (std::vector<int>{3}));
+  o.SetZoom(3, 3);
+  EXPECT_EQ(o.zooms.size(), 1u);
+  EXPECT_EQ(o.m_nLife, LIFETIME_UNLIMITED);
 }
 
 TEST(ScreenRect, FourVariantsByGravityAutoScrollAndScrollBinding) {

@@ -19,6 +19,7 @@ WindowRequestRecorder* g_recorder = nullptr;
 void RecordEvent(cChara& chara, int key, cObject* partner, int value) {
   if (!g_world) return;
   g_world->events.push_back({chara.m_nId, key, partner ? partner->m_nId : -1, value});
+  if (g_world->onEvent) g_world->onEvent(chara, key, partner, value);
 }
 
 void ResetEngineGlobals() {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ class PlayWorld {
 
   cPlayScene scene;
   std::vector<FiredEvent> events;
+  // Stands in for the flows: called after each fired event is logged (for example to set a
+  // velocity as a movement command would). Empty: events are only logged.
+  std::function<void(cChara& chara, int key, cObject* partner, int value)> onEvent;
 
   // A stand-in for the placements of the hero and the stage characters, enough to move and
   // collide: definition copied (Reset), body of the stage's hero or character box size inside
