@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "engine/effect.h"
 #include "engine/play_scene.h"
@@ -379,13 +380,22 @@ void cChara::DecayKnock(double& v) const {
 
 // Contact pauses.
 
+namespace {
+
+// k × a pause of the stage, within the int range whatever the file holds.
+int32_t PauseSubSteps(int32_t pause) {
+  return static_cast<int32_t>(std::clamp<long long>(static_cast<long long>(SubSteps()) * pause, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
 void cChara::StartPause() {
-  m_nPause = SubSteps() * (m_nKind == 0 ? g_StageData.m_nHeroContactPause : g_StageData.m_nCharaContactPause);
+  m_nPause = PauseSubSteps(m_nKind == 0 ? g_StageData.m_nHeroContactPause : g_StageData.m_nCharaContactPause);
 }
 
 void cChara::StartPartnerPause(int partnerId) {
   StartPause();
-  int n = SubSteps() * (m_nKind == 0 ? g_StageData.m_nHeroPartnerPause : g_StageData.m_nCharaPartnerPause);
+  int n = PauseSubSteps(m_nKind == 0 ? g_StageData.m_nHeroPartnerPause : g_StageData.m_nCharaPartnerPause);
   m_lPartnerPause.push_back({partnerId, n});
 }
 
@@ -463,13 +473,13 @@ void cChara::ReanchorY(int nNew, int nOld) {
 }
 
 void cChara::SetBlockX(int n) {
-  m_dX = (n + MAP_MARGIN) * CELL_DOTS + m_nBaseGraphicX + 0.5;
+  m_dX = (n + static_cast<double>(MAP_MARGIN)) * CELL_DOTS + m_nBaseGraphicX + 0.5;
   ReanchorX(m_nZoom, 1);
   OnMoveX();
 }
 
 void cChara::SetBlockY(int n) {
-  m_dY = (n + MAP_MARGIN) * CELL_DOTS + m_nBaseGraphicY;
+  m_dY = (n + static_cast<double>(MAP_MARGIN)) * CELL_DOTS + m_nBaseGraphicY;
   ReanchorY(m_nZoom, 1);
   OnMoveY();
 }

@@ -1,6 +1,7 @@
 #include "engine/effect.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "core/rand_range.h"
@@ -20,6 +21,11 @@ const cEffectData* EffectEntry(int effect) {
     return nullptr;
   }
   return &g_Database.m_vEffect[static_cast<size_t>(n)];
+}
+
+// zoom × a frame size from the file, within the int range.
+int32_t Scaled(int zoom, int32_t size) {
+  return static_cast<int32_t>(std::clamp<long long>(static_cast<long long>(zoom) * size, INT32_MIN, INT32_MAX));
 }
 
 }  // namespace
@@ -44,14 +50,15 @@ int cEffect::StartHit(int effect, const cEffectBox& attacker, const cEffectBox& 
   m_nEffect = static_cast<int16_t>(effect);
   if (entry->m_bScaleWithHit && zoom > 1) {
     m_bScaled = 1;
-    m_nWidth = zoom * entry->m_nWidth;
-    m_nHeight = zoom * entry->m_nHeight;
+    m_nWidth = Scaled(zoom, entry->m_nWidth);
+    m_nHeight = Scaled(zoom, entry->m_nHeight);
   } else {
     m_bScaled = 0;
     m_nWidth = entry->m_nWidth;
     m_nHeight = entry->m_nHeight;
   }
-  int j = entry->m_bScaleWithHit ? zoom : 1;
+  // The jitter grows with the zoom; a shot's zoom is at most 255.
+  int j = entry->m_bScaleWithHit ? std::clamp(zoom, -255, 255) : 1;
   double left = std::max(attacker.dLeft, victim.dLeft);
   double right = std::min(attacker.dRight, victim.dRight);
   double top = std::max(attacker.dTop, victim.dTop);

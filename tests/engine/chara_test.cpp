@@ -308,6 +308,10 @@ TEST_F(CharaTest, ContactPausesInSubSteps) {
   cPlayer& h = world_.AddHero(fixture::Hero(), 1, 1);
   h.StartPause();
   EXPECT_EQ(h.m_nPause, 50);
+  // A pause from the file too long for k sub-steps stays the longest one.
+  g_StageData.m_nHeroContactPause = 2147483647;
+  h.StartPause();
+  EXPECT_EQ(h.m_nPause, 2147483647);
 }
 
 class DyingChara : public cStageChara {
