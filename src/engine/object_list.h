@@ -1,0 +1,107 @@
+// The lists of play objects (characters, items, shots). Their elements are taken out of play
+// while other code may be walking the same list (a command kills a character during the
+// character pass, a dying summoner takes its summons along). An element is therefore never
+// freed at once: Remove marks it, drops the links to and from it, and the walks and searches
+// pass it by from then on; Sweep frees the marked elements at the safe points of the game
+// thread (the ends of the passes), and only while no walk is active.
+#pragma once
+
+#include <cstddef>
+#include <list>
+#include <memory>
+#include <utility>
+
+template <class T>
+class cObjectList {
+ public:
+  using Store = std::list<std::unique_ptr<T>>;
+
+  cObjectList() = default;
+  cObjectList(const cObjectList&) = delete;
+  cObjectList& operator=(const cObjectList&) = delete;
+  ~cObjectList() { ReleaseAll(); }
+
+  // Appends an object; the list owns it. Returns it.
+  T& Add(std::unique_ptr<T> object) {
+    m_list.push_back(std::move(object));
+    return *m_list.back();
+  }
+
+  // Takes the object out of play: marked removed, its links dropped (OnRemoved), freed by the
+  // next Sweep. Nothing for an object already removed.
+  static void Remove(T& object) {
+    if (object.m_bRemoved) return;
+    object.m_bRemoved = 1;
+    object.OnRemoved();
+  }
+
+  // Calls fn on every object that is not removed, in list order, including objects appended
+  // during the walk. fn may remove any object, itself included.
+  template <class F>
+  void ForEach(F fn) {
+    Walk walk(*this);
+    for (auto it = m_list.begin(); it != m_list.end(); ++it) {
+      if (!(*it)->m_bRemoved) fn(**it);
+    }
+  }
+  // The first object that is not removed and passes pred; null when none.
+  template <class P>
+  T* Find(P pred) {
+    Walk walk(*this);
+    for (auto& p : m_list) {
+      if (!p->m_bRemoved && pred(*p)) return p.get();
+    }
+    return nullptr;
+  }
+
+  // Frees the removed objects; does nothing while a walk is active. Returns how many were
+  // freed.
+  size_t Sweep() {
+    if (m_nWalks) return 0;
+    size_t n = 0;
+    for (auto it = m_list.begin(); it != m_list.end();) {
+      if ((*it)->m_bRemoved) {
+        it = m_list.erase(it);
+        ++n;
+      } else {
+        ++it;
+      }
+    }
+    return n;
+  }
+  // Removes every object and frees them when no walk is active.
+  void Clear() {
+    ReleaseAll();
+    Sweep();
+  }
+
+  // The objects in play (not removed).
+  size_t Count() const {
+    size_t n = 0;
+    for (const auto& p : m_list) n += p->m_bRemoved ? 0 : 1;
+    return n;
+  }
+  // Every element, removed ones included (until they are swept).
+  size_t Stored() const { return m_list.size(); }
+  bool Walking() const { return m_nWalks != 0; }
+
+ private:
+  // Counts an active walk for its lifetime.
+  class Walk {
+   public:
+    explicit Walk(cObjectList& list) : m_list(list) { ++m_list.m_nWalks; }
+    ~Walk() { --m_list.m_nWalks; }
+    Walk(const Walk&) = delete;
+    Walk& operator=(const Walk&) = delete;
+
+   private:
+    cObjectList& m_list;
+  };
+
+  void ReleaseAll() {
+    for (auto& p : m_list) Remove(*p);
+  }
+
+  Store m_list;
+  int m_nWalks = 0;
+};

@@ -1,0 +1,82 @@
+// The play scene: runs one stage. This holds what the game objects, the map collision and the
+// time keeping need of it: the two scroll axes, the time limit and play time, the stage
+// result, the deferred hit-point check, the running effects, the id counter and the map-chip
+// collision of the hero and the stage characters. The scene's states, frame, set-up, drawing
+// and menus come with the play scene itself.
+#pragma once
+
+#include <cstdint>
+
+#include "core/safe_container.h"
+#include "engine/effect.h"
+#include "engine/scroll.h"
+
+class cObject;
+class cChara;
+class cStage;
+class MapChip;
+
+class cPlayScene {
+ public:
+  cScroll m_ScrollX;
+  cScroll m_ScrollY;
+  // Seconds left, the limit not running, frames played, play time in hundredths of a second.
+  int32_t m_nTime = 0;
+  int32_t m_bTimeStop = 0;
+  int32_t m_nPlayFrames = 0;
+  int32_t m_nPlayTime = 0;
+  // 1 when the play ended (read by the character's death).
+  int32_t m_nStageResult = 0;
+  // The hit points of the characters are to be checked at the end of the current pass.
+  int32_t m_bCheckHp = 0;
+  int32_t m_nNextId = 0;
+  cSafeList<cEffect> m_lEffect;
+
+  // The scroll axes from the stage (the camera is placed by the stage set-up).
+  void SetUpScrolls(const cStage& stage);
+  // The time limit and the play time as a stage start sets them.
+  void SetUpTime(const cStage& stage);
+  // One frame of the time limit; 1 in the frame in which it runs out.
+  int CountDownTime(int delta);
+  // One frame of play time.
+  void CountPlayTime();
+
+  // Map-chip collision of one axis; 2 means a deadly contact.
+  int MoveMapX(cChara& chara);
+  int MoveMapY(cChara& chara);
+  int HitLeft(cChara& chara);
+  int HitRight(cChara& chara);
+  int HitCeiling(cChara& chara);
+  int HitFloor(cChara& chara);
+  // The edge tests again after the contacts with block characters.
+  int RetestX(cChara& chara);
+  int RetestY(cChara& chara);
+  // The hero kept inside a view that scrolls by itself (or while it flies).
+  void ScreenEdgeX(cChara& hero);
+  int ScreenEdgeY(cChara& hero);
+  // 1 when the body may not stand where it is: a chip that does not pass, or a block
+  // character overlapping it.
+  int IsPlaceBlocked(cObject& object);
+
+  // Cell choices: grid indexes of the map.
+  int PickEdgeCell(cObject& object, int x1, int y1, int x2, int y2);
+  int PickHeroFloorCell(cObject& object);
+  int PickCornerCell(int x0, int y0, int x1, int y1, int layer);
+
+  // The grid index of the cell at a column and row of the map grid; both are clamped into the
+  // grid, so a probe beyond its border reads the nearest border cell.
+  int CellIndex(int column, int row) const;
+  // The grid index of the cell under a point in dots (probes far outside the grid are
+  // counted in 64 bits).
+  int CellAtDot(long long x, long long y) const;
+  MapChip& Chip(int index);
+  int HitType(int index, int layer);
+
+ private:
+  // The floor test; bCount: count the sub-steps without floor (the re-test does not).
+  int FloorTest(cChara& chara, int bCount);
+  int CeilingTest(cChara& chara);
+};
+
+// The running play scene; null outside play.
+extern cPlayScene* g_lpPlayScene;
