@@ -4,7 +4,7 @@
 
 #include <SDL.h>
 
-#include "dialog_driver.h"
+#include "support/dialog_driver.h"
 #include "platform/input.h"
 #include "platform/message.h"
 #include "platform/window.h"

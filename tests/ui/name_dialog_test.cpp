@@ -3,7 +3,7 @@
 
 #include <SDL.h>
 
-#include "dialog_driver.h"
+#include "support/dialog_driver.h"
 #include "platform/message.h"
 #include "platform/window.h"
 #include "support/temp_dir.h"

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <vector>
 
-#include "dialog_driver.h"
+#include "support/dialog_driver.h"
 #include "platform/message.h"
 #include "platform/window.h"
 #include "support/temp_dir.h"

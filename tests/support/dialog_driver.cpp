@@ -1,4 +1,4 @@
-#include "dialog_driver.h"
+#include "support/dialog_driver.h"
 
 #include <SDL.h>
 
