@@ -40,12 +40,18 @@ bool g_foreignSet = false;
 thread_local HOOKPROC t_hook = nullptr;
 HHOOK const kHookHandle = reinterpret_cast<HHOOK>(static_cast<uintptr_t>(0x4B00C));
 
+// The registry of dialogs and controls is read from any thread (GetDlgItemTextA, IsWindowEnabled)
+// and changed on the window thread.
+std::mutex g_registryMutex;
+
 Dialog* DialogOf(HWND h) {
+  std::lock_guard<std::mutex> lock(g_registryMutex);
   auto it = g_dialogs.find(h);
   return it == g_dialogs.end() ? nullptr : it->second;
 }
 
 Control* ControlOf(HWND h) {
+  std::lock_guard<std::mutex> lock(g_registryMutex);
   auto it = g_controls.find(h);
   return it == g_controls.end() ? nullptr : it->second;
 }
@@ -629,12 +635,18 @@ Kind KindOf(const DialogItemTemplate& t) {
 void DestroyDialog(Dialog* d) {
   for (auto& c : d->controls) {
     if (g_focus == c->hwnd) g_focus = nullptr;
-    g_controls.erase(c->hwnd);
+    {
+      std::lock_guard<std::mutex> lock(g_registryMutex);
+      g_controls.erase(c->hwnd);
+    }
     for (auto it = g_props.begin(); it != g_props.end();) it = it->first.first == c->hwnd ? g_props.erase(it) : std::next(it);
     DestroyWindowHandle(c->hwnd);
   }
   for (auto it = g_props.begin(); it != g_props.end();) it = it->first.first == d->hwnd ? g_props.erase(it) : std::next(it);
-  g_dialogs.erase(d->hwnd);
+  {
+    std::lock_guard<std::mutex> lock(g_registryMutex);
+    g_dialogs.erase(d->hwnd);
+  }
   DestroyWindowHandle(d->hwnd);
   if (d->sdl) SDL_DestroyWindow(d->sdl);
   d->sdl = nullptr;
@@ -704,7 +716,10 @@ LRESULT DialogBoxIndirectParamA(HINSTANCE, const DialogTemplate* t, HWND hWndPar
   d->sdl = SDL_CreateWindow(SjisToUtf8(d->caption).c_str(), d->x, d->y, d->w, d->h, flags);
   if (!d->sdl) return -1;
   d->hwnd = CreateWindowHandle(&DialogWndProc);
-  g_dialogs[d->hwnd] = d.get();
+  {
+    std::lock_guard<std::mutex> lock(g_registryMutex);
+    g_dialogs[d->hwnd] = d.get();
+  }
   for (int i = 0; i < t->itemCount; ++i) {
     const DialogItemTemplate& it2 = t->items[i];
     auto c = std::make_unique<Control>();
@@ -718,7 +733,10 @@ LRESULT DialogBoxIndirectParamA(HINSTANCE, const DialogTemplate* t, HWND hWndPar
     c->rc = RECT{DialogUnitsToPixelsX(it2.x), DialogUnitsToPixelsY(it2.y), DialogUnitsToPixelsX(it2.x + it2.cx),
                  DialogUnitsToPixelsY(it2.y + it2.cy)};
     c->hwnd = CreateWindowHandle(&ControlWndProc);
-    g_controls[c->hwnd] = c.get();
+    {
+      std::lock_guard<std::mutex> lock(g_registryMutex);
+      g_controls[c->hwnd] = c.get();
+    }
     d->controls.push_back(std::move(c));
   }
   const HWND previousFocus = g_focus;
@@ -888,7 +906,10 @@ HIMC ImmGetContext(HWND hWnd) {
 LONG ImmGetCompositionStringA(HIMC hIMC, DWORD dwIndex, void* lpBuf, DWORD dwBufLen) {
   Dialog* d = reinterpret_cast<Dialog*>(hIMC);
   bool live = false;
-  for (auto& [h, p] : g_dialogs) live = live || p == d;
+  {
+    std::lock_guard<std::mutex> lock(g_registryMutex);
+    for (auto& [h, p] : g_dialogs) live = live || p == d;
+  }
   if (!live || dwIndex != GCS_COMPSTR) return 0;
   const LONG n = static_cast<LONG>(d->composition.size());
   if (lpBuf && dwBufLen > 0) std::memcpy(lpBuf, d->composition.data(), std::min<size_t>(dwBufLen, d->composition.size()));
@@ -930,6 +951,19 @@ BOOL GetDlgItemRectForTest(HWND hDlg, int nIDDlgItem, RECT* rect) {
   if (!c || !rect) return FALSE;
   *rect = c->rc;
   return TRUE;
+}
+
+bool DialogPixelsForTest(HWND hDlg, int* width, int* height, std::vector<uint32_t>* argb) {
+  Dialog* d = DialogOf(hDlg);
+  if (!d) return false;
+  PaintDialog(*d);
+  *width = d->pixels.width;
+  *height = d->pixels.height;
+  argb->clear();
+  for (int y = 0; y < d->pixels.height; ++y) {
+    for (int x = 0; x < d->pixels.width; ++x) argb->push_back(d->pixels.Get(x, y));
+  }
+  return true;
 }
 
 bool DialogHasCaptionForTest(HWND hDlg) {

@@ -26,6 +26,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/wintypes.h"
 
@@ -188,6 +189,8 @@ void SetDialogOpenHook(std::function<void(HWND hDlg)> hook);
 uint32_t DialogSdlIdForTest(HWND hDlg);
 // The pixel rectangle of a control in its dialog's client area.
 BOOL GetDlgItemRectForTest(HWND hDlg, int nIDDlgItem, RECT* rect);
+// The dialog drawn now, as 0xAARRGGBB pixels of its client area; false when it is no dialog.
+bool DialogPixelsForTest(HWND hDlg, int* width, int* height, std::vector<uint32_t>* argb);
 // Whether a dialog's window has a border and caption of the window manager.
 bool DialogHasCaptionForTest(HWND hDlg);
 

@@ -161,3 +161,49 @@ TEST_F(NameDialogTest, FullScreenPlacementEnglishLabelAndNoField) {
 }
 
 }  // namespace
+
+namespace {
+
+int g_mainKeys = 0;
+LRESULT MainProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_KEYDOWN) ++g_mainKeys;
+  return DefWindowProcA(h, msg, w, l);
+}
+
+// With a main window the window layer's pump reads the display's events and hands the
+// dialog's over; the main window's own keys are held back while the dialog runs.
+TEST_F(NameDialogTest, RunsOverTheMainWindowWhoseKeysWait) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = &MainProc;
+  wc.lpszClassName = "NameDialogTestMain";
+  RegisterClassExA(&wc);  // already there when the test repeats
+  HWND main = CreateWindowExA(0, "NameDialogTestMain", "main", WS_POPUP | WS_CAPTION, 0, 0, 640, 480, nullptr,
+                              nullptr, nullptr, nullptr);
+  ASSERT_NE(main, nullptr);
+  ShowWindow(main, SW_SHOW);
+  g_mainKeys = 0;
+  RECT mainRect{}, rc{};
+  GetWindowRect(main, &mainRect);
+  std::string name = "aaa";
+  DialogDriver driver([&](DialogDriver& d, HWND dlg) {
+    GetWindowRect(dlg, &rc);
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.windowID = WindowSdlIdForTest(main);
+    e.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+    e.key.keysym.sym = SDLK_ESCAPE;
+    SDL_PushEvent(&e);
+    d.Text("abc");
+    d.Key(SDL_SCANCODE_RETURN);
+  });
+  EXPECT_EQ(RunNameDialog(main, 1, &name, 0), 1);
+  EXPECT_EQ(name, "abc");
+  EXPECT_EQ(g_mainKeys, 0);
+  EXPECT_EQ(rc.left, mainRect.left + 240);
+  EXPECT_EQ(rc.top, mainRect.top + 220);
+  DestroyWindow(main);
+  SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+}
+
+}  // namespace

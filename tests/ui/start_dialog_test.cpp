@@ -156,6 +156,33 @@ TEST_F(StartDialogTest, EnglishTextsPlacementAndCursor) {
   EXPECT_EQ(cursor.y, 302);  // 104 + 198.9
 }
 
+// The radio buttons draw the saved choice: a mark in Direct3D's box, none in DirectDraw's.
+TEST_F(StartDialogTest, TheCheckedRadioButtonShowsItsMark) {
+  auto darkInMark = [](HWND dlg, int id) {
+    int w = 0, h = 0;
+    std::vector<uint32_t> px;
+    DialogPixelsForTest(dlg, &w, &h, &px);
+    RECT r{};
+    GetDlgItemRectForTest(dlg, id, &r);
+    int dark = 0;
+    // The mark is a 12-pixel box at the control's left, centred in its height.
+    const int top = (r.top + r.bottom - 12) / 2;
+    for (int y = top + 1; y < top + 11; ++y) {
+      for (int x = r.left + 1; x < r.left + 11; ++x) dark += (px[static_cast<size_t>(y * w + x)] & 0xFFFFFF) < 0x808080 ? 1 : 0;
+    }
+    return dark;
+  };
+  int d3d = -1, dd = -1;
+  DialogDriver driver([&](DialogDriver& d, HWND dlg) {
+    d3d = darkInMark(dlg, 1002);
+    dd = darkInMark(dlg, 1003);
+    d.Click(1001);
+  });
+  AskDrawingBackend(2, nullptr, "Game", 0);
+  EXPECT_GT(d3d, 0);
+  EXPECT_EQ(dd, 0);
+}
+
 TEST_F(StartDialogTest, JapaneseTextsByDefault) {
   std::string start;
   DialogDriver driver([&](DialogDriver& d, HWND dlg) {
