@@ -132,6 +132,12 @@ bool Focusable(const Control* c) {
 void UpdateTextInput() {
   Control* c = ControlOf(g_focus);
   const bool want = c && c->kind == Kind::kEdit;
+  if (want) {
+    // The input method's candidate window opens under the field.
+    SDL_Rect r{static_cast<int>(c->rc.left), static_cast<int>(c->rc.top), static_cast<int>(c->rc.right - c->rc.left),
+               static_cast<int>(c->rc.bottom - c->rc.top)};
+    SDL_SetTextInputRect(&r);
+  }
   if (want && !SDL_IsTextInputActive()) SDL_StartTextInput();
   if (!want && SDL_IsTextInputActive()) SDL_StopTextInput();
 }

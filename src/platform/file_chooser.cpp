@@ -157,9 +157,8 @@ void Fill(HWND hDlg) {
   }
   // The first row is selected, so that the arrows start from the top.
   if (!c.entries.empty()) SendMessageA(list, LB_SETCURSEL, 0, 0);
-  std::string shownFolder = ProgramPath(c.folder);
-  if (shownFolder.empty()) shownFolder = ".";
-  SetDlgItemTextA(hDlg, FILE_DIALOG_FOLDER, shownFolder.c_str());
+  const std::string shownFolder = ProgramPath(c.folder);
+  SetDlgItemTextA(hDlg, FILE_DIALOG_FOLDER, shownFolder.empty() ? "." : shownFolder.c_str());
 }
 
 void Navigate(HWND hDlg, const fs::path& to) {
@@ -188,7 +187,9 @@ void Choose(HWND hDlg, const std::string& sjisName) {
     return;
   }
   if (c.save && c.ofn->lpstrDefExt && *c.ofn->lpstrDefExt && path.filename().string().find('.') == std::string::npos) {
-    path += "." + SjisToUtf8(c.ofn->lpstrDefExt);
+    std::string extension = SjisToUtf8(c.ofn->lpstrDefExt);
+    extension.insert(extension.begin(), '.');
+    path += extension;
   }
   path = fs::weakly_canonical(path, ec);
   const bool exists = fs::exists(path, ec);
