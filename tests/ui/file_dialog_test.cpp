@@ -121,6 +121,30 @@ TEST_F(FileDialogTest, StageDialogListsStageAndReplayFilesAndReturnsTheProgramPa
                                             "grey ?.stg4_001"}));
 }
 
+TEST_F(FileDialogTest, JapaneseNameChosenByDoubleClickComesBackInShiftJis) {
+  std::ofstream(env_.dir() / "data/stg4/\xE3\x82\xBD\xE3\x83\xBC\xE3\x82\xB9.stg4_001") << "x";
+  std::vector<std::string> rows;
+  DialogDriver driver([&](DialogDriver&, HWND dlg) {
+    rows = Rows(dlg);
+    RECT r{};
+    GetDlgItemRectForTest(dlg, FILE_DIALOG_LIST, &r);
+    SDL_Event e{};
+    e.type = SDL_MOUSEBUTTONDOWN;
+    e.button.windowID = DialogSdlIdForTest(dlg);
+    e.button.button = SDL_BUTTON_LEFT;
+    e.button.clicks = 2;
+    e.button.x = (r.left + r.right) / 2;
+    e.button.y = r.top + 2 + 5 * 16 + 8;  // the sixth row
+    SDL_PushEvent(&e);
+  });
+  char path[MAX_PATH];
+  EXPECT_EQ(SelectStageFile(nullptr, path, 0), 1);
+  ASSERT_EQ(rows.size(), 7u);
+  // "ソ" ends in the byte of a backslash: the path keeps it whole.
+  EXPECT_EQ(rows[5], "ソース.stg4_001");
+  EXPECT_STREQ(path, "data\\stg4\\ソース.stg4_001");
+}
+
 TEST_F(FileDialogTest, FoldersOpenAndGreyedNamesCannotBeChosen) {
   std::vector<std::string> inner;
   DialogDriver driver([&](DialogDriver& d, HWND) {
