@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/dialog.h"
 #include "platform/display.h"
 #include "platform/gdi.h"
 #include "platform/input.h"
@@ -762,6 +763,7 @@ LRESULT CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wPara
 }
 
 BOOL SetWindowTextA(HWND hWnd, const char* lpString) {
+  if (dialog_internal::IsDialogWindow(hWnd)) return dialog_internal::SetText(hWnd, lpString);
   std::string utf8;
   {
     std::lock_guard<std::mutex> lock(g_mutex);
@@ -829,6 +831,7 @@ LONG SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
 }
 
 BOOL GetClientRect(HWND hWnd, RECT* lpRect) {
+  if (lpRect && dialog_internal::IsDialogWindow(hWnd)) return dialog_internal::GetClient(hWnd, lpRect);
   if (!lpRect) return FALSE;
   std::lock_guard<std::mutex> lock(g_mutex);
   WindowRecord* w = Find(hWnd);
@@ -838,6 +841,7 @@ BOOL GetClientRect(HWND hWnd, RECT* lpRect) {
 }
 
 BOOL GetWindowRect(HWND hWnd, RECT* lpRect) {
+  if (lpRect && dialog_internal::IsDialogWindow(hWnd)) return dialog_internal::GetRect(hWnd, lpRect);
   if (!lpRect) return FALSE;
   std::lock_guard<std::mutex> lock(g_mutex);
   if (hWnd == kDesktopWindow) {
@@ -861,6 +865,7 @@ BOOL ClientToScreen(HWND hWnd, POINT* lpPoint) {
 }
 
 BOOL SetWindowPos(HWND hWnd, HWND, int X, int Y, int cx, int cy, UINT uFlags) {
+  if (dialog_internal::IsDialogWindow(hWnd)) return dialog_internal::SetPos(hWnd, X, Y, cx, cy, uFlags);
   bool moved = false, sized = false;
   {
     std::lock_guard<std::mutex> lock(g_mutex);
