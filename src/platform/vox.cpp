@@ -26,6 +26,11 @@ namespace {
 constexpr int kAheadDivisor = 2;  // half a second
 // Source frames decoded at a time.
 constexpr int kDecodeFrames = 1024;
+// Output frames one decoded piece may give at most: a file at a very low rate takes
+// smaller pieces, so that the decoder's lead stays bounded in memory.
+constexpr long kPieceOutputFrames = 16384;
+// Output frames the resampler gives at a time.
+constexpr size_t kResampleFrames = 4096;
 
 size_t ReadFile(void* ptr, size_t size, size_t nmemb, void* source) {
   return std::fread(ptr, size, nmemb, static_cast<FILE*>(source));
@@ -171,19 +176,19 @@ class VorbisVox final : public IVox, public AudioSource {
       return;
     }
     const size_t channels = static_cast<size_t>(m_nChannels);
-    const double ratio = static_cast<double>(m_pMixer->Rate()) / static_cast<double>(m_nRate);
-    const size_t room = static_cast<size_t>(static_cast<double>(frames) * ratio) + 256;
-    m_vResampled.resize(room * channels);
+    m_vResampled.resize(kResampleFrames * channels);
     for (;;) {
       size_t used = 0, made = 0;
-      if (soxr_process(m_pResampler, in, frames, &used, m_vResampled.data(), room, &made) != nullptr) return;
+      if (soxr_process(m_pResampler, in, frames, &used, m_vResampled.data(), kResampleFrames, &made) != nullptr) {
+        return;
+      }
       if (made) SDL_AudioStreamPut(m_pStream, m_vResampled.data(), static_cast<int>(made * channels * sizeof(float)));
       if (in) {
-        if (!used && !made) return;  // cannot happen with room for every frame; never spins
+        if (!used && !made) return;  // the resampler takes no more: never spin
         in += used * channels;
         frames -= used;
         if (frames == 0) return;
-      } else if (made < room) {
+      } else if (made < kResampleFrames) {
         return;  // flushed to the last frame
       }
     }
@@ -218,7 +223,9 @@ class VorbisVox final : public IVox, public AudioSource {
     if (!m_bOpen || m_bEnded) return false;
     float** pcm = nullptr;
     int link = 0;
-    long n = ov_read_float(&m_File, &pcm, kDecodeFrames, &link);
+    long piece = kDecodeFrames;
+    if (m_pResampler) piece = std::clamp(kPieceOutputFrames * m_nRate / m_pMixer->Rate(), 1L, piece);
+    long n = ov_read_float(&m_File, &pcm, static_cast<int>(piece), &link);
     if (n == OV_HOLE) return true;  // a gap in the data: go on after it
     if (n > 0) {
       vorbis_info* info = ov_info(&m_File, link);
