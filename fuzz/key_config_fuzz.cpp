@@ -70,5 +70,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int code = cInput::GetDirCode(&input.m_wDir);
   if (code < 1 || code > 9) std::abort();
   SetInputDevices(nullptr);
+  fuzz::DropMessages();
   return 0;
 }

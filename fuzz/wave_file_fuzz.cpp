@@ -1,41 +1,30 @@
 // The wave file reader on arbitrary bytes, and what it reads played through a sound buffer:
 // no read outside the file, whole sample frames only, and mixing stays within the buffer.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "audio/wave_file.h"
+#include "fuzz_files.h"
 #include "platform/dsound.h"
 #include "platform/mixer.h"
 
 namespace {
 
-std::string FilePath() {
-  return "/tmp/tw-fuzz-wave-" + std::to_string(getpid()) + ".wav";
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = FilePath();
+void PlayWave(const uint8_t* data, size_t size) {
+  const std::string& path = fuzz::Files("fuzz_wave").input;
   static LPDIRECTSOUND ds = [] {
     SetAudioOutputManual(true);
     LPDIRECTSOUND p = nullptr;
     DirectSoundCreate(nullptr, &p, nullptr);
     return p;
   }();
-  FILE* fp = std::fopen(path.c_str(), "wb");
-  if (!fp) return 0;
-  std::fwrite(data, 1, size, fp);
-  std::fclose(fp);
+  fuzz::WriteFile(path, data, size);
 
   WAVEDATA wd;
-  if (!ReadWaveFile(path.c_str(), &wd)) return 0;
+  if (!ReadWaveFile(path.c_str(), &wd)) return;
   if (wd.dwSize == 0 || wd.dwSize > size || (wd.wfx.nBlockAlign && wd.dwSize % wd.wfx.nBlockAlign)) __builtin_trap();
 
   DSBUFFERDESC desc;
@@ -59,5 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     buffer->Release();
   }
   FreeWaveData(&wd);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  PlayWave(data, size);
+  fuzz::DropMessages();
   return 0;
 }

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libsdl2-dev libfreetype-dev libfontconfig-dev
   libfluidsynth-dev timgm6mb-soundfont
-  libvorbis-dev fonts-ipafont-gothic fonts-ipafont-mincho
+  libvorbis-dev libsoxr-dev fonts-ipafont-gothic fonts-ipafont-mincho
   libboost-dev libgtest-dev libbenchmark-dev
   libpixman-1-dev
 )

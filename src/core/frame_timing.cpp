@@ -1,5 +1,6 @@
 #include "core/frame_timing.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "core/shell_link.h"
@@ -119,10 +120,12 @@ int PaceFrame(int fps, int bShow, DDSURFACEDATA* lpFont) {
     g_timing.overlayDrawn = false;
   }
   DWORD now = timeGetTime();
-  // The due time counts from the window's start, so that the clock's wrap-around cannot make
-  // a frame due some 49 days later.
-  double due = (1000.0 / fps) * g_timing.nFrameCt_OneSec;
-  if (due > static_cast<double>(now - g_timing.dwTime_OneSec)) return 0;
+  // Frame n is due at the window's start + n * 1000 / fps ms, the first whole millisecond
+  // not before it: the fraction rounded up, exactly. Measured from the window's start, so
+  // that the clock's wrap-around cannot make a frame due some 49 days later.
+  const uint64_t scaled = static_cast<uint64_t>(g_timing.nFrameCt_OneSec) * 1000u;
+  const DWORD due = static_cast<DWORD>((scaled + static_cast<uint64_t>(fps) - 1) / static_cast<uint64_t>(fps));
+  if (now - g_timing.dwTime_OneSec < due) return 0;
   if (++g_timing.nFrameCt_OneSec >= fps) {
     g_timing.nFrameCt_OneSec = 0;
     g_timing.dwTime_OneSec = now;

@@ -32,7 +32,8 @@ int CountFps(int bCount);
 int LimitFrameRate(int fps);
 
 // The Direct3D frame wait: frame n of each one-second window is due at the window's start plus
-// n * 1000 / fps (in floating point); 1 when the frame may run, 0 before. After fps frames a
+// n * 1000 / fps ms (the first whole millisecond not before it); 1 when the frame may run, 0
+// before. After fps frames a
 // new window starts at the current time. 1 at once without a Direct3D context or for fps 0 (or
 // below). With bShow and a font sheet it draws the measured frame rate and processing time
 // onto the back buffer.

@@ -1,9 +1,12 @@
 #include "core/save_record.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -32,6 +35,22 @@ std::mutex g_writeMutex;
 std::map<FILE*, PendingWrite> g_pendingWrites;
 // Bytes the files being written may still take; negative: no limit.
 std::atomic<long long> g_writeLimit{-1};
+
+// Creates the temporary file a record file is written to. A file or link left at that name
+// (by a crash, or put there by someone else) is removed first and the file is then created
+// anew, exclusively and without following a link: the bytes never go into a file this write
+// did not create.
+FILE* CreateTempFile(const std::string& path) {
+  if (unlink(path.c_str()) != 0 && errno != ENOENT) return nullptr;
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  FILE* fp = fdopen(fd, "wb");
+  if (!fp) {
+    close(fd);
+    unlink(path.c_str());
+  }
+  return fp;
+}
 
 // Re-registers a record for the program's version when it leaves scope, whatever path its
 // reading took.
@@ -150,7 +169,7 @@ FILE* OpenRecordFileWrite(const char* path) {
   PendingWrite pending;
   pending.final = ResolvePath(path);
   pending.temp = pending.final + ".tmp";
-  FILE* fp = std::fopen(pending.temp.c_str(), "wb");
+  FILE* fp = CreateTempFile(pending.temp);
   if (!fp) return nullptr;
   {
     std::lock_guard<std::mutex> lock(g_writeMutex);

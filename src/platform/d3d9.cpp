@@ -11,7 +11,9 @@ namespace {
 
 constexpr DWORD kFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 constexpr UINT kVertexStride = 28;
-constexpr UINT kMaxTextureSide = 8192;
+// The largest side Direct3D 9 cards of the time commonly took; reported in the caps, so that
+// games with large images load as they did there.
+constexpr UINT kMaxTextureSide = 16384;
 constexpr UINT kMaxBufferBytes = 64u << 20;
 
 // Live textures in the default pool: a reset needs every one of them released first.

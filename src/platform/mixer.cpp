@@ -3,8 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
-// <chrono> itself cannot be included under the Shift-JIS execution character set (its unit
-// suffixes hold a micro sign); <condition_variable> brings the clocks.
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <memory>

@@ -16,8 +16,7 @@
 // its only wait would never end.
 #pragma once
 
-// <chrono> itself cannot be compiled with the Shift-JIS execution character set; the clock
-// types come with <condition_variable>.
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>

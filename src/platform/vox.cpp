@@ -2,6 +2,7 @@
 
 #define OV_EXCLUDE_STATIC_CALLBACKS
 #include <SDL.h>
+#include <soxr.h>
 #include <strings.h>
 #include <vorbis/vorbisfile.h>
 
@@ -25,6 +26,11 @@ namespace {
 constexpr int kAheadDivisor = 2;  // half a second
 // Source frames decoded at a time.
 constexpr int kDecodeFrames = 1024;
+// Output frames one decoded piece may give at most: a file at a very low rate takes
+// smaller pieces, so that the decoder's lead stays bounded in memory.
+constexpr long kPieceOutputFrames = 16384;
+// Output frames the resampler gives at a time.
+constexpr size_t kResampleFrames = 4096;
 
 size_t ReadFile(void* ptr, size_t size, size_t nmemb, void* source) {
   return std::fread(ptr, size, nmemb, static_cast<FILE*>(source));
@@ -125,22 +131,76 @@ class VorbisVox final : public IVox, public AudioSource {
  private:
   VorbisVox() : m_pMixer(AcquireAudioOutput()) { m_nAhead = static_cast<size_t>(m_pMixer->Rate() / kAheadDivisor); }
   ~VorbisVox() override {
-    if (m_pStream) SDL_FreeAudioStream(m_pStream);
+    FreeConverters();
     ReleaseAudioOutput();
   }
 
   size_t Buffered() const { return m_vRing.size() / 2 - m_nRead; }
 
-  // Converts the current link (-1: the first) from its rate and channels to the output's.
+  // Converts the current link (-1: the first) from its rate and channels to the output's. A
+  // link at another rate goes through a streaming resampler first, fed without a break from
+  // piece to piece and pass to pass; the channel converter then runs at the output's rate.
+  // A link at the output's rate is only channel-converted, sample for sample.
   bool StartLink(int link) {
     vorbis_info* info = ov_info(&m_File, link);
-    if (!info || info->channels < 1) return false;
-    if (m_pStream) SDL_FreeAudioStream(m_pStream);
-    m_pStream = SDL_NewAudioStream(AUDIO_F32SYS, static_cast<Uint8>(info->channels), static_cast<int>(info->rate),
-                                   AUDIO_F32SYS, 2, m_pMixer->Rate());
+    if (!info || info->channels < 1 || info->rate < 1) return false;
+    FreeConverters();
     m_nChannels = info->channels;
     m_nRate = info->rate;
-    return m_pStream != nullptr;
+    const int outRate = m_pMixer->Rate();
+    m_pStream = SDL_NewAudioStream(AUDIO_F32SYS, static_cast<Uint8>(m_nChannels), outRate, AUDIO_F32SYS, 2, outRate);
+    if (!m_pStream) return false;
+    if (m_nRate == outRate) return true;
+    soxr_error_t error = nullptr;
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+    m_pResampler = soxr_create(static_cast<double>(m_nRate), static_cast<double>(outRate),
+                               static_cast<unsigned>(m_nChannels), &error, &io, &quality, &runtime);
+    return !error && m_pResampler;
+  }
+
+  void FreeConverters() {
+    if (m_pStream) SDL_FreeAudioStream(m_pStream);
+    m_pStream = nullptr;
+    if (m_pResampler) soxr_delete(m_pResampler);
+    m_pResampler = nullptr;
+  }
+
+  // Passes `frames` interleaved frames of the link's channels on to the channel converter,
+  // through the resampler when there is one. Null input (frames 0) flushes the resampler: the
+  // signal has truly ended.
+  void Convert(const float* in, size_t frames) {
+    if (!m_pResampler) {
+      if (frames) SDL_AudioStreamPut(m_pStream, in, static_cast<int>(frames * m_nChannels * sizeof(float)));
+      return;
+    }
+    const size_t channels = static_cast<size_t>(m_nChannels);
+    m_vResampled.resize(kResampleFrames * channels);
+    for (;;) {
+      size_t used = 0, made = 0;
+      if (soxr_process(m_pResampler, in, frames, &used, m_vResampled.data(), kResampleFrames, &made) != nullptr) {
+        return;
+      }
+      if (made) SDL_AudioStreamPut(m_pStream, m_vResampled.data(), static_cast<int>(made * channels * sizeof(float)));
+      if (in) {
+        if (!used && !made) return;  // the resampler takes no more: never spin
+        in += used * channels;
+        frames -= used;
+        if (frames == 0) return;
+      } else if (made < kResampleFrames) {
+        return;  // flushed to the last frame
+      }
+    }
+  }
+
+  // The end of what the current converters will be given: everything they hold goes to the
+  // ring.
+  void FlushConverters() {
+    if (!m_pStream) return;
+    if (m_pResampler) Convert(nullptr, 0);
+    SDL_AudioStreamFlush(m_pStream);
+    Drain();
   }
 
   // Moves what the converter holds into the ring.
@@ -163,25 +223,28 @@ class VorbisVox final : public IVox, public AudioSource {
     if (!m_bOpen || m_bEnded) return false;
     float** pcm = nullptr;
     int link = 0;
-    long n = ov_read_float(&m_File, &pcm, kDecodeFrames, &link);
+    long piece = kDecodeFrames;
+    if (m_pResampler) piece = std::clamp(kPieceOutputFrames * m_nRate / m_pMixer->Rate(), 1L, piece);
+    long n = ov_read_float(&m_File, &pcm, static_cast<int>(piece), &link);
     if (n == OV_HOLE) return true;  // a gap in the data: go on after it
     if (n > 0) {
       vorbis_info* info = ov_info(&m_File, link);
       if (info && (info->channels != m_nChannels || info->rate != m_nRate)) {
         // A chained link in another format: what is converted so far goes first.
-        SDL_AudioStreamFlush(m_pStream);
-        Drain();
+        FlushConverters();
         if (!StartLink(link)) return Finish();
       }
       m_vInterleave.resize(static_cast<size_t>(n) * static_cast<size_t>(m_nChannels));
       for (long i = 0; i < n; ++i) {
         for (int c = 0; c < m_nChannels; ++c) m_vInterleave[static_cast<size_t>(i * m_nChannels + c)] = pcm[c][i];
       }
-      SDL_AudioStreamPut(m_pStream, m_vInterleave.data(), static_cast<int>(m_vInterleave.size() * sizeof(float)));
+      Convert(m_vInterleave.data(), static_cast<size_t>(n));
       Drain();
       return true;
     }
-    // The end of the file (or an error): play again from the first sample, or finish.
+    // The end of the file (or an error): play again from the first sample, or finish. A new
+    // pass goes on feeding the same converters, so the seam is as smooth as the file's own
+    // samples.
     if (n == 0 && m_nLoops > 0) {
       if (m_nLoops != VOX_LOOP_ENDLESS) --m_nLoops;
       if (ov_pcm_seek(&m_File, 0) == 0) return true;
@@ -190,10 +253,7 @@ class VorbisVox final : public IVox, public AudioSource {
   }
 
   bool Finish() {
-    if (m_pStream) {
-      SDL_AudioStreamFlush(m_pStream);
-      Drain();
-    }
+    FlushConverters();
     m_bEnded = true;
     return false;
   }
@@ -203,8 +263,7 @@ class VorbisVox final : public IVox, public AudioSource {
     if (m_bOpen) ov_clear(&m_File);
     m_bOpen = false;
     m_bEnded = false;
-    if (m_pStream) SDL_FreeAudioStream(m_pStream);
-    m_pStream = nullptr;
+    FreeConverters();
     m_vRing.clear();
     m_nRead = 0;
   }
@@ -226,7 +285,8 @@ class VorbisVox final : public IVox, public AudioSource {
 
   OggVorbis_File m_File{};
   bool m_bOpen = false;
-  SDL_AudioStream* m_pStream = nullptr;
+  SDL_AudioStream* m_pStream = nullptr;  // channels to stereo, at the output's rate
+  soxr_t m_pResampler = nullptr;          // the link's rate to the output's, or null
   int m_nChannels = 0;
   long m_nRate = 0;
   bool m_bPlaying = false;
@@ -236,6 +296,7 @@ class VorbisVox final : public IVox, public AudioSource {
   std::vector<float> m_vRing;  // stereo frames at the output rate; m_nRead of them played
   size_t m_nRead = 0;
   std::vector<float> m_vInterleave;
+  std::vector<float> m_vResampled;
 };
 
 IVox* CreateBuiltinVox() { return VorbisVox::Create(); }

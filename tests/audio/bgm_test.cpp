@@ -10,7 +10,7 @@
 #include "platform/mixer.h"
 #include "support/bytes.h"
 #include "support/fake_synth.h"
-#include "support/ogg_encode.h"
+#include "fixture/ogg_encode.h"
 #include "support/render.h"
 #include "support/temp_dir.h"
 #include "support/test_thread.h"

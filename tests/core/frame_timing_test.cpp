@@ -147,11 +147,45 @@ TEST_F(FrameTiming, PaceFrameRunsFrameNOfEachSecondAtNTimes1000OverFps) {
             (std::vector<DWORD>{1951, 1968, 1968, 1985, 2002, 2018}));
 }
 
-TEST_F(FrameTiming, PaceFrameKeepsItsPaceAcrossTheClockWrap) {
+// Every frame of a one-second window comes at the first millisecond not before
+// start + n * 1000 / fps, and the window's last frame starts the next window at once; the
+// same across the clock's 32-bit wrap, which falls inside the window.
+TEST_F(FrameTiming, PaceFrameRunsEveryFrameOfASecondOnTime) {
   g_lpfnDDUsingDirect3D = [] { return 1; };
-  UseTestClock(0xFFFFFFF0u);
-  std::vector<DWORD> times = FrameTimes(120, [] { return PaceFrame(60, 0, nullptr); });
-  EXPECT_EQ(times, (std::vector<DWORD>{0, 17, 34, 50, 67, 84, 100, 117}));
+  const std::vector<DWORD> at60 = {
+      0,   17,  34,  50,  67,  84,  100, 117, 134, 150, 167, 184, 200, 217, 234, 250, 267, 284, 300, 317, 334,
+      350, 367, 384, 400, 417, 434, 450, 467, 484, 500, 517, 534, 550, 567, 584, 600, 617, 634, 650, 667, 684,
+      700, 717, 734, 750, 767, 784, 800, 817, 834, 850, 867, 884, 900, 917, 934, 950, 967, 984, 984};
+  const std::vector<DWORD> at50 = {0,   20,  40,  60,  80,  100, 120, 140, 160, 180, 200, 220, 240,
+                                   260, 280, 300, 320, 340, 360, 380, 400, 420, 440, 460, 480, 500,
+                                   520, 540, 560, 580, 600, 620, 640, 660, 680, 700, 720, 740, 760,
+                                   780, 800, 820, 840, 860, 880, 900, 920, 940, 960, 980, 980};
+  struct Case {
+    int fps;
+    DWORD start;
+    const std::vector<DWORD>* times;
+  } cases[] = {{60, 1000, &at60}, {50, 1000, &at50}, {60, 0xFFFFFF00u, &at60}, {50, 0xFFFFFE0Cu, &at50}};
+  for (const Case& c : cases) {
+    ResetFrameTiming();
+    UseTestClock(c.start);
+    const int fps = c.fps;
+    EXPECT_EQ(FrameTimes(1000, [fps] { return PaceFrame(fps, 0, nullptr); }), *c.times) << fps << " " << c.start;
+  }
+}
+
+// The frame count closes its window on the first call more than 999 ms after the window began:
+// a call at 999 ms is still counted, the one at 1000 ms closes the window uncounted.
+TEST_F(FrameTiming, CountFpsClosesItsWindowAt1000Milliseconds) {
+  for (DWORD start : {1000u, 0xFFFFFD00u}) {
+    ResetFrameTiming();
+    UseTestClock(start);
+    std::vector<int> results;
+    for (DWORD at : {0u, 999u, 1000u, 1999u, 2000u}) {
+      UseTestClock(start + at);
+      results.push_back(CountFps(1));
+    }
+    EXPECT_EQ(results, (std::vector<int>{0, 0, 2, 2, 1})) << start;
+  }
 }
 
 struct OverlayCall {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <boost/shared_ptr.hpp>
+#include <filesystem>
 
 #include "support/bytes.h"
 #include "support/temp_dir.h"
@@ -390,6 +391,34 @@ TEST_F(RecordFileTest, AFailedWriteLeavesTheOldFile) {
   // A folder that does not exist.
   EXPECT_EQ(p.SaveFile(Path("none/x.dat").c_str()), 0);
   EXPECT_EQ(ReadFileBytes(Path("keep.dat")), old);
+}
+
+// Whatever stands at the temporary name (a link to another file, a link to nowhere, a file
+// left by a crash), the save goes into the record file itself and nothing else is written.
+TEST_F(RecordFileTest, AStaleTemporaryNameIsNeverWrittenThrough) {
+  namespace fs = std::filesystem;
+  cPlain p;
+  p.m_n = 3;
+  const std::string bytes = ByteWriter().I32(790).I32(1).I32(3).I32(0).str();
+  WriteFileBytes(Path("victim.dat"), "precious");
+  struct Case {
+    const char* what;
+    void (*make)(const std::string& temp, const std::string& dir);
+  } cases[] = {
+      {"link to a file", [](const std::string& temp, const std::string& dir) { fs::create_symlink(dir + "/victim.dat", temp); }},
+      {"link to nowhere", [](const std::string& temp, const std::string& dir) { fs::create_symlink(dir + "/made.dat", temp); }},
+      {"stale file", [](const std::string& temp, const std::string&) { WriteFileBytes(temp, "left over by a crash"); }},
+  };
+  for (const Case& c : cases) {
+    fs::remove(Path("save.dat"));
+    c.make(Path("save.dat.tmp"), env.dir().path());
+    EXPECT_EQ(p.SaveFile(Path("save.dat").c_str()), 1) << c.what;
+    EXPECT_EQ(Hex(ReadFileBytes(Path("save.dat"))), Hex(bytes)) << c.what;
+    EXPECT_FALSE(fs::is_symlink(Path("save.dat"))) << c.what;
+    EXPECT_FALSE(fs::exists(fs::symlink_status(Path("save.dat.tmp")))) << c.what;
+    EXPECT_EQ(ReadFileBytes(Path("victim.dat")), "precious") << c.what;
+    EXPECT_FALSE(fs::exists(fs::symlink_status(Path("made.dat")))) << c.what;
+  }
 }
 
 }  // namespace

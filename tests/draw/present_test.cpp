@@ -2,7 +2,6 @@
 // device, the blend values and substitutes, and the DirectDraw no-ops.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
 #include "core/frame_timing.h"
@@ -88,7 +87,8 @@ TEST_F(DrawTest, FramesArePacedInOneSecondWindows) {
   DWORD start = 10000;
   int n = 0;
   for (int i = 0; i < 62; ++i) {
-    expected.push_back(start + static_cast<DWORD>(std::ceil(1000.0 / 60 * n)));
+    // n × 1000 / 60 rounded up, in whole numbers: 250 for frame 15, not a millisecond later.
+    expected.push_back(start + static_cast<DWORD>((n * 1000 + 59) / 60));
     if (++n == 60) {
       n = 0;
       start = expected.back();

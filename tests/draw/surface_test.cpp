@@ -221,6 +221,25 @@ TEST_F(DrawTest, FileSurfacesUnderDirect3D) {
   }
 }
 
+// A wide image as large games hold (a long background strip) loads as one texture of its own
+// size, without a complaint about the card.
+TEST_F(DrawTest, A10000By300ImageLoadsAsATexture) {
+  InitOrFail(1, 32, 1);
+  EXPECT_EQ(lpDTCon->d3dCaps.MaxTextureWidth, 16384u);
+  const int w = 10000, h = 300;
+  std::vector<uint32_t> indices(static_cast<size_t>(w) * h, 2);
+  indices.back() = 1;
+  const std::string file = Bmp8("strip.bmp", w, h, {0xFF00FF, 0xFF0000, 0x00FF00}, indices);
+  DDSURFACEDATA sd;
+  ASSERT_EQ(DDCreateSurfaceFromFile(&sd, file.c_str(), 0, 32, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0, 0, 0, 0), 0);
+  EXPECT_EQ(sd.nTexWidth, w);
+  EXPECT_EQ(sd.nTexHeight, h);
+  EXPECT_EQ(Report().find("このビデオカードでは"), std::string::npos);
+  EXPECT_EQ(Pixel(&sd, 0, 0) & 0xFFFFFFu, 0x00FF00u);
+  EXPECT_EQ(Pixel(&sd, w - 1, h - 1) & 0xFFFFFFu, 0xFF0000u);
+  DDReleaseSurface(&sd);
+}
+
 TEST_F(DrawTest, FileNamesLongerThanTheRecordFailTheLoad) {
   // A readable bitmap whose name does not fit in a record.
   const std::string folder = std::string(120, 'a') + "/" + std::string(120, 'b');
@@ -297,15 +316,16 @@ TEST_F(DrawTest, CreateResultsOtherThanSuccessAreFailures) {
 
 TEST_F(DrawTest, SystemImagesRequiredOptionalAndEmpty) {
   const std::string sheet = SheetBmp();
-  std::vector<uint32_t> huge(9000, 1);
-  const std::string tooWide = Bmp8("toowide.bmp", 9000, 1, SheetPalette(), huge);
+  // One pixel wider than the largest texture the device takes.
+  std::vector<uint32_t> huge(16385, 1);
+  const std::string tooWide = Bmp8("toowide.bmp", 16385, 1, SheetPalette(), huge);
   const std::string missing = env->dir().path() + "/missing.bmp";
   table[0] = Entry(sheet.c_str(), 1, 0, 0, 0, 0, 0, 0, 0, 0, 0);
   table[1] = Entry(missing.c_str(), 1, 0, 0, 0, 0, 1, 0, 0, 0, 0);
   table[2] = Entry("E", 1, 1, 0, 0, 0, 0, 0, 0, 64, 32);
   table[3] = Entry(missing.c_str(), 1, 0, 0, 0, 0, 0, 0, 0, 0, 0);
   table[4] = Entry(tooWide.c_str(), 1, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-  table[5] = Entry("E", 1, 1, 0, 0, 0, 0, 0, 0, 9000, 32);
+  table[5] = Entry("E", 1, 1, 0, 0, 0, 0, 0, 0, 16385, 32);
   for (int d3d : {1, 0}) {
     SCOPED_TRACE(d3d);
     InitOrFail(d3d, 32, 1);

@@ -22,7 +22,8 @@ TEST(Direct3D, ObjectAndCapabilities) {
   EXPECT_EQ(caps.TextureCaps & (D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY), 0u);
   EXPECT_TRUE(caps.Caps2 & D3DCAPS2_DYNAMICTEXTURES);
   EXPECT_TRUE(caps.Caps3 & D3DCAPS3_ALPHA_FULLSCREEN_FLIP_OR_DISCARD);
-  EXPECT_EQ(caps.MaxTextureWidth, 8192u);
+  EXPECT_EQ(caps.MaxTextureWidth, 16384u);
+  EXPECT_EQ(caps.MaxTextureHeight, 16384u);
   D3DDISPLAYMODE mode{};
   ASSERT_EQ(d3d->GetAdapterDisplayMode(0, &mode), D3D_OK);
   EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
@@ -106,7 +107,16 @@ TEST_F(D3DDeviceTest, PoolsAndUsagesFollowTheDeviceRules) {
             D3DERR_INVALIDCALL);
   EXPECT_EQ(dev->CreateTexture(4, 4, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr),
             D3DERR_INVALIDCALL);
-  EXPECT_EQ(dev->CreateTexture(8193, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr), D3DERR_INVALIDCALL);
+  // Sides up to the reported 16384.
+  struct Side {
+    UINT w, h;
+    HRESULT hr;
+  } sides[] = {{16384, 1, D3D_OK}, {1, 16384, D3D_OK}, {16385, 1, D3DERR_INVALIDCALL}, {1, 16385, D3DERR_INVALIDCALL}};
+  for (const Side& c : sides) {
+    EXPECT_EQ(dev->CreateTexture(c.w, c.h, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr), c.hr) << c.w << "x" << c.h;
+    if (t) t->Release();
+    t = nullptr;
+  }
   EXPECT_EQ(dev->CreateTexture(4, 4, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, &t, nullptr), D3DERR_INVALIDCALL);
   // A system-memory texture can be locked but not drawn from; a managed one cannot be a target.
   auto sys = Texture(D3DFMT_A1R5G5B5, 4, 4, std::vector<uint32_t>(16, 0xFFFFFFFF), D3DPOOL_SYSTEMMEM);

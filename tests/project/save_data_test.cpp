@@ -297,6 +297,19 @@ TEST_F(SaveDataTest, ASaveThatFailsHalfWayLeavesThePreviousSlot) {
   EXPECT_EQ(g_SaveData.m_nTotalScore, 200);
 }
 
+// A link left at a slot's temporary name does not take the save somewhere else.
+TEST_F(SaveDataTest, ASaveThroughAStaleTemporaryLinkGoesIntoTheSlot) {
+  cSaveData p = BusyProgress();
+  p.m_nTotalScore = 300;
+  WriteFileBytes("other.dat", "someone else's file");
+  std::filesystem::create_symlink(std::filesystem::absolute("other.dat"), SlotFile(0) + ".tmp");
+  ASSERT_EQ(p.SaveSlot(0), 1);
+  EXPECT_EQ(ReadFileBytes("other.dat"), "someone else's file");
+  EXPECT_FALSE(std::filesystem::is_symlink(SlotFile(0)));
+  ASSERT_EQ(g_SaveData.LoadSlot(0), 1);
+  EXPECT_EQ(g_SaveData.m_nTotalScore, 300);
+}
+
 TEST_F(SaveDataTest, TheSlotListShowsTheSlotsThatRead) {
   char name[MAX_PATH];
   MakeSaveFileName(name, 0);
