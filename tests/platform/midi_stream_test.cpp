@@ -226,6 +226,43 @@ TEST_F(MidiStream, SmpteDivisionCountsFramesOfTheSecond) {
   EXPECT_EQ(clocks, (std::vector<uint64_t>{44100, 44100 + 22050}));
 }
 
+// -29 in the high byte is 29.97 frames a second, not 30: with 100 ticks a frame, 2997 ticks
+// are one second (44100 output frames; 30 would give 44055.9, played at 44056), and 999 more a
+// third of a second (14700).
+TEST_F(MidiStream, SmpteMinus29Counts2997FramesIn100Seconds) {
+  SetDivision(0xE364);
+  Records r;
+  r.Short(2997, 0x403C90).Short(999, 0x003C80);
+  Queue(0, r);
+  ASSERT_EQ(midiStreamRestart(h_), MMSYSERR_NOERROR);
+  const uint64_t start = mixer_->SampleClock();
+  Render(60000);
+  std::vector<uint64_t> clocks;
+  for (const auto& e : synth_.Messages()) clocks.push_back(e.clock - start);
+  EXPECT_EQ(clocks, (std::vector<uint64_t>{44100, 44100 + 14700}));
+}
+
+// A division of 0 (as a damaged file may hold) would make every tick last forever: it is
+// refused and the stream keeps its division, here 480 ticks a quarter note, so that at 500000
+// microseconds a quarter note 480 ticks are half a second.
+TEST_F(MidiStream, DivisionZeroIsRefusedAndTheDivisionStays) {
+  SetDivision(480);
+  MIDIPROPTIMEDIV p{sizeof p, 0};
+  EXPECT_EQ(midiStreamProperty(h_, reinterpret_cast<BYTE*>(&p), MIDIPROP_SET | MIDIPROP_TIMEDIV),
+            MMSYSERR_INVALPARAM);
+  ASSERT_EQ(midiStreamProperty(h_, reinterpret_cast<BYTE*>(&p), MIDIPROP_GET | MIDIPROP_TIMEDIV), MMSYSERR_NOERROR);
+  EXPECT_EQ(p.dwTimeDiv, 480u);
+  Records r;
+  r.Short(480, 0x403C90).Short(240, 0x003C80);
+  Queue(0, r);
+  ASSERT_EQ(midiStreamRestart(h_), MMSYSERR_NOERROR);
+  const uint64_t start = mixer_->SampleClock();
+  Render(40000);
+  std::vector<uint64_t> clocks;
+  for (const auto& e : synth_.Messages()) clocks.push_back(e.clock - start);
+  EXPECT_EQ(clocks, (std::vector<uint64_t>{22050, 22050 + 11025}));
+}
+
 TEST_F(MidiStream, CallbacksTellTheEventAndReturnTheLastBufferFirst) {
   Records r;
   r.Short(0, 0x403C90).Short(10, 0x003C80, MEVT_F_CALLBACK).Short(10, 0x403E90, MEVT_F_CALLBACK);
