@@ -196,7 +196,7 @@ TEST_F(StageTest, SettingsOfEveryLayoutAreReadUpToTheLast) {
         b.version = v;
         return b.Body();
       },
-      100, DATA_VERSION);
+      50, DATA_VERSION);
   for (int v : versions) {
     SCOPED_TRACE(v);
     StageBytes b;
