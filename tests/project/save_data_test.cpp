@@ -110,16 +110,8 @@ TEST_F(SaveDataTest, ASlotFileHoldsTheLayoutAndRoundTripsByteForByte) {
 // Files of older data versions: the fields they lack keep a new game's values, not those of the
 // game in progress, and the fix-ups apply.
 TEST_F(SaveDataTest, OlderFilesLoadWithTheirFixUps) {
-  // Every version at which the file's layout changes, and the version before it.
-  const std::vector<int> versions = LayoutGateVersions(
-      [](int v) {
-        SaveBytes b;
-        b.version = v;
-        b.vars.assign(v < 754 ? 1000 : 1001, 0);
-        return b.Body();
-      },
-      150, DATA_VERSION - 1);
-  for (int v : versions) {
+  // The file of a version: every field 1 but the map positions and the slot, one clear entry.
+  auto fileOf = [](int v) {
     SaveBytes b;
     b.version = v;
     for (const SaveField& f : SaveFields()) b.values[f.name] = 1;
@@ -131,6 +123,14 @@ TEST_F(SaveDataTest, OlderFilesLoadWithTheirFixUps) {
     b.carryStored.assign(25, 0);
     b.clears = {ClearBytes{1, 2, 3, 40, "data\\stg4\\B.", "data\\stg4\\B_c002_3."}};
     b.vars.assign(v < 754 ? 1000 : 1001, 0);
+    return b;
+  };
+  // Every version at which the file's layout changes, and the version before it.
+  const std::vector<int> versions =
+      LayoutGateVersions([&](int v) { return fileOf(v).Body(); }, 150, DATA_VERSION - 1);
+  ASSERT_TRUE(std::binary_search(versions.begin(), versions.end(), 759)) << "the clear entry's gate";
+  for (int v : versions) {
+    const SaveBytes b = fileOf(v);
     WriteFileBytes(SlotFile(0), b.File());
 
     // The game in progress has every value the file might lack set otherwise.
