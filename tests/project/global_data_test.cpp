@@ -98,8 +98,10 @@ void CheckFreshStart() {
 TEST(GlobalData, StaticConstructionLeavesAFreshStart) {
   // The "threadsafe" style starts the test program anew for the checks; a fork would inherit
   // what the tests before changed.
+  const std::string style = GTEST_FLAG_GET(death_test_style);
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(ExitWithFreshStartChecks(), ::testing::ExitedWithCode(0), "");
+  GTEST_FLAG_SET(death_test_style, style);
 }
 
 // The game-side threads end in the order of the program's close when it asks them to, and
