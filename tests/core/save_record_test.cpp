@@ -307,6 +307,36 @@ TEST_F(RecordFileTest, HostileCountsAreRefused) {
   EXPECT_EQ(env.TakeCloseRequests(), 0);
 }
 
+// A list count is taken only when the bytes after it could hold that many elements of the
+// smallest size: checked for every element size at the last count that fits and the next.
+TEST_F(RecordFileTest, ListCountsAreCheckedAgainstTheBytesLeftForEveryElementSize) {
+  struct Case {
+    size_t elementSize;
+    uint32_t count;
+    bool taken;
+  };
+  // 24 bytes follow the count.
+  const Case cases[] = {
+      {1, 24, true},         {1, 25, false},        {1, 0xFFFFFFFF, false}, {2, 12, true}, {2, 13, false},
+      {4, 6, true},          {4, 7, false},         {8, 3, true},           {8, 4, false}, {1, 0, true},
+      {MIN_RECORD_BYTES, 3, true}, {MIN_RECORD_BYTES, 4, false}, {4, 0x40000000, false}, {4, 0x40000006, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.count << " elements of " << c.elementSize);
+    WriteFileBytes(Path("list.dat"), ByteWriter().I32(790).U32(c.count).Zeros(24).str());
+    FILE* fp = OpenRecordFileRead(Path("list.dat").c_str());
+    ASSERT_NE(fp, nullptr);
+    uint32_t n = 77;
+    EXPECT_EQ(ReadRecordCount(fp, n, c.elementSize), c.taken);
+    EXPECT_EQ(RecordStreamFailed(fp), !c.taken);
+    EXPECT_EQ(n, c.taken ? c.count : 77u);
+    if (c.taken) {
+      EXPECT_EQ(RecordBytesLeft(fp), 24);
+    }
+    CloseRecordFile(fp);
+  }
+}
+
 TEST_F(RecordFileTest, SurplusEntriesTakeTheFatalPathAndStopTheRecord) {
   // Two fields where the record has one, then two strings where it has none.
   WriteFileBytes(Path("f.dat"), ByteWriter().I32(790).I32(2).I32(5).I32(6).I32(0).str());

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <string>
 #include <vector>
 
@@ -125,6 +127,11 @@ TEST_F(AnimeTest, HostileFrameCountIsRefused) {
   cSafeVector<cAnime> list;
   EXPECT_EQ(ReadFile(790, ByteWriter().U32(0xFFFFFFFF).str(), [&](FILE* fp) { LoadAnimeSetList(list, fp); }), -1);
   EXPECT_TRUE(list.empty());
+}
+
+TEST_F(AnimeTest, EveryGateOfTheLayoutIsReadWhereTheFileHasIt) {
+  ExpectGatesOfLayout([] { return std::make_unique<cAnime>(); },
+                      [](int v) { return AnimeBody(v, "run", {{1, 2, 0}, {3, 4, 1}}); }, 1);
 }
 
 }  // namespace

@@ -298,20 +298,25 @@ TEST_F(BlockDataTest, ItemReferencesBeyondTheItemPaletteAreCleared) {
 }
 
 TEST_F(BlockDataTest, HostileCountsAreRefused) {
-  for (int part = 0; part < 2; ++part) {
+  for (int part = 0; part < 3; ++part) {
     ByteWriter w;
     const std::string body = BlockBytes().Body();
     // The fields and the name (4 + 26 + 4 + 4), the head values, then a bad count.
     w.Bytes(body.substr(0, 42));
     if (part == 0) {
+      w.U32(3).U8(1).U8(1);  // one flag more than the file holds
+    } else if (part == 1) {
       w.U32(0xFFFFFFF0);
     } else {
       w.U32(11).Zeros(11).U32(0x7FFFFFFF);
     }
     cBlockData b;
     b.m_vCond.resize(1);
+    b.m_vInheritFlags.assign(4, 7);
     EXPECT_EQ(Load(b, 790, w.str()), -1) << part;
     EXPECT_TRUE(b.m_vCond.empty()) << part;
+    // The flags are taken only with a count the file can hold.
+    EXPECT_EQ(b.m_vInheritFlags, (part == 2 ? cSafeVector<uint8_t>(11, 0) : cSafeVector<uint8_t>(4, 7))) << part;
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <functional>
 #include <set>
 #include <string>
@@ -473,6 +475,18 @@ TEST_F(CharaDataTest, HostileCountsAreRefused) {
     EXPECT_EQ(Load(c, 790, body), -1);
     EXPECT_TRUE(c.m_vFlow.empty());
   }
+}
+
+// A character holding a flow whose command has a movement, a shot and a condition list.
+TEST_F(CharaDataTest, EveryGateOfTheLayoutIsReadWhereTheFileHasIt) {
+  ExpectGatesOfLayout([] { return std::make_unique<cCharaData>(); }, [](int v) {
+    FlowBytes f;
+    f.cmds = {CmdWithPartsBody(v)};
+    CharaBytes b;
+    b.name = "hero";
+    b.flows = {f.Body(v)};
+    return b.Body(v);
+  });
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <climits>
 #include <ostream>
 
@@ -203,6 +205,12 @@ TEST(PercentOf, RoundsHalvesAwayFromZero) {
       {INT_MIN, -1, 21474836},
   };
   for (const Case& c : cases) EXPECT_EQ(PercentOf(c.a, c.b), c.expected) << c.a << " % of " << c.b;
+}
+
+TEST_F(CondTest, EveryGateOfTheLayoutIsReadWhereTheFileHasIt) {
+  CondValues c;
+  c.kind = 1, c.value = 5, c.op = 2;
+  ExpectGatesOfLayout([] { return std::make_unique<cCond>(); }, [&](int v) { return c.Body(v); }, 1);
 }
 
 }  // namespace

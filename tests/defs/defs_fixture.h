@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "core/save_record.h"
@@ -30,6 +31,12 @@ class DefsTest : public ::testing::Test {
   std::string Save(R& rec) {
     return WriteFile([&](FILE* fp) { rec.Save(fp); });
   }
+
+  // The version gates of a record against the layout of its byte builder: at both versions of
+  // every pair of LayoutGateVersions from `first` to the current version, a record made by
+  // `make` registers as many fields as the body stores and reads the body to its end.
+  void ExpectGatesOfLayout(const std::function<std::unique_ptr<cSaveRecord>()>& make,
+                           const std::function<std::string(int)>& bodyOf, int first = 100);
 
   CoreTestEnv env;
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <string>
 
 #include "defs_fixture.h"
@@ -106,6 +108,12 @@ TEST(MapInputDirection, InputCodesAndReplayVersions) {
     EXPECT_EQ(MapInputDirection(c.input, c.allow, c.facingRight, c.replay, c.version), c.expected)
         << "input " << c.input << " allow " << c.allow << " right " << c.facingRight << " replay " << c.replay
         << " version " << c.version;
+}
+
+TEST_F(EdMoveTest, EveryGateOfTheLayoutIsReadWhereTheFileHasIt) {
+  MoveBytes m;
+  m.speed = 33, m.brake = 2.5, m.targetSlot = 1;
+  ExpectGatesOfLayout([] { return std::make_unique<cEdMove>(); }, [&](int v) { return m.Body(v); });
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <functional>
 #include <string>
 
@@ -208,6 +210,12 @@ TEST(ShotParamTables, IndexedByNumberAndParameter) {
     EXPECT_EQ(p->sMax, 0);
     EXPECT_EQ(p->sDefault, 0);
   }
+}
+
+TEST_F(EdShotTest, EveryGateOfTheLayoutIsReadWhereTheFileHasIt) {
+  ShotBytes s;
+  s.count = 2, s.speed = 40, s.power = 7;
+  ExpectGatesOfLayout([] { return std::make_unique<cEdShot>(); }, [&](int v) { return s.Body(v); });
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <climits>
 #include <cstdint>
 #include <functional>
@@ -687,6 +689,11 @@ TEST_F(FlowCmdTest, HostileCountsAndNestingAreRefused) {
   // Loading goes on normally afterwards.
   cFlowCmd next;
   EXPECT_EQ(Load(next, 790, nested(3)), 0);
+}
+
+// A command with a movement, a shot and a condition list, each in the layout of the version.
+TEST_F(FlowCmdTest, EveryGateOfTheLayoutIsReadWhereTheFileHasIt) {
+  ExpectGatesOfLayout([] { return std::make_unique<cFlowCmd>(); }, [](int v) { return CmdWithPartsBody(v); });
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <string>
 #include <vector>
 
@@ -271,6 +273,17 @@ TEST(FlowEmptiness, OnlyAFlowThatDoesNothingIsEmpty) {
   cFlow options;
   options.m_byKeySlack = 0, options.m_bKeyRepeat = 1, options.m_bPartner = 1, options.m_bTestOnly = 1;
   EXPECT_TRUE(options.IsEmpty());
+}
+
+// A flow holding a command with a movement, a shot and a condition list.
+TEST_F(FlowTest, EveryGateOfTheLayoutIsReadWhereTheFileHasIt) {
+  ExpectGatesOfLayout([] { return std::make_unique<cFlow>(); }, [](int v) {
+    FlowBytes f;
+    f.id = 3, f.name = "flow";
+    f.keyLists = {KeyListBytes().Body()};
+    f.cmds = {CmdWithPartsBody(v)};
+    return f.Body(v);
+  });
 }
 
 }  // namespace

@@ -172,6 +172,16 @@ struct CmdBytes {
   }
 };
 
+// A command holding a new movement, a new shot and an empty condition list of rule 1, all in
+// the layout of the version.
+inline std::string CmdWithPartsBody(int v) {
+  CmdBytes c;
+  c.move = MoveBytes().Body(v);
+  c.shot = ShotBytes().Body(v);
+  c.condList = CondListBody(v, 1, 0);
+  return c.Body(v);
+}
+
 // A flow: the bytes of the version (partner from 762, partner slot from 767), the name from 676,
 // then the condition, key-condition and command bodies.
 struct FlowBytes {

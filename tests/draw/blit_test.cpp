@@ -42,6 +42,11 @@ TEST_F(DrawTest, BlitRectanglesAreClipped) {
       {"destination left of the screen", 1, {-5, 0, 32, 8, 0, 0, 32, 8}, 1, {0, 0, 27, 8, 5, 0, 27, 8}},
       {"past the right edge", 1, {630, 0, 32, 8, 0, 0, 32, 8}, 1, {630, 0, 10, 8, 0, 0, 10, 8}},
       {"past the sheet's bottom", 1, {0, 0, 8, 40, 0, 0, 8, 40}, 1, {0, 0, 8, 32, 0, 0, 8, 32}},
+      {"up to the sheet's right edge", 1, {0, 0, 16, 8, 48, 0, 16, 8}, 1, {0, 0, 16, 8, 48, 0, 16, 8}},
+      {"past the sheet's right edge", 1, {0, 0, 40, 8, 48, 0, 40, 8}, 1, {0, 0, 16, 8, 48, 0, 16, 8}},
+      {"DirectDraw past the sheet's right edge", 0, {0, 0, 17, 8, 48, 0, 17, 8}, 1, {0, 0, 16, 8, 48, 0, 16, 8}},
+      {"past the sheet's and the screen's right edges", 1, {630, 0, 40, 8, 48, 0, 40, 8}, 1,
+       {630, 0, 10, 8, 48, 0, 10, 8}},
       {"empty", 1, {0, 0, 0, 8, 0, 0, 0, 8}, 0, {0, 0, 0, 8, 0, 0, 0, 8}},
       {"no source width", 1, {0, 0, 8, 8, 0, 0, 0, 8}, 0, {0, 0, 8, 8, 0, 0, 0, 8}},
       {"scaled twice", 1, {0, 0, 64, 64, 0, 0, 32, 32}, 1, {0, 0, 64, 64, 0, 0, 32, 32}},
@@ -196,6 +201,30 @@ TEST_F(DrawTest, SpriteBatchesDrawInTheirOrder) {
   DDReleaseSurface(&sa);
   DDReleaseSurface(&sb);
   DDReleaseSurface(&sc);
+}
+
+// An unscaled blit that reaches past the sheet's right edge draws only the columns the sheet
+// has: on both back-ends the screen keeps its colour to the right of them.
+TEST_F(DrawTest, AnUnscaledBlitPastTheSheetsRightEdgeDrawsOnlyTheSheet) {
+  const std::string file = SheetBmp();
+  for (int d3d : {1, 0}) {
+    SCOPED_TRACE(d3d ? "Direct3D" : "DirectDraw");
+    InitOrFail(d3d, 32, 1);
+    DDSURFACEDATA sheet;
+    ASSERT_EQ(DDCreateSurfaceFromFile(&sheet, file.c_str(), 1, 32, 0, 0, 0, 0, 0, 0, 0), 0);
+    DDFillRect(&BackBuffer, 0, 0, 640, 480, 3);
+    const DWORD background = Pixel(&BackBuffer, 0, 40) & 0xFFFFFF;
+    ASSERT_NE(background, SheetColor(4));
+    // Columns 28..31 of the 32-wide sheet (colour 4 in rows 8 and below), then 4 columns past it.
+    DDBltFast(&BackBuffer, 0, 40, 8, 4, &sheet, 28, 8, 0);
+    for (int y = 40; y < 44; ++y) {
+      for (int x = 0; x < 8; ++x) {
+        EXPECT_EQ(Pixel(&BackBuffer, x, y) & 0xFFFFFF, x < 4 ? SheetColor(4) : background) << x << "," << y;
+      }
+    }
+    DDReleaseSurface(&sheet);
+    DDEnd();
+  }
 }
 
 TEST_F(DrawTest, DirectDrawBlitsClipKeyAndScale) {

@@ -224,6 +224,58 @@ TEST(BmpDecode, RleWritesOutsideThePictureAreDropped) {
   EXPECT_EQ(d.IndexAt(0, 0), 0);
 }
 
+// Rows whose width fills whole words have no padding after them: a pixel written one past the
+// right edge would land in the next row up (or past the picture's end on the top row).
+TEST(BmpDecode, RleRunsStopAtTheRightEdgeOfRowsWithoutPadding) {
+  struct Case {
+    const char* name;
+    int bitCount, width;
+    bool absolute;
+  };
+  const Case cases[] = {
+      {"RLE8 run, width 4", 8, 4, false},      {"RLE8 absolute, width 4", 8, 4, true},
+      {"RLE8 run, width 8", 8, 8, false},      {"RLE8 absolute, width 8", 8, 8, true},
+      {"RLE4 run, width 8", 4, 8, false},      {"RLE4 absolute, width 8", 4, 8, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    BmpSpec s;
+    s.width = c.width;
+    s.height = 2;
+    s.bitCount = c.bitCount;
+    s.compression = c.bitCount == 8 ? 1 : 2;
+    for (uint32_t i = 0; i < 16; ++i) s.palette.push_back(i * 0x111111);
+    s.clrUsed = 16;
+    const int count = c.width + 2;
+    // Pixel k of the bottom row's codes: a run of 9 (8 bits) or of 9 and 10 in turn (4 bits);
+    // an absolute run of 1, 2, 3, ...
+    auto value = [&](int k) { return c.absolute ? k + 1 : (c.bitCount == 8 || k % 2 == 0 ? 9 : 10); };
+    ByteWriter w;
+    if (!c.absolute) {
+      w.U8(static_cast<uint8_t>(count)).U8(c.bitCount == 8 ? 9 : 0x9A);
+    } else {
+      w.U8(0).U8(static_cast<uint8_t>(count));
+      std::string bytes;
+      for (int k = 0; k < count; ++k) {
+        if (c.bitCount == 8) bytes.push_back(static_cast<char>(value(k)));
+        else if (k % 2 == 0) bytes.push_back(static_cast<char>(value(k) << 4));
+        else bytes.back() = static_cast<char>(bytes.back() | value(k));
+      }
+      if (bytes.size() % 2) bytes.push_back(0);
+      w.Bytes(bytes);
+    }
+    w.U8(0).U8(1);  // end of bitmap: the top row is never written
+    s.data = w.str();
+    gfx::Dib d;
+    ASSERT_TRUE(Decode(BuildBmp(s), &d));
+    ASSERT_EQ(d.stride * 8, c.width * c.bitCount) << "no padding after a row";
+    for (int x = 0; x < c.width; ++x) {
+      EXPECT_EQ(d.IndexAt(x, 1), value(x)) << "bottom row, x " << x;
+      EXPECT_EQ(d.IndexAt(x, 0), 0) << "top row, x " << x;
+    }
+  }
+}
+
 TEST(BmpDecode, HostileFilesAreRefused) {
   const std::string good = BuildBmp(Indexed8());
   auto patched = [&](size_t offset, std::vector<uint8_t> bytes) {

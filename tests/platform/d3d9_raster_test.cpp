@@ -25,6 +25,9 @@ TEST_F(RasterTest, StageOperationsTheDrawingLayerUses) {
        0x80402010, 0xFFFFFFFF, 0, 0x80402010},
       {"blit with a vertex colour", D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE,
        D3DTA_DIFFUSE, true, 0x80402010, 0x00808080, 0, 0x80201008},
+      // round(1 × 128 / 255) = round(0.502) = 1 per channel (cut: 0).
+      {"blit with a vertex colour rounds to the nearest", D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+       D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, true, 0x01010101, 0x80808080, 0, 0x01010101},
       {"flash colour added", D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE,
        D3DTA_DIFFUSE, true, 0x80F01010, 0xFF202020, 0, 0x80FF3030},
       {"flash colour subtracted", D3DTOP_SUBTRACT, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE,
@@ -59,26 +62,39 @@ TEST_F(RasterTest, StageOperationsTheDrawingLayerUses) {
   }
 }
 
-uint32_t Widened(D3DFORMAT f, uint32_t v) { return gfx::WidenToArgb(gfx::FormatOf(f), v); }
-
+// The blend of a source colour with alpha a over the target, by hand: each channel
+// round((s × a + d × (255 − a)) / 255), the alpha channel with s = a; 16-bit targets are widened
+// by bit replication first and the result narrowed by cutting (8 bits -> 5: v >> 3, -> 6: v >> 2),
+// the one-bit alpha set from 128. The expectations are the raw pixel values of the target.
 TEST_F(RasterTest, AlphaBlendOnAllFourChannels) {
   struct Row {
     const char* name;
     D3DFORMAT format;
-    uint32_t dst, src;  // A8R8G8B8 colours
-    uint32_t expect;    // A8R8G8B8 expectation after narrowing to the format and widening back
-    bool exact;
+    uint32_t dst, src;  // A8R8G8B8 colours: the target's clear colour and the source
+    uint32_t expect;    // the target's raw pixel value
   };
   const Row rows[] = {
-      {"alpha channel gets a_s × a_s + a_d × (1 − a_s)", D3DFMT_A8R8G8B8, 0x400000FF, 0x80FF0000, 0x6080007F, false},
-      {"alpha 0 leaves the target", D3DFMT_A8R8G8B8, 0x400000FF, 0x00FF0000, 0x400000FF, true},
-      {"alpha 255 replaces it", D3DFMT_A8R8G8B8, 0x400000FF, 0xFFFF0000, 0xFFFF0000, true},
-      {"X byte is written 0xFF", D3DFMT_X8R8G8B8, 0xFF0000FF, 0x80FF0000, 0xFF80007F, false},
-      {"R5G6B5", D3DFMT_R5G6B5, 0xFF0000FF, 0x80FF0000, 0xFF84007B, false},
-      {"R5G6B5 alpha 0", D3DFMT_R5G6B5, 0xFF0000FF, 0x00FF0000, 0xFF0000FF, true},
-      {"A1R5G5B5 keeps its alpha bit under alpha 0", D3DFMT_A1R5G5B5, 0x000000FF, 0x00FF0000, 0x000000FF, true},
-      {"A1R5G5B5 alpha bit from a_s × a_s + a_d × (1 − a_s)", D3DFMT_A1R5G5B5, 0x000000FF, 0xFFFF0000, 0xFFFF0000,
-       true},
+      // A: round((128 × 128 + 64 × 127) / 255) = 96; R: 128; B: round(255 × 127 / 255) = 127.
+      {"alpha channel gets a_s × a_s + a_d × (1 − a_s)", D3DFMT_A8R8G8B8, 0x400000FF, 0x80FF0000, 0x6080007F},
+      {"alpha 0 leaves the target", D3DFMT_A8R8G8B8, 0x400000FF, 0x00FF0000, 0x400000FF},
+      {"alpha 255 replaces it", D3DFMT_A8R8G8B8, 0x400000FF, 0xFFFF0000, 0xFFFF0000},
+      // R: round(1 × 128 / 255) = round(0.502) = 1 (cut: 0); B: round(1 × 127 / 255) = 0; A: 64.
+      {"channels round to the nearest", D3DFMT_A8R8G8B8, 0x00000001, 0x80010000, 0x40010000},
+      {"X byte is written 0xFF", D3DFMT_X8R8G8B8, 0xFF0000FF, 0x80FF0000, 0xFF80007F},
+      // R 128 -> 16, B 127 -> 15.
+      {"R5G6B5", D3DFMT_R5G6B5, 0xFF0000FF, 0x80FF0000, 0x800F},
+      {"R5G6B5 alpha 0", D3DFMT_R5G6B5, 0xFF0000FF, 0x00FF0000, 0x001F},
+      // R: round(15 × 128 / 255) = round(7.53) = 8 -> 1 (cut: 7 -> 0).
+      {"R5G6B5 rounding reaches the next step", D3DFMT_R5G6B5, 0xFF000000, 0x800F0000, 0x0800},
+      // The full channels widen to 255: round(255 × 254 / 255) = 254 -> 31, 63, 31 (widened to
+      // 248 and 252 they would give 247 -> 30 and 251 -> 62).
+      {"R5G6B5 full channels under a faint black", D3DFMT_R5G6B5, 0xFFFFFFFF, 0x01000000, 0xFFFF},
+      {"A1R5G5B5 full channels under a faint black", D3DFMT_A1R5G5B5, 0xFFFFFFFF, 0x01000000, 0xFFFF},
+      {"A1R5G5B5 keeps its alpha bit under alpha 0", D3DFMT_A1R5G5B5, 0x000000FF, 0x00FF0000, 0x001F},
+      {"A1R5G5B5 alpha bit from a_s × a_s + a_d × (1 − a_s)", D3DFMT_A1R5G5B5, 0x000000FF, 0xFFFF0000, 0xFC00},
+      // Alpha round(181 × 181 / 255) = 128 sets the bit, round(180 × 180 / 255) = 127 does not.
+      {"A1R5G5B5 alpha bit from 128", D3DFMT_A1R5G5B5, 0x00000000, 0xB5000000, 0x8000},
+      {"A1R5G5B5 alpha bit not from 127", D3DFMT_A1R5G5B5, 0x00000000, 0xB4000000, 0x0000},
   };
   DrawingStates();
   Stage(D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE);
@@ -86,16 +102,7 @@ TEST_F(RasterTest, AlphaBlendOnAllFourChannels) {
     SCOPED_TRACE(r.name);
     auto target = Target(r.format, 1, 1, r.dst);
     ASSERT_EQ(Blit(Level(target.get()), 0, 0, 1, 1, nullptr, 0, 0, 1, 1, r.src), D3D_OK);
-    // 32-bit pixels are compared as they are (the X byte included), 16-bit ones widened.
-    const bool wide = gfx::BytesPerPixel(gfx::FormatOf(r.format)) == 4;
-    const uint32_t raw = Read(target.get())[0];
-    const uint32_t got = wide ? raw : Widened(r.format, raw);
-    const uint32_t want = wide ? r.expect : Widened(r.format, gfx::NarrowFromArgb(gfx::FormatOf(r.format), r.expect));
-    if (r.exact) {
-      EXPECT_EQ(got, want) << std::hex << got;
-    } else {
-      EXPECT_TRUE(Near(got, want, wide ? 1 : 8)) << std::hex << got << " wanted " << want;
-    }
+    EXPECT_EQ(Read(target.get())[0], r.expect) << std::hex << Read(target.get())[0];
   }
 }
 

@@ -120,8 +120,10 @@ TEST_F(D3DXTest, SpriteModulatesBlendsAndGroupsByTexture) {
   EXPECT_EQ(got[0], 0xFFFF0000u);
   EXPECT_EQ(got[1], 0xFF000000u);  // the transparent texel
   EXPECT_EQ(got[2], 0xFFFF0000u);
-  // Pixel 3: red at half brightness, then blue at half alpha over it.
-  EXPECT_TRUE(Near(got[3], 0xBF400080, 1)) << PixelList(got);
+  // Pixel 3: red at half brightness (round(255 × 128 / 255) = 0x80), then blue at half alpha
+  // over it: A round((128 × 128 + 255 × 127) / 255) = 0xBF, R round(128 × 127 / 255) = 0x40
+  // (63.75, cut 0x3F), B 0x80.
+  EXPECT_EQ(got[3], 0xBF400080u) << PixelList(got);
   sprite->Release();
 }
 

@@ -200,11 +200,3 @@ std::string PixelList(const std::vector<uint32_t>& v) {
   }
   return s;
 }
-
-bool Near(uint32_t a, uint32_t b, int tolerance) {
-  for (int shift = 0; shift < 32; shift += 8) {
-    const int ca = static_cast<int>((a >> shift) & 0xFF), cb = static_cast<int>((b >> shift) & 0xFF);
-    if (std::abs(ca - cb) > tolerance) return false;
-  }
-  return true;
-}

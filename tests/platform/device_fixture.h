@@ -60,5 +60,3 @@ void WriteSurface(IDirectDrawSurface7* s, const std::vector<uint32_t>& values);
 // A row of pixel values for readable failure output.
 std::string PixelList(const std::vector<uint32_t>& v);
 
-// True when every channel of a and b differs by at most tolerance.
-bool Near(uint32_t a, uint32_t b, int tolerance);

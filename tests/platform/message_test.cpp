@@ -347,9 +347,13 @@ TEST_F(SendMessage, SendersAreReleasedWhenTheWindowOrItsThreadGoes) {
   Recorder theirs;
   std::atomic<HWND> other{nullptr};
   std::atomic<bool> end{false};
+  std::atomic<int> ownerPending{0};
   TestThread owner([&] {
     other = MakeWindow(&theirs);
-    while (!end.load()) std::this_thread::yield();
+    while (!end.load()) {
+      ownerPending = CountPendingSentMessages();
+      std::this_thread::yield();
+    }
   });
   ASSERT_TRUE(WaitUntil([&] { return other.load() != nullptr; }));
   std::atomic<LRESULT> result2{-5};
@@ -358,7 +362,8 @@ TEST_F(SendMessage, SendersAreReleasedWhenTheWindowOrItsThreadGoes) {
     result2 = SendMessageA(other, WM_TEST, 5, 0);
     returned = true;
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  // The owner never pumps: the sender waits until the thread ends.
+  EXPECT_TRUE(WaitUntil([&] { return ownerPending.load() == 1; }));
   EXPECT_FALSE(returned.load());
   end = true;
   ASSERT_TRUE(sender2.Join());

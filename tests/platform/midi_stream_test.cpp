@@ -96,6 +96,17 @@ class MidiStream : public ::testing::Test {
       frames -= n;
     }
   }
+  // Queues the records in header 0, runs the stream and renders `frames` frames: the clocks of
+  // the synthesizer's messages, counted from the start.
+  std::vector<uint64_t> PlayedClocks(const Records& r, int frames) {
+    std::vector<uint64_t> clocks;
+    Queue(0, r);
+    EXPECT_EQ(midiStreamRestart(h_), MMSYSERR_NOERROR);
+    const uint64_t start = mixer_->SampleClock();
+    Render(frames);
+    for (const auto& e : synth_.Messages()) clocks.push_back(e.clock - start);
+    return clocks;
+  }
   // The notices posted to this thread so far, each with its header's flags at this moment.
   std::vector<Notice> Notices() {
     std::vector<Notice> out;
@@ -217,13 +228,32 @@ TEST_F(MidiStream, SmpteDivisionCountsFramesOfTheSecond) {
   SetDivision(0xE728);  // 25 frames of 40 ticks: 1000 ticks a second
   Records r;
   r.Short(1000, 0x403C90).Tempo(0, 100000).Short(500, 0x003C80);  // the tempo has no say
-  Queue(0, r);
-  ASSERT_EQ(midiStreamRestart(h_), MMSYSERR_NOERROR);
-  const uint64_t start = mixer_->SampleClock();
-  Render(70000);
-  std::vector<uint64_t> clocks;
-  for (const auto& e : synth_.Messages()) clocks.push_back(e.clock - start);
-  EXPECT_EQ(clocks, (std::vector<uint64_t>{44100, 44100 + 22050}));
+  EXPECT_EQ(PlayedClocks(r, 70000), (std::vector<uint64_t>{44100, 44100 + 22050}));
+}
+
+// -29 in the high byte is 29.97 frames a second, not 30: with 100 ticks a frame, 2997 ticks
+// are one second (44100 output frames; 30 would give 44055.9, played at 44056), and 999 more a
+// third of a second (14700).
+TEST_F(MidiStream, SmpteMinus29Counts2997FramesIn100Seconds) {
+  SetDivision(0xE364);
+  Records r;
+  r.Short(2997, 0x403C90).Short(999, 0x003C80);
+  EXPECT_EQ(PlayedClocks(r, 60000), (std::vector<uint64_t>{44100, 44100 + 14700}));
+}
+
+// A division of 0 (as a damaged file may hold) would make every tick last forever: it is
+// refused and the stream keeps its division, here 480 ticks a quarter note, so that at 500000
+// microseconds a quarter note 480 ticks are half a second.
+TEST_F(MidiStream, DivisionZeroIsRefusedAndTheDivisionStays) {
+  SetDivision(480);
+  MIDIPROPTIMEDIV p{sizeof p, 0};
+  EXPECT_EQ(midiStreamProperty(h_, reinterpret_cast<BYTE*>(&p), MIDIPROP_SET | MIDIPROP_TIMEDIV),
+            MMSYSERR_INVALPARAM);
+  ASSERT_EQ(midiStreamProperty(h_, reinterpret_cast<BYTE*>(&p), MIDIPROP_GET | MIDIPROP_TIMEDIV), MMSYSERR_NOERROR);
+  EXPECT_EQ(p.dwTimeDiv, 480u);
+  Records r;
+  r.Short(480, 0x403C90).Short(240, 0x003C80);
+  EXPECT_EQ(PlayedClocks(r, 40000), (std::vector<uint64_t>{22050, 22050 + 11025}));
 }
 
 TEST_F(MidiStream, CallbacksTellTheEventAndReturnTheLastBufferFirst) {

@@ -169,6 +169,10 @@ TEST(Thread, SuspendHoldsTheThreadAtItsNextWaitAndCounts) {
 TEST(Thread, AnEscapedExceptionIsReportedAndEndsOnlyItsThread) {
   static std::vector<std::string> reports;
   static std::mutex reportsMutex;
+  {
+    std::lock_guard<std::mutex> lock(reportsMutex);
+    reports.clear();
+  }
   SetThreadExceptionHandler([](const char* text) {
     std::lock_guard<std::mutex> lock(reportsMutex);
     reports.push_back(text);
@@ -182,6 +186,7 @@ TEST(Thread, AnEscapedExceptionIsReportedAndEndsOnlyItsThread) {
     EXPECT_TRUE(t1.Join());
     EXPECT_TRUE(t2.Join());
   }
+  SetThreadExceptionHandler(nullptr);
   std::lock_guard<std::mutex> lock(reportsMutex);
   ASSERT_EQ(reports.size(), 2u);
   std::sort(reports.begin(), reports.end());
@@ -189,7 +194,6 @@ TEST(Thread, AnEscapedExceptionIsReportedAndEndsOnlyItsThread) {
                                        "Thread " + std::to_string(id2) + ": exception not caught: of unknown type"};
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(reports, expected);
-  SetThreadExceptionHandler(nullptr);
 }
 
 }  // namespace

@@ -49,7 +49,9 @@ class WindowTest : public ::testing::Test {
     wc.lpfnWndProc = &RecordingProc;
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.lpszClassName = "TestMain";
-    ASSERT_NE(RegisterClassExA(&wc), 0);
+    // Classes stay registered for the process: a repeated run finds it there.
+    static const ATOM atom = RegisterClassExA(&wc);
+    ASSERT_NE(atom, 0);
   }
   void SetUp() override {
     gfx::ResetHeadlessPresenter();

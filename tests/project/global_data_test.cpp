@@ -1,10 +1,13 @@
 // The global data objects as static construction leaves them, and the end of the game-side
-// threads before the program returns. Each test runs in a process of its own, so the objects
-// are seen as a start of the program leaves them.
+// threads before the program returns. The objects are checked in a new process of the test
+// program, so they are seen as a start of the program leaves them whatever ran before.
 #include "project/global_data.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -26,7 +29,8 @@
 
 namespace {
 
-TEST(GlobalData, StaticConstructionLeavesAFreshStart) {
+// The checks of a fresh start, run in the new process; ASSERTs return from here.
+void CheckFreshStart() {
   EXPECT_EQ(g_vInput.size(), 1u);
   EXPECT_EQ(g_vInput[0].m_nDirCode, DIRCODE_NEUTRAL);
   for (const cThread* th : {&thGame, &thPause, &thRanking, &thLoadStage}) EXPECT_EQ(th->m_hThread.load(), nullptr);
@@ -73,6 +77,31 @@ TEST(GlobalData, StaticConstructionLeavesAFreshStart) {
   // The definitions see the common palette and the working stage.
   EXPECT_EQ(g_DefContext.chara.common.Entry<cCharaData>(0), &g_CommonPalette.m_vChara[0]);
   EXPECT_EQ(g_DefContext.chara.stage.Entry<cCharaData>(0), &g_StageData.m_vChara[0]);
+}
+
+// Runs the checks and ends the process: 0 when they all hold, else 1 after printing the failed
+// ones to the error output, which the parent shows.
+[[noreturn]] void ExitWithFreshStartChecks() {
+  ::testing::TestPartResultArray failures;
+  {
+    ::testing::ScopedFakeTestPartResultReporter reporter(
+        ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
+    CheckFreshStart();
+  }
+  for (int i = 0; i < failures.size(); ++i) {
+    const ::testing::TestPartResult& r = failures.GetTestPartResult(i);
+    std::fprintf(stderr, "%s:%d: %s\n", r.file_name(), r.line_number(), r.message());
+  }
+  std::exit(failures.size() == 0 ? 0 : 1);
+}
+
+TEST(GlobalData, StaticConstructionLeavesAFreshStart) {
+  // The "threadsafe" style starts the test program anew for the checks; a fork would inherit
+  // what the tests before changed.
+  const std::string style = GTEST_FLAG_GET(death_test_style);
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(ExitWithFreshStartChecks(), ::testing::ExitedWithCode(0), "");
+  GTEST_FLAG_SET(death_test_style, style);
 }
 
 // The game-side threads end in the order of the program's close when it asks them to, and

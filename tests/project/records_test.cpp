@@ -150,6 +150,8 @@ TEST_F(DbRecordTest, SwordTypesOfOldVersions) {
       // Before 138 a frame has no mirror flags: X mirrors, Y does not.
       {137, {}, {1, 2, 3, 4, 5, 6, 7, 8}, 0, 1, 0},
       {138, {}, {1, 2, 0, 1, 3, 4, 5, 6, 7, 8}, 0, 0, 1},
+      // The spare value is stored from 151.
+      {150, {}, {1, 2, 0, 1, 3, 4, 5, 6, 7, 8}, 0, 0, 1},
       {151, {9}, {1, 2, 0, 1, 3, 4, 5, 6, 7, 8}, 0, 0, 1},
       {152, {9}, {1, 2, 0, 1, 3, 4, 5, 6, 7, 8}, 0, 0, 1},
       {153, {9}, {1, 2, 0, 1, 3, 4, 5, 6, 7, 8}, 9, 0, 1},
@@ -194,7 +196,9 @@ TEST_F(DbRecordTest, EffectDefaultsAndVersions) {
     std::vector<int32_t> fields;
     int spare;
   } cases[] = {
+      // The spare value is stored from 151, and kept from 153.
       {150, {16, 24, 1}, 0},
+      {151, {5, 16, 24, 1}, 0},
       {152, {5, 16, 24, 1}, 0},
       {153, {5, 16, 24, 1}, 5},
   };

@@ -19,6 +19,7 @@
 #include "project/world_map.h"
 #include "save_bytes.h"
 #include "support/bytes.h"
+#include "support/layout_gates.h"
 
 namespace {
 
@@ -109,7 +110,8 @@ TEST_F(SaveDataTest, ASlotFileHoldsTheLayoutAndRoundTripsByteForByte) {
 // Files of older data versions: the fields they lack keep a new game's values, not those of the
 // game in progress, and the fix-ups apply.
 TEST_F(SaveDataTest, OlderFilesLoadWithTheirFixUps) {
-  for (int v : {150, 165, 168, 181, 189, 190, 193, 500, 501, 677, 678, 723, 753, 757, 758, 759, 789}) {
+  // The file of a version: every field 1 but the map positions and the slot, one clear entry.
+  auto fileOf = [](int v) {
     SaveBytes b;
     b.version = v;
     for (const SaveField& f : SaveFields()) b.values[f.name] = 1;
@@ -121,6 +123,14 @@ TEST_F(SaveDataTest, OlderFilesLoadWithTheirFixUps) {
     b.carryStored.assign(25, 0);
     b.clears = {ClearBytes{1, 2, 3, 40, "data\\stg4\\B.", "data\\stg4\\B_c002_3."}};
     b.vars.assign(v < 754 ? 1000 : 1001, 0);
+    return b;
+  };
+  // Every version at which the file's layout changes, and the version before it.
+  const std::vector<int> versions =
+      LayoutGateVersions([&](int v) { return fileOf(v).Body(); }, 150, DATA_VERSION - 1);
+  ASSERT_TRUE(std::binary_search(versions.begin(), versions.end(), 759)) << "the clear entry's gate";
+  for (int v : versions) {
+    const SaveBytes b = fileOf(v);
     WriteFileBytes(SlotFile(0), b.File());
 
     // The game in progress has every value the file might lack set otherwise.
@@ -130,6 +140,9 @@ TEST_F(SaveDataTest, OlderFilesLoadWithTheirFixUps) {
     p.m_nMapState = 5, p.m_bLeftStage = 5, p.m_nPrevMapX = 5, p.m_bAutoSave = 5, p.m_bRestart = 5;
     p.m_nRestartDir = 5, p.m_strStageKey = "in progress";
     ASSERT_EQ(p.LoadSlot(0), 1) << v;
+    cSaveData registered;
+    registered.Register(v);
+    EXPECT_EQ(registered.GetFieldCount(), StoredFieldCount(b.Body())) << v;
 
     EXPECT_EQ(p.m_nMapX, 2) << v;
     EXPECT_EQ(p.m_nLives, 1) << v;

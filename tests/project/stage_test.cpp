@@ -14,6 +14,7 @@
 #include "project/common_palette.h"
 #include "stage_bytes.h"
 #include "support/bytes.h"
+#include "support/layout_gates.h"
 
 namespace {
 
@@ -188,8 +189,15 @@ TEST_F(StageTest, OlderVersionsReadTheirLayoutAndGetTheirFixUps) {
 }
 
 TEST_F(StageTest, SettingsOfEveryLayoutAreReadUpToTheLast) {
-  // Each version where a setting was added, and the one before it.
-  for (int v : {154, 155, 165, 166, 182, 183, 184, 198, 199, 200, 224, 225, 790}) {
+  // Each version where the layout changes, and the one before it.
+  const std::vector<int> versions = LayoutGateVersions(
+      [](int v) {
+        StageBytes b;
+        b.version = v;
+        return b.Body();
+      },
+      50, DATA_VERSION);
+  for (int v : versions) {
     SCOPED_TRACE(v);
     StageBytes b;
     b.version = v;
@@ -200,6 +208,9 @@ TEST_F(StageTest, SettingsOfEveryLayoutAreReadUpToTheLast) {
     b.text = "note";
     cStage s;
     ASSERT_EQ(LoadBytes(s, b), 0);
+    cStage registered;
+    registered.Register(v);
+    EXPECT_EQ(registered.GetFieldCount(), StoredFieldCount(b.Body()));
     EXPECT_EQ(s.m_nWidth, 33);
     EXPECT_EQ(s.m_nHeroContactW, 21);
     EXPECT_EQ(s.m_nCharaContactW, 22);

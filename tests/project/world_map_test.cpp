@@ -10,6 +10,7 @@
 #include "defs/defs_fixture.h"
 #include "fixture/fixture.h"
 #include "support/bytes.h"
+#include "support/layout_gates.h"
 
 namespace {
 
@@ -203,14 +204,26 @@ TEST_F(WorldMapTest, TheFileRoundTripsAndOlderEntriesLoad) {
   ASSERT_EQ(again.SaveFile(path2.c_str()), 1);
   EXPECT_EQ(Hex(ReadFileBytes(path2)), Hex(bytes));
 
-  // Entries of older versions: no clear total before 209, no condition before 758.
-  for (int v : {150, 208, 209, 757, 758}) {
+  // Entries of older versions: no clear total before 209, no condition before 758. Every
+  // version at which the layout changes, and the version before it.
+  const std::vector<int> versions = LayoutGateVersions(
+      [](int v) {
+        WorldMapBytes old;
+        old.version = v;
+        old.nodes.resize(1);
+        return old.File().substr(4);
+      },
+      150, DATA_VERSION);
+  for (int v : versions) {
     WorldMapBytes old;
     old.version = v;
     old.nodes.resize(1);
     old.nodes[0].entries[0] = EntryBytes{0, 1, 2, 0, 0, 0, 0, 0, 0, 0, 30, 1, 5, 6, "t", "f"};
     cWorldMap m;
     ASSERT_EQ(Load(m, old.File()), 1) << v;
+    cWorldStage registered;
+    registered.Register(v);
+    EXPECT_EQ(registered.GetFieldCount(), StoredFieldCount(old.nodes[0].entries[0].Body(v))) << v;
     const cWorldStage& entry = m.m_vNode[0].m_vStage[0];
     EXPECT_EQ(entry.m_nNeedClears, v >= 209 ? 30 : 0) << v;
     EXPECT_EQ(entry.m_bStageCond, v >= 758 ? 1 : 0) << v;

@@ -206,9 +206,9 @@ std::vector<int> Reported(cInput& in, WORD bit, const std::vector<WORD>& dirs) {
   return out;
 }
 
+// A new record repeats as start-up sets every record: after 18 frames, then every 6.
 TEST(InputAutoRepeat, AHeldDirectionRepeatsAfterTheDelayThenEachInterval) {
   cInput in;
-  in.SetRepeat(18, 6);
   // Right held from frame 0; up added on frame 5; right released on frame 40 and pressed
   // again on frame 41.
   std::vector<WORD> dirs(45, 0);
@@ -219,6 +219,27 @@ TEST(InputAutoRepeat, AHeldDirectionRepeatsAfterTheDelayThenEachInterval) {
   cInput copy = in;
   EXPECT_EQ(Reported(in, INPUT_RIGHT, dirs), (std::vector<int>{0, 18, 24, 30, 36, 41}));
   EXPECT_EQ(Reported(copy, INPUT_UP, dirs), (std::vector<int>{5, 23, 29, 35, 41}));
+
+  // With every frame a multiple of the interval, the default delay alone decides the first
+  // repeat (with 6, a delay of 13 to 18 would all repeat first on frame 18).
+  cInput everyFrame;
+  everyFrame.m_nRepeatInterval = 1;
+  EXPECT_EQ(Reported(everyFrame, INPUT_LEFT, std::vector<WORD>(21, INPUT_LEFT)), (std::vector<int>{0, 18, 19, 20}));
+}
+
+TEST(InputRecord, ANewRecordStartsNeutralWithTheDefaultButtonMap) {
+  cInput in;
+  EXPECT_EQ(in.m_wDir, 0);
+  EXPECT_EQ(in.m_wButton, 0);
+  EXPECT_EQ(in.m_nDirCode, 5);
+  EXPECT_EQ(in.m_nRepeatDelay, 18u);
+  EXPECT_EQ(in.m_nRepeatInterval, 6u);
+  EXPECT_EQ(in.m_bLatch, 0);
+  const WORD buttons[8] = {1, 2, 4, 8, 16, 32, 64, 128};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(in.m_wJoyButton[i], buttons[i]) << i;
+  for (int j = 0; j < INPUT_JOYSTICKS; ++j) EXPECT_EQ(in.m_nJoyWait[j], 0) << j;
+  EXPECT_EQ(in.m_nHistoryHead[0], 0);
+  EXPECT_EQ(in.m_nHistoryHead[1], 0);
 }
 
 TEST(InputAutoRepeat, TheIntervalStaysAtLeastOne) {

@@ -20,7 +20,9 @@ class InputWindowTest : public ::testing::Test {
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &Proc;
     wc.lpszClassName = "InputTestMain";
-    ASSERT_NE(RegisterClassExA(&wc), 0);
+    // Classes stay registered for the process: a repeated run finds it there.
+    static const ATOM atom = RegisterClassExA(&wc);
+    ASSERT_NE(atom, 0);
   }
   void SetUp() override {
     saved_ = g_KeyConfig;

@@ -88,6 +88,21 @@ TEST_F(KeyConfigFile, AShortFileKeepsWhatItLacks) {
   EXPECT_EQ(memcmp(&untouched, &defaults, sizeof defaults), 0);
 }
 
+TEST(KeyConfigDefault, ArrowKeysThenZXCVASDFOnTheKeyboard) {
+  KEYCONFIG config;
+  memset(&config, 0xEE, sizeof config);
+  SetDefaultKeyConfig(&config);
+  // VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, then 'Z' 'X' 'C' 'V' 'A' 'S' 'D' 'F'.
+  const uint16_t codes[12] = {37, 39, 38, 40, 90, 88, 67, 86, 65, 83, 68, 70};
+  for (int i = 0; i < 12; ++i) {
+    EXPECT_EQ(config.Entry[i].nDevice, 8) << i;
+    EXPECT_EQ(config.Entry[i].wCode, codes[i]) << i;
+  }
+  EXPECT_EQ(config.nCount, 12);
+  EXPECT_EQ(config.nJoyCount, 1);
+  EXPECT_EQ(config.bUse, 0);
+}
+
 TEST_F(KeyConfigFile, AMissingFileIsNotRead) {
   KEYCONFIG config{};
   config.nCount = 77;

@@ -138,6 +138,17 @@ void Draw(int bDirect3D, int bpp) {
   // Swatches of the loaded palette, with a clipped one at the edge.
   for (int i = 0; i < 16; ++i) DDFillRect(&BackBuffer, 400 + (i % 8) * 28, 160 + (i / 8) * 28, 24, 24, 1 + i);
   DDFillRect(&BackBuffer, 620, 240, 40, 40, 5);
+  // The checker cell over the band of colour 136: at half alpha (the vertex alpha modulating
+  // the texture's, as the effects set it), and with its colour modulated by a tint (Direct3D;
+  // DirectDraw draws both as plain blits).
+  DDBLTEX half;
+  half.dwDiffuse = 0x80FFFFFF;
+  DDSetAlphaOp(D3DTOP_MODULATE);
+  DDBltFastEx(&BackBuffer, 200, 244, 32, 32, sheet, 96, 0, 1, &half);
+  DDResetAlphaOp();
+  DDBLTEX tint;
+  tint.dwDiffuse = 0xFF7FBF3F;
+  DDBltFastEx(&BackBuffer, 240, 244, 32, 32, sheet, 96, 0, 1, &tint);
   DDDebugTextF(&BackBuffer, 8, 400, 8, 16, font, "DRAWING LAYER\n%s %d BIT\n\xB1\xB2\xB3", bDirect3D ? "D3D" : "DDRAW",
                bpp);
 }
