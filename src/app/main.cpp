@@ -1,0 +1,26 @@
+// tessellwhirl [--project DIR] [--test-play] [stage file]
+#include <cstdio>
+#include <cstring>
+
+#include "app/process.h"
+
+int main(int argc, char** argv) {
+  PlayerArgs args;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--project") == 0 && i + 1 < argc) {
+      args.lpszProject = argv[++i];
+    } else if (std::strcmp(argv[i], "--test-play") == 0) {
+      args.bTestPlay = 1;
+    } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::printf("usage: tessellwhirl [--project DIR] [--test-play] [stage file]\n");
+      return 0;
+    } else if (argv[i][0] == '-' && argv[i][1] == '-') {
+      std::fprintf(stderr, "tessellwhirl: unknown option %s\nusage: tessellwhirl [--project DIR] [--test-play] [stage file]\n",
+                   argv[i]);
+      return 2;
+    } else {
+      args.lpszStage = argv[i];
+    }
+  }
+  return RunPlayer(args);
+}
