@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs, only those that are missing.
+# Installs the Debian packages the project needs, only those that are missing. Xvfb and
+# xdotool run the player in a virtual display and drive its window by hand.
 # Runs apt-get as root, or through sudo otherwise.
 set -euo pipefail
 
@@ -9,6 +10,7 @@ packages=(
   libfluidsynth-dev timgm6mb-soundfont
   libvorbis-dev fonts-ipafont-gothic
   libboost-dev libgtest-dev libbenchmark-dev
+  xvfb xdotool
 )
 
 missing=()

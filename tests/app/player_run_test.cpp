@@ -145,3 +145,21 @@ TEST(PlayerRun, UnknownOptionAndMissingFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PlayerRun, FailedStartUpInTestPlayTellsTheEditingProgram) {
+  TempDir dir;
+  // No "data" and no "default" folder: start-up cannot make the project's folder.
+  dir.MakeDir("empty");
+  const std::string project = dir / "empty";
+  const pid_t pid = Spawn({"tessellwhirl", "--project", project, "--test-play"});
+  ASSERT_GT(pid, 0);
+  EXPECT_EQ(WaitExit(pid, 20000), 0);
+  const std::string report = ReportOf(project);
+  EXPECT_NE(report.find("NotifyEditorStart : Tessellwhirl4_Editor 1"), std::string::npos) << report;
+  EXPECT_NE(report.find("NotifyEditorExit : Tessellwhirl4_Editor 0"), std::string::npos) << report;
+  EXPECT_FALSE(Exists(project + "/user_data/Window.dat"));
+}
+
+}  // namespace
