@@ -28,7 +28,7 @@
 
 const char* const g_lpszEditorClass = "Tessellwhirl4_Editor";
 
-int g_bNameEntered = 0;
+std::atomic<int> g_bNameEntered{0};
 void (*g_lpfnNameDialog)() = nullptr;
 int (*g_lpfnFileDialog)(char*, const char*, const char*, const char*, const char*, int) = nullptr;
 void (*g_lpfnDDRestoreSurface)() = nullptr;

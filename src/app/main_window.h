@@ -5,6 +5,8 @@
 // WM_CLOSE is the program's one road to an orderly shutdown.
 #pragma once
 
+#include <atomic>
+
 #include "app/window.h"
 #include "platform/wintypes.h"
 
@@ -41,7 +43,7 @@ extern cMainWindow g_MainWindow;
 LRESULT WndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // The name dialog's request and the done flag its requester waits for.
-extern int g_bNameEntered;
+extern std::atomic<int> g_bNameEntered;
 // The music number of a database-music request is kept in the progress (g_SaveData's
 // m_nBgmPlaying), next to the loop value the sender stores there before it sends.
 

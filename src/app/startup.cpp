@@ -196,6 +196,21 @@ int ResolveFreeStage(char* lpszStage) {
   return 1;
 }
 
+bool StartDrawing(int* lpnDirect3D, int bVSync, int nCmdShow, bool (*lpfnInit)(int bDirect3D, int bVSync)) {
+  if (lpfnInit(*lpnDirect3D, bVSync)) return true;
+  if (!*lpnDirect3D) {
+    ErrorLog("DDInit失敗");
+    return false;
+  }
+  // DirectDraw with the depth, vertical sync and window mode chosen for Direct3D.
+  DDEnd();
+  *lpnDirect3D = 0;
+  ShowWindow(g_hWnd, g_SystemIni.WindowMode != 0 ? nCmdShow : SW_MAXIMIZE);
+  if (lpfnInit(0, bVSync)) return true;
+  ErrorLog("DDInit失敗");
+  return false;
+}
+
 bool InitApplication(const char* lpCmdLine, int nCmdShow) {
   timeBeginPeriod(1);
   CrtSrand(timeGetTime());
@@ -264,20 +279,7 @@ bool InitApplication(const char* lpCmdLine, int nCmdShow) {
   if (mode.bThickFrame) g_MainWindow.AddStyle(WS_THICKFRAME);
   SetWindowTextA(g_hWnd, g_SystemData.m_strTitle.c_str());
   if (g_nScreenBpp == 8) g_SystemIni.DD_VideoStretch = 0;
-  const int vsync = g_SystemIni.VSync != 0;
-  if (!DrawingInit(g_SystemIni.Direct3D, vsync)) {
-    if (!g_SystemIni.Direct3D) {
-      ErrorLog("DDInit失敗");
-      return false;
-    }
-    DDEnd();
-    g_SystemIni.Direct3D = 0;
-    ShowWindow(g_hWnd, g_SystemIni.WindowMode != 0 ? nCmdShow : SW_MAXIMIZE);
-    if (!DrawingInit(0, vsync)) {
-      ErrorLog("DDInit失敗");
-      return false;
-    }
-  }
+  if (!StartDrawing(&g_SystemIni.Direct3D, g_SystemIni.VSync != 0, nCmdShow, &DrawingInit)) return false;
   if (lpDTCon) {
     lpDTCon->strTextureErrMsg =
         "テクスチャの作成に失敗しました！\nビデオカードの性能が十分ではないかもしれません。\nSystem.ini"

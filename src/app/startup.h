@@ -59,5 +59,11 @@ int ResolveFreeStage(char* lpszStage);
 // emptied). Nothing for an empty command line.
 void TakeCommandLineStage(const char* lpCmdLine, char* lpszFreeStage);
 
+// The drawing device through lpfnInit (the back-end, vertical sync): when Direct3D cannot start,
+// the window is shown and DirectDraw starts with the same depth, vertical sync and window mode;
+// *lpnDirect3D tells the back-end that runs. False (with the error-log line "DDInit失敗") when
+// no back-end starts.
+bool StartDrawing(int* lpnDirect3D, int bVSync, int nCmdShow, bool (*lpfnInit)(int bDirect3D, int bVSync));
+
 // Runs start-up; true when the program may run.
 bool InitApplication(const char* lpCmdLine, int nCmdShow);

@@ -171,7 +171,7 @@ TEST_F(MainWindowTest, NameSoundMusicAndDeviceRequests) {
     SendMessageA(g_hWnd, WM_PLAY_BGM, 4, 3);
     SendMessageA(g_hWnd, WM_PLAY_BGM, 7, 1);
   });
-  EXPECT_EQ(g_bNameEntered, 1);
+  EXPECT_EQ(g_bNameEntered.load(), 1);
   EXPECT_EQ(g_nameDialogs, 1);
   EXPECT_EQ(g_restores, 1);
   EXPECT_EQ(g_SaveData.m_nBgmPlaying, 3);

@@ -4,10 +4,13 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/startup.h"
 #include "app_fixture.h"
 #include "audio/sound_effect.h"
+#include "platform/window.h"
 #include "project/database.h"
 #include "project/global_data.h"
 #include "project/system_data.h"
@@ -164,6 +167,51 @@ TEST(SoundEffectTables, SystemSoundsThenDatabaseSounds) {
   g_vSeSlot.clear();
   g_SystemData.m_vSystemSe = oldSe;
   g_Database.m_vSound = oldSound;
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::pair<int, int>> g_initCalls;
+bool g_d3dWorks = false;
+bool g_ddWorks = false;
+
+bool FakeInit(int bDirect3D, int bVSync) {
+  g_initCalls.push_back({bDirect3D, bVSync});
+  return bDirect3D ? g_d3dWorks : g_ddWorks;
+}
+
+TEST(DrawingStart, Direct3DFallsBackToDirectDraw) {
+  CoreTestEnv env(true);
+  struct Case {
+    int d3d;
+    bool d3dWorks, ddWorks;
+    bool ok;
+    int after;
+    std::vector<std::pair<int, int>> calls;
+  };
+  const Case cases[] = {
+      {1, true, true, true, 1, {{1, 1}}},
+      {1, false, true, true, 0, {{1, 1}, {0, 1}}},  // vertical sync kept
+      {1, false, false, false, 0, {{1, 1}, {0, 1}}},
+      {0, true, false, false, 0, {{0, 1}}},  // DirectDraw has no fall-back
+      {0, false, true, true, 0, {{0, 1}}},
+  };
+  for (const Case& c : cases) {
+    g_initCalls.clear();
+    g_d3dWorks = c.d3dWorks;
+    g_ddWorks = c.ddWorks;
+    int d3d = c.d3d;
+    EXPECT_EQ(StartDrawing(&d3d, 1, SW_SHOWNORMAL, &FakeInit), c.ok);
+    EXPECT_EQ(d3d, c.after);
+    EXPECT_EQ(g_initCalls, c.calls);
+  }
+  // Each failure to start is logged.
+  const std::string log = env.ErrorText();
+  size_t n = 0;
+  for (size_t at = log.find("DDInit"); at != std::string::npos; at = log.find("DDInit", at + 1)) ++n;
+  EXPECT_EQ(n, 2u);
 }
 
 }  // namespace
