@@ -95,6 +95,8 @@ int LoadHbtPalette(int n) {
   return 1;
 }
 
+void ResetPaletteAnimation() { g_Pulse = PulseState(); }
+
 void AnimatePalette() {
   if (!lpDTCon) {
     if (!lpDDCon || !g_SystemData.m_bPaletteAnim || DDBpp != 8) return;

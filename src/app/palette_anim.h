@@ -40,3 +40,5 @@ int LoadHbtPalette(int n);
 // One step of the palette animation (8-bit cycling of entries 208..239 every sixth call, or the
 // Direct3D pulses).
 void AnimatePalette();
+// The animation as at start: pulses at 0 rising, the cycling colour red, the call counter 0.
+void ResetPaletteAnimation();

@@ -7,6 +7,8 @@
 
 #include "app/palette_anim.h"
 #include "app/scene.h"
+#include "draw/context.h"
+#include "project/system_data.h"
 #include "core/shell_link.h"
 #include "platform/gdi.h"
 #include "platform/message.h"
@@ -252,6 +254,89 @@ TEST(PaletteSteps, ColourSchemesRotateOrRepeatBlocks) {
   EXPECT_STREQ(file, "bmp\\hbt\\hbt03.dat");
   HbtFileName(file, 23);
   EXPECT_STREQ(file, "bmp\\hbt\\hbt23.dat");
+}
+
+}  // namespace
+
+namespace {
+
+// The drawing layer's context pointers and the settings the animation reads, for one test.
+struct AnimationScope {
+  explicit AnimationScope(bool direct3D) {
+    oldDT = lpDTCon;
+    oldDD = lpDDCon;
+    oldBpp = DDBpp;
+    oldStep = g_SystemData.m_nPaletteAnimStep;
+    oldAnim = g_SystemData.m_bPaletteAnim;
+    lpDTCon = direct3D ? &dt : nullptr;
+    lpDDCon = direct3D ? nullptr : &dd;
+    ResetPaletteAnimation();
+  }
+  ~AnimationScope() {
+    lpDTCon = oldDT;
+    lpDDCon = oldDD;
+    DDBpp = oldBpp;
+    g_SystemData.m_nPaletteAnimStep = oldStep;
+    g_SystemData.m_bPaletteAnim = oldAnim;
+    ResetPaletteAnimation();
+  }
+  DTCONTEXT dt;
+  DDCONTEXT dd;
+  DTCONTEXT* oldDT;
+  DDCONTEXT* oldDD;
+  int oldBpp, oldStep, oldAnim;
+};
+
+uint32_t Argb(int r, int g, int b) { return 0xFF000000u | (r << 16) | (g << 8) | b; }
+
+TEST(PaletteAnimation, Direct3DPulsesAndTheCyclingColour) {
+  AnimationScope scope(true);
+  g_SystemData.m_nPaletteAnimStep = 5;
+  AnimatePalette();
+  EXPECT_EQ(g_FlashColor[1].dwColor, Argb(0, 0, 0)) << "colours from the values before the step";
+  AnimatePalette();
+  EXPECT_EQ(g_FlashColor[1].dwColor, Argb(5, 5, 5));
+  EXPECT_EQ(g_FlashColor[1].nColorOp, 7);
+  EXPECT_EQ(g_FlashColor[2].dwColor, Argb(5, 5, 5));
+  EXPECT_EQ(g_FlashColor[2].nColorOp, 10);
+  EXPECT_EQ(g_FlashColor[3].dwColor, Argb(5, 0, 0));
+  EXPECT_EQ(g_FlashColor[4].dwColor, Argb(0, 5, 0));
+  EXPECT_EQ(g_FlashColor[5].dwColor, Argb(0, 0, 5));
+  EXPECT_EQ(g_FlashColor[6].dwColor, Argb(5, 5, 0));
+  EXPECT_EQ(g_FlashColor[7].dwColor, Argb(5, 0, 1));
+  EXPECT_EQ(g_FlashColor[8].dwColor, Argb(1, 0, 5));
+  EXPECT_EQ(g_FlashColor[9].dwColor, Argb(5, 0, 0));
+  // Up 5..250 in 50 steps, the turn at the 51st, down to 5 by the 100th, the 101st completes
+  // the fall: from the 102nd call the ninth colour is green.
+  for (int call = 3; call <= 101; ++call) AnimatePalette();
+  EXPECT_EQ(g_FlashColor[9].dwColor, Argb(5, 0, 0));
+  AnimatePalette();
+  EXPECT_EQ(g_FlashColor[9].dwColor, Argb(0, 5, 0));
+  EXPECT_EQ(g_FlashColor[9].nColorOp, 7);
+}
+
+TEST(PaletteAnimation, EightBitCyclingEverySixthCall) {
+  AnimationScope scope(false);
+  g_SystemData.m_bPaletteAnim = 1;
+  DDBpp = 8;
+  PALETTEENTRY saved[256];
+  std::memcpy(saved, DDPaletteWork, sizeof(saved));
+  for (int i = 0; i < 256; ++i) DDPaletteWork[i] = PALETTEENTRY{static_cast<BYTE>(i), 0, 0, 0};
+  for (int call = 1; call <= 5; ++call) AnimatePalette();
+  EXPECT_EQ(DDPaletteWork[208].peRed, 208);
+  AnimatePalette();
+  // Each group of four moves down by one place, its first entry to its end.
+  EXPECT_EQ(DDPaletteWork[208].peRed, 209);
+  EXPECT_EQ(DDPaletteWork[211].peRed, 208);
+  EXPECT_EQ(DDPaletteWork[236].peRed, 237);
+  EXPECT_EQ(DDPaletteWork[239].peRed, 236);
+  EXPECT_EQ(DDPaletteWork[207].peRed, 207);
+  EXPECT_EQ(DDPaletteWork[240].peRed, 240);
+  // Nothing at 16 bits.
+  DDBpp = 16;
+  for (int call = 0; call < 12; ++call) AnimatePalette();
+  EXPECT_EQ(DDPaletteWork[208].peRed, 209);
+  std::memcpy(DDPaletteWork, saved, sizeof(saved));
 }
 
 }  // namespace
