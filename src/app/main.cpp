@@ -1,11 +1,15 @@
 // tessellwhirl [--project DIR] [--test-play] [stage file]
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/process.h"
+#include "platform/sjis.h"
 
 int main(int argc, char** argv) {
   PlayerArgs args;
+  // The stage file reaches the program as its own Shift-JIS text.
+  std::string stage;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--project") == 0 && i + 1 < argc) {
       args.lpszProject = argv[++i];
@@ -19,7 +23,8 @@ int main(int argc, char** argv) {
                    argv[i]);
       return 2;
     } else {
-      args.lpszStage = argv[i];
+      stage = Utf8ToSjis(argv[i]);
+      args.lpszStage = stage.c_str();
     }
   }
   return RunPlayer(args);

@@ -80,7 +80,7 @@ bool WriteProject(const std::string& root, const Options& options) {
     cStage stage = fixture::Stage(30, 15);
     fixture::Place(stage, fixture::Block(1), 0, 14);
     fixture::Place(stage, fixture::Hero(2), 2, 13);
-    if (!project.WriteStage(stage, "free", number)) return false;
+    if (!project.WriteStage(stage, options.stageName, number)) return false;
   }
   return WriteBmp8(root + "/bmp/plt/Palette.bmp", 16, 16) && WriteBmp8(root + "/bmp/Debug.bmp", 128, 64) &&
          WriteText(root + "/System.ini", options.ini);

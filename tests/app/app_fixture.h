@@ -10,8 +10,10 @@ namespace appfixture {
 struct Options {
   std::string ini = "Direct3D=1\nWindowMode=1\nVSync=0\nShowFps=0\nExit\n";
   std::string title = "Fixture Game";
-  // Numbered versions of the stage "data\stg4\free.stg4" to write (none: no stage).
+  // Numbered versions of the stage "data\stg4\<stageName>.stg4" to write (none: no stage).
   int stageNumbers[2] = {2, 10};
+  // The stage's name, Shift-JIS.
+  std::string stageName = "free";
 };
 
 // Writes the project into root (created when missing); false when a file could not be written.

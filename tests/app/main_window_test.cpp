@@ -9,7 +9,9 @@
 #include "app/process.h"
 #include "app/scene.h"
 #include "app/system_ini.h"
+#include "app/startup.h"
 #include "app/window_placement.h"
+#include "draw/context.h"
 #include "app_fixture.h"
 #include "core/shell_link.h"
 #include "core/sound_request.h"
@@ -241,6 +243,47 @@ TEST(WindowPlacement, FileLayoutAndClamp) {
   EXPECT_EQ(loaded.m_nWidth, 320);
   EXPECT_EQ(loaded.m_nHeight, 200);
   EXPECT_EQ(loaded.m_bMaximized, 0);
+}
+
+}  // namespace
+
+namespace {
+
+int g_activeAtRestore = -1;
+
+TEST_F(MainWindowTest, ReactivatingFullScreenDirect3DResetsTheDeviceFirst) {
+  DTCONTEXT dt;
+  DTCONTEXT* const oldDT = lpDTCon;
+  const int oldWindowed = g_bWindowed;
+  lpDTCon = &dt;
+  g_lpfnDDRestoreSurface = [] {
+    ++g_restores;
+    g_activeAtRestore = g_bActive.load();
+  };
+  struct Case {
+    int windowed, wasActive;
+    WPARAM activate;
+    int restores, activeAfter;
+  };
+  const Case cases[] = {
+      {0, 0, 1, 1, 1},  // full screen, becoming active: reset while still inactive
+      {0, 1, 1, 0, 1},  // already active
+      {0, 1, 0, 0, 0},  // deactivation
+      {1, 0, 1, 0, 1},  // a window keeps its device
+  };
+  for (const Case& c : cases) {
+    g_restores = 0;
+    g_activeAtRestore = -1;
+    g_bWindowed = c.windowed;
+    g_bActive = c.wasActive;
+    EXPECT_EQ(SendMessageA(g_hWnd, WM_ACTIVATEAPP, c.activate, 0), 0);
+    EXPECT_EQ(g_restores, c.restores);
+    if (c.restores) EXPECT_EQ(g_activeAtRestore, 0);
+    EXPECT_EQ(g_bActive.load(), c.activeAfter);
+  }
+  lpDTCon = oldDT;
+  g_bWindowed = oldWindowed;
+  g_bActive = 0;
 }
 
 }  // namespace

@@ -106,6 +106,18 @@ TEST(PlayerRun, PlaysTheNamedStageAndClosesInOrderOnSigterm) {
   EXPECT_EQ(report.find("free.stg4"), std::string::npos) << "the stage was found: " << report;
 }
 
+TEST(PlayerRun, StageNamedInTheSystemsCharactersOnTheCommandLine) {
+  TempDir dir;
+  const std::string project = dir / "game";
+  appfixture::Options options;
+  options.stageName = "\x83\x58\x83\x65\x81\x5B\x83\x57";  // "ステージ" in Shift-JIS
+  ASSERT_TRUE(appfixture::WriteProject(project, options));
+  int waited = 0;
+  // The command line is UTF-8.
+  EXPECT_EQ(RunAndTerminate(project, reinterpret_cast<const char*>(u8"data/stg4/ステージ.stg4"), &waited), 0);
+  EXPECT_EQ(ReportOf(project).find("stg4"), std::string::npos) << "the stage was found";
+}
+
 TEST(PlayerRun, MissingStageIsReportedAndTheProgramRuns) {
   TempDir dir;
   const std::string project = dir / "game";
