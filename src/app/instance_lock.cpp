@@ -36,7 +36,7 @@ void WritePid(int fd) {
 cInstanceLock::Result cInstanceLock::Acquire(const char* lpszPath, const std::function<bool()>& lpfnAsk, int nWaitMs) {
   Release();
   const int fd = open(lpszPath, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return LOCK_FAILED;
+  if (fd < 0) return LOCK_UNAVAILABLE;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     if (!lpfnAsk()) {
       close(fd);

@@ -18,7 +18,8 @@ class cInstanceLock {
   enum Result {
     LOCK_TAKEN,     // this process runs
     LOCK_DECLINED,  // the user chose not to end the running program
-    LOCK_FAILED     // the running program could not be ended, or the file cannot be used
+    LOCK_FAILED,    // the running program could not be ended
+    LOCK_UNAVAILABLE  // the lock file cannot be made (a read-only folder)
   };
 
   // Takes the lock of the file at lpszPath. When another process holds it, lpfnAsk decides

@@ -74,19 +74,22 @@ bool StartGameThread() {
   return true;
 }
 
-// SIGTERM (another start of the program ending this one, or the system) closes the main
-// window: the program shuts down in order. The signal is taken by a thread of its own.
+// SIGTERM (another start of the program ending this one, or the system) and SIGINT (Ctrl+C in
+// the terminal) close the main window: the program shuts down in order. The signals are taken
+// by a thread of its own.
 class cTermWatcher {
  public:
   cTermWatcher() {
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
     m_Thread = std::thread([this, set] {
       const timespec wait{0, 20 * 1000 * 1000};
       while (!m_bStop.load()) {
-        if (sigtimedwait(&set, nullptr, &wait) == SIGTERM) {
+        const int sig = sigtimedwait(&set, nullptr, &wait);
+        if (sig == SIGTERM || sig == SIGINT) {
           m_bTerm = true;
           if (HWND hWnd = g_hCloseTarget.load()) PostMessageA(hWnd, WM_CLOSE, 0, 0);
         }
@@ -174,6 +177,10 @@ int WinMain(HINSTANCE hInstance, HINSTANCE, const char* lpCmdLine, int nCmdShow)
   cInstanceLock lock;
   switch (lock.Acquire(g_lpszInstanceLockFile, AskToEndRunningProgram)) {
     case cInstanceLock::LOCK_TAKEN: break;
+    case cInstanceLock::LOCK_UNAVAILABLE:
+      // A folder where the lock file cannot be made (read-only): nothing to tell apart.
+      ReportLog("Lock : %s cannot be made, no check for a running program", g_lpszInstanceLockFile);
+      break;
     case cInstanceLock::LOCK_DECLINED: return 0;
     case cInstanceLock::LOCK_FAILED:
       MessageBoxA(nullptr, "プログラムの終了に失敗しました。", "二重起動", MB_OK);

@@ -54,6 +54,14 @@ TEST(InstanceLock, FirstStartTakesTheLockWithItsProcessId) {
   EXPECT_EQ(asked, 0);
 }
 
+TEST(InstanceLock, FolderWithoutWriteAccessIsNoticed) {
+  TempDir dir;
+  cInstanceLock lock;
+  EXPECT_EQ(lock.Acquire((dir / "missing/folder.lock").c_str(), [] { return true; }),
+            cInstanceLock::LOCK_UNAVAILABLE);
+  EXPECT_FALSE(lock.Held());
+}
+
 TEST(InstanceLock, NoLeavesTheRunningProgram) {
   TempDir dir;
   const std::string path = dir / g_lpszInstanceLockFile;
