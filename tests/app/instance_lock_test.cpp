@@ -23,7 +23,8 @@ pid_t StartHolder(const std::string& path, bool ignoreTerm) {
   if (pipe(ready) != 0) return -1;
   const pid_t pid = fork();
   if (pid == 0) {
-    if (ignoreTerm) signal(SIGTERM, SIG_IGN);
+    // The display library may have put a handler of its own on SIGTERM in this process.
+    signal(SIGTERM, ignoreTerm ? SIG_IGN : SIG_DFL);
     const int fd = open(path.c_str(), O_RDWR | O_CREAT, 0644);
     if (fd < 0 || flock(fd, LOCK_EX) != 0) _exit(3);
     const std::string text = std::to_string(getpid()) + "\n";

@@ -287,3 +287,89 @@ TEST_F(MainWindowTest, ReactivatingFullScreenDirect3DResetsTheDeviceFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+// A real window of the main window's class procedure, closed through WM_CLOSE.
+class WindowCloseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &WndProc;
+    wc.lpszClassName = "MainWindowCloseTest";
+    RegisterClassExA(&wc);  // already there on a repeat
+    oldIni_ = g_SystemIni;
+    g_SystemIni.WindowMode = 1;
+    g_bStarted = 1;
+    ASSERT_EQ(CreateDirectoryA((env.dir() / "user_data").c_str(), nullptr), TRUE);
+  }
+  void TearDown() override {
+    SetMessageShutdown(FALSE);
+    g_SystemIni = oldIni_;
+    g_bStarted = 0;
+    g_bActive = 0;
+    g_bTestPlay = 0;
+    g_hWnd = env.MainWindow();
+    g_MainWindow.m_hWnd = nullptr;
+    DiscardMessages();
+  }
+  HWND Open() {
+    g_MainWindow.Setup(640, 480, 100, 100, 640, 480, WS_POPUP | WS_CAPTION, 0, 0, 0, 0, 0);
+    HWND h = CreateWindowExA(0, "MainWindowCloseTest", "", WS_POPUP | WS_CAPTION, 120, 90, 640, 480, nullptr,
+                             nullptr, nullptr, nullptr);
+    g_hWnd = h;
+    return h;
+  }
+  // WM_CLOSE as the window thread gets it; true when the window was destroyed and the thread's
+  // loop told to end.
+  bool Close(HWND h) {
+    SendMessageA(h, WM_CLOSE, 0, 0);
+    MSG msg;
+    bool quit = false;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) quit = quit || msg.message == WM_QUIT;
+    return quit && !IsWindow(h);
+  }
+  CoreTestEnv env{true};
+  ScopedChdir chdir_{env.dir().path()};
+  SYSTEMINI oldIni_{};
+};
+
+TEST_F(WindowCloseTest, MinimisedWindowKeepsTheSavedPlacement) {
+  const HWND h = Open();
+  ASSERT_NE(h, nullptr);
+  ShowWindow(h, SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(h));
+  EXPECT_TRUE(Close(h));
+  EXPECT_EQ(GetFileAttributesA("user_data\\Window.dat"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(g_hWnd, nullptr);
+}
+
+TEST_F(WindowCloseTest, WindowedCloseSavesThePlacementAndTellsTheEditingProgram) {
+  g_bTestPlay = 1;
+  const HWND h = Open();
+  ASSERT_NE(h, nullptr);
+  ShowWindow(h, SW_SHOWNORMAL);
+  RECT rc{};
+  GetWindowRect(h, &rc);
+  EXPECT_TRUE(Close(h));
+  cWindowPlacement saved;
+  ASSERT_EQ(saved.LoadFile("user_data\\Window.dat"), 1);
+  EXPECT_EQ(saved.m_nX, rc.left);
+  EXPECT_EQ(saved.m_nY, rc.top);
+  EXPECT_EQ(saved.m_nWidth, 640);
+  EXPECT_EQ(saved.m_nHeight, 480);
+  EXPECT_EQ(saved.m_bMaximized, 0);
+  EXPECT_NE(env.ReportText().find("NotifyEditorExit : Tessellwhirl4_Editor 1"), std::string::npos);
+  EXPECT_NE(env.ErrorText().find("thGame.Exit()"), std::string::npos);
+}
+
+TEST_F(WindowCloseTest, FullScreenCloseWritesNoPlacement) {
+  g_SystemIni.WindowMode = 0;
+  const HWND h = Open();
+  ASSERT_NE(h, nullptr);
+  EXPECT_TRUE(Close(h));
+  EXPECT_EQ(GetFileAttributesA("user_data\\Window.dat"), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
