@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs, only those that are missing.
+# Installs the Debian packages the project needs, only those that are missing. Xvfb and
+# xdotool run the player in a virtual display and drive its window by hand.
 # Runs apt-get as root, or through sudo otherwise.
 set -euo pipefail
 
@@ -10,6 +11,7 @@ packages=(
   libvorbis-dev libsoxr-dev fonts-ipafont-gothic fonts-ipafont-mincho
   libboost-dev libgtest-dev libbenchmark-dev
   libpixman-1-dev
+  xvfb xdotool
 )
 
 missing=()

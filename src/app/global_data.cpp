@@ -4,8 +4,8 @@
 // working stage once both exist.
 //
 // Objects whose types belong to later parts of the program take their places in this order as
-// those parts come: the registry of open dialogs and the main window (before the threads), the
-// menu cursor (after the threads), the stage, sword, effect and screen surfaces with their
+// those parts come: the registry of open dialogs (before the main window), the menu cursor
+// (after the threads), the stage, sword, effect and screen surfaces with their
 // load parameters (after the input records, around the screen surface numbers), the picture
 // and message-window surfaces, the message windows, the system images, the fonts and their
 // digit sheets (before the fixed tables), the character- and screen-effect templates (with the
@@ -13,6 +13,10 @@
 // ranking table (last).
 #include "project/global_data.h"
 
+#include "app/main_window.h"
+#include "app/scene.h"
+#include "app/start_settings.h"
+#include "app/window_placement.h"
 #include "project/common_palette.h"
 #include "project/database.h"
 #include "project/option_data.h"
@@ -22,6 +26,9 @@
 #include "project/system_data.h"
 #include "project/system_image.h"
 #include "project/world_map.h"
+
+// The main window object; its window exists from the process entry to the close.
+cMainWindow g_MainWindow;
 
 // The game-side threads.
 cThread thGame;
@@ -107,6 +114,14 @@ struct ResetProgress {
 cOptionData g_OptionData;
 
 cSafeVector<SaveSlotInfo> g_vSaveSlotInfo(SAVE_SLOT_COUNT);
+
+// The start dialog's saved choice and the saved window placement.
+cStartSettings g_StartSettings;
+cWindowPlacement g_WindowPlacement;
+
+// The scene manager: its screens are deleted first at exit, while every object they may touch
+// still exists.
+cSceneManager g_SceneManager;
 
 void ExitGameThreads() {
   thLoadStage.Exit();

@@ -1,0 +1,250 @@
+#include "app/process.h"
+
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <thread>
+
+#include "app/font_setup.h"
+#include "app/instance_lock.h"
+#include "app/main_window.h"
+#include "app/scene.h"
+#include "app/startup.h"
+#include "audio/bgm.h"
+#include "audio/sound_effect.h"
+#include "core/log.h"
+#include "core/path.h"
+#include "core/shell_link.h"
+#include "draw/context.h"
+#include "draw/setup.h"
+#include "platform/message.h"
+#include "platform/msgbox.h"
+#include "platform/thread.h"
+#include "platform/time.h"
+#include "platform/window.h"
+#include "project/global_data.h"
+#include "project/shell_state.h"
+
+const char* const g_lpszMainWindowClass = "Tessellwhirl4";
+
+HINSTANCE g_hInstance = nullptr;
+std::atomic<int> g_bStarted{0};
+std::atomic<int> g_bActive{0};
+
+namespace {
+
+// The game thread's start message: it proves that the thread's queue exists.
+constexpr UINT WM_START_PING = 0x8000;
+// The main window's style: a popup with caption, system menu, minimise and maximise boxes.
+constexpr DWORD kMainWindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+
+// The main window for the signal watcher, which reads it from its own thread.
+std::atomic<HWND> g_hCloseTarget{nullptr};
+
+// Whether the program is already running: the question and its answer.
+bool AskToEndRunningProgram() {
+  return MessageBoxA(nullptr,
+                     "既に起動しています。\n実行中のプログラムを閉じて再起動しますか？\n\nRunning this program now. Restart?",
+                     "二重起動", MB_YESNO) != IDNO;
+}
+
+bool RegisterMainWindowClass(HINSTANCE hInstance) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = 48;
+  wc.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
+  wc.lpfnWndProc = WndProc;
+  wc.hInstance = hInstance;
+  wc.hIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(101));
+  wc.hIconSm = wc.hIcon;
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.lpszClassName = g_lpszMainWindowClass;
+  return RegisterClassExA(&wc) != 0;
+}
+
+// Starts the game thread and waits until its queue takes the start message. False when the
+// thread cannot be started or ends before its queue exists.
+bool StartGameThread() {
+  if (!thGame.Start(&GameLoop, nullptr)) return false;
+  const HANDLE h = thGame.m_hThread.load();
+  while (!PostThreadMessageA(thGame.m_dwThreadId.load(), WM_START_PING, 0, 0)) {
+    if (!h || WaitForSingleObject(h, 0) == WAIT_OBJECT_0) return false;
+  }
+  return true;
+}
+
+// SIGTERM (another start of the program ending this one, or the system) and SIGINT (Ctrl+C in
+// the terminal) close the main window: the program shuts down in order. The signals are taken
+// by a thread of its own.
+class cTermWatcher {
+ public:
+  cTermWatcher() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    m_Thread = std::thread([this, set] {
+      const timespec wait{0, 20 * 1000 * 1000};
+      while (!m_bStop.load()) {
+        const int sig = sigtimedwait(&set, nullptr, &wait);
+        if (sig == SIGTERM || sig == SIGINT) {
+          m_bTerm = true;
+          if (HWND hWnd = g_hCloseTarget.load()) PostMessageA(hWnd, WM_CLOSE, 0, 0);
+        }
+        if (m_bTerm.load()) {
+          if (HWND hWnd = g_hCloseTarget.load()) {
+            PostMessageA(hWnd, WM_CLOSE, 0, 0);
+            m_bTerm = false;
+          }
+        }
+      }
+    });
+  }
+  ~cTermWatcher() {
+    m_bStop = true;
+    m_Thread.join();
+  }
+  cTermWatcher(const cTermWatcher&) = delete;
+  cTermWatcher& operator=(const cTermWatcher&) = delete;
+
+ private:
+  std::atomic<bool> m_bStop{false};
+  std::atomic<bool> m_bTerm{false};
+  std::thread m_Thread;
+};
+
+}  // namespace
+
+unsigned GameLoop(void*) {
+  MSG msg{};
+  for (;;) {
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        ErrorLog("GameLoop WM_QUIT!");
+        return 1;
+      }
+      continue;
+    }
+    if (!g_bActive.load()) {
+      Sleep(1);
+      continue;
+    }
+    if (!g_SceneManager.Tick()) {
+      PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
+      return 1;
+    }
+  }
+}
+
+void ExitApplication() {
+  if (lpDTCon || lpDDCon) ReportFontCacheCounts();
+  timeEndPeriod(1);
+  DS_Release();
+  g_BgmPlayer.Release();
+  g_SceneManager.DeleteAll();
+  ReleaseStartupFonts();
+  if (g_bWindowed) {
+    DDUninit();
+  } else {
+    DDEnd();
+  }
+}
+
+void SuspendWorkerThreads() {
+  thGame.Suspend();
+  thPause.Suspend();
+  thRanking.Suspend();
+  thLoadStage.Suspend();
+}
+
+void ResumeWorkerThreads() {
+  thGame.Resume();
+  thPause.Resume();
+  thRanking.Resume();
+  thLoadStage.Resume();
+}
+
+int WinMain(HINSTANCE hInstance, HINSTANCE, const char* lpCmdLine, int nCmdShow) {
+  SetErrorLogPath(0, "EC_Game.txt");
+  char report[MAX_PATH] = "Report_Game.txt";
+  MakeFullPath(report);
+  if (!SetReportLogPath(report)) return 0;
+  ReportLog("App : ver %s", "790");
+  g_bTestPlay = nCmdShow == SW_SHOW ? 1 : 0;
+
+  cInstanceLock lock;
+  switch (lock.Acquire(g_lpszInstanceLockFile, AskToEndRunningProgram)) {
+    case cInstanceLock::LOCK_TAKEN: break;
+    case cInstanceLock::LOCK_UNAVAILABLE:
+      // A folder where the lock file cannot be made (read-only): nothing to tell apart.
+      ReportLog("Lock : %s cannot be made, no check for a running program", g_lpszInstanceLockFile);
+      break;
+    case cInstanceLock::LOCK_DECLINED: return 0;
+    case cInstanceLock::LOCK_FAILED:
+      MessageBoxA(nullptr, "プログラムの終了に失敗しました。", "二重起動", MB_OK);
+      return 0;
+  }
+
+  g_hInstance = hInstance;
+  if (!RegisterMainWindowClass(hInstance)) return 0;
+  g_MainWindow.Setup(640, 480, 100, 100, 640, 480, kMainWindowStyle, 0, 0, 0, 0, 0);
+  const HWND hWnd = CreateWindowExA(0, g_lpszMainWindowClass, "", kMainWindowStyle, 100, 100,
+                                    g_MainWindow.m_rcWindow.right, g_MainWindow.m_rcWindow.bottom, nullptr, nullptr,
+                                    hInstance, nullptr);
+  if (!hWnd) {
+    ErrorBox("ウインドウが生成出来ません！");
+    return 0;
+  }
+  g_MainWindow.m_hWnd = hWnd;
+  g_hWnd = hWnd;
+  g_hCloseTarget = hWnd;
+  g_MainWindow.CenterOnDesktop();
+  if (g_bTestPlay) NotifyEditorStart();
+
+  if (!InitApplication(lpCmdLine, nCmdShow)) {
+    g_hCloseTarget = nullptr;
+    ExitApplication();
+    if (g_bTestPlay) NotifyEditorExit(0);
+    return 0;
+  }
+
+  g_bStarted = 1;
+  if (!StartGameThread()) {
+    ReportErrorLog("GameLoop : the game thread could not be started");
+    ErrorBox("ゲームスレッドを開始出来ません！");
+    PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
+  }
+
+  MSG msg{};
+  for (;;) {
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) break;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+      Sleep(1);
+      continue;
+    }
+    if (!g_bActive.load()) WaitMessage();
+    Sleep(1);
+  }
+  g_hCloseTarget = nullptr;
+  ExitApplication();
+  return static_cast<int>(msg.wParam);
+}
+
+int RunPlayer(const PlayerArgs& args) {
+  if (args.lpszProject && chdir(args.lpszProject) != 0) {
+    std::fprintf(stderr, "tessellwhirl: cannot open the project folder %s: %s\n", args.lpszProject,
+                 std::strerror(errno));
+    return 1;
+  }
+  cTermWatcher watcher;
+  static int s_nInstance = 0;
+  const int code = WinMain(reinterpret_cast<HINSTANCE>(&s_nInstance), nullptr, args.lpszStage,
+                           args.bTestPlay ? SW_SHOW : SW_SHOWNORMAL);
+  // No game-side thread is left for the destructors at exit.
+  ExitGameThreads();
+  return code;
+}

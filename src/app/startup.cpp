@@ -1,0 +1,338 @@
+#include "app/startup.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/font_setup.h"
+#include "app/main_window.h"
+#include "app/palette_anim.h"
+#include "app/scene.h"
+#include "app/start_game.h"
+#include "app/start_settings.h"
+#include "app/system_ini.h"
+#include "app/window_placement.h"
+#include "app/frame.h"
+#include "audio/bgm.h"
+#include "audio/sound_effect.h"
+#include "core/log.h"
+#include "core/path.h"
+#include "core/save_record.h"
+#include "core/shell_link.h"
+#include "defs/def_context.h"
+#include "draw/context.h"
+#include "draw/palette.h"
+#include "draw/setup.h"
+#include "draw/surface.h"
+#include "platform/ddraw.h"
+#include "platform/file.h"
+#include "platform/gdi.h"
+#include "platform/random.h"
+#include "platform/time.h"
+#include "platform/window.h"
+#include "project/common_palette.h"
+#include "project/data_folder.h"
+#include "project/database.h"
+#include "project/global_data.h"
+#include "project/option_data.h"
+#include "project/save_data.h"
+#include "project/shell_state.h"
+#include "project/system_data.h"
+#include "project/system_image.h"
+#include "project/world_map.h"
+#include "ui/input.h"
+#include "ui/key_config.h"
+
+int g_bWindowed = 0;
+int g_nScreenBpp = 0;
+
+const char* const g_lpszScreenModeError = "画面モードが不正です！\nSystem.iniと画面の設定を見直して下さい！";
+const char* const g_lpszWindowDepthError =
+    "画面モードが不正です！\nウインドウモードではSystem.iniの設定と画面の色の設定を合わせて下さい！";
+
+namespace {
+
+constexpr int kScreenWidth = 640;
+constexpr int kScreenHeight = 480;
+// The smallest client area a saved placement may give the window.
+constexpr int kMinClient = 100;
+
+// The music name tables of the manager: five slots (four screens and the database music).
+constexpr int kBgmSlots = 5;
+char g_szBgmOggNames[kBgmSlots * BGM_OGG_NAME] = "bgm\\Title.ogg";
+char g_szBgmMidiNames[kBgmSlots * BGM_MIDI_NAME] = "bgm\\Title.mid";
+
+void CopyName(char* dst, const std::string& src) {
+  const size_t n = std::min(src.size(), static_cast<size_t>(MAX_PATH - 1));
+  std::memcpy(dst, src.data(), n);
+  dst[n] = '\0';
+}
+
+bool DrawingInit(int bDirect3D, int bVSync) {
+  return DDInit(bDirect3D, g_hWnd, kScreenWidth, kScreenHeight, g_nScreenBpp, bVSync, g_bWindowed, 1, 60, bVSync,
+                g_SystemImage, g_SystemBitmapTable, SYSTEM_IMAGE_COUNT);
+}
+
+// The palette and the transparent colour (Direct3D, or an 8-bit DirectDraw display).
+bool SetUpPalette() {
+  if (!DDLoadPaletteFromFile(DDPalette, g_SystemBitmapTable[0].szFileName, g_bWindowed)) {
+    ErrorLog("DDLoadPaletteFromFile失敗");
+    return false;
+  }
+  std::memcpy(DDPaletteWork, DDPalette, sizeof(DDPaletteWork));
+  const uint8_t* rgb = g_SystemData.m_rgbTransparent;
+  if (!g_SystemData.m_bFullColour || g_nScreenBpp == 16) {
+    if (!DDSetTransmitFromFile(g_SystemBitmapTable[0].szFileName)) {
+      ErrorLog("DDSetTransmit失敗");
+      return false;
+    }
+    if (g_SystemData.m_bFullColour) {
+      RGBTRIPLE& bmp = lpDTCon ? lpDTCon->rgbTransmitBmp : lpDDCon->rgbTransmitBmp;
+      bmp = RGBTRIPLE{rgb[2], rgb[1], rgb[0]};
+    }
+  } else {
+    DDSetTransmit(rgb[0], rgb[1], rgb[2]);
+  }
+  return true;
+}
+
+// The saved placement of a windowed program; the show command it asks for.
+int ApplyWindowPlacement(int nCmdShow) {
+  if (!g_WindowPlacement.LoadFile(g_lpszWindowPlacementFile)) return nCmdShow;
+  g_MainWindow.Move(g_WindowPlacement.m_nX, g_WindowPlacement.m_nY);
+  if (lpDTCon && g_SystemIni.WindowMode == 2) {
+    // A stored size outside what the window can take is brought into its limits.
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const int w = std::clamp(static_cast<int>(g_WindowPlacement.m_nWidth), kMinClient,
+                             std::max(kMinClient, static_cast<int>(work.right - work.left)));
+    const int h = std::clamp(static_cast<int>(g_WindowPlacement.m_nHeight), kMinClient,
+                             std::max(kMinClient, static_cast<int>(work.bottom - work.top)));
+    g_MainWindow.SetClientSize(w, h);
+  }
+  return g_WindowPlacement.m_bMaximized ? SW_MAXIMIZE : nCmdShow;
+}
+
+}  // namespace
+
+int DesktopDepth(int nBitsPerPixel) {
+  if (nBitsPerPixel >= 24) return 32;
+  if (nBitsPerPixel == 15 || nBitsPerPixel == 16) return 16;
+  return nBitsPerPixel;
+}
+
+ScreenMode DecideScreenMode(const ScreenModeInput& in) {
+  ScreenMode mode;
+  const bool d3d = in.nDirect3D != 0;
+  const bool window = in.nWindowMode != 0;
+  mode.nVSync = in.nVSync;
+  if (d3d) {
+    mode.bWindowed = window;
+    if (mode.nVSync >= 2) mode.nVSync = 1;
+  } else if (window) {
+    mode.bWindowed = 1;
+    mode.nVSync = 0;
+  } else {
+    mode.bWindowed = 0;
+    if (mode.nVSync >= 2) mode.nVSync = in.bNewerSystem ? 0 : 1;
+  }
+  if (in.nBpp != 0) {
+    mode.nBpp = in.nBpp;
+  } else if (mode.bWindowed) {
+    mode.nBpp = in.nDesktopBpp;
+  } else if (d3d) {
+    mode.nBpp = in.nD3DDepth == 1 ? 16 : 32;
+  } else {
+    mode.nBpp = in.nDDDepth == 1 ? 16 : in.nDDDepth == 2 && !in.bFullColour ? 8 : 32;
+  }
+  const bool allowed = mode.nBpp == 16 || mode.nBpp == 32 || (mode.nBpp == 8 && !d3d && !in.bFullColour);
+  if (window && (mode.nBpp == 16 || mode.nBpp == 32) && mode.nBpp != in.nDesktopBpp) {
+    mode.lpszError = g_lpszWindowDepthError;
+  } else if (!allowed || (window && mode.nBpp == 8)) {
+    mode.lpszError = g_lpszScreenModeError;
+  }
+  mode.bThickFrame = !mode.lpszError && d3d && in.nWindowMode == 2;
+  return mode;
+}
+
+int DecideBltPresent(int bWindowed, int nVSync, int nMonitorHz, int nFrameRate) {
+  if (bWindowed || nVSync == 0) return 1;
+  return nMonitorHz < nFrameRate ? 1 : 0;
+}
+
+void BuildSeTables(int nSoundCount) {
+  const int n = std::max(nSoundCount, 1) + 16;
+  g_vSeSlot.resize(static_cast<size_t>(n));
+  g_vSeDef.resize(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    const std::string& name = i < 17 ? g_SystemData.m_vSystemSe.CheckedAt(i) : g_Database.m_vSound.CheckedAt(i - 16).m_strFile;
+    DSSOUNDDEF& def = g_vSeDef[static_cast<size_t>(i)];
+    CopyName(def.szName, name);
+    def.nCopies = 1;
+    def.nVolume = 0;
+    def.nFlag = 1;
+  }
+}
+
+void TakeCommandLineStage(const char* lpCmdLine, char* lpszFreeStage) {
+  if (!lpCmdLine || !*lpCmdLine) return;
+  std::string line(lpCmdLine);
+  if (line.size() >= 2 && line.front() == '"' && line.back() == '"') line = line.substr(1, line.size() - 2);
+  if (line.size() >= MAX_PATH) {
+    ReportErrorLog("「%s」の読み込みに失敗しました！", line.c_str());
+    lpszFreeStage[0] = '\0';
+    return;
+  }
+  CopyName(lpszFreeStage, line);
+}
+
+int ResolveFreeStage(char* lpszStage) {
+  char newest[MAX_PATH];
+  if (FindLastNumberedFile(newest, lpszStage, "stg4")) std::memcpy(lpszStage, newest, MAX_PATH);
+  if (GetFileAttributesA(lpszStage) == INVALID_FILE_ATTRIBUTES) {
+    ReportErrorLog("「%s」の読み込みに失敗しました！", lpszStage);
+    lpszStage[0] = '\0';
+    return 0;
+  }
+  return 1;
+}
+
+bool StartDrawing(int* lpnDirect3D, int bVSync, int nCmdShow, bool (*lpfnInit)(int bDirect3D, int bVSync)) {
+  if (lpfnInit(*lpnDirect3D, bVSync)) return true;
+  if (!*lpnDirect3D) {
+    ErrorLog("DDInit失敗");
+    return false;
+  }
+  // DirectDraw with the depth, vertical sync and window mode chosen for Direct3D.
+  DDEnd();
+  *lpnDirect3D = 0;
+  ShowWindow(g_hWnd, g_SystemIni.WindowMode != 0 ? nCmdShow : SW_MAXIMIZE);
+  if (lpfnInit(0, bVSync)) return true;
+  ErrorLog("DDInit失敗");
+  return false;
+}
+
+bool InitApplication(const char* lpCmdLine, int nCmdShow) {
+  timeBeginPeriod(1);
+  CrtSrand(timeGetTime());
+  g_nDataVersion = DATA_VERSION;
+  g_bStripCR = 1;
+  g_bFileTooNew = 0;
+  if (!CreateDefaultData(g_hWnd)) {
+    ReportErrorBox("「data」フォルダの作成に失敗…\n「default」フォルダに問題がある可能性があります。");
+    return false;
+  }
+  CreateWorkFolders();
+  if (!g_Database.LoadAll()) {
+    ReportErrorBox("データベースの読み込みに失敗…");
+    return false;
+  }
+  g_Database.CopyEffectLists();
+  BuildAnimeStepTable(g_Database, g_vAnimeSteps);
+  BuildEffectStepTable(g_Database, g_vEffectSteps);
+  if (!g_SystemData.LoadFile("data\\System.dat")) {
+    ReportErrorBox("%s の読み込みに失敗…", "data\\System.dat");
+    return false;
+  }
+  // The definitions keep flows meant for test play only in test play or when the project says so.
+  g_DefContext.bTestPlay = g_bTestPlay;
+  g_DefContext.bKeepFlaggedFlows = g_SystemData.m_bKeepFlaggedFlows;
+
+  SetSystemIniDefaults(&g_SystemIni, g_SystemData.m_vIniKeys);
+  if (!ReadSystemIni("System.ini", &g_SystemIni, g_SystemData.m_vIniKeys)) {
+    ReportErrorBox("System.ini の読み込みに失敗しました！");
+    SetSystemIniDefaults(&g_SystemIni, g_SystemData.m_vIniKeys);
+  }
+  if (g_SystemIni.Direct3D >= 2) {
+    // The start dialog's answer: its default (start with the saved or default choice) until the
+    // dialog can be shown.
+    g_StartSettings.LoadFile(g_lpszStartSettingsFile);
+    g_SystemIni.Direct3D = g_StartSettings.m_nMode == 1 ? 1 : 0;
+  }
+  TakeCommandLineStage(lpCmdLine, g_SystemIni.FreeStage);
+  g_SceneManager.m_nFrameRate = 60;
+  g_SceneManager.m_nFadeStep = 10;
+  for (cInput& input : g_vInput) input.SetRepeat(18, 6);
+
+  HDC hdc = GetDC(g_hWnd);
+  const int desktopBpp = DesktopDepth(GetDeviceCaps(hdc, BITSPIXEL));
+  ReleaseDC(g_hWnd, hdc);
+  ScreenModeInput in;
+  in.nDirect3D = g_SystemIni.Direct3D;
+  in.nWindowMode = g_SystemIni.WindowMode;
+  in.nBpp = g_SystemIni.Bpp;
+  in.nVSync = g_SystemIni.VSync;
+  in.bFullColour = g_SystemData.m_bFullColour;
+  in.nDesktopBpp = desktopBpp;
+  in.nD3DDepth = g_SystemData.m_nFullColourBpp;
+  in.nDDDepth = g_SystemData.m_nPaletteBpp;
+  const ScreenMode mode = DecideScreenMode(in);
+  g_bWindowed = mode.bWindowed;
+  g_SystemIni.VSync = mode.nVSync;
+  g_SystemIni.Bpp = g_nScreenBpp = mode.nBpp;
+  if (mode.lpszError) {
+    ErrorBoxF("%s", mode.lpszError);
+    return false;
+  }
+
+  g_MainWindow.InitWindow(0, nullptr, nullptr);
+  g_hWnd = g_MainWindow.m_hWnd;
+  if (mode.bThickFrame) g_MainWindow.AddStyle(WS_THICKFRAME);
+  SetWindowTextA(g_hWnd, g_SystemData.m_strTitle.c_str());
+  if (g_nScreenBpp == 8) g_SystemIni.DD_VideoStretch = 0;
+  if (!StartDrawing(&g_SystemIni.Direct3D, g_SystemIni.VSync != 0, nCmdShow, &DrawingInit)) return false;
+  if (lpDTCon) {
+    lpDTCon->strTextureErrMsg =
+        "テクスチャの作成に失敗しました！\nビデオカードの性能が十分ではないかもしれません。\nSystem.ini"
+        "ファイルで「Direct3D=0」に変更してDirect3Dを無効にすれば改善される可能性があります。";
+    LinkSurfaceTables(g_SystemImage);
+  }
+  int show = nCmdShow;
+  if (g_SystemIni.WindowMode != 0) show = ApplyWindowPlacement(nCmdShow);
+  ShowWindow(g_hWnd, lpDTCon || g_bWindowed ? show : SW_MAXIMIZE);
+  ErrorLog("DDInit成功");
+  if (lpDTCon || g_nScreenBpp == 8) {
+    if (!SetUpPalette()) return false;
+  }
+  ErrorLog("1");
+  if (!lpDTCon) {
+    DWORD hz = 0;
+    if (lpDD) lpDD->GetMonitorFrequency(&hz);
+    g_bBltPresent = DecideBltPresent(g_bWindowed, g_SystemIni.VSync, static_cast<int>(hz), g_SceneManager.m_nFrameRate);
+  }
+  const int firstImage = 1;
+  if (!DDLoadSystemBitmaps(g_SystemImage, &firstImage, 1)) return false;
+  PrepareFontDefs(g_SystemData.m_nFontFace, lpDTCon ? g_SystemIni.D3D_FontCache : g_SystemIni.DD_FontCache);
+  if (!CreateStartupFonts(g_SystemData.m_bPictureChars, g_SystemData.m_bFixedPitch)) return false;
+  ErrorLog("3");
+  for (cInput& input : g_vInput) input.SetDefaultButtonMap();
+  if (!LoadKeyConfig("user_data\\KeyConfig.dat", &g_KeyConfig)) SetDefaultKeyConfig(&g_KeyConfig);
+  g_OptionData.LoadFile("user_data\\Option.dat");
+  if (g_nScreenBpp == 8 && !LoadHbtPalette(g_OptionData.m_nPalette)) return false;
+  if (g_OptionData.m_bBgm) g_BgmPlayer.Init(1, g_szBgmOggNames, g_szBgmMidiNames, kBgmSlots);
+  BuildSeTables(static_cast<int>(g_Database.m_vSound.size()));
+  if (!DS_Init(g_hWnd, 22050, 8, 1)) {
+    ErrorLogText("DS_Init失敗！");
+    return false;
+  }
+  ErrorLog("DSCreate");
+  DSCreate(&g_vSeSlot, &g_vSeDef, SeAttenuation(g_OptionData.m_nSeVolume));
+  if (!g_WorldMap.LoadFile("data\\WorldMap.dat")) {
+    ReportErrorBox("%s のロードに失敗！", "data\\WorldMap.dat");
+    return false;
+  }
+  if (!g_CommonPalette.LoadFile("data\\CommonPalette.cplt4")) {
+    ReportErrorBox("%s のロードに失敗！", "data\\CommonPalette.cplt4");
+    return false;
+  }
+  ErrorLog("4");
+  if (g_SystemIni.FreeStage[0] && ResolveFreeStage(g_SystemIni.FreeStage)) {
+    g_bFreePlay = 1;
+    if (!StartGameFromFile(g_SystemIni.FreeStage, 1)) return false;
+    g_nGameMode = GAMEMODE_FREE;
+    g_SceneManager.m_bRanking = 1;
+    g_nPlayMode = PLAYMODE_FREE_STAGE;
+    g_SceneManager.m_nScene = SCENE_PLAY;
+    g_SceneManager.m_nPrevScene = SCENE_TITLE;
+  }
+  return true;
+}

@@ -1,0 +1,177 @@
+// The player program itself, started as a process on a project folder written by the fixture
+// builder: it starts, plays the stage named on its command line, and closes in order on
+// SIGTERM; a second start in the same folder ends the first.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <time.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/instance_lock.h"
+#include "app_fixture.h"
+#include "support/bytes.h"
+#include "support/temp_dir.h"
+
+extern char** environ;
+
+namespace {
+
+// Milliseconds of the monotonic clock.
+long long NowMs() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+void SleepMs(int ms) { usleep(static_cast<useconds_t>(ms) * 1000); }
+
+pid_t Spawn(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, TW_PLAYER_EXE, nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  return pid;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+// Waits until cond holds, up to ms milliseconds.
+bool WaitFor(const std::function<bool()>& cond, int ms) {
+  const long long end = NowMs() + ms;
+  while (NowMs() < end) {
+    if (cond()) return true;
+    SleepMs(5);
+  }
+  return cond();
+}
+
+// The exit status of the process, waiting up to ms milliseconds; -1 when it has not ended.
+int WaitExit(pid_t pid, int ms, int* waitedMs = nullptr) {
+  const long long start = NowMs();
+  int status = 0;
+  const bool ended = WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, ms);
+  if (waitedMs) {
+    *waitedMs = static_cast<int>(NowMs() - start);
+  }
+  if (!ended) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return -1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+}
+
+std::string ReportOf(const std::string& project) { return ReadFileBytes(project + "/Report_Game.txt"); }
+
+// Until the program has made its working folders, well into its start-up, and a little longer.
+bool WaitStarted(const std::string& project) {
+  const bool made = WaitFor([&] { return Exists(project + "/user_data/rpl4"); }, 20000);
+  SleepMs(1500);
+  return made;
+}
+
+// Starts the program on the project with a stage, lets it run, ends it with SIGTERM; its exit
+// status, and how long it took to end.
+int RunAndTerminate(const std::string& project, const char* stage, int* waitedMs) {
+  const pid_t pid = Spawn({"tessellwhirl", "--project", project, stage});
+  if (pid <= 0) return -2;
+  const bool started = WaitStarted(project);
+  kill(pid, SIGTERM);
+  const int code = WaitExit(pid, 10000, waitedMs);
+  return started ? code : -3;
+}
+
+TEST(PlayerRun, PlaysTheNamedStageAndClosesInOrderOnSigterm) {
+  TempDir dir;
+  const std::string project = dir / "game";
+  ASSERT_TRUE(appfixture::WriteProject(project));
+  int waited = 0;
+  EXPECT_EQ(RunAndTerminate(project, "data\\stg4\\free.stg4", &waited), 0);
+  EXPECT_LE(waited, 2000) << "closing ends the process within two seconds";
+  // Windowed: the placement is saved (32 bytes).
+  EXPECT_EQ(ReadFileBytes(project + "/user_data/Window.dat").size(), 32u);
+  const std::string report = ReportOf(project);
+  EXPECT_NE(report.find("App : ver 790"), std::string::npos);
+  EXPECT_EQ(report.find("free.stg4"), std::string::npos) << "the stage was found: " << report;
+}
+
+TEST(PlayerRun, StageNamedInTheSystemsCharactersOnTheCommandLine) {
+  TempDir dir;
+  const std::string project = dir / "game";
+  appfixture::Options options;
+  options.stageName = "\x83\x58\x83\x65\x81\x5B\x83\x57";  // "ステージ" in Shift-JIS
+  ASSERT_TRUE(appfixture::WriteProject(project, options));
+  int waited = 0;
+  // The command line is UTF-8.
+  EXPECT_EQ(RunAndTerminate(project, reinterpret_cast<const char*>(u8"data/stg4/ステージ.stg4"), &waited), 0);
+  EXPECT_EQ(ReportOf(project).find("stg4"), std::string::npos) << "the stage was found";
+}
+
+TEST(PlayerRun, MissingStageIsReportedAndTheProgramRuns) {
+  TempDir dir;
+  const std::string project = dir / "game";
+  ASSERT_TRUE(appfixture::WriteProject(project));
+  int waited = 0;
+  EXPECT_EQ(RunAndTerminate(project, "data\\stg4\\none.stg4", &waited), 0);
+  EXPECT_NE(ReportOf(project).find("data\\stg4\\none.stg4"), std::string::npos);
+}
+
+TEST(PlayerRun, SecondStartEndsTheFirst) {
+  TempDir dir;
+  const std::string project = dir / "game";
+  ASSERT_TRUE(appfixture::WriteProject(project));
+  const pid_t first = Spawn({"tessellwhirl", "--project", project});
+  ASSERT_GT(first, 0);
+  ASSERT_TRUE(WaitStarted(project));
+  // Without a display the question takes its first answer, "yes".
+  const pid_t second = Spawn({"tessellwhirl", "--project", project});
+  ASSERT_GT(second, 0);
+  EXPECT_EQ(WaitExit(first, 10000), 0) << "the first program closed in order";
+  ASSERT_TRUE(WaitFor([&] { return ReadFileBytes(project + "/" + g_lpszInstanceLockFile) == std::to_string(second) + "\n"; },
+                      10000));
+  SleepMs(1000);
+  ASSERT_EQ(kill(second, SIGTERM), 0);
+  EXPECT_EQ(WaitExit(second, 10000), 0);
+  EXPECT_NE(ReportOf(project).find("Restart?"), std::string::npos) << "the question was asked";
+}
+
+TEST(PlayerRun, UnknownOptionAndMissingFolder) {
+  TempDir dir;
+  pid_t pid = Spawn({"tessellwhirl", "--bogus"});
+  ASSERT_GT(pid, 0);
+  EXPECT_EQ(WaitExit(pid, 10000), 2);
+  pid = Spawn({"tessellwhirl", "--project", dir / "none"});
+  ASSERT_GT(pid, 0);
+  EXPECT_EQ(WaitExit(pid, 10000), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PlayerRun, FailedStartUpInTestPlayTellsTheEditingProgram) {
+  TempDir dir;
+  // No "data" and no "default" folder: start-up cannot make the project's folder.
+  dir.MakeDir("empty");
+  const std::string project = dir / "empty";
+  const pid_t pid = Spawn({"tessellwhirl", "--project", project, "--test-play"});
+  ASSERT_GT(pid, 0);
+  EXPECT_EQ(WaitExit(pid, 20000), 0);
+  const std::string report = ReportOf(project);
+  EXPECT_NE(report.find("NotifyEditorStart : Tessellwhirl4_Editor 1"), std::string::npos) << report;
+  EXPECT_NE(report.find("NotifyEditorExit : Tessellwhirl4_Editor 0"), std::string::npos) << report;
+  EXPECT_FALSE(Exists(project + "/user_data/Window.dat"));
+}
+
+}  // namespace

@@ -1,0 +1,217 @@
+// Start-up's decisions: the screen-mode rules, the present by copy, the desktop depth, the
+// stage named at start-up, and the sound-effect tables.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/startup.h"
+#include "app_fixture.h"
+#include "audio/sound_effect.h"
+#include "platform/window.h"
+#include "project/database.h"
+#include "project/global_data.h"
+#include "project/system_data.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+struct ModeCase {
+  const char* name;
+  int d3d, window, bpp, vsync, fullColour, desktop, newer, d3dDepth, ddDepth;
+  int windowed, outBpp, outVSync, thick;
+  const char* error;
+};
+
+TEST(ScreenMode, RuleTable) {
+  const char* const general = g_lpszScreenModeError;
+  const char* const windowMsg = g_lpszWindowDepthError;
+  const ModeCase cases[] = {
+      // Direct3D
+      {"d3d window takes the desktop depth", 1, 1, 0, 2, 0, 32, 1, 0, 0, 1, 32, 1, 0, nullptr},
+      {"d3d resizable window", 1, 2, 0, 0, 0, 32, 1, 0, 0, 1, 32, 0, 1, nullptr},
+      {"d3d full screen choice 0", 1, 0, 0, 1, 0, 32, 1, 0, 0, 0, 32, 1, 0, nullptr},
+      {"d3d full screen choice 1", 1, 0, 0, 1, 0, 32, 1, 1, 0, 0, 16, 1, 0, nullptr},
+      {"d3d full screen other choice", 1, 0, 0, 1, 0, 32, 1, 2, 0, 0, 32, 1, 0, nullptr},
+      {"any non-zero value is Direct3D", 7, 0, 16, 3, 0, 32, 1, 0, 0, 0, 16, 1, 0, nullptr},
+      {"d3d 8 bits", 1, 0, 8, 1, 0, 32, 1, 0, 0, 0, 8, 1, 0, general},
+      {"d3d window 16 on a 32-bit desktop", 1, 1, 16, 1, 0, 32, 1, 0, 0, 1, 16, 1, 0, windowMsg},
+      {"d3d resizable window with a bad depth gets no frame", 1, 2, 16, 1, 0, 32, 1, 0, 0, 1, 16, 1, 0, windowMsg},
+      {"depth 24", 1, 0, 24, 1, 0, 32, 1, 0, 0, 0, 24, 1, 0, general},
+      // DirectDraw
+      {"dd window: vsync off", 0, 1, 0, 2, 0, 32, 1, 0, 0, 1, 32, 0, 0, nullptr},
+      {"dd resizable window is an ordinary window", 0, 2, 0, 1, 0, 16, 1, 0, 0, 1, 16, 0, 0, nullptr},
+      {"dd full screen vsync 2 on a newer system", 0, 0, 0, 2, 0, 32, 1, 0, 0, 0, 32, 0, 0, nullptr},
+      {"dd full screen vsync 2 on an older system", 0, 0, 0, 2, 0, 32, 0, 0, 0, 0, 32, 1, 0, nullptr},
+      {"dd full screen choice 1", 0, 0, 0, 1, 0, 32, 1, 0, 1, 0, 16, 1, 0, nullptr},
+      {"dd full screen choice 2 with a palette", 0, 0, 0, 1, 0, 32, 1, 0, 2, 0, 8, 1, 0, nullptr},
+      {"dd full screen choice 2 full colour", 0, 0, 0, 1, 1, 32, 1, 0, 2, 0, 32, 1, 0, nullptr},
+      {"dd full screen choice 3", 0, 0, 0, 1, 0, 32, 1, 0, 3, 0, 32, 1, 0, nullptr},
+      {"dd 8 bits full screen palette images", 0, 0, 8, 1, 0, 32, 1, 0, 0, 0, 8, 1, 0, nullptr},
+      {"dd 8 bits full colour", 0, 0, 8, 1, 1, 32, 1, 0, 0, 0, 8, 1, 0, general},
+      {"dd 8 bits in a window", 0, 1, 8, 0, 0, 32, 1, 0, 0, 1, 8, 0, 0, general},
+      {"dd window 16 on a 16-bit desktop", 0, 1, 16, 0, 0, 16, 1, 0, 0, 1, 16, 0, 0, nullptr},
+      {"dd window 32 on a 16-bit desktop", 0, 1, 32, 0, 0, 16, 1, 0, 0, 1, 32, 0, 0, windowMsg},
+  };
+  for (const ModeCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScreenModeInput in;
+    in.nDirect3D = c.d3d;
+    in.nWindowMode = c.window;
+    in.nBpp = c.bpp;
+    in.nVSync = c.vsync;
+    in.bFullColour = c.fullColour;
+    in.nDesktopBpp = c.desktop;
+    in.bNewerSystem = c.newer;
+    in.nD3DDepth = c.d3dDepth;
+    in.nDDDepth = c.ddDepth;
+    const ScreenMode m = DecideScreenMode(in);
+    EXPECT_EQ(m.bWindowed, c.windowed);
+    EXPECT_EQ(m.nBpp, c.outBpp);
+    EXPECT_EQ(m.nVSync, c.outVSync);
+    EXPECT_EQ(m.bThickFrame, c.thick);
+    EXPECT_EQ(m.lpszError, c.error);
+  }
+}
+
+TEST(ScreenMode, PresentByCopyAndDesktopDepth) {
+  EXPECT_EQ(DecideBltPresent(1, 1, 60, 60), 1);
+  EXPECT_EQ(DecideBltPresent(0, 0, 60, 60), 1);
+  EXPECT_EQ(DecideBltPresent(0, 1, 50, 60), 1);
+  EXPECT_EQ(DecideBltPresent(0, 1, 59, 60), 1);
+  EXPECT_EQ(DecideBltPresent(0, 1, 60, 60), 0);
+  EXPECT_EQ(DecideBltPresent(0, 1, 0, 60), 1) << "an unknown refresh counts as below";
+  EXPECT_EQ(DesktopDepth(32), 32);
+  EXPECT_EQ(DesktopDepth(24), 32);
+  EXPECT_EQ(DesktopDepth(16), 16);
+  EXPECT_EQ(DesktopDepth(15), 16);
+  EXPECT_EQ(DesktopDepth(8), 8);
+}
+
+TEST(FreeStage, NewestNumberedVersionOrAReportLine) {
+  CoreTestEnv env;
+  appfixture::Options options;
+  ASSERT_TRUE(appfixture::WriteProject(env.dir() / "game", options));
+  ScopedChdir chdir(env.dir() / "game");
+  for (const char* named : {"data\\stg4\\free.stg4", "data\\stg4\\free.stg4_002"}) {
+    char stage[MAX_PATH];
+    std::snprintf(stage, sizeof(stage), "%s", named);
+    EXPECT_EQ(ResolveFreeStage(stage), 1) << named;
+    EXPECT_STREQ(stage, "data\\stg4\\free.stg4_010") << named;
+  }
+  char missing[MAX_PATH] = "data\\stg4\\none.stg4";
+  EXPECT_EQ(ResolveFreeStage(missing), 0);
+  EXPECT_STREQ(missing, "");
+  EXPECT_NE(env.ReportText().find("data\\stg4\\none.stg4"), std::string::npos);
+
+  // An unnumbered file is played as named.
+  ASSERT_TRUE(appfixture::WriteText(env.dir() / "game/plain.stg4", "x"));
+  char plain[MAX_PATH] = "plain.stg4";
+  EXPECT_EQ(ResolveFreeStage(plain), 1);
+  EXPECT_STREQ(plain, "plain.stg4");
+}
+
+TEST(FreeStage, CommandLineOverTheConfiguration) {
+  CoreTestEnv env;
+  char stage[MAX_PATH] = "from.ini";
+  TakeCommandLineStage("", stage);
+  EXPECT_STREQ(stage, "from.ini") << "an empty command line keeps FreeStage";
+  TakeCommandLineStage("\"my stages\\a b.stg4\"", stage);
+  EXPECT_STREQ(stage, "my stages\\a b.stg4") << "one pair of quotes is dropped";
+  TakeCommandLineStage("plain.stg4", stage);
+  EXPECT_STREQ(stage, "plain.stg4");
+  const std::string fits(MAX_PATH - 1, 'a');
+  TakeCommandLineStage(fits.c_str(), stage);
+  EXPECT_EQ(std::string(stage), fits);
+  const std::string tooLong(MAX_PATH, 'a');
+  TakeCommandLineStage(tooLong.c_str(), stage);
+  EXPECT_STREQ(stage, "") << "a name that cannot fit is refused";
+  EXPECT_NE(env.ReportText().find(tooLong), std::string::npos);
+}
+
+TEST(SoundEffectTables, SystemSoundsThenDatabaseSounds) {
+  CoreTestEnv env;
+  const cSafeVector<std::string> oldSe = g_SystemData.m_vSystemSe;
+  const cSafeVector<cSoundData> oldSound = g_Database.m_vSound;
+  g_SystemData.m_vSystemSe.assign(17, std::string());
+  for (int i = 0; i < 17; ++i) g_SystemData.m_vSystemSe[i] = "wave\\sys" + std::to_string(i) + ".wav";
+
+  // A Sound list of record 0 alone: the 17 system sounds exactly.
+  g_Database.m_vSound.assign(1, cSoundData());
+  BuildSeTables(1);
+  ASSERT_EQ(g_vSeDef.size(), 17u);
+  ASSERT_EQ(g_vSeSlot.size(), 17u);
+  EXPECT_STREQ(g_vSeDef[0].szName, "wave\\sys0.wav");
+  EXPECT_STREQ(g_vSeDef[16].szName, "wave\\sys16.wav");
+  EXPECT_EQ(g_vSeDef[16].nCopies, 1);
+  EXPECT_EQ(g_vSeDef[16].nVolume, 0);
+  EXPECT_EQ(g_vSeDef[16].nFlag, 1);
+
+  // An empty Sound list still holds the system sounds, without the index error path.
+  BuildSeTables(0);
+  EXPECT_EQ(g_vSeDef.size(), 17u);
+  EXPECT_EQ(env.TakeCloseRequests(), 0);
+
+  // Three records: two database sounds after the system sounds.
+  g_Database.m_vSound.assign(3, cSoundData());
+  g_Database.m_vSound[1].m_strFile = "wave\\one.wav";
+  g_Database.m_vSound[2].m_strFile = "wave\\two.wav";
+  BuildSeTables(3);
+  ASSERT_EQ(g_vSeDef.size(), 19u);
+  EXPECT_STREQ(g_vSeDef[17].szName, "wave\\one.wav");
+  EXPECT_STREQ(g_vSeDef[18].szName, "wave\\two.wav");
+
+  g_vSeDef.clear();
+  g_vSeSlot.clear();
+  g_SystemData.m_vSystemSe = oldSe;
+  g_Database.m_vSound = oldSound;
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::pair<int, int>> g_initCalls;
+bool g_d3dWorks = false;
+bool g_ddWorks = false;
+
+bool FakeInit(int bDirect3D, int bVSync) {
+  g_initCalls.push_back({bDirect3D, bVSync});
+  return bDirect3D ? g_d3dWorks : g_ddWorks;
+}
+
+TEST(DrawingStart, Direct3DFallsBackToDirectDraw) {
+  CoreTestEnv env(true);
+  struct Case {
+    int d3d;
+    bool d3dWorks, ddWorks;
+    bool ok;
+    int after;
+    std::vector<std::pair<int, int>> calls;
+  };
+  const Case cases[] = {
+      {1, true, true, true, 1, {{1, 1}}},
+      {1, false, true, true, 0, {{1, 1}, {0, 1}}},  // vertical sync kept
+      {1, false, false, false, 0, {{1, 1}, {0, 1}}},
+      {0, true, false, false, 0, {{0, 1}}},  // DirectDraw has no fall-back
+      {0, false, true, true, 0, {{0, 1}}},
+  };
+  for (const Case& c : cases) {
+    g_initCalls.clear();
+    g_d3dWorks = c.d3dWorks;
+    g_ddWorks = c.ddWorks;
+    int d3d = c.d3d;
+    EXPECT_EQ(StartDrawing(&d3d, 1, SW_SHOWNORMAL, &FakeInit), c.ok);
+    EXPECT_EQ(d3d, c.after);
+    EXPECT_EQ(g_initCalls, c.calls);
+  }
+  // Each failure to start is logged.
+  const std::string log = env.ErrorText();
+  size_t n = 0;
+  for (size_t at = log.find("DDInit"); at != std::string::npos; at = log.find("DDInit", at + 1)) ++n;
+  EXPECT_EQ(n, 2u);
+}
+
+}  // namespace
