@@ -171,6 +171,21 @@ TEST_P(FlowBuildTest, CircleSetUp) {
   EXPECT_EQ(BuildOne(w, circle(0, 0, 2, 1)).m_nDuration, 60 * k());
 }
 
+TEST_P(FlowBuildTest, JumpTimeWrittenIntoTheFlowCopy) {
+  cFlowCmd jump = Cmd(CMD_JUMP, 9);
+  jump.m_sTimePerClone = 5;
+  jump.m_vParam[2] = 4;
+  ScriptWorld w(k(), {Flow(TRIGGER_NONE, {jump})});
+  // The jump's own figures: start speed and time of a 4-half-block jump; the per-clone time
+  // does not count.
+  const int t = w.chara.JumpTimeForHbl(4);
+  const cCmdState& s = w.chara.m_vFlowRun[0].m_vCmdState[0];
+  EXPECT_EQ(w.chara.m_Data.m_vFlow[0].m_vCmd[0].m_sTime, t);
+  EXPECT_EQ(s.m_nDuration, t * 6 * k());
+  EXPECT_DOUBLE_EQ(s.m_dSpeed, w.chara.JumpSpeedForHbl(4));
+  EXPECT_NE(t, 9);
+}
+
 // Animation 1 lasts 3 tenths (a control frame ends it); animation 2 has 4 tenths.
 class ScheduleTest : public FlowBuildTest {
  protected:

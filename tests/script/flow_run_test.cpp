@@ -95,13 +95,16 @@ TEST_P(FlowRunTest, BeforeTheStageFlowRunsOnlyItsZeroTimeCommandsFromKind16) {
   HandlerSwap h5(CMD_FLOW_OPERATION, RecordTick);
   ScriptWorld w(k(), {Flow(TRIGGER_BEFORE_STAGE,
                            {Cmd(CMD_WAIT, 0, 1, "wait"), Cmd(CMD_STATUS, 0, 1, "status"), Cmd(CMD_GAME_WAIT, 1, 0, "game wait"),
-                            Cmd(CMD_FLOW_OPERATION, 0, 1, "flow op"), Cmd(CMD_CODE, 0, 1, "code")})});
+                            Cmd(CMD_FLOW_OPERATION, 0, 1, "flow op"), Cmd(CMD_STATUS, 1, 1, "long"), Cmd(CMD_CODE, 0, 1, "code")})});
   cFlowRun& run = w.chara.m_vFlowRun[0];
   run.Start(w.chara);
-  EXPECT_EQ(Log(), (std::vector<std::string>{"status", "flow op", "code"}));
+  // A zero-time command that would need more ticks gets one all the same, and the run goes on.
+  EXPECT_EQ(Log(), (std::vector<std::string>{"status", "flow op", "long", "code"}));
   EXPECT_EQ(run.m_bRunning, 0);
   EXPECT_EQ(run.m_vCmdState[1].m_bDone, 1);
+  EXPECT_EQ(run.m_vCmdState[4].m_bDone, 1);
   EXPECT_EQ(run.m_vCmdState[0].m_bDone, 0);
+  EXPECT_EQ(run.m_vCmdState[4].m_nRemaining, 0);
 }
 
 TEST_P(FlowRunTest, PauseKeepsTheCommandAndResumeGoesOn) {
