@@ -294,3 +294,30 @@ TEST_P(FlowRunTest, CharacterFlowsFollowTheTraceWorkedOutByHand) {
 INSTANTIATE_TEST_SUITE_P(SubSteps, FlowRunTest, ::testing::Values(1, 3));
 
 }  // namespace
+
+namespace {
+
+// The trace's flows stepped n sub-steps; the state of play afterwards.
+std::string PlayedFlows(int k, int n) {
+  ScriptWorld w(k, {Flow(TRIGGER_NONE, {Loop(2, 2), Cmd(CMD_WAIT, 1), Cmd(CMD_STATUS, 0, 1), Cmd(CMD_WAIT, 2)}),
+                    Flow(TRIGGER_ALWAYS, {Cmd(CMD_WAIT, 1)}, 0, 2)});
+  w.chara.m_vFlowRun[1].Start(w.chara);
+  for (int s = 0; s < n; ++s) {
+    if (!w.chara.m_vFlowRun[0].m_bRunning) w.chara.m_vFlowRun[0].Start(w.chara);
+    w.chara.StepFlowRuns(0);
+  }
+  return playkit::DescribePlay();
+}
+
+TEST(FlowRunDigest, SameFlowsSameStates) {
+  const std::string a = PlayedFlows(3, 200);
+  EXPECT_EQ(a, PlayedFlows(3, 200));
+  EXPECT_NE(a, PlayedFlows(3, 199));
+  // At 200 = 2 × 72 + 56: the first flow is on its last command (B, 2 tenths = 36 sub-steps,
+  // started at 37: 20 ticked, 16 left), the second ended long ago.
+  EXPECT_NE(a.find("run 0/0 running=1 paused=0 forever=0 delete=0 current=4 ticks=56 left=0d 0d 0d 0d 16 "), std::string::npos)
+      << a;
+  EXPECT_NE(a.find("run 1/1 running=0"), std::string::npos) << a;
+}
+
+}  // namespace
