@@ -321,3 +321,34 @@ TEST(FlowRunDigest, SameFlowsSameStates) {
 }
 
 }  // namespace
+
+namespace {
+
+void KillActor(cChara& chara, cCmdState& state) {
+  RecordTick(chara, state);
+  chara.m_nHp = 0;
+}
+
+TEST(FlowTurn, HitPointsAtZeroEndTheTurnAndTheDyingPassStepsOnlyDeathFlows) {
+  HandlerSwap wait(CMD_WAIT, RecordTick);
+  HandlerSwap status(CMD_STATUS, KillActor);
+  ScriptWorld w(1, {Flow(TRIGGER_NONE, {Cmd(CMD_STATUS, 1, 0, "kill")}), Flow(TRIGGER_DEATH, {Cmd(CMD_WAIT, 1, 0, "death")}),
+                    Flow(TRIGGER_NONE, {Cmd(CMD_WAIT, 1, 0, "after")})});
+  w.chara.m_nHp = 5;
+  for (cFlowRun& r : w.chara.m_vFlowRun) r.Start(w.chara);
+  // The first run kills: the turn ends after it.
+  w.chara.StepFlowRuns(0);
+  EXPECT_EQ(Log(), (std::vector<std::string>{"kill"}));
+  Log().clear();
+  w.chara.StepFlowRuns(1);
+  EXPECT_EQ(Log(), (std::vector<std::string>{"death"}));
+  // A running flow without commands is stopped and not stepped.
+  w.chara.m_Data.m_vFlow[2].m_vCmd.clear();
+  w.chara.m_vFlowRun[2].m_vCmdState.clear();
+  w.chara.m_vFlowRun[0].Stop(w.chara);
+  w.chara.m_nHp = 5;
+  w.chara.StepFlowRuns(0);
+  EXPECT_EQ(w.chara.m_vFlowRun[2].m_bRunning, 0);
+}
+
+}  // namespace
