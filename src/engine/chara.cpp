@@ -76,6 +76,7 @@ void cChara::CopyFrom(const cChara& o) {
   m_lPartnerPause = o.m_lPartnerPause;
   m_lAnime = o.m_lAnime;
   m_Effect = o.m_Effect;
+  CopyFlowState(o);
   m_bRemoveNow = o.m_bRemoveNow;
   m_nSight = o.m_nSight;
   m_BoxA = o.m_BoxA;

@@ -12,6 +12,7 @@
 #include "defs/chara_data.h"
 #include "engine/chara_effect.h"
 #include "engine/object.h"
+#include "script/flow_run.h"
 
 class cChara;
 class cShot;
@@ -254,6 +255,35 @@ class cChara : public cObject {
  private:
   void DecayKnock(double& v) const;
   void RemoveBackRef(const cCharaRef& ref);
+
+ public:
+  // Flow runs: one run per flow of m_Data.m_vFlow, in the same order.
+  cSafeVector<cFlowRun> m_vFlowRun;
+  int32_t m_nNextRunId = 0;
+  // The clone value: per-clone figures of the commands are multiplied by it.
+  int16_t m_sClone = 0;
+  // Flow changes taken by the hero while its own flows step; run at the end of its turn.
+  cSafeVector<cFlowCmd> m_vDeferredFlowCmd;
+
+  // Builds runs for the source flows: bAdd 0 all runs from the own flow list (the source), bAdd
+  // 1 copies of the source inserted at pos (or appended for -1 or past the end). Returns the
+  // number of source flows.
+  int BuildFlows(cSafeVector<cFlow>& src, int bAdd, int pos);
+  // One tick of a command through the command table.
+  void ExecCommand(cCmdState& state);
+  void RelinkFlowRuns();
+  void RemoveFlowAt(int index);
+  // Flows of an ID (1..26) removed: the index of the first, -1 when none; 0 removes all.
+  int RemoveFlowsById(int id);
+  void CopyFlowRuns(const cChara& other);
+  void RemoveFlowAnims(int runId);
+  // The flow part of the character's sub-step turn: its runs stepped in order (only
+  // death-triggered ones while dying), the current context cleared, the deferred flow changes
+  // run, the runs marked for deletion removed, the stopped groups released.
+  void StepFlowRuns(int bDying);
+
+ private:
+  void CopyFlowState(const cChara& o);
 };
 
 // What the play engine asks of the behaviour scripting and of the item pick-up: starting the

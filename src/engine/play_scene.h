@@ -13,6 +13,8 @@
 
 class cObject;
 class cChara;
+class cFlowRun;
+class cCmdState;
 class cStage;
 class MapChip;
 
@@ -76,6 +78,14 @@ class cPlayScene {
   // The floor test; bCount: count the sub-steps without floor (the re-test does not).
   int FloorTest(cChara& chara, int bCount);
   int CeilingTest(cChara& chara);
+
+ public:
+  // Flow runs: the character, run and command being processed (commands find their subject
+  // here), and the message chain of an item list.
+  cChara* m_pCurChara = nullptr;
+  cFlowRun* m_pCurRun = nullptr;
+  cCmdState* m_pCurCmd = nullptr;
+  int32_t m_bListMsgCont = 0;
 };
 
 // The running play scene; null outside play.

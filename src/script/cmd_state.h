@@ -45,4 +45,14 @@ class cCmdState {
   // Inertia speed limit per sub-step.
   double m_dSpeed2 = 0;
   int32_t m_nLastFacing = 0;
+
+  // Starts the command: its full duration left, the working values cleared, the waiting
+  // arrange entries of the current run applied (unless it is an arrange command itself).
+  void Reset();
+  // One tick through the command table; 1 when the command has finished (it so lasts
+  // max(duration, 1) ticks).
+  int Tick();
+  // Distance modes of a move: 1 the speed from distance and duration, 2 the duration from
+  // distance and speed.
+  void ApplyMoveDistance(const cFlowCmd& cmd, int clone);
 };

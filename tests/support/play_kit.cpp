@@ -147,6 +147,19 @@ namespace {
 
 int IdOf(const cChara* c) { return c ? c->m_nId : -1; }
 
+// The flow runs of a character: one line per run, with the remaining ticks of each command.
+void DescribeFlowRuns(std::string& out, const cChara& c) {
+  char line[256];
+  for (const cFlowRun& r : c.m_vFlowRun) {
+    std::snprintf(line, sizeof line, "  run %d/%d running=%d paused=%d forever=%d delete=%d current=%d ticks=%d left=",
+                  r.m_nIndex, r.m_nRunId, r.m_bRunning, r.m_bPaused, r.m_bStopForever, r.m_bDelete, r.m_nCurrent,
+                  r.m_nTicks);
+    out += line;
+    for (const cCmdState& s : r.m_vCmdState) out += std::to_string(s.m_nRemaining) + (s.m_bDone ? "d " : " ");
+    out += "\n";
+  }
+}
+
 void Describe(std::string& out, const char* what, const cChara& c) {
   char line[1024];
   std::snprintf(line, sizeof line,
@@ -160,6 +173,7 @@ void Describe(std::string& out, const char* what, const cChara& c) {
                 IdOf(c.m_vTarget[1]), IdOf(c.m_vTarget[2]), IdOf(c.m_vTarget[3]), IdOf(c.m_lpSummoner),
                 c.m_vBackRef.size(), c.m_vShotLink.size(), c.m_Effect.m_sEffect, c.m_Effect.m_dCurrent);
   out += line;
+  DescribeFlowRuns(out, c);
 }
 
 void DescribeAxis(std::string& out, const char* what, const cScroll& s) {

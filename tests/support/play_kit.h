@@ -94,8 +94,8 @@ class WindowRequestRecorder {
 
 // The state of the play objects as text, one line per object (hero, then the characters in
 // list order that are in play, the count of removed ones not yet freed, then the items), with every position and speed written
-// exactly (hexadecimal floating point), hit points, skill points, states and links by id, then
-// the scroll axes and the time.
+// exactly (hexadecimal floating point), hit points, skill points, states and links by id, the
+// states of each character's flow runs, then the scroll axes and the time.
 std::string DescribePlay();
 // A 64-bit FNV-1a hash of DescribePlay.
 uint64_t PlayDigest();
