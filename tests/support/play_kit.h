@@ -57,6 +57,12 @@ class PlayWorld {
   // An item of the stage at a cell, 32 × 32, appended to g_lItem (a stand-in for the item
   // placement).
   cItem& AddItem(const cItemData& def, int cellX, int cellY);
+  // The engine's own placements: the hero set up for the stage start in a cell (element 0 of
+  // g_vPlayer), a stage character placed and put on a cell (with a copy of the drop item, or
+  // none), an item set up from its definition and put on a cell. Each is active.
+  cPlayer& PlaceHero(const cCharaData& def, int cellX, int cellY);
+  cStageChara& PlaceChara(const cCharaData& def, int cellX, int cellY, const cItem* drop = nullptr);
+  cItem& PlaceItem(const cItemData& def, int cellX, int cellY);
 
   // The keys fired on one character, in order.
   std::vector<int> KeysOf(int charaId) const;
