@@ -160,12 +160,9 @@ void cPlayer::StepJump(cCmdState& state) {
   if (m_bFree || m_bJumpStepped) return;
   const cFlowCmd* cmd = state.m_pCmd;
   int p0 = cmd ? cmd->Param(0) : 0;
-  int keyState = -1;
-  bool held = true;
-  if (p0 != 0) {
-    keyState = g_lpfnJumpKeyHeld ? g_lpfnJumpKeyHeld(*this, state) : -1;
-    held = keyState == 1;
-  }
+  // -1: the run that started the jump has no key entries.
+  int keyState = g_lpfnJumpKeyHeld ? g_lpfnJumpKeyHeld(*this, state) : -1;
+  bool held = p0 == 0 || keyState == 1;
   int k = SubSteps();
   double v = state.m_dSpeed;
   if (p0 == 2) {

@@ -390,13 +390,42 @@ TEST_F(HeroJump, LandingWithTheKeyReleasedEndsTheCommand) {
   state_.m_nRemaining = 10;
   SubStep(0);
   EXPECT_EQ(state_.m_nRemaining, 0);
-  // Without key entries the jump counts as held and the command goes on.
+  // Height mode 0 counts the key as held: the command goes on.
   cmd_.m_vParam[0] = 0;
   state_.m_nRemaining = 10;
-  g_lpfnJumpKeyHeld = nullptr;
   hero_->m_dVY = 0;
+  hero_->m_bJumpStepped = 0;
   hero_->StepJump(state_);
   EXPECT_EQ(state_.m_nRemaining, 10);
+  // A run without key entries, standing: the jump is made ready again for the next start.
+  g_lpfnJumpKeyHeld = [](cPlayer&, cCmdState&) { return -1; };
+  state_.m_bStarted = 1;
+  hero_->m_bJumpStartB = 1;
+  hero_->m_dVY = 0;
+  hero_->m_bJumpStepped = 0;
+  hero_->StepJump(state_);
+  EXPECT_EQ(state_.m_nRemaining, 10);
+  EXPECT_EQ(state_.m_bStarted, 0);
+  EXPECT_EQ(hero_->m_bJumpStartB, 0);
+  EXPECT_EQ(hero_->m_nJumpHold, 0);
+}
+
+TEST_F(Hero, ItemCommandsDeferredDuringTheFlowsAreAppliedAfterThemInOrder) {
+  Build();
+  cPlayer& h = Place();
+  static std::vector<int> applied;
+  applied.clear();
+  g_lpfnChangeFlow = [](cPlayer&, const cFlowCmd& cmd) { applied.push_back(cmd.Param(0)); };
+  for (int n : {7, 3}) {
+    cFlowCmd cmd;
+    cmd.m_vParam.assign(1, n);
+    h.m_vDeferredCmd.push_back(cmd);
+  }
+  h.Act(0);
+  EXPECT_EQ(applied, (std::vector<int>{7, 3}));
+  EXPECT_TRUE(h.m_vDeferredCmd.empty());
+  h.Act(0);
+  EXPECT_EQ(applied.size(), 2u);
 }
 
 TEST_F(HeroJump, HeightBySpeedOfTheInertiaMove) {
