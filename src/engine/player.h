@@ -92,7 +92,7 @@ class cPlayer : public cChara {
   // Stage-start set-up: x, y the centre of the placement cell.
   void PlaceAtStageStart(int id, const cCharaData& def, double x, double y, int flag);
   void BuildBoxDisplay();
-  void CalcScreenRect();
+  void CalcScreenRect() override;
   void SaveFacing() { m_nPrevDir = m_nDir; }
   void SaveLastChip() { m_lpPrevLastFloor = m_lpLastFloor; }
   bool HasNoItemContact(int id) const;

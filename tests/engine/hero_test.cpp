@@ -171,6 +171,23 @@ TEST_F(Hero, AnAutoScrollKeepsTheCameraAndTheScreenPositionTruncatesBothParts) {
   EXPECT_EQ(g.m_rcScreen.left, static_cast<int>(700.6 - 400.7 - g.m_nGraphicX));
 }
 
+TEST_F(Hero, EveryCallerGetsTheHerosOwnScreenPosition) {
+  Build([](cStage& s) {
+    s.m_nScrollModeY = 1;
+    s.m_nAutoSpeedY = 10;
+  });
+  cPlayer& h = Place(20, 15, [](cCharaData& d) { d.m_byFlying = 1; });
+  Scene().m_ScrollY.m_dPos = 400.2;
+  Scene().m_ScrollY.m_bPinned = 0;
+  h.m_dY = 700.6;
+  // Through the root (as the screen-edge tests and the aimed moves call it): truncated
+  // position minus truncated scroll, 700 − 400.
+  cObject& root = h;
+  root.CalcScreenRect();
+  EXPECT_EQ(h.m_rcScreen.top, 300 - h.m_nGraphicY);
+  EXPECT_EQ(h.m_rcScreen.bottom, 300 - h.m_nGraphicY + 31);
+}
+
 TEST_F(Hero, VerticalStepTurnsFallingOutIntoDeathOnlyUnderGravity) {
   Build();
   cPlayer& h = Place(20, 28);
