@@ -133,6 +133,30 @@ TEST_F(StageChara, LeavingTheFieldRemovesOrKillsTheCharacter) {
   EXPECT_EQ(i.StepX(), 0);
 }
 
+TEST_F(StageChara, CharactersLeavingTheFieldInAPassAreRemovedAndSweptAfterIt) {
+  cStageChara& left = Place(0, 6);
+  left.m_dX = 1;
+  left.m_dAX = -3;
+  cStageChara& stays = Place(5, 5);
+  const int staysId = stays.m_nId;
+  cStageChara& top = Place(3, 0, [](cCharaData& d) { d.m_byFlying = 1; });
+  top.m_dY = 1;
+  top.m_dVY = -3;
+  std::vector<int> codes;
+  g_lChara.ForEach([&](cStageChara& c) {
+    int x = c.StepX();
+    int y = c.StepY();
+    codes.push_back(x * 10 + y);
+    if (x == 4 || y == 8) cObjectList<cStageChara>::Remove(c);
+  });
+  EXPECT_EQ(codes, (std::vector<int>{40, 0, 8}));
+  EXPECT_EQ(g_lChara.Count(), 1u);
+  EXPECT_EQ(g_lChara.Stored(), 3u);
+  EXPECT_EQ(g_lChara.Sweep(), 2u);
+  ASSERT_EQ(g_lChara.Stored(), 1u);
+  EXPECT_NE(g_lChara.Find([&](cStageChara& c) { return c.m_nId == staysId; }), nullptr);
+}
+
 TEST_F(StageChara, KnockBackReplacesTheOwnMotion) {
   cStageChara& c = Place(5, 5);
   double x = c.m_dX;
