@@ -328,3 +328,64 @@ TEST_F(SummonedBlocks, ProtectedChipsUnderBothSettingsOfTheSummonSwitch) {
 }
 
 }  // namespace
+
+namespace {
+
+// A few frames of a stage with a floor, a push strip, a walking and a flying character and a
+// repeatable item, stepped in the order of the play scene's sub-step; the digest of the end
+// state.
+uint64_t RunStage(int push) {
+  cStage stage = fixture::Stage(20, 15);
+  stage.m_nSpeedLevel = 2;
+  stage.m_nScrollExtraX = (20 + 20) * 32 - 640;
+  stage.m_nScrollExtraY = (15 + 20) * 32 - 640;
+  fixture::Fill(stage, fixture::Block(3), 0, 8, 19, 8);
+  cBlockData strip = fixture::Block(4);
+  strip.m_byEffect = 5;
+  strip.m_nEffectX = push;
+  fixture::Fill(stage, strip, 4, 8, 7, 8);
+  playkit::PlayWorld world(stage);
+  cPlayer& hero = world.PlaceHero(fixture::Hero(), 4, 7);
+  cStageChara& walker = world.PlaceChara(fixture::Chara(2), 10, 7);
+  walker.m_dAX = -0.05;
+  cCharaData flyer = fixture::Chara(2);
+  flyer.m_byFlying = 1;
+  cStageChara& bird = world.PlaceChara(flyer, 12, 2);
+  bird.m_dAY = -0.1;
+  cItemData d = fixture::Item(5);
+  d.m_byTakeRule = 1;
+  world.PlaceItem(d, 6, 7);
+  cPlayScene& scene = world.scene;
+  for (int sub = 0; sub < 40; ++sub) {
+    scene.m_nSubStep = sub % 2 + 1;
+    hero.SaveLastChip();
+    hero.Act(0);
+    scene.ApplyBlockEffect(hero);
+    hero.StepX();
+    scene.MoveMapX(hero);
+    hero.ApplyGravity();
+    hero.StepY();
+    scene.MoveMapY(hero);
+    scene.PickUpItems(hero);
+    scene.TakeBlockItem(hero);
+    g_lChara.ForEach([&](cStageChara& c) {
+      c.Act(0);
+      int x = c.StepX();
+      scene.MoveMapX(c);
+      c.ApplyGravity();
+      int y = c.StepY();
+      scene.MoveMapY(c);
+      if (x == 4 || y == 8) cObjectList<cStageChara>::Remove(c);
+    });
+    g_lChara.Sweep();
+  }
+  return playkit::PlayDigest();
+}
+
+TEST(PlayRun, TheSameStageGivesTheSameStateAndAnotherPushAnother) {
+  uint64_t a = RunStage(30);
+  EXPECT_EQ(RunStage(30), a);
+  EXPECT_NE(RunStage(31), a);
+}
+
+}  // namespace
