@@ -7,6 +7,7 @@
 #include "engine/flow_seam.h"
 #include "engine/play_scene.h"
 #include "engine/scroll.h"
+#include "project/global_data.h"
 #include "project/stage.h"
 #include "project/system_data.h"
 #include "script/cmd_state.h"
@@ -295,6 +296,7 @@ void cPlayer::PlaceAtStageStart(int id, const cCharaData& def, double x, double 
   Init(id, m_Data.m_byControl, m_Data.m_byPlayerNo, m_Data.m_byLayer, m_Data.m_wGraphic, nullptr, 0, gx, gy, w, h, 32,
        32, 1, 0, 0);
   m_nZoom = 1;
+  m_lpInput = &g_vInput.CheckedAt(m_Data.m_byPlayerNo);
   // The body stands in the placement cell whose centre is (x, y).
   m_dX = x - 16 + gx;
   m_dY = y - 16 + gy;

@@ -12,6 +12,7 @@
 #include "engine/chara.h"
 
 class cCmdState;
+class cInput;
 
 // One rectangle of the box display: type 0 body, 1 box A, 2 box C, 3 box B; mode 0 off,
 // 1 filled, 2 outline; a palette colour; the screen place (written when drawing) and size; a
@@ -33,6 +34,8 @@ class cPlayer : public cChara {
   int32_t m_bJumpReady = 1;
 
   // Hero
+  // The input record that drives the hero: the per-player record of its player number.
+  cInput* m_lpInput = nullptr;
   // Sub-steps for which the jump key has been held in the current press.
   int32_t m_nJumpHold = 0;
   // 4 / k at stage start: scales the speed-block effect on the acceleration.

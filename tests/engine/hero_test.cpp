@@ -6,6 +6,7 @@
 
 #include "engine/flow_seam.h"
 #include "engine/map_grid.h"
+#include "project/global_data.h"
 #include "fixture/fixture.h"
 #include "play_kit.h"
 #include "script/cmd_state.h"
@@ -67,6 +68,7 @@ TEST_F(Hero, PlacementTakesBodyAndBoxesFromTheStage) {
   EXPECT_EQ(h.m_nJumpHold, 0);
   EXPECT_EQ(h.m_bJumpReady, 1);
   EXPECT_DOUBLE_EQ(h.m_dBlockEffectRate, 2.0);
+  EXPECT_EQ(h.m_lpInput, &g_vInput[0]);
 }
 
 TEST_F(Hero, ContactBoxChoices) {

@@ -9,6 +9,7 @@
 #include "engine/flow_seam.h"
 #include "engine/map_grid.h"
 #include "platform/message.h"
+#include "project/global_data.h"
 
 namespace playkit {
 
@@ -63,6 +64,9 @@ PlayWorld::PlayWorld(const cStage& stage)
   scene.m_ScrollY.Clamp();
   BuildMapGrid(g_StageData, scene.m_ScrollX, scene.m_ScrollY);
   g_lpPlayScene = &scene;
+  // The hero's input record: player 1's.
+  savedInputCount_ = g_vInput.size();
+  if (g_vInput.empty()) g_vInput.resize(1);
   g_world = this;
   g_lpfnFireEventEx = &RecordEvent;
 }
@@ -70,6 +74,7 @@ PlayWorld::PlayWorld(const cStage& stage)
 PlayWorld::~PlayWorld() {
   ResetEngineGlobals();
   g_world = nullptr;
+  g_vInput.resize(savedInputCount_);
   g_StageData = savedStage_;
   g_SystemData = savedSystem_;
   g_SaveData = savedProgress_;

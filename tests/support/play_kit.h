@@ -5,6 +5,7 @@
 // runs alike. The drivable clock is the platform's (UseTestClock, AdvanceTestClock).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -73,6 +74,7 @@ class PlayWorld {
   cStage savedStage_;
   cSystemData savedSystem_;
   cSaveData savedProgress_;
+  size_t savedInputCount_ = 0;
 };
 
 // Records the requests sent to the main window (WM_USER and above: the sounds, the music)
