@@ -254,6 +254,14 @@ class cChara : public cObject {
 
  private:
   void DecayKnock(double& v) const;
+
+ public:
+  // Act (shared by the hero and the stage characters)
+  // Steps the flow runs; 1 when the act must end at once.
+  int RunActFlows(int bDying);
+  // After the flows: removes the runs marked for deletion, clears the stopped flow groups and
+  // turns to standing when nothing moved the character.
+  void EndAct();
   void RemoveBackRef(const cCharaRef& ref);
 
  public:

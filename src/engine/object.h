@@ -140,7 +140,8 @@ class cObject {
   // +1 facing right, -1 facing left.
   int DirSign() const { return m_nDir == 1 ? 1 : -1; }
 
-  void CalcScreenRect();
+  // Virtual: the hero computes its own.
+  virtual void CalcScreenRect();
   bool IsOnScreen() const { return IsOnScreenAxes(0, 0); }
   bool IsOnScreenAxes(int skipX, int skipY) const;
   bool IsInsideStage(int wholeField) const;

@@ -12,6 +12,16 @@
 #include "engine/scroll.h"
 
 class cObject;
+class cPlayer;
+class cBlockData;
+
+// The summon parameters a block needs: the mode (0 put, 1 remove, 2 toggle) and whether a put
+// is refused over the hero or over characters.
+struct cSummonBlockParams {
+  int32_t nMode = 0;
+  int32_t bCheckHero = 0;
+  int32_t bCheckCharas = 0;
+};
 class cChara;
 class cFlowRun;
 class cCmdState;
@@ -33,6 +43,27 @@ class cPlayScene {
   int32_t m_bCheckHp = 0;
   int32_t m_nNextId = 0;
   cSafeList<cEffect> m_lEffect;
+
+  // Hero
+  // The running sub-step of the frame, 1..k (the riding jump starts only on the last).
+  int32_t m_nSubStep = 0;
+
+  // Items
+  // Once per sub-step after the damage pass: box C of the hero against the active items that
+  // are neither carried nor hidden. 0, or 1 the stage ends, 2 the hero dies.
+  int PickUpItems(cPlayer& hero);
+
+  // Block effects
+  // The cells toggled by the running summon command (each toggles at most once per command).
+  cSafeVector<int32_t> m_vToggledCells;
+  // The effect of the chip under the hero, once per sub-step.
+  int ApplyBlockEffect(cPlayer& hero);
+  // The item of the chip under the hero: 0, or the result of giving it (1, 2).
+  int TakeBlockItem(cPlayer& hero);
+  // Puts, removes or toggles the block at a top-left position in map dots.
+  void SummonBlock(double x, double y, const cSummonBlockParams& params, const cBlockData& block);
+  // Flags the objects that a new block at the cell covers; 1 when a tested kind is covered.
+  int FlagBlockOverlaps(int cell, int column, int row, const cSummonBlockParams& params);
 
   // The scroll axes from the stage (the camera is placed by the stage set-up).
   void SetUpScrolls(const cStage& stage);

@@ -14,7 +14,14 @@ namespace {
 // Speed level 10: k = 10, gravity step 0.4 / 100 = 0.004.
 class CharaTest : public ::testing::Test {
  protected:
-  CharaTest() : world_(fixture::Stage(20, 15)) {}
+  CharaTest() : world_(WholeField()) {}
+  // A 20 × 15 stage whose field edges enclose the whole map grid, as the editor stores them.
+  static cStage WholeField() {
+    cStage stage = fixture::Stage(20, 15);
+    stage.m_nScrollExtraX = (20 + 20) * 32 - 640;
+    stage.m_nScrollExtraY = (15 + 20) * 32 - 640;
+    return stage;
+  }
   cStageChara& Make(int maxHp = 10) {
     cCharaData def = fixture::Chara(1);
     def.m_nMaxHp = maxHp;

@@ -167,7 +167,7 @@ TEST_F(MapCollision, RisingThroughAPlatformWithBothValuesOfTheSwitch) {
     EXPECT_EQ(Scene().HitFloor(c), 0);
     if (legacy) {
       // Lands from below: the bottom moves to the last dot above the chip.
-      EXPECT_EQ(c.m_dFarY - 0, Dot(5) + 10);
+      EXPECT_EQ(c.m_dFarY, Dot(5) - 1);
       EXPECT_EQ(c.m_dY, Dot(5) + 10 - 23 - 11);
       EXPECT_EQ(c.m_bPressBottom, 1);
       EXPECT_EQ(c.m_dVY, 0);
@@ -344,8 +344,7 @@ TEST_F(MapCollision, AirborneAfterEightFramesOfSubStepsWithoutFloor) {
 
 TEST_F(MapCollision, HorizontalOrderFollowsTheVelocity) {
   // Walls in stage columns 3 (416..447) and 5 (480..511) and a body 440..485 that overlaps
-  // both. A plain character's OnMoveX leaves the far edge as it was, so the second test still
-  // reads far x 485.
+  // both. A stage character's OnMoveX (its clamp) renews the far edge after the first test.
   Build({{3, 5, 5, 1}, {5, 5, 5, 1}});
   const struct {
     double vx;
@@ -354,9 +353,10 @@ TEST_F(MapCollision, HorizontalOrderFollowsTheVelocity) {
   } cases[] = {
       // Right first: x -= (485 & 31) + 1 = 6 → 434; then left: 434 & 31 = 18, x += 14 → 448.
       {1, {9, 10, 12, 9, 10, 11}, 448},
-      // Left first: 440 & 31 = 24, x += 8 → 448; then right: x -= 6 → 442.
-      {-1, {9, 10, 11, 9, 10, 12}, 442},
-      {0, {9, 10, 11, 9, 10, 12}, 442},
+      // Left first: 440 & 31 = 24, x += 8 → 448, far x 493; then right: x -= (493 & 31) + 1
+      // = 14 → 434.
+      {-1, {9, 10, 11, 9, 10, 12}, 434},
+      {0, {9, 10, 11, 9, 10, 12}, 434},
   };
   for (const auto& c : cases) {
     cChara& b = Chara(440, Dot(5) + 4);
@@ -443,6 +443,8 @@ TEST_F(MapCollision, ScreenEdgesKeepTheHeroInAnAutoScrollingView) {
   EXPECT_EQ(h.m_bPressBottom, 1);
   // Under gravity, pushed out at the bottom of a self-scrolling view: the hero dies.
   sy.m_bAuto = 1;
+  // The flying hero's step above moved the camera with it; the view stands at 400 again.
+  sy.m_dPos = 400;
   h.m_bFree = 0;
   Put(h, 1300, 870);
   EXPECT_EQ(Scene().ScreenEdgeY(h), 2);

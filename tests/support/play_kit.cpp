@@ -6,8 +6,10 @@
 
 #include "core/shell_link.h"
 #include "engine/chara_effect.h"
+#include "engine/flow_seam.h"
 #include "engine/map_grid.h"
 #include "platform/message.h"
+#include "project/global_data.h"
 
 namespace playkit {
 
@@ -32,6 +34,14 @@ void ResetEngineGlobals() {
   g_lpPlayScene = nullptr;
   g_lpfnFireEventEx = nullptr;
   g_lpfnTakeItem = nullptr;
+  g_lpfnRunFlows = nullptr;
+  g_lpfnRemoveDeletedFlows = nullptr;
+  g_lpfnBuildFlows = nullptr;
+  g_lpfnJumpKeyHeld = nullptr;
+  g_lpfnChangeFlow = nullptr;
+  g_lpfnRunCommandList = nullptr;
+  g_lpfnExpandLoops = nullptr;
+  g_lpfnShowItemPopup = nullptr;
 }
 
 }  // namespace
@@ -54,6 +64,9 @@ PlayWorld::PlayWorld(const cStage& stage)
   scene.m_ScrollY.Clamp();
   BuildMapGrid(g_StageData, scene.m_ScrollX, scene.m_ScrollY);
   g_lpPlayScene = &scene;
+  // The hero's input record: player 1's.
+  savedInputCount_ = g_vInput.size();
+  if (g_vInput.empty()) g_vInput.resize(1);
   g_world = this;
   g_lpfnFireEventEx = &RecordEvent;
 }
@@ -61,6 +74,7 @@ PlayWorld::PlayWorld(const cStage& stage)
 PlayWorld::~PlayWorld() {
   ResetEngineGlobals();
   g_world = nullptr;
+  g_vInput.resize(savedInputCount_);
   g_StageData = savedStage_;
   g_SystemData = savedSystem_;
   g_SaveData = savedProgress_;
@@ -102,6 +116,36 @@ cItem& PlayWorld::AddItem(const cItemData& def, int cellX, int cellY) {
   item.m_dY = (cellY + MAP_MARGIN) * CELL_DOTS;
   item.UpdateFarX();
   item.UpdateFarY();
+  item.m_bActive = 1;
+  item.CalcScreenRect();
+  return item;
+}
+
+cPlayer& PlayWorld::PlaceHero(const cCharaData& def, int cellX, int cellY) {
+  g_vPlayer.clear();
+  g_vPlayer.emplace_back();
+  cPlayer& hero = g_vPlayer[0];
+  hero.PlaceAtStageStart(scene.m_nNextId++, def, (cellX + MAP_MARGIN) * CELL_DOTS + 16.0,
+                         (cellY + MAP_MARGIN) * CELL_DOTS + 16.0, 0);
+  hero.m_bActive = 1;
+  hero.CalcScreenRect();
+  return hero;
+}
+
+cStageChara& PlayWorld::PlaceChara(const cCharaData& def, int cellX, int cellY, const cItem* drop) {
+  static const int32_t none[4] = {0, 0, 0, 0};
+  cStageChara& c = g_lChara.Add(std::make_unique<cStageChara>());
+  c.Place(scene.m_nNextId++, def, drop, none, 0, nullptr);
+  c.SetBlockXY(cellX, cellY);
+  c.m_bActive = 1;
+  c.CalcScreenRect();
+  return c;
+}
+
+cItem& PlayWorld::PlaceItem(const cItemData& def, int cellX, int cellY) {
+  cItem& item = g_lItem.Add(std::make_unique<cItem>());
+  item.SetData(scene.m_nNextId++, def, 0);
+  item.SetTilePos(cellX, cellY);
   item.m_bActive = 1;
   item.CalcScreenRect();
   return item;

@@ -5,6 +5,7 @@
 // runs alike. The drivable clock is the platform's (UseTestClock, AdvanceTestClock).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -57,6 +58,12 @@ class PlayWorld {
   // An item of the stage at a cell, 32 × 32, appended to g_lItem (a stand-in for the item
   // placement).
   cItem& AddItem(const cItemData& def, int cellX, int cellY);
+  // The engine's own placements: the hero set up for the stage start in a cell (element 0 of
+  // g_vPlayer), a stage character placed and put on a cell (with a copy of the drop item, or
+  // none), an item set up from its definition and put on a cell. Each is active.
+  cPlayer& PlaceHero(const cCharaData& def, int cellX, int cellY);
+  cStageChara& PlaceChara(const cCharaData& def, int cellX, int cellY, const cItem* drop = nullptr);
+  cItem& PlaceItem(const cItemData& def, int cellX, int cellY);
 
   // The keys fired on one character, in order.
   std::vector<int> KeysOf(int charaId) const;
@@ -67,6 +74,7 @@ class PlayWorld {
   cStage savedStage_;
   cSystemData savedSystem_;
   cSaveData savedProgress_;
+  size_t savedInputCount_ = 0;
 };
 
 // Records the requests sent to the main window (WM_USER and above: the sounds, the music)
