@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "draw/font.h"
+#include "draw/frames_numbers.h"
 #include "draw_fixture.h"
 #include "platform/text_engine.h"
 
@@ -570,6 +571,39 @@ TEST_F(FontTest, FontsFromDefinitions) {
   for (DDSURFACEDATA& d : digits) DDReleaseSurface(&d);
   for (cFont& f : fonts) f.Release();
   End();
+}
+
+// A counter drawn digit by digit from a font's digit sheet looks as the font prints the digits:
+// 907 in a field of 4 cells of 16 is right-aligned one cell in, so it matches "907" printed
+// 16 pixels to the right; centred in 6 cells it starts 1.5 cells in, at 24.
+TEST_F(FontTest, NumbersFromTheDigitSheetMatchPrintedDigits) {
+  for (const Mode& m : kModes) {
+    if (m.d3d) continue;  // Direct3D blends the glyph edges again with every copy
+    SCOPED_TRACE(m.name);
+    Start(m.d3d, m.bpp);
+    {
+      cFont font;
+      font.Create(kGothic, 0, 16, 16, 20, 4, nullptr, 0, 0, nullptr, 0);
+      DDSURFACEDATA digits;
+      BitmapEntry entry;
+      entry.nTransmit = 1;
+      EXPECT_EQ(CreateNumberFonts(&digits, &entry, 1, &font), 1);
+      struct Case {
+        int digits, centre, shift;
+      } cases[] = {{4, 0, 16}, {3, 0, 0}, {1, 0, 0}, {6, 1, 24}, {5, 1, 16}};
+      for (const Case& c : cases) {
+        SCOPED_TRACE(c.digits);
+        DDSURFACEDATA* counted = Surface(120, 24, 3);
+        DDSURFACEDATA* printed = Surface(120, 24, 3);
+        DDDrawNumber(counted, 4, 2, 16, 20, &digits, 0, 0, 1, 907, c.digits, c.centre);
+        font.Print(printed, 4 + c.shift, 2, "907");
+        EXPECT_GT(CountOther(Pixels(printed), 120, 0, 0, 120, 24, Pixel(printed, 0, 0)), 0);
+        EXPECT_TRUE(Pixels(counted) == Pixels(printed));
+      }
+      DDReleaseSurface(&digits);
+    }
+    End();
+  }
 }
 
 // After a device reset the lost sheets are drawn again with the same characters in the same cells.
