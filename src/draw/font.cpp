@@ -239,6 +239,10 @@ void cFont::OnRestore() {
   if (m_WorkSD.lpDDObj && m_WorkSD.lpDDObj->lpSurface && m_WorkSD.lpDDObj->lpSurface->IsLost() != DD_OK) {
     m_WorkSD.lpDDObj->lpSurface->Restore();
   }
+  // At 8 bits the glyphs take the palette index nearest the font colour: they are drawn with the
+  // palette's own colours, not those of a fade in progress, which is put back afterwards.
+  const bool palette = DDBpp == 8 && lpDDPal;
+  if (palette) lpDDPal->SetEntries(0, 0, 256, DDPalette);
   for (cBmpFont* c : caches) {
     if (!c || !c->m_GlyphSD.lpDDObj || !c->m_GlyphSD.lpDDObj->lpSurface) continue;
     IDirectDrawSurface7* s = c->m_GlyphSD.lpDDObj->lpSurface;
@@ -249,6 +253,7 @@ void cFont::OnRestore() {
       BuildFullCache(1);
     }
   }
+  if (palette) lpDDPal->SetEntries(0, 0, 256, DDPaletteWork);
 }
 
 void DDRestoreFonts(int bAfter) {
