@@ -6,6 +6,7 @@
 #include "core/log.h"
 #include "core/shell_link.h"
 #include "draw/context.h"
+#include "draw/device_restore.h"
 #include "draw/fill.h"
 #include "draw/surface.h"
 #include "draw/surface_ops.h"
@@ -43,6 +44,11 @@ DWORD FontColor(int nColor) {
   return RGB(e.peRed, e.peGreen, e.peBlue);
 }
 
+// A failed device call of a restore: one error-log line, and the restore goes on.
+void LogDeviceCall(const char* lpszCall, HRESULT hr) {
+  if (FAILED(hr)) ErrorLog("%s hr = %d", lpszCall, static_cast<int>(hr));
+}
+
 }  // namespace
 
 cFont::~cFont() { Release(); }
@@ -51,6 +57,7 @@ void cFont::Create(const char* lpszFace, int nWidth, int nHeight, int nCellWidth
                    DDSURFACEDATA* lpBoxSD, int nBoxMargin_, int nBoxColor_, DDSURFACEDATA* lpPictureSD, int nCache) {
   gfx::SetFontReportHook(&ReportFontLine);
   gfx::UseTextEngine();
+  g_lpfnDDRestoreFonts = &DDRestoreFonts;
   m_lpszFace = lpszFace;
   m_nWidth = nWidth;
   m_nHeight = nHeight;
@@ -201,11 +208,25 @@ void cFont::MakeDigitSheet(DDSURFACEDATA* lpSD, cFont* lpFont) {
   lpFont->Print(lpSD, 0, 0, "0123456789");
 }
 
+void cFont::OnLostDevice() {
+  // The reset's log names the font for a failure of either object.
+  if (lpFont) LogDeviceCall("lpFont->OnLostDevice", lpFont->OnLostDevice());
+  if (lpSprite) LogDeviceCall("lpFont->OnLostDevice", lpSprite->OnLostDevice());
+}
+
+void cFont::OnResetDevice() {
+  if (lpFont) LogDeviceCall("lpFont->OnResetDevice", lpFont->OnResetDevice());
+  if (lpSprite) LogDeviceCall("lpFont->OnResetDevice", lpSprite->OnResetDevice());
+}
+
 void cFont::OnRestore() {
   cBmpFont* caches[2] = {m_lpFastFont_Half, m_lpFastFont_FullAdd};
   if (lpDTCon) {
+    // A reset leaves its mark on the texture's own record; DDTakeLost moves it onto the sheet.
+    // The work surface is cleared before each use and needs no redraw.
+    if (DDTakeLost(&m_WorkSD)) m_WorkSD.bLost = 0;
     for (cBmpFont* c : caches) {
-      if (!c || !c->m_GlyphSD.bLost) continue;
+      if (!c || !DDTakeLost(&c->m_GlyphSD)) continue;
       if (c == m_lpFastFont_Half) {
         BuildHalfCache();
       } else {
@@ -218,6 +239,10 @@ void cFont::OnRestore() {
   if (m_WorkSD.lpDDObj && m_WorkSD.lpDDObj->lpSurface && m_WorkSD.lpDDObj->lpSurface->IsLost() != DD_OK) {
     m_WorkSD.lpDDObj->lpSurface->Restore();
   }
+  // At 8 bits the glyphs take the palette index nearest the font colour: they are drawn with the
+  // palette's own colours, not those of a fade in progress, which is put back afterwards.
+  const bool palette = DDBpp == 8 && lpDDPal;
+  if (palette) lpDDPal->SetEntries(0, 0, 256, DDPalette);
   for (cBmpFont* c : caches) {
     if (!c || !c->m_GlyphSD.lpDDObj || !c->m_GlyphSD.lpDDObj->lpSurface) continue;
     IDirectDrawSurface7* s = c->m_GlyphSD.lpDDObj->lpSurface;
@@ -227,6 +252,18 @@ void cFont::OnRestore() {
     } else {
       BuildFullCache(1);
     }
+  }
+  if (palette) lpDDPal->SetEntries(0, 0, 256, DDPaletteWork);
+}
+
+void DDRestoreFonts(int bAfter) {
+  for (cFont* f : g_FontList) {
+    if (!bAfter) {
+      f->OnLostDevice();
+      continue;
+    }
+    f->OnResetDevice();
+    f->OnRestore();
   }
 }
 

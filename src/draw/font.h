@@ -42,6 +42,10 @@ class cFont {
   void BuildFullCache(int bRebuild);
   // Clears lpSD and prints "0123456789" on it with the font: the digits of a number sheet.
   static void MakeDigitSheet(DDSURFACEDATA* lpSD, cFont* lpFont);
+  // The device's part of a Direct3D reset: the D3DX font and sprite let go of their device
+  // objects before it and take them again after it. A failure is logged and the pass goes on.
+  void OnLostDevice();
+  void OnResetDevice();
   // Redraws lost caches after a restore.
   void OnRestore();
 
@@ -107,6 +111,11 @@ class cFont {
 constexpr int FONT_COUNT_MAX = 3;
 extern cFont g_Font[FONT_COUNT_MAX];
 extern std::list<cFont*> g_FontList;
+
+// The fonts' part of a restore, for every font of g_FontList: with 0 before a Direct3D reset
+// (OnLostDevice), with 1 after every restore (OnResetDevice, then OnRestore). cFont::Create
+// installs it as the drawing layer's restore hook.
+void DDRestoreFonts(int bAfter);
 
 // cFont::Create for each of n definitions, with the image numbers turned into system images.
 int CreateFonts(cFont* lpFonts, const FONTDEF* lpDefs, int n);

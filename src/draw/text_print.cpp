@@ -9,6 +9,7 @@
 #include "draw/context.h"
 #include "draw/fill.h"
 #include "draw/font.h"
+#include "draw/frames_numbers.h"
 #include "draw/present.h"
 #include "platform/sjis.h"
 
@@ -326,16 +327,7 @@ int cFont::Printf(DDSURFACEDATA* lpDstSD, int x, int y, const char* szFormat, ..
 
 void cFont::DrawBox(DDSURFACEDATA* lpDstSD, int x, int y, int w, int h) {
   const int bw = m_lpBoxSD ? m_lpBoxSD->nWidth : 0, bh = m_lpBoxSD ? m_lpBoxSD->nHeight : 0;
-  x = Centre(x, bw, w);
-  y = Centre(y, bh, h);
-  // The box picture from its top-left corner, and a frame nBoxMargin thick around it.
-  if (m_lpBoxSD) DDBltFast(lpDstSD, x, y, w, h, m_lpBoxSD, 0, 0, 0);
-  const int m = nBoxMargin, fx = x - m, fy = y - m, fw = w + 2 * m, fh = h + 2 * m;
-  if (m <= 0) return;
-  DDFillRect(lpDstSD, fx, fy, fw, m, static_cast<DWORD>(nBoxColor));
-  DDFillRect(lpDstSD, fx, fy + fh - m, fw, m, static_cast<DWORD>(nBoxColor));
-  DDFillRect(lpDstSD, fx, fy, m, fh, static_cast<DWORD>(nBoxColor));
-  DDFillRect(lpDstSD, fx + fw - m, fy, m, fh, static_cast<DWORD>(nBoxColor));
+  DDBltFramed(lpDstSD, Centre(x, bw, w), Centre(y, bh, h), w, h, m_lpBoxSD, nBoxMargin, static_cast<DWORD>(nBoxColor));
 }
 
 void cFont::PrintInBox(DDSURFACEDATA* lpDstSD, int x, int y, int w, int h, const char* szText, int nIndent) {
@@ -359,7 +351,7 @@ void cFont::PrintInBoxEx(DDSURFACEDATA* lpDstSD, int x, int y, int w, int h, con
   const int bw = m_lpBoxSD ? m_lpBoxSD->nWidth : 0, bh = m_lpBoxSD ? m_lpBoxSD->nHeight : 0;
   x = Centre(x, bw, w);
   y = Centre(y, bh, h);
-  DrawBox(lpDstSD, x, y, w, h);
+  DDBltFramed(lpDstSD, x, y, w, h, m_lpBoxSD, nBoxMargin, static_cast<DWORD>(nBoxColor));
   Print(lpDstSD, x + nIndent, y, szText, 0);
 }
 

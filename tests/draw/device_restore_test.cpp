@@ -2,10 +2,14 @@
 // Direct3D reset (only when the device asks for it) and the DirectDraw restore.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "draw/font.h"
 #include "effect_fixture.h"
+#include "platform/d3dx9.h"
+#include "platform/gdi.h"
 
 namespace {
 
@@ -18,6 +22,14 @@ size_t Count(const std::string& text, const std::string& line) {
   return n;
 }
 
+// A D3DX font whose device calls fail, as a driver's may.
+class FailingFont : public ID3DXFont {
+ public:
+  INT DrawTextA(ID3DXSprite*, const char*, INT, RECT*, DWORD, D3DCOLOR) override { return 0; }
+  HRESULT OnLostDevice() override { return D3DERR_INVALIDCALL; }
+  HRESULT OnResetDevice() override { return D3DERR_INVALIDCALL; }
+};
+
 }  // namespace
 
 class DeviceRestoreTest : public EffectTest {
@@ -26,6 +38,9 @@ class DeviceRestoreTest : public EffectTest {
     g_lpfnDDRestoreFonts = nullptr;
     g_FontCalls.clear();
     EffectTest::TearDown();
+    // The fonts installed the text engine; other tests run without one.
+    SetGdiTextEngine(nullptr);
+    SetD3DXFontFactory(nullptr);
   }
 };
 
@@ -139,4 +154,105 @@ TEST_F(DeviceRestoreTest, EachBackEndRefusesTheOthersRestore) {
   errors = Errors();
   EXPECT_TRUE(DDRestore());
   EXPECT_EQ(Errors().substr(errors.size()), "D3DではDDRestoreは未対応\n");
+}
+
+// Text through the glyph caches in a run of frames that loses the device (Direct3D) or its video
+// surfaces (DirectDraw) in the middle: the fonts' part of the restore draws the caches again, so
+// the sheets hold the same pixels, the character added while printing keeps its cell, and the
+// frames after the restore show what the frames before it showed.
+TEST_F(DeviceRestoreTest, GlyphCachesDrawTheSameAfterLoss) {
+  for (const DrawMode& m : kDrawModes) {
+    SCOPED_TRACE(m.name);
+    InitOrFail(m.d3d, m.bpp, m.d3d);
+    DDSetTransmit(255, 0, 255);
+    // The palette as start-up loads it before the fonts are made.
+    for (int i = 0; i < 256; ++i) DDPaletteWork[i] = DDPalette[i];
+    if (!m.d3d && m.bpp == 8) lpDDPal->SetEntries(0, 0, 256, DDPalette);
+    {
+      cFont cached, direct;
+      cached.Create("ＭＳ ゴシック", 0, 16, 16, 16, 4, nullptr, 0, 0, nullptr, 1);
+      direct.Create("ＭＳ ゴシック", 0, 16, 16, 16, 5, nullptr, 0, 0, nullptr, 0);
+      ASSERT_NE(cached.m_lpFastFont_FullAdd, nullptr);
+      EXPECT_EQ(g_lpfnDDRestoreFonts, &DDRestoreFonts);  // the fonts' part of every restore
+      // ア is in the common set; 漢 is not and takes cell 256 when first printed.
+      const auto drawFrame = [&](int frame) {
+        DDFillRect(&BackBuffer, 0, 0, 640, 480, 3);
+        cached.Print(&BackBuffer, 16 + frame, 16, "Score 42 \x83\x41\x8A\xBF\nxyz!");
+        direct.Print(&BackBuffer, 16, 64, "AB \x83\x41");
+        return DDPresent(0, 0, nullptr);
+      };
+      for (int frame = 0; frame < 3; ++frame) ASSERT_EQ(drawFrame(frame), 1);
+      const std::vector<DWORD> shown = presenter.argb;
+      cBmpFont* sheets[2] = {cached.m_lpFastFont_Half, cached.m_lpFastFont_FullAdd};
+      std::vector<DWORD> before[2];
+      for (int i = 0; i < 2; ++i) before[i] = Pixels(&sheets[i]->m_GlyphSD);
+      ASSERT_EQ(sheets[1]->m_nCount, 257);
+
+      if (m.d3d) {
+        lpDevice->LoseForTest();
+        EXPECT_EQ(drawFrame(3), 0);
+        lpDevice->SetResettableForTest(true);
+        EXPECT_EQ(DDRestoreSurface(), 1);
+      } else {
+        drawFrame(3);
+        // At 8 bits the loss comes in the middle of a fade to black: the caches are still drawn
+        // in the palette's own colours, and the fade's palette is shown again after them.
+        PALETTEENTRY faded[256] = {};
+        if (m.bpp == 8) {
+          for (int i = 0; i < 256; ++i) DDPaletteWork[i] = faded[i];
+          lpDDPal->SetEntries(0, 0, 256, DDPaletteWork);
+        }
+        lpDD->LoseSurfacesForTest();
+        EXPECT_TRUE(DDRestore());
+        if (m.bpp == 8) {
+          PALETTEENTRY shownPalette[256];
+          lpDDPal->GetEntries(0, 0, 256, shownPalette);
+          EXPECT_EQ(std::memcmp(shownPalette, faded, sizeof faded), 0);
+          for (int i = 0; i < 256; ++i) DDPaletteWork[i] = DDPalette[i];
+          lpDDPal->SetEntries(0, 0, 256, DDPaletteWork);
+        }
+      }
+      EXPECT_EQ(Errors().find("OnLostDevice"), std::string::npos) << Errors();
+      for (int i = 0; i < 2; ++i) EXPECT_TRUE(Pixels(&sheets[i]->m_GlyphSD) == before[i]) << "sheet " << i;
+      EXPECT_EQ(sheets[1]->m_nCount, 257);
+      for (int frame = 4; frame < 6; ++frame) ASSERT_EQ(drawFrame(2), 1);  // as frame 2 was drawn
+      EXPECT_TRUE(presenter.argb == shown);
+      // A second loss finds the sheets drawn again and marked clean: it redraws them once more.
+      if (m.d3d) {
+        lpDevice->LoseForTest();
+        lpDevice->SetResettableForTest(true);
+        EXPECT_EQ(DDRestoreSurface(), 1);
+        ASSERT_EQ(drawFrame(2), 1);
+        EXPECT_TRUE(presenter.argb == shown);
+      }
+    }
+    DDEnd();
+  }
+}
+
+// A font whose D3DX font cannot let go of the device is logged, and the restore goes on with
+// the other fonts: their caches come back.
+TEST_F(DeviceRestoreTest, FailingFontIsLoggedAndTheRestoreGoesOn) {
+  InitOrFail(1, 32, 1);
+  DDSetTransmit(255, 0, 255);
+  {
+    cFont failing, fine;
+    failing.Create("ＭＳ ゴシック", 0, 16, 16, 16, 4, nullptr, 0, 0, nullptr, 0);
+    fine.Create("ＭＳ ゴシック", 0, 16, 16, 16, 4, nullptr, 0, 0, nullptr, 1);
+    failing.lpFont->Release();
+    failing.lpFont = new FailingFont;
+    cBmpFont* half = fine.m_lpFastFont_Half;
+    const std::vector<DWORD> before = Pixels(&half->m_GlyphSD);
+    lpDevice->LoseForTest();
+    lpDevice->SetResettableForTest(true);
+    const std::string errors = Errors();
+    EXPECT_EQ(DDRestoreSurface(), 1);
+    const std::string lines = Errors().substr(errors.size());
+    // D3DERR_INVALIDCALL, 0x8876086C, as a signed int.
+    EXPECT_EQ(Count(lines, "lpFont->OnLostDevice hr = -2005530516\n"), 1u) << lines;
+    EXPECT_EQ(Count(lines, "lpFont->OnResetDevice hr = -2005530516\n"), 1u) << lines;
+    EXPECT_EQ(Count(lines, "Restore Out\n"), 1u) << lines;
+    EXPECT_TRUE(Pixels(&half->m_GlyphSD) == before);
+  }
+  DDEnd();
 }

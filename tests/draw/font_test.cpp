@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "draw/font.h"
+#include "draw/frames_numbers.h"
 #include "draw_fixture.h"
 #include "platform/text_engine.h"
 
@@ -358,6 +359,66 @@ TEST_F(FontTest, BoxesAndCentring) {
   }
 }
 
+// A box is its picture copied from the picture's top-left corner, with a frame nBoxMargin thick
+// right around it: every pixel of the destination checked against that rule, worked out here.
+TEST_F(FontTest, BoxIsTheFramedPicture) {
+  for (const Mode& m : kModes) {
+    SCOPED_TRACE(m.name);
+    Start(m.d3d, m.bpp);
+    {
+      // The picture: green, a cyan 4 x 4 at its corner, grey 6 at (36, 26) just inside a 40 x 30
+      // box, grey 7 from x = 40 on (beyond the box, never copied).
+      DDSURFACEDATA* picture = Surface(64, 48, 2);
+      DDFillRect(picture, 0, 0, 4, 4, 5);
+      DDFillRect(picture, 36, 26, 4, 4, 6);
+      DDFillRect(picture, 40, 0, 24, 48, 7);
+      DDSURFACEDATA* dst = Surface(100, 60, 3);
+      DWORD colour[8];
+      for (int pal = 2; pal < 8; ++pal) colour[pal] = ColourOf(pal);
+      struct Case {
+        const char* name;
+        bool picture;
+        int x, y, margin;
+      } cases[] = {
+          {"margin 3", true, 20, 10, 3},
+          {"margin 1", true, 20, 10, 1},
+          {"margin 0: no frame", true, 20, 10, 0},
+          {"no picture: the frame alone", false, 20, 10, 2},
+          {"frame cut at the destination's corner", true, 2, 2, 3},
+          {"box reaching past the right and bottom", true, 70, 40, 3},
+      };
+      constexpr int kW = 40, kH = 30;
+      for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DDFillRect(dst, 0, 0, 100, 60, 3);
+        cFont font;
+        font.m_lpBoxSD = c.picture ? picture : nullptr;
+        font.nBoxMargin = c.margin;
+        font.nBoxColor = 4;
+        font.DrawBox(dst, c.x, c.y, kW, kH);
+        const std::vector<DWORD> px = Pixels(dst);
+        int wrong = 0;
+        for (int y = 0; y < 60; ++y) {
+          for (int x = 0; x < 100; ++x) {
+            const int u = x - c.x, v = y - c.y, mg = c.margin;
+            int pal = 3;
+            if (u >= 0 && u < kW && v >= 0 && v < kH) {
+              if (c.picture) pal = u < 4 && v < 4 ? 5 : u >= 36 && v >= 26 ? 6 : 2;
+            } else if (u >= -mg && u < kW + mg && v >= -mg && v < kH + mg) {
+              pal = 4;
+            }
+            if (px[static_cast<size_t>(y) * 100 + static_cast<size_t>(x)] != colour[pal] && ++wrong <= 5) {
+              ADD_FAILURE() << "pixel (" << x << ", " << y << ") should be palette " << pal;
+            }
+          }
+        }
+        EXPECT_EQ(wrong, 0);
+      }
+    }
+    End();
+  }
+}
+
 // Printf keeps at most 255 bytes: 300 picture letters two pixels apart end at x = 510.
 TEST_F(FontTest, PrintfCutsAt255Bytes) {
   Start(0, 32);
@@ -510,6 +571,39 @@ TEST_F(FontTest, FontsFromDefinitions) {
   for (DDSURFACEDATA& d : digits) DDReleaseSurface(&d);
   for (cFont& f : fonts) f.Release();
   End();
+}
+
+// A counter drawn digit by digit from a font's digit sheet looks as the font prints the digits:
+// 907 in a field of 4 cells of 16 is right-aligned one cell in, so it matches "907" printed
+// 16 pixels to the right; centred in 6 cells it starts 1.5 cells in, at 24.
+TEST_F(FontTest, NumbersFromTheDigitSheetMatchPrintedDigits) {
+  for (const Mode& m : kModes) {
+    if (m.d3d) continue;  // Direct3D blends the glyph edges again with every copy
+    SCOPED_TRACE(m.name);
+    Start(m.d3d, m.bpp);
+    {
+      cFont font;
+      font.Create(kGothic, 0, 16, 16, 20, 4, nullptr, 0, 0, nullptr, 0);
+      DDSURFACEDATA digits;
+      BitmapEntry entry;
+      entry.nTransmit = 1;
+      EXPECT_EQ(CreateNumberFonts(&digits, &entry, 1, &font), 1);
+      struct Case {
+        int digits, centre, shift;
+      } cases[] = {{4, 0, 16}, {3, 0, 0}, {1, 0, 0}, {6, 1, 24}, {5, 1, 16}};
+      for (const Case& c : cases) {
+        SCOPED_TRACE(c.digits);
+        DDSURFACEDATA* counted = Surface(120, 24, 3);
+        DDSURFACEDATA* printed = Surface(120, 24, 3);
+        DDDrawNumber(counted, 4, 2, 16, 20, &digits, 0, 0, 1, 907, c.digits, c.centre);
+        font.Print(printed, 4 + c.shift, 2, "907");
+        EXPECT_GT(CountOther(Pixels(printed), 120, 0, 0, 120, 24, Pixel(printed, 0, 0)), 0);
+        EXPECT_TRUE(Pixels(counted) == Pixels(printed));
+      }
+      DDReleaseSurface(&digits);
+    }
+    End();
+  }
 }
 
 // After a device reset the lost sheets are drawn again with the same characters in the same cells.
