@@ -284,14 +284,31 @@ void ModulateSimd(uint8_t* dst, const uint8_t* src, int n, uint32_t m) {
   ModulateScalar(dst + 4 * i, src + 4 * i, n - i, m);
 }
 
+// A block of source pixels s keyed by the lane mask e (set where the pixel is the key) onto the
+// target at p: a block with no keyed pixel is stored without reading the target, one all keyed
+// is left alone. Used where a block holds eight pixels or fewer, so that the transparent and
+// opaque areas of sprites fill whole blocks often.
+[[gnu::always_inline]] inline void KeyedBlock(uint8_t* p, __m128i s, __m128i e) {
+  const int keyed = _mm_movemask_epi8(e);
+  if (keyed == 0) {
+    Store(p, s);
+  } else if (keyed != 0xFFFF) {
+    Store(p, Select(e, Load(p), s));
+  }
+}
+
+// At 8 bits a block holds sixteen pixels and is mostly mixed: every block is selected without a
+// branch, four to an iteration.
 void Keyed8Simd(uint8_t* dst, const uint8_t* src, int n, uint8_t key) {
   const __m128i k = _mm_set1_epi8(static_cast<char>(key));
   int i = 0;
-  for (; i + 32 <= n; i += 32) {
-    const __m128i s0 = Load(src + i), s1 = Load(src + i + 16);
-    const __m128i d0 = Load(dst + i), d1 = Load(dst + i + 16);
+  for (; i + 64 <= n; i += 64) {
+    const __m128i s0 = Load(src + i), s1 = Load(src + i + 16), s2 = Load(src + i + 32), s3 = Load(src + i + 48);
+    const __m128i d0 = Load(dst + i), d1 = Load(dst + i + 16), d2 = Load(dst + i + 32), d3 = Load(dst + i + 48);
     Store(dst + i, Select(_mm_cmpeq_epi8(s0, k), d0, s0));
     Store(dst + i + 16, Select(_mm_cmpeq_epi8(s1, k), d1, s1));
+    Store(dst + i + 32, Select(_mm_cmpeq_epi8(s2, k), d2, s2));
+    Store(dst + i + 48, Select(_mm_cmpeq_epi8(s3, k), d3, s3));
   }
   for (; i + 16 <= n; i += 16) {
     const __m128i s = Load(src + i);
@@ -305,7 +322,7 @@ void Keyed16Simd(uint8_t* dst, const uint8_t* src, int n, uint16_t key) {
   int i = 0;
   for (; i + 8 <= n; i += 8) {
     const __m128i s = Load(src + 2 * i);
-    Store(dst + 2 * i, Select(_mm_cmpeq_epi16(s, k), Load(dst + 2 * i), s));
+    KeyedBlock(dst + 2 * i, s, _mm_cmpeq_epi16(s, k));
   }
   Keyed16Scalar(dst + 2 * i, src + 2 * i, n - i, key);
 }
@@ -315,7 +332,7 @@ void Keyed32Simd(uint8_t* dst, const uint8_t* src, int n, uint32_t key, uint32_t
   int i = 0;
   for (; i + 4 <= n; i += 4) {
     const __m128i s = Load(src + 4 * i);
-    Store(dst + 4 * i, Select(_mm_cmpeq_epi32(_mm_and_si128(s, m), k), Load(dst + 4 * i), s));
+    KeyedBlock(dst + 4 * i, s, _mm_cmpeq_epi32(_mm_and_si128(s, m), k));
   }
   Keyed32Scalar(dst + 4 * i, src + 4 * i, n - i, key, mask);
 }

@@ -237,6 +237,48 @@ TEST(SpanTest, KeyedCopiesLeaveKeyedPixelsAtEveryDepth) {
   }
 }
 
+TEST(SpanTest, KeyedCopiesOfLongRunsOfKeyedAndPlainPixels) {
+  // Sprites hold long transparent and opaque runs, so whole vector blocks are all keyed or all
+  // plain as well as mixed, at every alignment.
+  std::mt19937 rng(11);
+  for (SpanPath path : kPaths) {
+    for (int bytes : {1, 2, 4}) {
+      for (int trial = 0; trial < 40; ++trial) {
+        const int n = static_cast<int>(rng() % 200), offset = static_cast<int>(rng() % 8), total = n + offset + 8;
+        SCOPED_TRACE(testing::Message() << "path " << static_cast<int>(path) << " bytes " << bytes << " n " << n
+                                        << " offset " << offset);
+        const uint32_t key = 0x00C0FFEEu & (bytes == 4 ? 0xFFFFFFFFu : (1u << (8 * bytes)) - 1);
+        std::vector<uint32_t> px(static_cast<size_t>(total));
+        for (int i = 0; i < total;) {
+          const bool keyed = rng() % 2 == 0;
+          for (int run = 1 + static_cast<int>(rng() % 24); run > 0 && i < total; --run, ++i) {
+            // At 32 bits the fourth byte takes no part in the comparison.
+            px[static_cast<size_t>(i)] = keyed ? key | (rng() & 0xFF000000u) : static_cast<uint32_t>(rng());
+          }
+        }
+        std::vector<uint8_t> src(static_cast<size_t>(total * bytes)), dst0(src.size());
+        for (int i = 0; i < total; ++i) std::memcpy(src.data() + i * bytes, &px[static_cast<size_t>(i)], static_cast<size_t>(bytes));
+        for (auto& x : dst0) x = static_cast<uint8_t>(rng());
+        std::vector<uint8_t> dst = dst0;
+        uint8_t* const out = dst.data() + offset * bytes;
+        const uint8_t* const in = src.data() + offset * bytes;
+        if (bytes == 1) gfx::KeyedCopyRun8(out, in, n, static_cast<uint8_t>(key), path);
+        if (bytes == 2) gfx::KeyedCopyRun16(out, in, n, static_cast<uint16_t>(key), path);
+        if (bytes == 4) gfx::KeyedCopyRun32(out, in, n, key, 0x00FFFFFFu, path);
+        const uint32_t mask = bytes == 4 ? 0x00FFFFFFu : (1u << (8 * bytes)) - 1;
+        for (int i = 0; i < total; ++i) {
+          uint32_t s = 0, d = 0, got = 0;
+          std::memcpy(&s, src.data() + i * bytes, static_cast<size_t>(bytes));
+          std::memcpy(&d, dst0.data() + i * bytes, static_cast<size_t>(bytes));
+          std::memcpy(&got, dst.data() + i * bytes, static_cast<size_t>(bytes));
+          const bool copied = i >= offset && i < offset + n && (s & mask) != (key & mask);
+          ASSERT_EQ(got, copied ? s : d) << i;
+        }
+      }
+    }
+  }
+}
+
 TEST(SpanTest, SixteenBitPixelsWidenByBitReplicationToOpaqueWords) {
   std::mt19937 rng(3);
   for (SpanPath path : kPaths) {
