@@ -257,7 +257,9 @@ TEST(SpanTest, KeyedCopiesOfLongRunsOfKeyedAndPlainPixels) {
           }
         }
         std::vector<uint8_t> src(static_cast<size_t>(total * bytes)), dst0(src.size());
-        for (int i = 0; i < total; ++i) std::memcpy(src.data() + i * bytes, &px[static_cast<size_t>(i)], static_cast<size_t>(bytes));
+        for (int i = 0; i < total; ++i) {
+          std::memcpy(src.data() + i * bytes, &px[static_cast<size_t>(i)], static_cast<size_t>(bytes));
+        }
         for (auto& x : dst0) x = static_cast<uint8_t>(rng());
         std::vector<uint8_t> dst = dst0;
         uint8_t* const out = dst.data() + offset * bytes;
