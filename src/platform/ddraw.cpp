@@ -1,6 +1,7 @@
 #include "platform/ddraw.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/display.h"
@@ -124,6 +125,19 @@ void CopyScaled(gfx::PixelBuffer& dst, const RECT& d, const gfx::PixelBuffer& sr
     }
   }
   const int* const cols = table.data();
+  const int64_t rowBytes = int64_t{n} * bpp;
+  if (unscaled && dh == sh && rowBytes == dst.pitch && rowBytes == src.pitch && rowBytes * (y1 - y0) <= INT32_MAX) {
+    // Whole rows of both surfaces lie end to end: the rectangle is one run.
+    uint8_t* out = dst.At(x0, y0);
+    const uint8_t* in = src.At(firstCol, static_cast<int>(s.top + (y0 - d.top)));
+    const int count = n * (y1 - y0);
+    if (useKey) {
+      KeyedRow(bpp, out, in, count, key, mask);
+    } else {
+      std::memmove(out, in, static_cast<size_t>(count) * static_cast<size_t>(bpp));
+    }
+    return;
+  }
   for (int y = y0; y < y1; ++y) {
     // Unscaled, the row under the centre is the row at the same offset (no division).
     const int sy = static_cast<int>(dh == sh ? s.top + (y - d.top) : s.top + ((2 * (y - d.top) + 1) * sh) / (2 * dh));

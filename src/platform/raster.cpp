@@ -23,17 +23,22 @@ int64_t Snap(float v) {
 int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
 
-// Texel index of a texture coordinate given in texels, rounded to 1/256 texel, wrapped.
-int TexelIndex(double s, int size) {
+// Texel of a texture coordinate given in texels, rounded to 1/256 texel, before wrapping.
+int64_t UnwrappedTexel(double s) {
   if (std::isnan(s)) s = 0;
   s = std::clamp(s, -kMaxTexCoord, kMaxTexCoord);
-  int64_t fixed = RoundHalfAway(s * 256.0);
-  int64_t i = fixed >> 8;
+  return RoundHalfAway(s * 256.0) >> 8;
+}
+
+int WrapTexel(int64_t i, int size) {
   if (i >= 0 && i < size) return static_cast<int>(i);  // no wrap: the common case
   i %= size;
   if (i < 0) i += size;
   return static_cast<int>(i);
 }
+
+// Texel index of a texture coordinate given in texels, rounded to 1/256 texel, wrapped.
+int TexelIndex(double s, int size) { return WrapTexel(UnwrappedTexel(s), size); }
 
 bool KnownOp(int op) {
   switch (op) {
@@ -254,6 +259,47 @@ void PutPixel(PixelFormat f, uint8_t* p, uint32_t out, BlendKind bk, const Raste
 // largest has been drawn.
 class AxisTable {
  public:
+  // The texture coordinate in texels under the centre of pixel p.
+  static double Texel(double a, double d, float t0, float t1, int size, int p) {
+    return (t0 + (p - a) * (static_cast<double>(t1) - t0) / d) * size;
+  }
+
+  // The same indices as Texel and TexelIndex pixel by pixel, computing few of them: every step
+  // of that formula (a subtraction, a product and a quotient by constants, a sum, the rounding)
+  // is monotone in p, so the unwrapped texel is monotone along the axis, and where it is the
+  // same at both ends of a stretch it is the same all along it. A magnified quad so costs a few
+  // evaluations per texel instead of one per pixel, with the very same indices.
+  static void FillMonotone(int* out, double a, double d, float t0, float t1, int size, int lo, int hi) {
+    if (hi <= lo) return;
+    auto at = [&](int p) { return UnwrappedTexel(Texel(a, d, t0, t1, size, p)); };
+    // Stretches [first, last] with their texels at both ends, taken from a small stack.
+    struct Stretch {
+      int first, last;
+      int64_t tFirst, tLast;
+    };
+    Stretch stack[64];
+    int depth = 0;
+    stack[depth++] = {lo, hi - 1, at(lo), at(hi - 1)};
+    while (depth > 0) {
+      const Stretch s = stack[--depth];
+      if (s.tFirst == s.tLast) {
+        const int index = WrapTexel(s.tFirst, size);
+        for (int p = s.first; p <= s.last; ++p) out[p - lo] = index;
+        continue;
+      }
+      if (s.last - s.first <= 1 || depth + 2 > 64) {  // too short to split (or the stack full)
+        out[s.first - lo] = WrapTexel(s.tFirst, size);
+        for (int p = s.first + 1; p < s.last; ++p) out[p - lo] = WrapTexel(at(p), size);
+        out[s.last - lo] = WrapTexel(s.tLast, size);
+        continue;
+      }
+      const int mid = s.first + (s.last - s.first) / 2;
+      const int64_t tMid = at(mid);
+      stack[depth++] = {mid, s.last, tMid, s.tLast};
+      stack[depth++] = {s.first, mid, s.tFirst, tMid};
+    }
+  }
+
   // Indices for the pixels [lo, hi) of the axis from edge e0 to e1 (texture coordinates t0 to
   // t1 on size texels); reuse: whether kept indices may serve.
   const int* Indices(float e0, float e1, float t0, float t1, int size, int lo, int hi, bool reuse) {
@@ -271,9 +317,15 @@ class AxisTable {
     Slot& k = slots_[next_];
     next_ = (next_ + 1) % kSlots;
     if (k.index.size() < static_cast<size_t>(hi - lo)) k.index.resize(static_cast<size_t>(hi - lo));
-    for (int p = lo; p < hi; ++p) {
-      const double t = t0 + (p - a) * (static_cast<double>(t1) - t0) / d;
-      k.index[static_cast<size_t>(p - lo)] = TexelIndex(t * size, size);
+    // Magnified axes (fewer texels than pixels) with finite numbers fill by stretches; the
+    // pixel-by-pixel reference and minified axes compute every index.
+    const bool finite = std::isfinite(a) && std::isfinite(d) && d != 0 && std::isfinite(t0) && std::isfinite(t1);
+    if (reuse && finite && std::fabs((static_cast<double>(t1) - t0) * size) < std::fabs(d)) {
+      FillMonotone(k.index.data(), a, d, t0, t1, size, lo, hi);
+    } else {
+      for (int p = lo; p < hi; ++p) {
+        k.index[static_cast<size_t>(p - lo)] = TexelIndex(Texel(a, d, t0, t1, size, p), size);
+      }
     }
     k.valid = exact;
     k.e0 = a;

@@ -120,19 +120,6 @@ __m128i Div255x8(__m128i x) {
   return _mm_srli_epi16(_mm_mulhi_epu16(x, _mm_set1_epi16(static_cast<short>(0x8081))), 7);
 }
 
-// Two pixels in 16-bit lanes: each lane's pixel alpha in all four of its lanes.
-__m128i SpreadAlpha(__m128i px) {
-  return _mm_shufflehi_epi16(_mm_shufflelo_epi16(px, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
-}
-
-// (s × a + d × (255 − a) + 127) / 255 on two pixels in 16-bit lanes, a given per lane, summed
-// as (s − d) × a + d × 256 − d + 127: the lanes wrap on the way, but the sum is taken modulo
-// 2^16 and its true value lies in 0..65152, so it comes out exact.
-__m128i BlendLanes(__m128i s, __m128i d, __m128i a) {
-  const __m128i x = _mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(s, d), a), _mm_slli_epi16(d, 8));
-  return Div255x8(_mm_add_epi16(_mm_sub_epi16(x, d), _mm_set1_epi16(127)));
-}
-
 // (d & keep) | (s & ~keep): the target where keep is set, the source elsewhere.
 __m128i Select(__m128i keep, __m128i d, __m128i s) {
   return _mm_or_si128(_mm_and_si128(keep, d), _mm_andnot_si128(keep, s));
@@ -149,59 +136,119 @@ void CopySimd(uint8_t* dst, const uint8_t* src, int n, uint32_t orMask) {
   CopyScalar(dst + 4 * i, src + 4 * i, n - i, orMask);
 }
 
-// Four source words blended over the target at p: skipped when all are transparent, stored
-// when all are opaque.
-[[gnu::always_inline]] inline void Blend4(uint8_t* p, __m128i s, __m128i o) {
-  const __m128i zero = _mm_setzero_si128();
+// Four pixels split into 16-bit lanes: the even bytes (blue, red) and the odd ones (green,
+// alpha). Blending the halves apart needs no unpacking and no packing.
+struct Halves {
+  __m128i even, odd;
+};
+[[gnu::always_inline]] inline Halves Split(__m128i v) {
+  return {_mm_and_si128(v, _mm_set1_epi16(0xFF)), _mm_srli_epi16(v, 8)};
+}
+[[gnu::always_inline]] inline __m128i Join(Halves h) { return _mm_or_si128(h.even, _mm_slli_epi16(h.odd, 8)); }
+
+// (x × m + 127) / 255 on 16-bit lanes of bytes.
+[[gnu::always_inline]] inline __m128i Product(__m128i x, __m128i m) {
+  return Div255x8(_mm_add_epi16(_mm_mullo_epi16(x, m), _mm_set1_epi16(127)));
+}
+
+// (s × a + d × ia + 127) / 255 on 16-bit lanes with ia = 255 − a: the sum stays below 2^16.
+[[gnu::always_inline]] inline __m128i Mix(__m128i s, __m128i d, __m128i a, __m128i ia) {
+  return Div255x8(_mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, ia)), _mm_set1_epi16(127)));
+}
+
+// Four pixels s over the target words d, a holding each pixel's alpha in both lanes of its word.
+[[gnu::always_inline]] inline __m128i BlendHalves(Halves s, __m128i d, __m128i a) {
+  const __m128i ia = _mm_xor_si128(a, _mm_set1_epi16(0xFF));
+  const Halves t = Split(d);
+  return Join({Mix(s.even, t.even, a, ia), Mix(s.odd, t.odd, a, ia)});
+}
+
+// The alpha of each pixel, from its odd half, in both lanes of its word.
+[[gnu::always_inline]] inline __m128i SpreadAlpha(__m128i odd) {
+  return _mm_shufflehi_epi16(_mm_shufflelo_epi16(odd, _MM_SHUFFLE(3, 3, 1, 1)), _MM_SHUFFLE(3, 3, 1, 1));
+}
+
+// Four pixels s of mixed alphas blended over the target at p; the transparent ones keep the
+// target as it is, fourth byte included (they take no orMask o).
+[[gnu::always_inline]] inline void BlendMixed(uint8_t* p, Halves s, __m128i o) {
+  const __m128i a = SpreadAlpha(s.odd);
+  const __m128i clear = _mm_cmpeq_epi32(a, _mm_setzero_si128());
+  Store(p, _mm_or_si128(BlendHalves(s, Load(p), a), _mm_andnot_si128(clear, o)));
+}
+
+// How the alphas of four words stand: kAllClear, kAllOpaque or another value.
+constexpr int kAllClear = 0x00FF;
+constexpr int kAllOpaque = 0xFF00;
+[[gnu::always_inline]] inline int AlphaClass(__m128i v) {
   const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-  const __m128i alpha = _mm_and_si128(s, alphaBits);
-  const __m128i clear = _mm_cmpeq_epi32(alpha, zero);
-  if (_mm_movemask_epi8(clear) == 0xFFFF) return;
-  if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, alphaBits)) == 0xFFFF) {
-    Store(p, _mm_or_si128(s, o));
-    return;
-  }
-  const __m128i d = Load(p);
-  const __m128i slo = _mm_unpacklo_epi8(s, zero), shi = _mm_unpackhi_epi8(s, zero);
-  const __m128i lo = BlendLanes(slo, _mm_unpacklo_epi8(d, zero), SpreadAlpha(slo));
-  const __m128i hi = BlendLanes(shi, _mm_unpackhi_epi8(d, zero), SpreadAlpha(shi));
-  // Transparent pixels keep the target as it is, fourth byte included.
-  Store(p, Select(clear, d, _mm_or_si128(_mm_packus_epi16(lo, hi), o)));
+  const __m128i alpha = _mm_and_si128(v, alphaBits);
+  return _mm_movemask_epi8(
+      _mm_packs_epi32(_mm_cmpeq_epi32(alpha, _mm_setzero_si128()), _mm_cmpeq_epi32(alpha, alphaBits)));
 }
 
 void BlendSimd(uint8_t* dst, const uint8_t* src, int n, uint32_t orMask) {
   const __m128i o = _mm_set1_epi32(static_cast<int>(orMask));
   int i = 0;
-  for (; i + 4 <= n; i += 4) Blend4(dst + 4 * i, Load(src + 4 * i), o);
+  for (; i + 4 <= n; i += 4) {
+    const __m128i s = Load(src + 4 * i);
+    const int c = AlphaClass(s);
+    if (c == kAllClear) continue;
+    if (c == kAllOpaque) {
+      Store(dst + 4 * i, _mm_or_si128(s, o));
+    } else {
+      BlendMixed(dst + 4 * i, Split(s), o);
+    }
+  }
   BlendScalar(dst + 4 * i, src + 4 * i, n - i, orMask);
 }
 
-void BlendModulatedSimd(uint8_t* dst, const uint8_t* src, int n, uint32_t m, uint32_t orMask) {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+// The modulated blend with the product's multipliers m (m.even: blue, red; m.odd: green,
+// alpha); white: whether the colour multipliers are all 255, which leave their channels alone.
+// Texels of alpha 255 all come out with the modulating alpha ma ((255 × ma + 127) / 255 is ma),
+// so a block of them blends with one constant alpha: no per-pixel alphas, no transparent
+// pixels to keep.
+[[gnu::always_inline]] inline void BlendModulatedBlocks(uint8_t* dst, const uint8_t* src, int n, Halves m, bool white,
+                                                        uint32_t ma, uint32_t orMask) {
   const __m128i o = _mm_set1_epi32(static_cast<int>(orMask));
-  const __m128i r = _mm_set1_epi16(127);
-  int i = 0;
-  if ((m & 0x00FFFFFFu) == 0x00FFFFFFu) {
-    // Colour channels times 255 stay as they are: only the alphas are multiplied, each in the
-    // low half of its word.
-    const __m128i ma = _mm_set1_epi32(static_cast<int>(m >> 24));
-    for (; i + 4 <= n; i += 4) {
-      const __m128i raw = Load(src + 4 * i);
-      const __m128i a = Div255x8(_mm_add_epi16(_mm_mullo_epi16(_mm_srli_epi32(raw, 24), ma), r));
-      Blend4(dst + 4 * i, _mm_or_si128(_mm_andnot_si128(alphaBits, raw), _mm_slli_epi32(a, 24)), o);
+  const __m128i a = _mm_set1_epi16(static_cast<short>(ma));
+  // In a white product only the alphas change: opaque ones drop to ma by a subtraction.
+  const __m128i drop = _mm_set1_epi32(static_cast<int>((255 - ma) << 16));
+  for (int i = 0; i + 4 <= n; i += 4) {
+    const __m128i raw = Load(src + 4 * i);
+    const int c = AlphaClass(raw);
+    if (c == kAllClear) continue;  // a transparent texel stays transparent whatever it is multiplied by
+    Halves s = Split(raw);
+    if (c == kAllOpaque) {
+      if (white) {
+        s.odd = _mm_sub_epi16(s.odd, drop);
+      } else {
+        s = {Product(s.even, m.even), Product(s.odd, m.odd)};
+      }
+      uint8_t* p = dst + 4 * i;
+      Store(p, _mm_or_si128(ma == 255 ? Join(s) : BlendHalves(s, Load(p), a), o));
+      continue;
     }
-  } else {
-    const __m128i mm = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(m)), zero);
-    for (; i + 4 <= n; i += 4) {
-      const __m128i raw = Load(src + 4 * i);
-      // A transparent texel stays transparent whatever it is multiplied by.
-      if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(raw, alphaBits), zero)) == 0xFFFF) continue;
-      const __m128i lo = Div255x8(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(raw, zero), mm), r));
-      const __m128i hi = Div255x8(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(raw, zero), mm), r));
-      Blend4(dst + 4 * i, _mm_packus_epi16(lo, hi), o);
-    }
+    if (!white) s.even = Product(s.even, m.even);
+    s.odd = Product(s.odd, m.odd);
+    BlendMixed(dst + 4 * i, s, o);
   }
+}
+
+void BlendModulatedSimd(uint8_t* dst, const uint8_t* src, int n, uint32_t m, uint32_t orMask) {
+  const uint32_t ma = m >> 24;
+  const bool white = (m & 0x00FFFFFFu) == 0x00FFFFFFu;
+  if (ma == 0) return;  // every product is transparent
+  if (white && ma == 255) {
+    BlendSimd(dst, src, n, orMask);
+    return;
+  }
+  const Halves mm = Split(_mm_set1_epi32(static_cast<int>(m)));
+  if (white) {
+    BlendModulatedBlocks(dst, src, n, mm, true, ma, orMask);
+  } else {
+    BlendModulatedBlocks(dst, src, n, mm, false, ma, orMask);
+  }
+  const int i = n & ~3;
   BlendModulatedScalar(dst + 4 * i, src + 4 * i, n - i, m, orMask);
 }
 
@@ -237,14 +284,31 @@ void ModulateSimd(uint8_t* dst, const uint8_t* src, int n, uint32_t m) {
   ModulateScalar(dst + 4 * i, src + 4 * i, n - i, m);
 }
 
+// A block of source pixels s keyed by the lane mask e (set where the pixel is the key) onto the
+// target at p: a block with no keyed pixel is stored without reading the target, one all keyed
+// is left alone. Used where a block holds eight pixels or fewer, so that the transparent and
+// opaque areas of sprites fill whole blocks often.
+[[gnu::always_inline]] inline void KeyedBlock(uint8_t* p, __m128i s, __m128i e) {
+  const int keyed = _mm_movemask_epi8(e);
+  if (keyed == 0) {
+    Store(p, s);
+  } else if (keyed != 0xFFFF) {
+    Store(p, Select(e, Load(p), s));
+  }
+}
+
+// At 8 bits a block holds sixteen pixels and is mostly mixed: every block is selected without a
+// branch, four to an iteration.
 void Keyed8Simd(uint8_t* dst, const uint8_t* src, int n, uint8_t key) {
   const __m128i k = _mm_set1_epi8(static_cast<char>(key));
   int i = 0;
-  for (; i + 32 <= n; i += 32) {
-    const __m128i s0 = Load(src + i), s1 = Load(src + i + 16);
-    const __m128i d0 = Load(dst + i), d1 = Load(dst + i + 16);
+  for (; i + 64 <= n; i += 64) {
+    const __m128i s0 = Load(src + i), s1 = Load(src + i + 16), s2 = Load(src + i + 32), s3 = Load(src + i + 48);
+    const __m128i d0 = Load(dst + i), d1 = Load(dst + i + 16), d2 = Load(dst + i + 32), d3 = Load(dst + i + 48);
     Store(dst + i, Select(_mm_cmpeq_epi8(s0, k), d0, s0));
     Store(dst + i + 16, Select(_mm_cmpeq_epi8(s1, k), d1, s1));
+    Store(dst + i + 32, Select(_mm_cmpeq_epi8(s2, k), d2, s2));
+    Store(dst + i + 48, Select(_mm_cmpeq_epi8(s3, k), d3, s3));
   }
   for (; i + 16 <= n; i += 16) {
     const __m128i s = Load(src + i);
@@ -258,7 +322,7 @@ void Keyed16Simd(uint8_t* dst, const uint8_t* src, int n, uint16_t key) {
   int i = 0;
   for (; i + 8 <= n; i += 8) {
     const __m128i s = Load(src + 2 * i);
-    Store(dst + 2 * i, Select(_mm_cmpeq_epi16(s, k), Load(dst + 2 * i), s));
+    KeyedBlock(dst + 2 * i, s, _mm_cmpeq_epi16(s, k));
   }
   Keyed16Scalar(dst + 2 * i, src + 2 * i, n - i, key);
 }
@@ -268,7 +332,7 @@ void Keyed32Simd(uint8_t* dst, const uint8_t* src, int n, uint32_t key, uint32_t
   int i = 0;
   for (; i + 4 <= n; i += 4) {
     const __m128i s = Load(src + 4 * i);
-    Store(dst + 4 * i, Select(_mm_cmpeq_epi32(_mm_and_si128(s, m), k), Load(dst + 4 * i), s));
+    KeyedBlock(dst + 4 * i, s, _mm_cmpeq_epi32(_mm_and_si128(s, m), k));
   }
   Keyed32Scalar(dst + 4 * i, src + 4 * i, n - i, key, mask);
 }

@@ -43,6 +43,28 @@ class DDrawRowsTest : public ::testing::TestWithParam<DWORD> {
 
 uint32_t PixelMask(DWORD bpp) { return bpp == 8 ? 0xFFu : bpp == 16 ? 0xFFFFu : 0xFFFFFFFFu; }
 
+// Checks a target of dw × dh pixels (d0 before the copy) after copying rectangle sRect of the
+// source s (sw pixels wide) onto dRect: each pixel inside takes the source pixel under its centre
+// unless that pixel's masked colour is the key.
+void ExpectCopyRule(const std::vector<uint32_t>& got, const std::vector<uint32_t>& d0, int dw, int dh,
+                    const std::vector<uint32_t>& s, int sw, const RECT& sRect, const RECT& dRect, bool keyed,
+                    uint32_t key, uint32_t keyMask, const testing::Message& what) {
+  const int64_t rw = dRect.right - dRect.left, rh = dRect.bottom - dRect.top;
+  for (int y = 0; y < dh; ++y) {
+    for (int x = 0; x < dw; ++x) {
+      uint32_t want = d0[static_cast<size_t>(y * dw + x)];
+      if (x >= dRect.left && x < dRect.right && y >= dRect.top && y < dRect.bottom) {
+        // The source pixel under the centre x + ½ of the target pixel.
+        const int64_t sx = sRect.left + ((2 * (x - dRect.left) + 1) * (sRect.right - sRect.left)) / (2 * rw);
+        const int64_t sy = sRect.top + ((2 * (y - dRect.top) + 1) * (sRect.bottom - sRect.top)) / (2 * rh);
+        const uint32_t v = s[static_cast<size_t>(sy * sw + sx)];
+        if (!keyed || (v & keyMask) != key) want = v;
+      }
+      ASSERT_EQ(got[static_cast<size_t>(y * dw + x)], want) << what << " pixel (" << x << ", " << y << ")";
+    }
+  }
+}
+
 TEST_P(DDrawRowsTest, KeyedAndPlainCopiesMatchTheCopyRule) {
   const DWORD bpp = GetParam();
   const uint32_t keyMask = bpp == 32 ? 0x00FFFFFFu : PixelMask(bpp);
@@ -94,24 +116,49 @@ TEST_P(DDrawRowsTest, KeyedAndPlainCopiesMatchTheCopyRule) {
       ASSERT_EQ(dst->SetClipper(nullptr), DD_OK);
     }
 
-    const std::vector<uint32_t> got = SurfacePixels(dst);
-    const int64_t rw = dRect.right - dRect.left, rh = dRect.bottom - dRect.top;
-    for (int y = 0; y < dh; ++y) {
-      for (int x = 0; x < dw; ++x) {
-        uint32_t want = d0[static_cast<size_t>(y * dw + x)];
-        if (x >= dRect.left && x < dRect.right && y >= dRect.top && y < dRect.bottom) {
-          // The source pixel under the centre x + ½ of the target pixel.
-          const int64_t sx = sl + ((2 * (x - dRect.left) + 1) * (sr - sl)) / (2 * rw);
-          const int64_t sy = st + ((2 * (y - dRect.top) + 1) * (sb - st)) / (2 * rh);
-          const uint32_t v = s[static_cast<size_t>(sy * sw + sx)];
-          if (!keyed || (v & keyMask) != (key & keyMask)) want = v;
-        }
-        ASSERT_EQ(got[static_cast<size_t>(y * dw + x)], want)
-            << "trial " << trial << " pixel (" << x << ", " << y << ")" << (fast ? " BltFast" : " Blt");
-      }
-    }
+    ExpectCopyRule(SurfacePixels(dst), d0, dw, dh, s, sw, sRect, dRect, keyed, key & keyMask, keyMask,
+                   testing::Message() << "trial " << trial << (fast ? " BltFast" : " Blt"));
     for (IDirectDrawSurface7* surface : surfaces) surface->Release();
     surfaces.clear();
+  }
+}
+
+TEST_P(DDrawRowsTest, WholeRowsCopyAsOneRunOnlyWhereBothSurfacesAreThatWide) {
+  // Rows that fill their surfaces' pitches lie end to end and are copied in one run; a wider or
+  // narrower surface on either side, or a part of a row, goes row by row. Widths whose rows are
+  // a whole number of 4-byte words at this depth, and their neighbours.
+  const DWORD bpp = GetParam();
+  const uint32_t keyMask = bpp == 32 ? 0x00FFFFFFu : PixelMask(bpp);
+  const int word = bpp == 8 ? 4 : bpp == 16 ? 2 : 1;  // pixels in 4 bytes
+  std::mt19937 rng(bpp + 1);
+  struct Case {
+    int sw, dw, sl, sr;
+  };
+  const int w = 9 * word;
+  for (const Case& c : {Case{w, w, 0, w}, Case{w, w + word, 0, w}, Case{w + word, w, 0, w}, Case{w, w, 1, w},
+                        Case{w, w, 0, w - 1}, Case{w + 1, w + 1, 0, w + 1}}) {
+    for (bool keyed : {false, true}) {
+      const int sh = 6, dh = 7;
+      IDirectDrawSurface7* src = Surface(c.sw, sh);
+      IDirectDrawSurface7* dst = Surface(c.dw, dh);
+      ASSERT_TRUE(src && dst);
+      std::vector<uint32_t> s(static_cast<size_t>(c.sw * sh)), d0(static_cast<size_t>(c.dw * dh));
+      for (auto& v : s) v = ((rng() % 3) * 0x00010101u | (bpp == 32 ? rng() & 0xFF000000u : 0u)) & PixelMask(bpp);
+      for (auto& v : d0) v = rng() & PixelMask(bpp);
+      WriteSurface(src, s);
+      WriteSurface(dst, d0);
+      const uint32_t key = 0x00010101u & PixelMask(bpp);
+      DDCOLORKEY ck{key, key};
+      ASSERT_EQ(src->SetColorKey(DDCKEY_SRCBLT, &ck), DD_OK);
+      RECT sRect{c.sl, 2, c.sr, 6};  // the last four rows, to target rows 1 to 4
+      ASSERT_EQ(dst->BltFast(0, 1, src, &sRect, keyed ? DDBLTFAST_SRCCOLORKEY : DDBLTFAST_NOCOLORKEY), DD_OK);
+      const RECT dRect{0, 1, c.sr - c.sl, 5};
+      ExpectCopyRule(SurfacePixels(dst), d0, c.dw, dh, s, c.sw, sRect, dRect, keyed, key, keyMask,
+                     testing::Message() << "source " << c.sw << " target " << c.dw << " columns " << c.sl << ".."
+                                        << c.sr << (keyed ? " keyed" : ""));
+      for (IDirectDrawSurface7* surface : surfaces) surface->Release();
+      surfaces.clear();
+    }
   }
 }
 

@@ -208,4 +208,46 @@ TEST(RasterPathTest, QuadsMovedByWholePixelsMatchThePerPixelShading) {
   }
 }
 
+// Magnified quads (a few texels over many pixels) at any fraction of a pixel and of a texel,
+// mirrored or wrapping, some hugely magnified or nearly one to one: the span paths fill their
+// index tables by stretches and must land on the reference's texel at every pixel.
+TEST(RasterPathTest, MagnifiedQuadsAtAnyFractionMatchThePerPixelShading) {
+  std::mt19937 rng(4242);
+  std::uniform_real_distribution<float> frac(0.0f, 1.0f);
+  gfx::RasterState st;
+  st.colorOp = gfx::kTopSelectArg1;
+  st.alphaOp = gfx::kTopSelectArg1;
+  for (int trial = 0; trial < 300; ++trial) {
+    PixelBuffer target, tex;
+    const int targetW = 1 + static_cast<int>(rng() % 300), targetH = 1 + static_cast<int>(rng() % 12);
+    ASSERT_TRUE(target.Allocate(PixelFormat::kX8R8G8B8, targetW, targetH));
+    FillRandom(target, rng);
+    const int texW = 1 + static_cast<int>(rng() % 12), texH = 1 + static_cast<int>(rng() % 6);
+    ASSERT_TRUE(tex.Allocate(PixelFormat::kA8R8G8B8, texW, texH));
+    FillRandom(tex, rng);
+    // Texels side by side differ, so that one column or row off shows.
+    for (int y = 0; y < tex.height; ++y) {
+      for (int x = 0; x < tex.width; ++x) tex.At(x, y)[0] = static_cast<uint8_t>(x * 16 + y);
+    }
+    const float l = static_cast<float>(static_cast<int>(rng() % 40) - 20) + frac(rng);
+    const float t = static_cast<float>(static_cast<int>(rng() % 8) - 4) + frac(rng);
+    const float w = rng() % 4 == 0 ? static_cast<float>(tex.width) + frac(rng) : 1.0f + frac(rng) * 400.0f;
+    const float h = rng() % 4 == 0 ? static_cast<float>(tex.height) + frac(rng) : 1.0f + frac(rng) * 20.0f;
+    float u0 = (frac(rng) - 0.5f) * 6.0f, u1 = u0 + frac(rng) * 2.0f;
+    float v0 = (frac(rng) - 0.5f) * 6.0f, v1 = v0 + frac(rng) * 2.0f;
+    if (rng() % 3 == 0) std::swap(u0, u1);
+    if (rng() % 3 == 0) std::swap(v0, v1);
+    const gfx::Vertex quad[4] = {
+        {l, t, 0, 1, 0xFFFFFFFFu, u0, v0},
+        {l, t + h, 0, 1, 0xFFFFFFFFu, u0, v1},
+        {l + w, t, 0, 1, 0xFFFFFFFFu, u1, v0},
+        {l + w, t + h, 0, 1, 0xFFFFFFFFu, u1, v1},
+    };
+    SCOPED_TRACE(testing::Message() << "trial " << trial << " quad " << l << "," << t << " " << w << "x" << h
+                                    << " u " << u0 << ".." << u1 << " v " << v0 << ".." << v1);
+    ExpectSamePixels(target, &tex, st, quad, 2);
+    if (HasFatalFailure()) return;
+  }
+}
+
 }  // namespace

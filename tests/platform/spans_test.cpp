@@ -52,6 +52,16 @@ uint32_t BlendRule(uint32_t s, uint32_t d) {
   return out;
 }
 
+// A texel multiplied by m channel by channel, then blended over d; a product that comes out
+// transparent leaves d as it is.
+uint32_t ModulatedBlendRule(uint32_t texel, uint32_t m, uint32_t d, uint32_t orMask) {
+  uint32_t s = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    s |= gfx::MulDiv255((texel >> shift) & 0xFF, (m >> shift) & 0xFF) << shift;
+  }
+  return (s >> 24) == 0 ? d : BlendRule(s, d) | orMask;
+}
+
 TEST(SpanTest, DivisionBy255IsExactOverEverySumTheBlendsMake) {
   for (uint32_t x = 0; x <= 65534; ++x) ASSERT_EQ(gfx::Div255(x), x / 255) << x;
 }
@@ -107,12 +117,8 @@ TEST(SpanTest, BlendsFillsProductsAndCopiesFollowTheChannelRules) {
           gfx::BlendModulatedRun(dst.data() + 4 * offset, src.data() + 4 * offset, n, color, orMask, path);
           for (int i = 0; i < n + offset + 4; ++i) {
             const bool inRun = i >= offset && i < offset + n;
-            uint32_t s = 0;
-            for (int shift = 0; shift < 32; shift += 8) {
-              s |= gfx::MulDiv255((Word(src, i) >> shift) & 0xFF, (color >> shift) & 0xFF) << shift;
-            }
             const uint32_t d = Word(dst0, i);
-            const uint32_t want = !inRun || (s >> 24) == 0 ? d : BlendRule(s, d) | orMask;
+            const uint32_t want = inRun ? ModulatedBlendRule(Word(src, i), color, d, orMask) : d;
             ASSERT_EQ(Word(dst, i), want) << "modulated blend at " << i;
           }
 
@@ -125,6 +131,51 @@ TEST(SpanTest, BlendsFillsProductsAndCopiesFollowTheChannelRules) {
         }
       }
     }
+  }
+}
+
+TEST(SpanTest, ModulatedBlendAtTheEndsOfTheModulatingAlphaAndColour) {
+  // Opaque texels take the modulating alpha itself, transparent ones stay out; both kinds fill
+  // whole blocks as well as mixed ones.
+  std::mt19937 rng(23);
+  for (SpanPath path : kPaths) {
+    for (uint32_t ma : {0u, 1u, 2u, 127u, 128u, 254u, 255u}) {
+      for (uint32_t rgb : {0x00FFFFFFu, 0x00FFFFFEu, 0x00FEFFFFu, 0x00000000u, 0x00806040u}) {
+        const uint32_t m = ma << 24 | rgb;
+        for (int n : {1, 4, 5, 8, 13, kMaxRun}) {
+          for (uint32_t orMask : {0u, 0xFF000000u}) {
+            SCOPED_TRACE(testing::Message() << "path " << static_cast<int>(path) << " m " << std::hex << m << " n "
+                                            << std::dec << n << " or " << std::hex << orMask);
+            const std::vector<uint8_t> src = RandomWords(rng, n, true);
+            const std::vector<uint8_t> dst0 = RandomWords(rng, n, false);
+            std::vector<uint8_t> dst = dst0;
+            gfx::BlendModulatedRun(dst.data(), src.data(), n, m, orMask, path);
+            for (int i = 0; i < n + 4; ++i) {
+              const uint32_t d = Word(dst0, i);
+              ASSERT_EQ(Word(dst, i), i < n ? ModulatedBlendRule(Word(src, i), m, d, orMask) : d) << i;
+            }
+          }
+        }
+      }
+    }
+    // Worked by hand: 0xFF204080 at half alpha (255 × 128 + 127) / 255 = 128 over 0x00C08040:
+    // alpha (128·128 + 127) / 255 = 64, red (32·128 + 192·127 + 127) / 255 = 112,
+    // green (64·128 + 128·127 + 127) / 255 = 96, blue (128·128 + 64·127 + 127) / 255 = 96.
+    std::vector<uint8_t> dst(4 * 6), src(4 * 6);
+    for (int i = 0; i < 6; ++i) {
+      const uint32_t d = 0x00C08040u, s = i == 5 ? 0x00204080u : 0xFF204080u;
+      std::memcpy(dst.data() + 4 * i, &d, 4);
+      std::memcpy(src.data() + 4 * i, &s, 4);
+    }
+    gfx::BlendModulatedRun(dst.data(), src.data(), 6, 0x80FFFFFFu, 0, path);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(Word(dst, i), 0x40706060u) << i;
+    EXPECT_EQ(Word(dst, 5), 0x00C08040u);
+    gfx::BlendModulatedRun(dst.data() + 4, src.data() + 4, 5, 0x80FFFFFFu, 0xFF000000u, path);
+    EXPECT_EQ(Word(dst, 0), 0x40706060u);
+    // Over 0x40706060: alpha (128·128 + 64·127 + 127) / 255 = 96, red (32·128 + 112·127 + 127)
+    // / 255 = 72, green (64·128 + 96·127 + 127) / 255 = 80, blue (128·128 + 96·127 + 127) / 255 = 112.
+    for (int i = 1; i < 5; ++i) EXPECT_EQ(Word(dst, i), 0xFF485070u) << i;
+    EXPECT_EQ(Word(dst, 5), 0x00C08040u);
   }
 }
 
@@ -180,6 +231,50 @@ TEST(SpanTest, KeyedCopiesLeaveKeyedPixelsAtEveryDepth) {
         for (int i = 0; i < total; ++i) {
           const bool copied = i >= offset && i < offset + n && (Word(src, i) & 0x00FFFFFFu) != 0x000102u;
           ASSERT_EQ(Word(dst, i), copied ? Word(src, i) : Word(dst0, i));
+        }
+      }
+    }
+  }
+}
+
+TEST(SpanTest, KeyedCopiesOfLongRunsOfKeyedAndPlainPixels) {
+  // Sprites hold long transparent and opaque runs, so whole vector blocks are all keyed or all
+  // plain as well as mixed, at every alignment.
+  std::mt19937 rng(11);
+  for (SpanPath path : kPaths) {
+    for (int bytes : {1, 2, 4}) {
+      for (int trial = 0; trial < 40; ++trial) {
+        const int n = static_cast<int>(rng() % 200), offset = static_cast<int>(rng() % 8), total = n + offset + 8;
+        SCOPED_TRACE(testing::Message() << "path " << static_cast<int>(path) << " bytes " << bytes << " n " << n
+                                        << " offset " << offset);
+        const uint32_t key = 0x00C0FFEEu & (bytes == 4 ? 0xFFFFFFFFu : (1u << (8 * bytes)) - 1);
+        std::vector<uint32_t> px(static_cast<size_t>(total));
+        for (int i = 0; i < total;) {
+          const bool keyed = rng() % 2 == 0;
+          for (int run = 1 + static_cast<int>(rng() % 24); run > 0 && i < total; --run, ++i) {
+            // At 32 bits the fourth byte takes no part in the comparison.
+            px[static_cast<size_t>(i)] = keyed ? key | (rng() & 0xFF000000u) : static_cast<uint32_t>(rng());
+          }
+        }
+        std::vector<uint8_t> src(static_cast<size_t>(total * bytes)), dst0(src.size());
+        for (int i = 0; i < total; ++i) {
+          std::memcpy(src.data() + i * bytes, &px[static_cast<size_t>(i)], static_cast<size_t>(bytes));
+        }
+        for (auto& x : dst0) x = static_cast<uint8_t>(rng());
+        std::vector<uint8_t> dst = dst0;
+        uint8_t* const out = dst.data() + offset * bytes;
+        const uint8_t* const in = src.data() + offset * bytes;
+        if (bytes == 1) gfx::KeyedCopyRun8(out, in, n, static_cast<uint8_t>(key), path);
+        if (bytes == 2) gfx::KeyedCopyRun16(out, in, n, static_cast<uint16_t>(key), path);
+        if (bytes == 4) gfx::KeyedCopyRun32(out, in, n, key, 0x00FFFFFFu, path);
+        const uint32_t mask = bytes == 4 ? 0x00FFFFFFu : (1u << (8 * bytes)) - 1;
+        for (int i = 0; i < total; ++i) {
+          uint32_t s = 0, d = 0, got = 0;
+          std::memcpy(&s, src.data() + i * bytes, static_cast<size_t>(bytes));
+          std::memcpy(&d, dst0.data() + i * bytes, static_cast<size_t>(bytes));
+          std::memcpy(&got, dst.data() + i * bytes, static_cast<size_t>(bytes));
+          const bool copied = i >= offset && i < offset + n && (s & mask) != (key & mask);
+          ASSERT_EQ(got, copied ? s : d) << i;
         }
       }
     }
