@@ -9,11 +9,11 @@
 // load parameters (after the input records, around the screen surface numbers), the picture
 // and message-window surfaces, the message windows, the system images, the fonts and their
 // digit sheets (before the fixed tables), the character- and screen-effect templates (with the
-// step tables), the heroes, the map grid, the characters and items (after the replays), and the
-// ranking table (last).
+// step tables), the heroes, the map grid, and the characters and items (after the replays).
 #include "project/global_data.h"
 
 #include "app/main_window.h"
+#include "app/ranking.h"
 #include "app/scene.h"
 #include "app/start_settings.h"
 #include "app/window_placement.h"
@@ -118,6 +118,9 @@ cSafeVector<SaveSlotInfo> g_vSaveSlotInfo(SAVE_SLOT_COUNT);
 // The start dialog's saved choice and the saved window placement.
 cStartSettings g_StartSettings;
 cWindowPlacement g_WindowPlacement;
+
+// The rankings of the stage in question.
+cRankingTable g_RankingTable;
 
 // The scene manager: its screens are deleted first at exit, while every object they may touch
 // still exists.
