@@ -4,15 +4,16 @@
 // working stage once both exist.
 //
 // Objects whose types belong to later parts of the program take their places in this order as
-// those parts come: the registry of open dialogs (before the main window), the menu cursor
-// (after the threads), the stage, sword, effect and screen surfaces with their
-// load parameters (after the input records, around the screen surface numbers), the picture
+// those parts come: the registry of open dialogs (before the main window), the stage, sword,
+// effect and screen surfaces with their load parameters (after the input records, around the
+// screen surface numbers), the picture
 // and message-window surfaces, the message windows, the system images, the fonts and their
 // digit sheets (before the fixed tables), the character- and screen-effect templates (with the
 // step tables), the heroes, the map grid, and the characters and items (after the replays).
 #include "project/global_data.h"
 
 #include "app/main_window.h"
+#include "app/menu_cursor.h"
 #include "app/ranking.h"
 #include "app/scene.h"
 #include "app/start_settings.h"
@@ -35,6 +36,9 @@ cThread thGame;
 cThread thPause;
 cThread thRanking;
 cThread thLoadStage;
+
+// The menu cursor of every menu.
+cCursor g_Cursor;
 
 // The input records: player 1.
 cSafeVector<cInput> g_vInput(1);
