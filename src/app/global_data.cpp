@@ -15,6 +15,7 @@
 #include "app/main_window.h"
 #include "app/menu_cursor.h"
 #include "app/ranking.h"
+#include "app/screen_surface.h"
 #include "app/scene.h"
 #include "app/start_settings.h"
 #include "app/window_placement.h"
@@ -44,6 +45,10 @@ cCursor g_Cursor;
 cSafeVector<cInput> g_vInput(1);
 
 cSafeVector<int32_t> g_vScreenSurfaceIds;
+
+// The work surfaces of the screen being shown.
+cSafeVector<DDSURFACEDATA> g_vScreenSurface;
+cSafeVector<BitmapEntry> g_vScreenSurfaceEntry;
 
 // The fixed tables of the system images and the fonts, filled during static construction after
 // their zero initialisation.

@@ -2,6 +2,7 @@
 
 #include "core/log.h"
 #include "core/text.h"
+#include "draw/fill.h"
 #include "draw/font.h"
 #include "project/system_data.h"
 
@@ -72,4 +73,14 @@ void DrawMenuList(DDSURFACEDATA* lpSD, int x, int y, int first, int count, int b
   const MenuListBox box = MakeMenuListBox(x, y, first, count, bCursor);
   if (!box.bDraw) return;
   MenuFont().PrintfInBox(lpSD, box.x, box.y, box.nWidth, box.nHeight, "%s", box.strText.c_str());
+}
+
+void DrawSaveSlotList(DDSURFACEDATA* lpSD, int x, int y, const cSafeVector<SaveSlotInfo>& list, int first, int count) {
+  const SaveSlotListLayout layout = MakeSaveSlotList(x, y, list, first, count);
+  MenuFont().DrawBox(lpSD, layout.x, layout.y, layout.nWidth, layout.nHeight);
+  for (int sy : layout.vSeparatorY) DDFillRect(lpSD, layout.x, sy, layout.nWidth, 1, 240);
+  for (const SaveSlotListLayout::Row& row : layout.vRow) {
+    MenuFont().Print(lpSD, layout.x + 16, row.y, row.strNumber.c_str());
+    MenuFont().Print(lpSD, layout.x + 64, row.y, row.strTime.c_str());
+  }
 }

@@ -7,6 +7,7 @@
 #include "core/safe_container.h"
 #include "draw/surface_data.h"
 #include "project/cmd_item.h"
+#include "project/save_data.h"
 
 // Where a command menu's box and names go.
 struct CmdMenuBox {
@@ -38,3 +39,6 @@ class cCmd {
 // Draws the system texts first .. first + count - 1 as one framed column with the second
 // font, each preceded by a blank for the cursor when bCursor is set; nothing for count 0.
 void DrawMenuList(DDSURFACEDATA* lpSD, int x, int y, int first, int count, int bCursor);
+
+// Draws the save-slot list's box and rows first .. first + count - 1 with the second font.
+void DrawSaveSlotList(DDSURFACEDATA* lpSD, int x, int y, const cSafeVector<SaveSlotInfo>& list, int first, int count);

@@ -1,0 +1,6 @@
+#include "app/screens.h"
+
+#include "app/scene.h"
+#include "app/title_scene.h"
+
+void RegisterScreens() { g_SceneManager.SetSceneFactory(SCENE_TITLE, &CreateTitleMenuScene); }
