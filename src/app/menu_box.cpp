@@ -64,6 +64,13 @@ void cCmd::Draw(DDSURFACEDATA* lpSD, int x, int y, const cSafeVector<cCmdItem>& 
     MenuFont().Print(lpSD, box.x + 16, box.y + 16 * static_cast<int>(j), box.vName[j].c_str());
 }
 
+int cCmd::ListEnabled(const cSafeVector<cCmdItem>& list, int32_t* lpKinds, int nMax) {
+  int n = 0;
+  for (size_t i = 0; i < list.size() && n < nMax; ++i)
+    if (list[i].m_bEnable) lpKinds[n++] = static_cast<int32_t>(i);
+  return n;
+}
+
 int cCmd::GetCenterX(int x, const cSafeVector<cCmdItem>& list) {
   const int w = WidestEnabled(list);
   return w > 0 ? x - ((w + 1) * 16) / 2 : x;

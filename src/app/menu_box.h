@@ -32,6 +32,9 @@ class cCmd {
   static CmdMenuBox Layout(int x, int y, const cSafeVector<cCmdItem>& list);
   // Draws the box and the enabled names with the second font.
   static void Draw(DDSURFACEDATA* lpSD, int x, int y, const cSafeVector<cCmdItem>& list);
+  // Puts the list indexes of the enabled entries, at most nMax of them, into lpKinds; their
+  // number.
+  static int ListEnabled(const cSafeVector<cCmdItem>& list, int32_t* lpKinds, int nMax);
   // The box's left edge that centres it on x (x itself when no enabled name has characters).
   static int GetCenterX(int x, const cSafeVector<cCmdItem>& list);
 };

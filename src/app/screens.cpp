@@ -1,6 +1,10 @@
 #include "app/screens.h"
 
+#include "app/options_scene.h"
 #include "app/scene.h"
 #include "app/title_scene.h"
 
-void RegisterScreens() { g_SceneManager.SetSceneFactory(SCENE_TITLE, &CreateTitleMenuScene); }
+void RegisterScreens() {
+  g_SceneManager.SetSceneFactory(SCENE_TITLE, &CreateTitleMenuScene);
+  g_SceneManager.SetSceneFactory(SCENE_OPTIONS, &CreateSettingsScene);
+}

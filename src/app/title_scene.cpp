@@ -59,10 +59,7 @@ cTitleMenuScene::~cTitleMenuScene() {
 void cTitleMenuScene::Update() { StepScreen(3); }
 
 void cTitleMenuScene::SetUpEntries() {
-  m_nEntries = 0;
-  const cSafeVector<cCmdItem>& list = g_SystemData.m_vTitleMenu;
-  for (size_t i = 0; i < list.size() && m_nEntries < TITLE_MENU_MAX; ++i)
-    if (list[i].m_bEnable) m_nKind[m_nEntries++] = static_cast<int32_t>(i);
+  m_nEntries = cCmd::ListEnabled(g_SystemData.m_vTitleMenu, m_nKind, TITLE_MENU_MAX);
   if (m_nEntries == 0) {
     m_nKind[0] = PLAYMODE_NEW_GAME;
     m_nEntries = 1;
@@ -89,17 +86,17 @@ void cTitleMenuScene::MenuSize(int* lpWidth, int* lpHeight) const {
   *lpHeight = 32 * m_nEntries + 2;
 }
 
-void RequestTitleMusic() {
+void RequestScreenMusic(int nSlot) {
   // Music 0 is silence: the request goes out on every visit then.
-  const int bgm = g_SystemData.m_vScreenBgm.CheckedAt(0);
+  const int bgm = g_SystemData.m_vScreenBgm.CheckedAt(nSlot);
   if (bgm == 0 || bgm != g_SceneManager.g_nCurrentBgm) {
     g_SceneManager.g_nCurrentBgm = bgm;
-    SendMessageA(g_hWnd, WM_PLAY_BGM, 0, 0);
+    SendMessageA(g_hWnd, WM_PLAY_BGM, static_cast<WPARAM>(nSlot), 0);
   }
 }
 
 void cTitleMenuScene::Init() {
-  RequestTitleMusic();
+  RequestScreenMusic(0);
   if (!DDLoadSystemBitmaps(g_SystemImage, kTitleImages, 4)) PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
   g_Cursor.Reset();
   SetUpEntries();

@@ -62,9 +62,10 @@ class cTitleMenuScene : public cScene {
 // The scene manager's creation function of the title menu.
 cScene* CreateTitleMenuScene();
 
-// Asks the main window for the title music when its number differs from the one playing, and
-// always when it is 0 (silence).
-void RequestTitleMusic();
+// Asks the main window for the music of a screen slot (0 title, 1 world map and save, 2 stage
+// select, 3 options) when its number differs from the one playing, and always when it is 0
+// (silence).
+void RequestScreenMusic(int nSlot);
 
 // Free play: asks the window thread for a stage file to play; true when one was loaded.
 bool RequestOpenStageFile();

@@ -17,80 +17,12 @@
 #include "project/save_data.h"
 #include "project/shell_state.h"
 #include "project/system_data.h"
-#include "support/temp_dir.h"
+#include "screen_fixture.h"
 
 namespace {
 
-// What the test window was asked.
-struct Requests {
-  int openStage = 0;
-  int loadReplay = 0;
-  int bgm = 0;
-  std::vector<int> sounds;
-  int answer = 0;  // the dialogs' result
-};
-Requests g_req;
-
-LRESULT TestWindowProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
-  switch (msg) {
-    case WM_REQUEST_OPEN_STAGE:
-      ++g_req.openStage;
-      AnswerWindowRequest(g_req.answer);
-      return 0;
-    case WM_REQUEST_LOAD_REPLAY:
-      ++g_req.loadReplay;
-      AnswerWindowRequest(g_req.answer);
-      return 0;
-    case WM_PLAY_BGM:
-      ++g_req.bgm;
-      return 0;
-    case WM_PLAY_SE:
-      g_req.sounds.push_back(static_cast<int>(wParam));
-      return 0;
-    default:
-      return 0;
-  }
-}
-
-class TitleSceneTest : public ::testing::Test {
+class TitleSceneTest : public ScreenTest {
  protected:
-  void SetUp() override {
-    env.dir().MakeDir("user_data/story");
-    env.dir().MakeDir("user_data/challenge");
-    g_req = Requests();
-    window = CreateWindowHandle(&TestWindowProc);
-    oldWindow = g_hWnd;
-    g_hWnd = window;
-    ResetGlobals();
-  }
-  void TearDown() override {
-    TakeCloses();
-    g_hWnd = oldWindow;
-    DestroyWindowHandle(window);
-    ResetGlobals();
-  }
-
-  // The global objects the title reads and writes, as at a fresh start.
-  static void ResetGlobals() {
-    g_SystemData = cSystemData();
-    g_SaveData.ResetGameData();
-    g_vSaveSlotInfo.assign(SAVE_SLOT_COUNT, SaveSlotInfo());
-    g_nPlayMode = 0;
-    g_nGameMode = 0;
-    g_Cursor.Reset();
-    g_SceneManager.m_nNextScene = 0;
-    g_SceneManager.m_bRanking = 0;
-    g_SceneManager.g_nCurrentBgm = 0;
-    g_vInput.CheckedAt(0).SetWords(0, 0);
-  }
-
-  int TakeCloses() {
-    int n = 0;
-    MSG msg;
-    while (PeekMessageA(&msg, window, WM_CLOSE, WM_CLOSE, PM_REMOVE)) ++n;
-    return n;
-  }
-
   // Only the given kinds of the title list enabled.
   static void Enable(const std::vector<int>& kinds) {
     for (cCmdItem& item : g_SystemData.m_vTitleMenu) item.m_bEnable = 0;
@@ -106,11 +38,6 @@ class TitleSceneTest : public ::testing::Test {
     ASSERT_EQ(scene.m_nKind[g_Cursor.Current().nRow], kind);
     scene.ChooseEntry();
   }
-
-  CoreTestEnv env{true};
-  ScopedChdir chdir{env.dir().path()};
-  HWND window = nullptr;
-  HWND oldWindow = nullptr;
 };
 
 TEST_F(TitleSceneTest, EntriesAreTheEnabledKindsAtMostSeven) {
@@ -205,7 +132,7 @@ TEST_F(TitleSceneTest, FreePlayAndReplayGoToPlayOnlyWhenAFileWasLoaded) {
   } cases[] = {{PLAYMODE_FREE_STAGE, GAMEMODE_FREE, 0}, {PLAYMODE_FREE_STAGE, GAMEMODE_FREE, 1},
                {PLAYMODE_REPLAY, GAMEMODE_REPLAY, 0}, {PLAYMODE_REPLAY, GAMEMODE_REPLAY, 1}};
   for (const Case& c : cases) {
-    g_req = Requests();
+    g_req = ScreenRequests();
     g_req.answer = c.answer;
     g_nPlayMode = 0;
     g_nGameMode = 0;
@@ -284,16 +211,23 @@ TEST_F(TitleSceneTest, ContinueListLoadsAUsedSlotAndRefusesAnEmptyOne) {
   EXPECT_EQ(scene.m_nPhase, cTitleMenuScene::PHASE_FADE_OUT);
 }
 
-TEST_F(TitleSceneTest, TitleMusicRequestedWhenItChangesAndAlwaysForSilence) {
+TEST_F(TitleSceneTest, ScreenMusicRequestedWhenItChangesAndAlwaysForSilence) {
   g_SystemData.m_vScreenBgm[0] = 2;
-  RequestTitleMusic();
-  RequestTitleMusic();
+  RequestScreenMusic(0);
+  RequestScreenMusic(0);
   EXPECT_EQ(g_req.bgm, 1);
   EXPECT_EQ(g_SceneManager.g_nCurrentBgm, 2);
+  EXPECT_EQ(g_req.bgmSlot, 0);
   g_SystemData.m_vScreenBgm[0] = 0;
-  RequestTitleMusic();
-  RequestTitleMusic();
+  RequestScreenMusic(0);
+  RequestScreenMusic(0);
   EXPECT_EQ(g_req.bgm, 3);
+  // The options screen's slot: a different number is asked for with the slot's number.
+  g_SystemData.m_vScreenBgm[3] = 4;
+  RequestScreenMusic(3);
+  EXPECT_EQ(g_req.bgm, 4);
+  EXPECT_EQ(g_req.bgmSlot, 3);
+  EXPECT_EQ(g_SceneManager.g_nCurrentBgm, 4);
 }
 
 }  // namespace
