@@ -107,8 +107,11 @@ void DrawRanking(const cRankingList& list, DDSURFACEDATA* lpDest, int x, int y, 
     font.Print(lpDest, t.x, t.y, t.strText.c_str());
     if (t.bPlainLetters) font.m_bPicture = 1;
   }
-  if (layout.bIcon)
-    DDBltFast(lpDest, layout.nIconX, layout.nIconY, 16, 16, &g_SystemImage[IMAGE_RANK_ICON], 16, 48, 1);
+  if (layout.bIcon) DrawRankIcon(lpDest, layout.nIconX, layout.nIconY);
+}
+
+void DrawRankIcon(DDSURFACEDATA* lpDest, int x, int y) {
+  DDBltFast(lpDest, x, y, 16, 16, &g_SystemImage[IMAGE_RANK_ICON], 16, 48, 1);
 }
 
 void DrawRankingOf(const cRankingTable& table, DDSURFACEDATA* lpDest, int x, int y, int nKind, int nNewPlace) {

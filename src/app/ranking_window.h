@@ -41,6 +41,9 @@ RankingWindowLayout MakeRankingWindow(const cRankingList& list, int x, int y, in
 void DrawRanking(const cRankingList& list, DDSURFACEDATA* lpDest, int x, int y, int nKind, int nNewPlace);
 void DrawRankingOf(const cRankingTable& table, DDSURFACEDATA* lpDest, int x, int y, int nKind, int nNewPlace);
 
+// The rank icon (16 x 16 from the cursor sheet) at (x, y).
+void DrawRankIcon(DDSURFACEDATA* lpDest, int x, int y);
+
 // The time text of t hundredths of a second: minutes and seconds of at least two digits and the
 // hundredths, "MM:SS.hh".
 void FormatTime(std::string& out, int32_t t);

@@ -1,5 +1,6 @@
 // The ranking window's texts and places, and the time text.
 #include "app/ranking_window.h"
+#include "app/status_panel.h"
 
 #include <gtest/gtest.h>
 
@@ -125,6 +126,57 @@ TEST_F(RankingWindowTest, FreePlacesDrawOnlyFrameHeadingAndHint) {
   EXPECT_EQ(w.vText[1].strText, g_SystemData.m_vTexts[25]);
   KindsInUse(1);
   EXPECT_EQ(MakeRankingWindow(cRankingList(), 10, 20, 4, -1, false, false).vText.size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+class StatusPanelTest : public ScreenTest {
+ protected:
+  void SetUp() override {
+    ScreenTest::SetUp();
+    g_SystemData.m_vTexts[5] = "ab";
+    g_SystemData.m_vTexts[6] = "abc";
+    g_SystemData.m_vTexts[7] = "\x83\x4E\x83\x8A" "ab";  // four characters, two of them double-byte
+  }
+  const int32_t values[5] = {12345, 7, 6000, 3, 4};
+};
+
+TEST_F(StatusPanelTest, RowsOfTheShownKindsWithTheIconOnTheRankedKindsRow) {
+  const int shown[5] = {1, 0, 1, 0, 0};
+  cSafeVector<int32_t> rank = {-1, -1, 3, -1, -1};
+  const StatusPanelLayout p = MakeStatusPanel(100, 200, values, shown, rank);
+  ASSERT_TRUE(p.bDraw);
+  // Labels of four characters at most, values of eight (the clear time) at most.
+  EXPECT_EQ(p.nBoxWidth, 16 * (4 + 8 + 3));
+  EXPECT_EQ(p.nBoxHeight, 32);
+  ASSERT_EQ(p.vText.size(), 4u);
+  EXPECT_EQ(p.vText[0].strText, "ab");
+  EXPECT_EQ(p.vText[0].x, 116);
+  EXPECT_EQ(p.vText[0].y, 200);
+  EXPECT_EQ(p.vText[1].strText, "12345");
+  EXPECT_EQ(p.vText[1].x, 100 + 16 * 6);
+  EXPECT_EQ(p.vText[3].strText, "01:00.00");
+  EXPECT_EQ(p.vText[3].y, 216);
+  // The clear time ranked: its icon is on its own row, the second.
+  ASSERT_EQ(p.vIconY.size(), 1u);
+  EXPECT_EQ(p.vIconY[0], 216);
+
+  rank = {0, -1, 2, 5, -1};  // kind 3 is not shown: no icon for it
+  const StatusPanelLayout both = MakeStatusPanel(100, 200, values, shown, rank);
+  EXPECT_EQ(both.vIconY, (cSafeVector<int>{200, 216}));
+}
+
+TEST_F(StatusPanelTest, WidthsFollowTheShownKindsOnly) {
+  const int none[5] = {};
+  EXPECT_FALSE(MakeStatusPanel(0, 0, values, none, {}).bDraw);
+  const int remaining[5] = {0, 1, 0, 0, 0};
+  const StatusPanelLayout p = MakeStatusPanel(0, 0, values, remaining, {});
+  ASSERT_TRUE(p.bDraw);
+  EXPECT_EQ(p.nBoxWidth, 16 * (3 + 1 + 3));
+  EXPECT_EQ(p.nBoxHeight, 16);
+  EXPECT_TRUE(p.vIconY.empty());
 }
 
 }  // namespace
