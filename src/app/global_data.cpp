@@ -4,16 +4,18 @@
 // working stage once both exist.
 //
 // Objects whose types belong to later parts of the program take their places in this order as
-// those parts come: the registry of open dialogs (before the main window), the menu cursor
-// (after the threads), the stage, sword, effect and screen surfaces with their
-// load parameters (after the input records, around the screen surface numbers), the picture
+// those parts come: the registry of open dialogs (before the main window), the stage, sword,
+// effect and screen surfaces with their load parameters (after the input records, around the
+// screen surface numbers), the picture
 // and message-window surfaces, the message windows, the system images, the fonts and their
 // digit sheets (before the fixed tables), the character- and screen-effect templates (with the
-// step tables), the heroes, the map grid, the characters and items (after the replays), and the
-// ranking table (last).
+// step tables), the heroes, the map grid, and the characters and items (after the replays).
 #include "project/global_data.h"
 
 #include "app/main_window.h"
+#include "app/menu_cursor.h"
+#include "app/ranking.h"
+#include "app/screen_surface.h"
 #include "app/scene.h"
 #include "app/start_settings.h"
 #include "app/window_placement.h"
@@ -36,10 +38,17 @@ cThread thPause;
 cThread thRanking;
 cThread thLoadStage;
 
+// The menu cursor of every menu.
+cCursor g_Cursor;
+
 // The input records: player 1.
 cSafeVector<cInput> g_vInput(1);
 
 cSafeVector<int32_t> g_vScreenSurfaceIds;
+
+// The work surfaces of the screen being shown.
+cSafeVector<DDSURFACEDATA> g_vScreenSurface;
+cSafeVector<BitmapEntry> g_vScreenSurfaceEntry;
 
 // The fixed tables of the system images and the fonts, filled during static construction after
 // their zero initialisation.
@@ -118,6 +127,9 @@ cSafeVector<SaveSlotInfo> g_vSaveSlotInfo(SAVE_SLOT_COUNT);
 // The start dialog's saved choice and the saved window placement.
 cStartSettings g_StartSettings;
 cWindowPlacement g_WindowPlacement;
+
+// The rankings of the stage in question.
+cRankingTable g_RankingTable;
 
 // The scene manager: its screens are deleted first at exit, while every object they may touch
 // still exists.

@@ -1,0 +1,12 @@
+#include "app/screens.h"
+
+#include "app/options_scene.h"
+#include "app/save_scene.h"
+#include "app/scene.h"
+#include "app/title_scene.h"
+
+void RegisterScreens() {
+  g_SceneManager.SetSceneFactory(SCENE_TITLE, &CreateTitleMenuScene);
+  g_SceneManager.SetSceneFactory(SCENE_SAVE, &CreateSaveScene);
+  g_SceneManager.SetSceneFactory(SCENE_OPTIONS, &CreateSettingsScene);
+}
