@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/scene.h"
 #include "app/startup.h"
+#include "app/system_report.h"
 #include "audio/bgm.h"
 #include "audio/sound_effect.h"
 #include "core/log.h"
@@ -26,6 +27,7 @@
 #include "platform/window.h"
 #include "project/global_data.h"
 #include "project/shell_state.h"
+#include "ui/keyboard_hook.h"
 
 const char* const g_lpszMainWindowClass = "Tessellwhirl4";
 
@@ -150,6 +152,7 @@ void ExitApplication() {
   } else {
     DDEnd();
   }
+  cHook::UnhookAll();
 }
 
 void SuspendWorkerThreads() {
@@ -170,8 +173,8 @@ int WinMain(HINSTANCE hInstance, HINSTANCE, const char* lpCmdLine, int nCmdShow)
   SetErrorLogPath(0, "EC_Game.txt");
   char report[MAX_PATH] = "Report_Game.txt";
   MakeFullPath(report);
-  if (!SetReportLogPath(report)) return 0;
-  ReportLog("App : ver %s", "790");
+  // The report log begins with the version and the machine it runs on.
+  if (!BeginReportLog(report)) return 0;
   g_bTestPlay = nCmdShow == SW_SHOW ? 1 : 0;
 
   cInstanceLock lock;

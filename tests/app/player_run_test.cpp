@@ -102,7 +102,9 @@ TEST(PlayerRun, PlaysTheNamedStageAndClosesInOrderOnSigterm) {
   // Windowed: the placement is saved (32 bytes).
   EXPECT_EQ(ReadFileBytes(project + "/user_data/Window.dat").size(), 32u);
   const std::string report = ReportOf(project);
-  EXPECT_NE(report.find("App : ver 790"), std::string::npos);
+  // The log begins with the version and the machine, and once the device runs the display.
+  EXPECT_EQ(report.rfind("App : ver 790\nOS : ", 0), 0u) << report;
+  EXPECT_NE(report.find("\nMode : Window\nBpp : "), std::string::npos) << report;
   EXPECT_EQ(report.find("free.stg4"), std::string::npos) << "the stage was found: " << report;
 }
 
