@@ -41,7 +41,7 @@ namespace {
 bool UsingDirectDraw() { return !lpDTCon && lpDDCon; }
 
 // The text the name dialog edits: the options' ranking name when the options screen asked, else
-// the running play's pending ranking entry; null (no edit field) when there is neither.
+// the running play's pending ranking entry; null (the dialog edits nothing) when there is neither.
 std::string* NameDialogText() {
   if (g_nPlayMode == PLAYMODE_OPTIONS) return &g_OptionData.m_strRankingName;
   const PlaySceneHooks& hooks = g_SceneManager.PlayHooks();

@@ -22,6 +22,7 @@
 #include "draw/setup.h"
 #include "platform/message.h"
 #include "platform/msgbox.h"
+#include "platform/text_engine.h"
 #include "platform/thread.h"
 #include "platform/time.h"
 #include "platform/window.h"
@@ -244,6 +245,9 @@ int RunPlayer(const PlayerArgs& args) {
     return 1;
   }
   cTermWatcher watcher;
+  // The text engine draws the texts of the GDI calls and the D3DX fonts from the start, so that
+  // the dialogs shown before the fonts exist (the start dialog) have their texts.
+  gfx::UseTextEngine();
   static int s_nInstance = 0;
   const int code = WinMain(reinterpret_cast<HINSTANCE>(&s_nInstance), nullptr, args.lpszStage,
                            args.bTestPlay ? SW_SHOW : SW_SHOWNORMAL);

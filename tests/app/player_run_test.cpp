@@ -74,10 +74,11 @@ int WaitExit(pid_t pid, int ms, int* waitedMs = nullptr) {
 
 std::string ReportOf(const std::string& project) { return ReadFileBytes(project + "/Report_Game.txt"); }
 
-// Until the program has made its working folders, well into its start-up, and a little longer.
+// Until the program's drawing device runs (the display lines in the report log), well into its
+// start-up, and long enough for the fonts, the sound and the world map after it.
 bool WaitStarted(const std::string& project) {
-  const bool made = WaitFor([&] { return Exists(project + "/user_data/rpl4"); }, 20000);
-  SleepMs(1500);
+  const bool made = WaitFor([&] { return ReportOf(project).find("\nBpp : ") != std::string::npos; }, 20000);
+  SleepMs(2500);
   return made;
 }
 

@@ -282,6 +282,11 @@ TEST_F(StartupDialogTest, Direct3DTwoWithoutBootFileAsksAndCancelEndsStartUp) {
   EXPECT_EQ(caption, "Fixture Game");
   EXPECT_EQ(GetFileAttributesA("user_data\\Boot.dat"), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(env.ReportText().find("エラー"), std::string::npos) << env.ReportText();
+  // What the drawing layer and the file dialogs ask of the program is in place from the start:
+  // the display driver counts as supporting Direct3D 9.
+  ASSERT_NE(g_lpfnGetDisplayDdiVersion, nullptr);
+  EXPECT_EQ(g_lpfnGetDisplayDdiVersion(), 9);
+  EXPECT_NE(g_lpfnFileDialogPalette, nullptr);
 }
 
 // A saved choice with the flag not to ask again goes on without the dialog; Direct3D 0 or 1 never
