@@ -16,6 +16,7 @@
 #include "core/save_record.h"
 #include "defs/def_context.h"
 #include "draw/context.h"
+#include "platform/ddraw.h"
 #include "platform/dialog.h"
 #include "platform/file.h"
 #include "platform/time.h"
@@ -287,6 +288,56 @@ TEST_F(StartupDialogTest, Direct3DTwoWithoutBootFileAsksAndCancelEndsStartUp) {
   ASSERT_NE(g_lpfnGetDisplayDdiVersion, nullptr);
   EXPECT_EQ(g_lpfnGetDisplayDdiVersion(), 9);
   EXPECT_NE(g_lpfnFileDialogPalette, nullptr);
+}
+
+// The file dialogs' palette step that start-up installs: in 8-bit DirectDraw palette entry 0 is
+// black while a dialog is up and comes back from the working palette after it; at 16 bits the
+// palette is left alone.
+TEST_F(StartupDialogTest, FileDialogPaletteBlackensEntryZeroOnlyAtEightBits) {
+  appfixture::Options options;
+  options.ini = "Direct3D=2\nWindowMode=1\nExit\n";
+  const std::string project = env.dir() / "game";
+  ASSERT_TRUE(appfixture::WriteProject(project, options));
+  ScopedChdir chdir(project);
+  DialogDriver driver([](DialogDriver& d, HWND) { d.Click(1001); });
+  ASSERT_FALSE(InitApplication("", SW_SHOWNORMAL));
+  ASSERT_NE(g_lpfnFileDialogPalette, nullptr);
+
+  IDirectDraw7* dd = nullptr;
+  ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&dd), IID_IDirectDraw7, nullptr), DD_OK);
+  PALETTEENTRY entries[256] = {};
+  entries[0] = PALETTEENTRY{10, 20, 30, 0};
+  entries[1] = PALETTEENTRY{1, 2, 3, 0};
+  IDirectDrawPalette* pal = nullptr;
+  ASSERT_EQ(dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &pal, nullptr), DD_OK);
+  DDCONTEXT context;
+  DDCONTEXT* const oldCon = lpDDCon;
+  IDirectDrawPalette* const oldPal = lpDDPal;
+  const int oldBpp = DDBpp;
+  const PALETTEENTRY oldWork = DDPaletteWork[0];
+  lpDDCon = &context;
+  lpDDPal = pal;
+  DDPaletteWork[0] = PALETTEENTRY{40, 50, 60, 0};
+  const auto entry = [&](int i) {
+    PALETTEENTRY e{};
+    pal->GetEntries(0, static_cast<DWORD>(i), 1, &e);
+    return std::vector<int>{e.peRed, e.peGreen, e.peBlue};
+  };
+  DDBpp = 16;
+  g_lpfnFileDialogPalette(0);
+  EXPECT_EQ(entry(0), (std::vector<int>{10, 20, 30}));
+  DDBpp = 8;
+  g_lpfnFileDialogPalette(0);
+  EXPECT_EQ(entry(0), (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(entry(1), (std::vector<int>{1, 2, 3}));
+  g_lpfnFileDialogPalette(1);
+  EXPECT_EQ(entry(0), (std::vector<int>{40, 50, 60}));
+  lpDDCon = oldCon;
+  lpDDPal = oldPal;
+  DDBpp = oldBpp;
+  DDPaletteWork[0] = oldWork;
+  pal->Release();
+  dd->Release();
 }
 
 // A saved choice with the flag not to ask again goes on without the dialog; Direct3D 0 or 1 never
