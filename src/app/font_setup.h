@@ -2,6 +2,13 @@
 // palette, used for the frame-rate display, counted into the report log and released at the end.
 #pragma once
 
+#include "draw/surface_data.h"
+#include "project/system_image.h"
+
+// The digit sheets of the three fonts ("0123456789" in each font's cells), defined with the
+// other global data objects.
+extern DDSURFACEDATA g_FontSurface[FONT_COUNT];
+
 // Makes the three fonts from their definitions (faces and caches already set), with the second
 // font's picture and centred characters, then the digit sheets; false when either fails.
 bool CreateStartupFonts(int bPictureChars, int bCenterChars);

@@ -6,18 +6,17 @@
 // Objects whose types belong to later parts of the program take their places in this order as
 // those parts come: the registry of open dialogs (before the main window), the stage, sword,
 // effect and screen surfaces with their load parameters (after the input records, around the
-// screen surface numbers), the picture
-// and message-window surfaces, the message windows, the system images, the fonts and their
-// digit sheets (before the fixed tables), the character- and screen-effect templates (with the
-// step tables), the heroes, the map grid, and the characters and items (after the replays).
+// screen surface numbers), the picture and message-window surfaces, the message windows, the
+// system images, the character- and screen-effect templates (with the step tables), the heroes,
+// the map grid, and the characters and items (after the replays).
 #include "project/global_data.h"
 
+#include "app/font_setup.h"
 #include "app/main_window.h"
 #include "app/menu_cursor.h"
 #include "app/ranking.h"
 #include "app/screen_surface.h"
 #include "app/scene.h"
-#include "app/start_settings.h"
 #include "app/window_placement.h"
 #include "project/common_palette.h"
 #include "project/database.h"
@@ -49,6 +48,8 @@ cSafeVector<int32_t> g_vScreenSurfaceIds;
 // The work surfaces of the screen being shown.
 cSafeVector<DDSURFACEDATA> g_vScreenSurface;
 cSafeVector<BitmapEntry> g_vScreenSurfaceEntry;
+// The digit sheets of the three fonts (the fonts themselves live with the text code).
+DDSURFACEDATA g_FontSurface[FONT_COUNT];
 
 // The fixed tables of the system images and the fonts, filled during static construction after
 // their zero initialisation.
@@ -124,8 +125,8 @@ cOptionData g_OptionData;
 
 cSafeVector<SaveSlotInfo> g_vSaveSlotInfo(SAVE_SLOT_COUNT);
 
-// The start dialog's saved choice and the saved window placement.
-cStartSettings g_StartSettings;
+// The saved window placement (the start dialog's saved choice, g_StartSettings, lives with the
+// dialog, whose tests need it without the program's globals).
 cWindowPlacement g_WindowPlacement;
 
 // The rankings of the stage in question.

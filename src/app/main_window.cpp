@@ -15,43 +15,38 @@
 #include "core/shell_link.h"
 #include "core/sound_request.h"
 #include "draw/context.h"
+#include "draw/device_restore.h"
 #include "draw/dialog_mode.h"
 #include "platform/ddraw.h"
 #include "platform/input.h"
 #include "platform/message.h"
 #include "project/database.h"
 #include "project/global_data.h"
+#include "project/option_data.h"
 #include "project/replay.h"
+#include "project/replay_dialog.h"
 #include "project/save_data.h"
 #include "project/shell_state.h"
 #include "project/system_data.h"
+#include "ui/file_dialog.h"
+#include "ui/name_dialog.h"
 
 const char* const g_lpszEditorClass = "Tessellwhirl4_Editor";
 
 std::atomic<int> g_bNameEntered{0};
-void (*g_lpfnNameDialog)() = nullptr;
-int (*g_lpfnFileDialog)(char*, const char*, const char*, const char*, const char*, int) = nullptr;
-void (*g_lpfnDDRestoreSurface)() = nullptr;
+int (*g_lpfnRestoreDevice)() = &DDRestoreSurface;
 
 namespace {
 
 bool UsingDirectDraw() { return !lpDTCon && lpDDCon; }
 
-int RunFileDialog(char* lpszPath, const char* lpszFolder, const char* lpszTitle, const char* lpszFilter,
-                  const char* lpszPattern, int bSave) {
-  if (!g_lpfnFileDialog) return 0;
-  return g_lpfnFileDialog(lpszPath, lpszFolder, lpszTitle, lpszFilter, lpszPattern, bSave);
-}
-
-// One open-file request: the dialog in dialog mode; the path chosen, or false when cancelled.
-bool ChooseFile(char* lpszPath, const char* lpszFolder, const char* lpszEnglish, const char* lpszJapanese,
-                const char* lpszFilter, const char* lpszPattern) {
-  lpszPath[0] = '\0';
-  DDSetDialogMode(1);
-  const int chosen =
-      RunFileDialog(lpszPath, lpszFolder, g_SystemIni.English ? lpszEnglish : lpszJapanese, lpszFilter, lpszPattern, 0);
-  DDSetDialogMode(0);
-  return chosen != 0;
+// The text the name dialog edits: the options' ranking name when the options screen asked, else
+// the running play's pending ranking entry; null (the dialog edits nothing) when there is neither.
+std::string* NameDialogText() {
+  if (g_nPlayMode == PLAYMODE_OPTIONS) return &g_OptionData.m_strRankingName;
+  const PlaySceneHooks& hooks = g_SceneManager.PlayHooks();
+  if (g_lpPlayScene && hooks.lpfnRankName) return hooks.lpfnRankName(g_lpPlayScene);
+  return nullptr;
 }
 
 }  // namespace
@@ -130,10 +125,10 @@ LRESULT cMainWindow::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPara
       OnOpenStageRequest();
       return 0;
     case WM_REQUEST_LOAD_REPLAY:
-      OnLoadReplayRequest();
+      AnswerReplayLoadRequest(hWnd, g_SystemIni.English);
       return 0;
     case WM_REQUEST_SAVE_REPLAY:
-      OnSaveReplayRequest(wParam);
+      AnswerReplaySaveRequest(wParam, g_SystemIni.English);
       return 0;
     case WM_PLAY_SE:
       DSPlaySe(&g_vSeSlot.CheckedAt(static_cast<int>(wParam)), 0);
@@ -142,7 +137,7 @@ LRESULT cMainWindow::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPara
       OnBgmRequest(wParam, lParam);
       return 0;
     case WM_RESTORE_DEVICE:
-      if (g_lpfnDDRestoreSurface) g_lpfnDDRestoreSurface();
+      RestoreDeviceBetweenFrames();
       return 0;
     default:
       return DefWindowProcA(hWnd, msg, wParam, lParam);
@@ -185,16 +180,15 @@ LRESULT cMainWindow::OnClose(HWND hWnd) {
 void cMainWindow::OnNameRequest() {
   DDSetDialogMode(1);
   SuspendWorkerThreads();
-  if (g_lpfnNameDialog) g_lpfnNameDialog();
+  RunNameDialog(m_hWnd, g_bWindowed, NameDialogText(), g_SystemIni.English);
   DDSetDialogMode(0);
   ResumeWorkerThreads();
   g_bNameEntered = 1;
 }
 
 void cMainWindow::OnOpenStageRequest() {
-  char path[MAX_PATH];
-  if (!ChooseFile(path, "data\\stg4\\", "Load stage file", "ステージファイルの読み込み",
-                  "StageFile ( *.stg4_*;*.rpl4_* )", "*.stg4_*;*.rpl4_*")) {
+  char path[MAX_PATH] = {};
+  if (!SelectStageFile(m_hWnd, path, g_SystemIni.English)) {
     AnswerWindowRequest(0);
     return;
   }
@@ -208,28 +202,20 @@ void cMainWindow::OnOpenStageRequest() {
   AnswerWindowRequest(1);
 }
 
-void cMainWindow::OnLoadReplayRequest() {
-  char path[MAX_PATH];
-  if (!ChooseFile(path, "user_data\\rpl4\\", "Load replay file", "リプレイファイルの読み込み",
-                  "ReplayFile ( *.rpl4_* )", "*.rpl4_*")) {
-    AnswerWindowRequest(0);
-    return;
+void RestoreDeviceBetweenFrames() {
+  std::recursive_mutex& drawing = DDDrawingMutex();
+  if (!drawing.try_lock()) {
+    // A frame is being drawn: the messages its thread may be waiting on are served, and when the
+    // frame still holds the lock the request waits in the queue for a later turn.
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    if (!drawing.try_lock()) {
+      PostMessageA(g_MainWindow.m_hWnd ? g_MainWindow.m_hWnd : g_hWnd, WM_RESTORE_DEVICE, 0, 0);
+      return;
+    }
   }
-  AnswerWindowRequest(LoadReplayForPlayback(path) ? 1 : 0);
-}
-
-void cMainWindow::OnSaveReplayRequest(WPARAM nAttempt) {
-  char path[MAX_PATH];
-  ProposeReplayFileName(path, g_SaveData.m_strStage.c_str(), g_SaveData);
-  DDSetDialogMode(1);
-  const int chosen = RunFileDialog(path, g_lpszReplayFolder, g_SystemIni.English ? "Save replay file" : "リプレイファイルの保存",
-                                   "ReplayFile ( *.rpl4_* )", "*.rpl4_*", 1);
-  DDSetDialogMode(0);
-  if (!chosen) {
-    AnswerWindowRequest(0);
-    return;
-  }
-  AnswerWindowRequest(SaveAttemptReplay(nAttempt ? 1 : 0, path) ? 1 : 0);
+  if (g_lpfnRestoreDevice) g_lpfnRestoreDevice();
+  drawing.unlock();
 }
 
 void cMainWindow::OnBgmRequest(WPARAM nKind, LPARAM nNumber) {

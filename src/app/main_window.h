@@ -32,8 +32,6 @@ class cMainWindow : public cWindow {
   LRESULT OnClose(HWND hWnd);
   void OnNameRequest();
   void OnOpenStageRequest();
-  void OnLoadReplayRequest();
-  void OnSaveReplayRequest(WPARAM nAttempt);
   void OnBgmRequest(WPARAM nKind, LPARAM nNumber);
 };
 
@@ -47,15 +45,13 @@ extern std::atomic<int> g_bNameEntered;
 // The music number of a database-music request is kept in the progress (g_SaveData's
 // m_nBgmPlaying), next to the loop value the sender stores there before it sends.
 
-// The dialogs the requests show, until the dialogs exist: the modal name dialog, and the file
-// dialog of a request (buffer of MAX_PATH bytes, initial folder, title, filter text, pattern,
-// default extension); 1 when a file was chosen, 0 when cancelled. Null: the name dialog closes
-// at once and every file dialog is cancelled.
-extern void (*g_lpfnNameDialog)();
-extern int (*g_lpfnFileDialog)(char* lpszPath, const char* lpszFolder, const char* lpszTitle,
-                                const char* lpszFilter, const char* lpszPattern, int bSave);
-// The reset of the Direct3D device with every surface made again; null: nothing to reset.
-extern void (*g_lpfnDDRestoreSurface)();
+// The device restore of a WM_USER+100 request: the Direct3D reset with every surface made again.
+extern int (*g_lpfnRestoreDevice)();
+// Runs it once no frame is being drawn. While another thread holds the drawing lock, the
+// messages sent to this thread are served once (a frame may be waiting on this thread, for a
+// sound); when the lock is still held the request is posted again for a later turn, so the
+// window thread never blocks on a frame.
+void RestoreDeviceBetweenFrames();
 
 // The test-play notifications to the editing program: its window is looked for and told of the
 // start (1) and of the end (1 at the window's destruction, 0 after a failed start-up).

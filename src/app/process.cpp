@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/scene.h"
 #include "app/startup.h"
+#include "app/system_report.h"
 #include "audio/bgm.h"
 #include "audio/sound_effect.h"
 #include "core/log.h"
@@ -21,11 +22,13 @@
 #include "draw/setup.h"
 #include "platform/message.h"
 #include "platform/msgbox.h"
+#include "platform/text_engine.h"
 #include "platform/thread.h"
 #include "platform/time.h"
 #include "platform/window.h"
 #include "project/global_data.h"
 #include "project/shell_state.h"
+#include "ui/keyboard_hook.h"
 
 const char* const g_lpszMainWindowClass = "Tessellwhirl4";
 
@@ -150,6 +153,7 @@ void ExitApplication() {
   } else {
     DDEnd();
   }
+  cHook::UnhookAll();
 }
 
 void SuspendWorkerThreads() {
@@ -170,8 +174,8 @@ int WinMain(HINSTANCE hInstance, HINSTANCE, const char* lpCmdLine, int nCmdShow)
   SetErrorLogPath(0, "EC_Game.txt");
   char report[MAX_PATH] = "Report_Game.txt";
   MakeFullPath(report);
-  if (!SetReportLogPath(report)) return 0;
-  ReportLog("App : ver %s", "790");
+  // The report log begins with the version and the machine it runs on.
+  if (!BeginReportLog(report)) return 0;
   g_bTestPlay = nCmdShow == SW_SHOW ? 1 : 0;
 
   cInstanceLock lock;
@@ -241,6 +245,9 @@ int RunPlayer(const PlayerArgs& args) {
     return 1;
   }
   cTermWatcher watcher;
+  // The text engine draws the texts of the GDI calls and the D3DX fonts from the start, so that
+  // the dialogs shown before the fonts exist (the start dialog) have their texts.
+  gfx::UseTextEngine();
   static int s_nInstance = 0;
   const int code = WinMain(reinterpret_cast<HINSTANCE>(&s_nInstance), nullptr, args.lpszStage,
                            args.bTestPlay ? SW_SHOW : SW_SHOWNORMAL);

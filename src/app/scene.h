@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 enum eSceneType {
@@ -62,6 +63,8 @@ struct PlaySceneHooks {
   void (*lpfnSetFps)(cPlayScene* lpPlay, int nFps) = nullptr;
   // Asks the play scene to end its play (the close of the window while the pause thread runs).
   void (*lpfnSetQuit)(cPlayScene* lpPlay) = nullptr;
+  // The name of the play's pending ranking entry, which the name dialog edits.
+  std::string* (*lpfnRankName)(cPlayScene* lpPlay) = nullptr;
 };
 
 using SceneFactory = cScene* (*)();

@@ -11,6 +11,7 @@
 #include "core/log.h"
 #include "core/shell_link.h"
 #include "draw/context.h"
+#include "draw/device_restore.h"
 #include "project/global_data.h"
 #include "ui/input.h"
 
@@ -129,6 +130,9 @@ int cSceneManager::Tick() {
   WaitNextFrame();
   ++g_FrameCount;
   StartTimer();
+  // The frame is drawn and shown under the drawing lock: a device restore asked for meanwhile
+  // waits until the frame is on the screen.
+  const std::lock_guard<std::recursive_mutex> drawing(DDDrawingMutex());
   if (!lpDTCon && lpDDCon && !CheckSurfaceLost()) return 0;
   PollPlayerInput(g_vInput);
   try {

@@ -7,9 +7,10 @@
 #include "app/main_window.h"
 #include "app/palette_anim.h"
 #include "app/scene.h"
+#include "app/screens.h"
 #include "app/start_game.h"
-#include "app/start_settings.h"
 #include "app/system_ini.h"
+#include "app/system_report.h"
 #include "app/window_placement.h"
 #include "app/frame.h"
 #include "audio/bgm.h"
@@ -22,6 +23,7 @@
 #include "draw/context.h"
 #include "draw/palette.h"
 #include "draw/setup.h"
+#include "engine/chara_effect.h"
 #include "draw/surface.h"
 #include "platform/ddraw.h"
 #include "platform/file.h"
@@ -39,8 +41,11 @@
 #include "project/system_data.h"
 #include "project/system_image.h"
 #include "project/world_map.h"
+#include "script/cmd_param_def.h"
+#include "ui/file_dialog.h"
 #include "ui/input.h"
 #include "ui/key_config.h"
+#include "ui/start_dialog.h"
 
 int g_bWindowed = 0;
 int g_nScreenBpp = 0;
@@ -110,6 +115,25 @@ int ApplyWindowPlacement(int nCmdShow) {
     g_MainWindow.SetClientSize(w, h);
   }
   return g_WindowPlacement.m_bMaximized ? SW_MAXIMIZE : nCmdShow;
+}
+
+// The file dialogs' palette step: in 8-bit DirectDraw palette entry 0 is black while a dialog is
+// up (restore 0), and comes back from the working palette afterwards (restore 1).
+void FileDialogPalette(int restore) {
+  if (lpDTCon || !lpDDCon || DDBpp != 8 || !lpDDPal) return;
+  const PALETTEENTRY black{0, 0, 0, 0};
+  lpDDPal->SetEntries(0, 0, 1, restore ? &DDPaletteWork[0] : &black);
+}
+
+// The display lines of the report log, from the back-end that runs.
+void ReportDisplay() {
+  DisplayReportSource source;
+  source.windowMode = DDWindowMode;
+  source.bpp = DDBpp;
+  source.lpDD = lpDD;
+  source.lpD3D = lpDTCon ? lpD3D : nullptr;
+  source.lpDevice = lpDTCon ? lpDevice : nullptr;
+  ReportDisplayInfo(source, 1);
 }
 
 }  // namespace
@@ -214,7 +238,12 @@ bool StartDrawing(int* lpnDirect3D, int bVSync, int nCmdShow, bool (*lpfnInit)(i
 bool InitApplication(const char* lpCmdLine, int nCmdShow) {
   timeBeginPeriod(1);
   CrtSrand(timeGetTime());
+  // What the drawing layer and the file dialogs ask of the rest of the program.
+  g_lpfnGetDisplayDdiVersion = &GetDisplayDdiVersion;
+  g_lpfnFileDialogPalette = &FileDialogPalette;
   g_nDataVersion = DATA_VERSION;
+  BuildCommandParamTable();
+  RegisterScreens();
   g_bStripCR = 1;
   g_bFileTooNew = 0;
   if (!CreateDefaultData(g_hWnd)) {
@@ -229,6 +258,7 @@ bool InitApplication(const char* lpCmdLine, int nCmdShow) {
   g_Database.CopyEffectLists();
   BuildAnimeStepTable(g_Database, g_vAnimeSteps);
   BuildEffectStepTable(g_Database, g_vEffectSteps);
+  BuildCharaEffectTables(g_vCharaEffectTemplate, g_vCharaEffectTemplateRev);
   if (!g_SystemData.LoadFile("data\\System.dat")) {
     ReportErrorBox("%s の読み込みに失敗…", "data\\System.dat");
     return false;
@@ -243,10 +273,12 @@ bool InitApplication(const char* lpCmdLine, int nCmdShow) {
     SetSystemIniDefaults(&g_SystemIni, g_SystemData.m_vIniKeys);
   }
   if (g_SystemIni.Direct3D >= 2) {
-    // The start dialog's answer: its default (start with the saved or default choice) until the
-    // dialog can be shown.
-    g_StartSettings.LoadFile(g_lpszStartSettingsFile);
-    g_SystemIni.Direct3D = g_StartSettings.m_nMode == 1 ? 1 : 0;
+    // The start dialog asks for the back-end unless Boot.dat says not to ask again; Cancel ends
+    // the program without a message.
+    const int direct3d = AskDrawingBackend(g_SystemIni.Direct3D, g_hWnd, g_SystemData.m_strTitle.c_str(),
+                                           g_SystemIni.English);
+    if (direct3d < 0) return false;
+    g_SystemIni.Direct3D = direct3d;
   }
   TakeCommandLineStage(lpCmdLine, g_SystemIni.FreeStage);
   g_SceneManager.m_nFrameRate = 60;
@@ -289,6 +321,7 @@ bool InitApplication(const char* lpCmdLine, int nCmdShow) {
   int show = nCmdShow;
   if (g_SystemIni.WindowMode != 0) show = ApplyWindowPlacement(nCmdShow);
   ShowWindow(g_hWnd, lpDTCon || g_bWindowed ? show : SW_MAXIMIZE);
+  ReportDisplay();
   ErrorLog("DDInit成功");
   if (lpDTCon || g_nScreenBpp == 8) {
     if (!SetUpPalette()) return false;

@@ -3,11 +3,12 @@
 // virtual handlers. The main window derives from it.
 #pragma once
 
+#include "platform/dialog.h"
 #include "platform/window.h"
 #include "platform/wintypes.h"
 
-// Window messages the toolkit handles that the window layer does not generate itself.
-constexpr UINT WM_COMMAND = 0x0111;
+// Window messages the toolkit handles that the window layer does not generate itself
+// (WM_COMMAND comes with the dialogs).
 constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
 constexpr UINT WM_RBUTTONDBLCLK = 0x0206;
 

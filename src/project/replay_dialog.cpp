@@ -53,7 +53,10 @@ void AnswerReplayLoadRequest(HWND hOwner, int english) {
     AnswerWindowRequest(0);
     return;
   }
-  if (!LoadReplayForPlayback(path)) PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
+  // A replay that cannot be read closes the program; the requester is told it did not load, so
+  // that it does not go into playback.
+  const bool loaded = LoadReplayForPlayback(path);
+  if (!loaded) PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
   g_StageData.m_strPath = path;
-  AnswerWindowRequest(1);
+  AnswerWindowRequest(loaded ? 1 : 0);
 }

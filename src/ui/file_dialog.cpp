@@ -4,7 +4,7 @@
 
 #include "core/shell_link.h"
 #include "platform/window.h"
-#include "ui/system_report.h"
+#include "ui/windows_version.h"
 
 void (*g_lpfnFileDialogPalette)(int restore) = nullptr;
 

@@ -1,6 +1,9 @@
 // The main window's requests served on the window thread while another thread waits in its
-// send, the saved window placement, and the close while the pause thread runs.
+// send (the dialogs answered through the dialog driver), the saved window placement, and the close
+// while the pause thread runs.
 #include <gtest/gtest.h>
+
+#include <SDL.h>
 
 #include <string>
 #include <vector>
@@ -12,65 +15,92 @@
 #include "app/startup.h"
 #include "app/window_placement.h"
 #include "draw/context.h"
+#include "draw/device_restore.h"
 #include "app_fixture.h"
 #include "core/shell_link.h"
 #include "core/sound_request.h"
 #include "platform/file.h"
+#include "platform/file_chooser.h"
 #include "platform/message.h"
+#include "platform/sjis.h"
 #include "platform/thread.h"
 #include "platform/time.h"
 #include "project/database.h"
 #include "project/global_data.h"
+#include "project/option_data.h"
 #include "project/save_data.h"
 #include "project/shell_state.h"
 #include "project/stage.h"
 #include "support/bytes.h"
+#include "support/dialog_driver.h"
 #include "support/temp_dir.h"
 #include "support/test_thread.h"
+#include "ui/keyboard_hook.h"
 
 namespace {
 
-struct DialogCall {
-  std::string folder, title, filter, pattern;
-  int save;
+// What a dialog opened by a request showed.
+struct DialogSeen {
+  bool fileDialog = false;
+  std::string title;   // Shift-JIS
+  std::string folder;  // the file dialog's folder line
 };
-std::vector<DialogCall> g_dialogCalls;
-std::string g_chosenPath;
-int g_nameDialogs = 0;
+std::vector<DialogSeen> g_dialogs;
+// The file name typed into a file dialog; empty: the dialog is cancelled with Esc.
+std::string g_typedName;
+// Typed into the name dialog before OK.
+std::string g_typedRankName;
 int g_restores = 0;
 
-int FakeFileDialog(char* path, const char* folder, const char* title, const char* filter, const char* pattern,
-                   int save) {
-  g_dialogCalls.push_back({folder, title, filter, pattern, save});
-  if (g_chosenPath.empty()) return 0;
-  std::snprintf(path, MAX_PATH, "%s", g_chosenPath.c_str());
-  return 1;
+// Answers every dialog a request opens, as a person at the keyboard would.
+void AnswerDialog(DialogDriver& d, HWND dlg) {
+  DialogSeen seen;
+  seen.fileDialog = GetDlgItem(dlg, FILE_DIALOG_LIST) != nullptr;
+  if (SDL_Window* w = SDL_GetWindowFromID(DialogSdlIdForTest(dlg))) seen.title = Utf8ToSjis(SDL_GetWindowTitle(w));
+  if (seen.fileDialog) {
+    char folder[MAX_PATH] = {};
+    GetDlgItemTextA(dlg, FILE_DIALOG_FOLDER, folder, sizeof folder);
+    seen.folder = folder;
+    if (g_typedName.empty()) {
+      d.Key(SDL_SCANCODE_ESCAPE);
+    } else {
+      d.Key(SDL_SCANCODE_TAB);  // to the name field
+      d.Text(g_typedName);
+      d.Key(SDL_SCANCODE_RETURN);
+    }
+  } else {
+    d.Text(g_typedRankName);
+    d.Click(1000);
+  }
+  g_dialogs.push_back(seen);
 }
 
 // The window thread of a test: the main window's procedure on a window of this thread, and the
-// hooks of the dialogs and the device reset. Everything is put back afterwards.
+// dialogs answered by the driver. Everything is put back afterwards.
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_dialogCalls.clear();
-    g_chosenPath.clear();
-    g_nameDialogs = 0;
+    g_dialogs.clear();
+    g_typedName.clear();
+    g_typedRankName = "xyz";
     g_restores = 0;
-    g_lpfnFileDialog = &FakeFileDialog;
-    g_lpfnNameDialog = [] { ++g_nameDialogs; };
-    g_lpfnDDRestoreSurface = [] { ++g_restores; };
+    g_lpfnRestoreDevice = [] {
+      ++g_restores;
+      return 1;
+    };
     window_ = CreateWindowHandle(&WndProc);
     g_hWnd = window_;
+    g_MainWindow.m_hWnd = window_;
     oldIni_ = g_SystemIni;
   }
   void TearDown() override {
-    g_lpfnFileDialog = nullptr;
-    g_lpfnNameDialog = nullptr;
-    g_lpfnDDRestoreSurface = nullptr;
+    g_lpfnRestoreDevice = &DDRestoreSurface;
+    cHook::UnhookAll();
     DestroyWindowHandle(window_);
     g_hWnd = env.MainWindow();
     g_MainWindow.m_hWnd = nullptr;
     g_SystemIni = oldIni_;
+    g_nPlayMode = 0;
     DiscardMessages();
   }
 
@@ -87,22 +117,28 @@ class MainWindowTest : public ::testing::Test {
     while (!done.load()) {
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_CLOSE && msg.hwnd == window_) ++closes;
+        if (msg.message == WM_RESTORE_DEVICE && msg.hwnd == window_) DispatchMessageA(&msg);
       }
       Sleep(1);
     }
     EXPECT_TRUE(t.Join());
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_CLOSE && msg.hwnd == window_) ++closes;
+      if (msg.message == WM_RESTORE_DEVICE && msg.hwnd == window_) DispatchMessageA(&msg);
     }
     return closes;
   }
 
   CoreTestEnv env{true};
+  DialogDriver driver{&AnswerDialog};
   HWND window_ = nullptr;
   SYSTEMINI oldIni_{};
 };
 
 TEST_F(MainWindowTest, FileRequestsCancelled) {
+  env.dir().MakeDir("data/stg4");
+  env.dir().MakeDir("user_data/rpl4");
+  ScopedChdir chdir(env.dir().path());
   int results[3] = {-1, -1, -1};
   const int closes = ServeWhile([&] {
     results[0] = SendWindowRequest(WM_REQUEST_OPEN_STAGE, 0);
@@ -114,31 +150,34 @@ TEST_F(MainWindowTest, FileRequestsCancelled) {
   EXPECT_EQ(results[2], 0);
   EXPECT_EQ(g_bRequestDone.load(), 1);
   EXPECT_EQ(closes, 0);
-  ASSERT_EQ(g_dialogCalls.size(), 3u);
-  EXPECT_EQ(g_dialogCalls[0].folder, "data\\stg4\\");
-  EXPECT_EQ(g_dialogCalls[0].title, "ステージファイルの読み込み");
-  EXPECT_EQ(g_dialogCalls[0].pattern, "*.stg4_*;*.rpl4_*");
-  EXPECT_EQ(g_dialogCalls[1].folder, "user_data\\rpl4\\");
-  EXPECT_EQ(g_dialogCalls[1].title, "リプレイファイルの読み込み");
-  EXPECT_EQ(g_dialogCalls[1].pattern, "*.rpl4_*");
-  EXPECT_EQ(g_dialogCalls[2].save, 1);
+  ASSERT_EQ(g_dialogs.size(), 3u);
+  EXPECT_TRUE(g_dialogs[0].fileDialog);
+  EXPECT_EQ(g_dialogs[0].folder, "data\\stg4");
+  EXPECT_EQ(g_dialogs[0].title, "ステージファイルの読み込み");
+  EXPECT_EQ(g_dialogs[1].folder, "user_data\\rpl4");
+  EXPECT_EQ(g_dialogs[1].title, "リプレイファイルの読み込み");
+  EXPECT_EQ(g_dialogs[2].folder, "user_data\\rpl4");
+  EXPECT_EQ(g_dialogs[2].title, "リプレイファイルの保存");
 }
 
 TEST_F(MainWindowTest, EnglishTitles) {
+  ScopedChdir chdir(env.dir().path());
   g_SystemIni.English = 1;
   ServeWhile([] {
     SendWindowRequest(WM_REQUEST_OPEN_STAGE, 0);
     SendWindowRequest(WM_REQUEST_LOAD_REPLAY, 0);
+    SendWindowRequest(WM_REQUEST_SAVE_REPLAY, 0);
   });
-  ASSERT_EQ(g_dialogCalls.size(), 2u);
-  EXPECT_EQ(g_dialogCalls[0].title, "Load stage file");
-  EXPECT_EQ(g_dialogCalls[1].title, "Load replay file");
+  ASSERT_EQ(g_dialogs.size(), 3u);
+  EXPECT_EQ(g_dialogs[0].title, "Load stage file");
+  EXPECT_EQ(g_dialogs[1].title, "Load replay file");
+  EXPECT_EQ(g_dialogs[2].title, "Save replay file");
 }
 
 TEST_F(MainWindowTest, OpenStageLoadsOrClosesWithResultZero) {
   ASSERT_TRUE(appfixture::WriteProject(env.dir() / "game"));
   ScopedChdir chdir(env.dir() / "game");
-  g_chosenPath = "data\\stg4\\free.stg4_002";
+  g_typedName = "free.stg4_002";
   int result = -1;
   int closes = ServeWhile([&] { result = SendWindowRequest(WM_REQUEST_OPEN_STAGE, 0); });
   EXPECT_EQ(result, 1);
@@ -146,35 +185,76 @@ TEST_F(MainWindowTest, OpenStageLoadsOrClosesWithResultZero) {
   EXPECT_EQ(g_StageData.m_strPath, "data\\stg4\\free.stg4_002");
 
   // A stage that does not load closes the program, and the requester does not go into play.
-  g_chosenPath = "data\\stg4\\missing.stg4_001";
+  ASSERT_TRUE(appfixture::WriteText(env.dir() / "game/data/stg4/broken.stg4_001", "not a stage"));
+  g_typedName = "broken.stg4_001";
   closes = ServeWhile([&] { result = SendWindowRequest(WM_REQUEST_OPEN_STAGE, 0); });
   EXPECT_EQ(result, 0);
   EXPECT_EQ(closes, 1);
   EXPECT_EQ(g_bRequestDone.load(), 1);
 }
 
-TEST_F(MainWindowTest, ReplayReadFailureAnswersZero) {
-  ASSERT_TRUE(appfixture::WriteText(env.dir() / "bad.rpl4_790", "not a replay"));
+TEST_F(MainWindowTest, ReplayReadFailureClosesAndAnswersZero) {
+  env.dir().MakeDir("user_data/rpl4");
+  ASSERT_TRUE(appfixture::WriteText(env.dir() / "user_data/rpl4/bad.rpl4_790", "not a replay"));
   ScopedChdir chdir(env.dir().path());
-  g_chosenPath = "bad.rpl4_790";
+  g_typedName = "bad.rpl4_790";
   int result = -1;
-  ServeWhile([&] { result = SendWindowRequest(WM_REQUEST_LOAD_REPLAY, 0); });
+  const int closes = ServeWhile([&] { result = SendWindowRequest(WM_REQUEST_LOAD_REPLAY, 0); });
   EXPECT_EQ(result, 0);
+  EXPECT_EQ(closes, 1);
   EXPECT_EQ(g_bRequestDone.load(), 1);
+  ASSERT_EQ(g_dialogs.size(), 1u);
 }
 
-TEST_F(MainWindowTest, NameSoundMusicAndDeviceRequests) {
+std::string g_playRankName;
+std::string* PlayRankName(cPlayScene*) { return &g_playRankName; }
+
+// The name request shows the name dialog on the window thread while the sender waits; the text it
+// edits is the options' ranking name, the play's pending entry, or none.
+TEST_F(MainWindowTest, NameRequestEditsTheRightName) {
+  const std::string oldName = g_OptionData.m_strRankingName;
+  int playObject = 0;
+  PlaySceneHooks hooks;
+  hooks.lpfnRankName = &PlayRankName;
+  g_SceneManager.SetPlaySceneHooks(hooks);
+  struct Case {
+    int playMode;
+    bool playScene;
+    std::string* edited;  // null: the dialog edits nothing
+  };
+  const Case cases[] = {
+      {PLAYMODE_OPTIONS, true, &g_OptionData.m_strRankingName},  // the options screen wins
+      {PLAYMODE_FREE_STAGE, true, &g_playRankName},
+      {PLAYMODE_FREE_STAGE, false, nullptr},
+  };
+  for (const Case& c : cases) {
+    g_dialogs.clear();
+    g_OptionData.m_strRankingName = "aaa";
+    g_playRankName = "bbb";
+    g_nPlayMode = c.playMode;
+    g_lpPlayScene = c.playScene ? reinterpret_cast<cPlayScene*>(&playObject) : nullptr;
+    g_bNameEntered = 0;
+    const int closes = ServeWhile([] { SendMessageA(g_hWnd, WM_REQUEST_NAME, 0, 0); });
+    EXPECT_EQ(closes, 0);
+    EXPECT_EQ(g_bNameEntered.load(), 1);
+    ASSERT_EQ(g_dialogs.size(), 1u);
+    EXPECT_FALSE(g_dialogs[0].fileDialog);
+    EXPECT_EQ(g_OptionData.m_strRankingName, c.edited == &g_OptionData.m_strRankingName ? "xyz" : "aaa");
+    EXPECT_EQ(g_playRankName, c.edited == &g_playRankName ? "xyz" : "bbb");
+  }
+  g_lpPlayScene = nullptr;
+  g_SceneManager.SetPlaySceneHooks(PlaySceneHooks());
+  g_OptionData.m_strRankingName = oldName;
+}
+
+TEST_F(MainWindowTest, SoundMusicAndDeviceRequests) {
   const cSafeVector<cBgmData> oldBgm = g_Database.m_vBgm;
   g_Database.m_vBgm.assign(4, cBgmData());
-  g_bNameEntered = 0;
   int closes = ServeWhile([] {
-    SendMessageA(g_hWnd, WM_REQUEST_NAME, 0, 0);
     SendMessageA(g_hWnd, WM_RESTORE_DEVICE, 0, 0);
     SendMessageA(g_hWnd, WM_PLAY_BGM, 4, 3);
     SendMessageA(g_hWnd, WM_PLAY_BGM, 7, 1);
   });
-  EXPECT_EQ(g_bNameEntered.load(), 1);
-  EXPECT_EQ(g_nameDialogs, 1);
   EXPECT_EQ(g_restores, 1);
   EXPECT_EQ(g_SaveData.m_nBgmPlaying, 3);
   EXPECT_EQ(closes, 0);
@@ -187,6 +267,47 @@ TEST_F(MainWindowTest, NameSoundMusicAndDeviceRequests) {
   EXPECT_EQ(closes, 1);
   g_Database.m_vBgm = oldBgm;
   g_SaveData.m_nBgmPlaying = 0;
+}
+
+std::atomic<bool> g_frameDrawing{false};
+int g_restoresDuringFrame = 0;
+
+// A restore asked for while another thread draws a frame waits for the frame, and the frame's own
+// request to the window thread is still served meanwhile (no deadlock).
+TEST_F(MainWindowTest, RestoreWaitsForTheFrameBeingDrawn) {
+  g_restoresDuringFrame = 0;
+  g_lpfnRestoreDevice = [] {
+    ++g_restores;
+    if (g_frameDrawing.load()) ++g_restoresDuringFrame;
+    return 1;
+  };
+  std::atomic<bool> holding{false};
+  std::atomic<bool> restoreAsked{false};
+  std::atomic<bool> served{false};
+  TestThread frame([&] {
+    const std::lock_guard<std::recursive_mutex> drawing(DDDrawingMutex());
+    g_frameDrawing = true;
+    holding = true;
+    while (!restoreAsked.load()) Sleep(1);
+    // The frame needs the window thread while it holds the lock (as a sound request does).
+    SendMessageA(g_hWnd, WM_PLAY_BGM, 7, 0);
+    served = true;
+    Sleep(20);
+    g_frameDrawing = false;
+  });
+  while (!holding.load()) Sleep(1);
+  restoreAsked = true;
+  SendMessageA(g_hWnd, WM_RESTORE_DEVICE, 0, 0);
+  EXPECT_EQ(g_restores, 0);
+  MSG msg;
+  for (int i = 0; i < 2000 && g_restores == 0; ++i) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(1);
+  }
+  EXPECT_TRUE(frame.Join());
+  EXPECT_TRUE(served.load());
+  EXPECT_EQ(g_restores, 1);
+  EXPECT_EQ(g_restoresDuringFrame, 0);
 }
 
 TEST_F(MainWindowTest, CloseWhileThePauseThreadRunsOnlyEndsThePauseLoop) {
@@ -256,9 +377,10 @@ TEST_F(MainWindowTest, ReactivatingFullScreenDirect3DResetsTheDeviceFirst) {
   DTCONTEXT* const oldDT = lpDTCon;
   const int oldWindowed = g_bWindowed;
   lpDTCon = &dt;
-  g_lpfnDDRestoreSurface = [] {
+  g_lpfnRestoreDevice = [] {
     ++g_restores;
     g_activeAtRestore = g_bActive.load();
+    return 1;
   };
   struct Case {
     int windowed, wasActive;

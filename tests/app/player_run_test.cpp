@@ -74,10 +74,11 @@ int WaitExit(pid_t pid, int ms, int* waitedMs = nullptr) {
 
 std::string ReportOf(const std::string& project) { return ReadFileBytes(project + "/Report_Game.txt"); }
 
-// Until the program has made its working folders, well into its start-up, and a little longer.
+// Until the program's drawing device runs (the display lines in the report log), well into its
+// start-up, and long enough for the fonts, the sound and the world map after it.
 bool WaitStarted(const std::string& project) {
-  const bool made = WaitFor([&] { return Exists(project + "/user_data/rpl4"); }, 20000);
-  SleepMs(1500);
+  const bool made = WaitFor([&] { return ReportOf(project).find("\nBpp : ") != std::string::npos; }, 20000);
+  SleepMs(2500);
   return made;
 }
 
@@ -102,7 +103,9 @@ TEST(PlayerRun, PlaysTheNamedStageAndClosesInOrderOnSigterm) {
   // Windowed: the placement is saved (32 bytes).
   EXPECT_EQ(ReadFileBytes(project + "/user_data/Window.dat").size(), 32u);
   const std::string report = ReportOf(project);
-  EXPECT_NE(report.find("App : ver 790"), std::string::npos);
+  // The log begins with the version and the machine, and once the device runs the display.
+  EXPECT_EQ(report.rfind("App : ver 790\nOS : ", 0), 0u) << report;
+  EXPECT_NE(report.find("\nMode : Window\nBpp : "), std::string::npos) << report;
   EXPECT_EQ(report.find("free.stg4"), std::string::npos) << "the stage was found: " << report;
 }
 

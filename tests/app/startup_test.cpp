@@ -1,6 +1,8 @@
 // Start-up's decisions: the screen-mode rules, the present by copy, the desktop depth, the
-// stage named at start-up, and the sound-effect tables.
+// stage named at start-up, the sound-effect tables, and the back-end question of the start dialog.
 #include <gtest/gtest.h>
+
+#include <SDL.h>
 
 #include <filesystem>
 #include <string>
@@ -8,13 +10,25 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "app/system_ini.h"
 #include "app_fixture.h"
 #include "audio/sound_effect.h"
+#include "core/save_record.h"
+#include "defs/def_context.h"
+#include "draw/context.h"
+#include "platform/ddraw.h"
+#include "platform/dialog.h"
+#include "platform/file.h"
+#include "platform/time.h"
 #include "platform/window.h"
 #include "project/database.h"
 #include "project/global_data.h"
 #include "project/system_data.h"
+#include "support/dialog_driver.h"
 #include "support/temp_dir.h"
+#include "ui/file_dialog.h"
+#include "ui/keyboard_hook.h"
+#include "ui/start_dialog.h"
 
 namespace {
 
@@ -212,6 +226,152 @@ TEST(DrawingStart, Direct3DFallsBackToDirectDraw) {
   size_t n = 0;
   for (size_t at = log.find("DDInit"); at != std::string::npos; at = log.find("DDInit", at + 1)) ++n;
   EXPECT_EQ(n, 2u);
+}
+
+}  // namespace
+
+namespace {
+
+// Start-up run in this process up to the back-end question, with every object it loads put back
+// afterwards.
+class StartupDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_.stripCR = g_bStripCR;
+    saved_.fileTooNew = g_bFileTooNew;
+    saved_.ini = g_SystemIni;
+    saved_.testPlay = g_DefContext.bTestPlay;
+    saved_.keepFlagged = g_DefContext.bKeepFlaggedFlows;
+  }
+  void TearDown() override {
+    cHook::UnhookAll();
+    g_bStripCR = saved_.stripCR;
+    g_bFileTooNew = saved_.fileTooNew;
+    g_SystemIni = saved_.ini;
+    g_DefContext.bTestPlay = saved_.testPlay;
+    g_DefContext.bKeepFlaggedFlows = saved_.keepFlagged;
+    g_SystemData.SetDefault();
+    g_Database.SetDefault();
+    g_lpfnGetDisplayDdiVersion = nullptr;
+    g_lpfnFileDialogPalette = nullptr;
+    g_StartSettings.SetDefault();
+    timeEndPeriod(1);
+  }
+  struct Saved {
+    int stripCR = 0, fileTooNew = 0;
+    SYSTEMINI ini{};
+    int testPlay = 0, keepFlagged = 0;
+  } saved_;
+  CoreTestEnv env{true};
+};
+
+// Direct3D=2 without a saved choice asks with the start dialog; Cancel ends start-up there, with
+// no message, nothing saved and no window shown.
+TEST_F(StartupDialogTest, Direct3DTwoWithoutBootFileAsksAndCancelEndsStartUp) {
+  appfixture::Options options;
+  options.ini = "Direct3D=2\nWindowMode=1\nExit\n";
+  const std::string project = env.dir() / "game";
+  ASSERT_TRUE(appfixture::WriteProject(project, options));
+  ScopedChdir chdir(project);
+  std::string caption;
+  DialogDriver driver([&](DialogDriver& d, HWND dlg) {
+    if (SDL_Window* w = SDL_GetWindowFromID(DialogSdlIdForTest(dlg))) caption = SDL_GetWindowTitle(w);
+    d.Click(1001);  // cancel
+  });
+  EXPECT_FALSE(InitApplication("", SW_SHOWNORMAL));
+  EXPECT_EQ(driver.opened(), 1);
+  EXPECT_EQ(caption, "Fixture Game");
+  EXPECT_EQ(GetFileAttributesA("user_data\\Boot.dat"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(env.ReportText().find("エラー"), std::string::npos) << env.ReportText();
+  // What the drawing layer and the file dialogs ask of the program is in place from the start:
+  // the display driver counts as supporting Direct3D 9.
+  ASSERT_NE(g_lpfnGetDisplayDdiVersion, nullptr);
+  EXPECT_EQ(g_lpfnGetDisplayDdiVersion(), 9);
+  EXPECT_NE(g_lpfnFileDialogPalette, nullptr);
+}
+
+// The file dialogs' palette step that start-up installs: in 8-bit DirectDraw palette entry 0 is
+// black while a dialog is up and comes back from the working palette after it; at 16 bits the
+// palette is left alone.
+TEST_F(StartupDialogTest, FileDialogPaletteBlackensEntryZeroOnlyAtEightBits) {
+  appfixture::Options options;
+  options.ini = "Direct3D=2\nWindowMode=1\nExit\n";
+  const std::string project = env.dir() / "game";
+  ASSERT_TRUE(appfixture::WriteProject(project, options));
+  ScopedChdir chdir(project);
+  DialogDriver driver([](DialogDriver& d, HWND) { d.Click(1001); });
+  ASSERT_FALSE(InitApplication("", SW_SHOWNORMAL));
+  ASSERT_NE(g_lpfnFileDialogPalette, nullptr);
+
+  IDirectDraw7* dd = nullptr;
+  ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&dd), IID_IDirectDraw7, nullptr), DD_OK);
+  PALETTEENTRY entries[256] = {};
+  entries[0] = PALETTEENTRY{10, 20, 30, 0};
+  entries[1] = PALETTEENTRY{1, 2, 3, 0};
+  IDirectDrawPalette* pal = nullptr;
+  ASSERT_EQ(dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &pal, nullptr), DD_OK);
+  DDCONTEXT context;
+  DDCONTEXT* const oldCon = lpDDCon;
+  IDirectDrawPalette* const oldPal = lpDDPal;
+  const int oldBpp = DDBpp;
+  const PALETTEENTRY oldWork = DDPaletteWork[0];
+  lpDDCon = &context;
+  lpDDPal = pal;
+  DDPaletteWork[0] = PALETTEENTRY{40, 50, 60, 0};
+  const auto entry = [&](int i) {
+    PALETTEENTRY e{};
+    pal->GetEntries(0, static_cast<DWORD>(i), 1, &e);
+    return std::vector<int>{e.peRed, e.peGreen, e.peBlue};
+  };
+  DDBpp = 16;
+  g_lpfnFileDialogPalette(0);
+  EXPECT_EQ(entry(0), (std::vector<int>{10, 20, 30}));
+  DDBpp = 8;
+  g_lpfnFileDialogPalette(0);
+  EXPECT_EQ(entry(0), (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(entry(1), (std::vector<int>{1, 2, 3}));
+  g_lpfnFileDialogPalette(1);
+  EXPECT_EQ(entry(0), (std::vector<int>{40, 50, 60}));
+  lpDDCon = oldCon;
+  lpDDPal = oldPal;
+  DDBpp = oldBpp;
+  DDPaletteWork[0] = oldWork;
+  pal->Release();
+  dd->Release();
+}
+
+// A saved choice with the flag not to ask again goes on without the dialog; Direct3D 0 or 1 never
+// asks. Start-up is stopped right after the question by a screen mode the rules refuse.
+TEST_F(StartupDialogTest, SavedChoiceOrAFixedBackEndAsksNothing) {
+  struct Case {
+    const char* ini;
+    bool bootFile;
+  };
+  const Case cases[] = {
+      {"Direct3D=2\nWindowMode=1\nBpp=8\nExit\n", true},
+      {"Direct3D=1\nWindowMode=1\nBpp=8\nExit\n", false},
+      {"Direct3D=0\nWindowMode=1\nBpp=8\nExit\n", false},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    appfixture::Options options;
+    options.ini = c.ini;
+    const std::string project = env.dir() / ("game" + std::to_string(n++));
+    ASSERT_TRUE(appfixture::WriteProject(project, options));
+    ScopedChdir chdir(project);
+    if (c.bootFile) {
+      CreateDirectoryA("user_data", nullptr);
+      g_StartSettings.m_nMode = 0;
+      g_StartSettings.m_bDontAsk = 1;
+      ASSERT_EQ(g_StartSettings.SaveFile("user_data\\Boot.dat"), 1);
+      g_StartSettings.SetDefault();
+    }
+    DialogDriver driver([](DialogDriver& d, HWND) { d.Click(1001); });
+    EXPECT_FALSE(InitApplication("", SW_SHOWNORMAL)) << c.ini;
+    EXPECT_EQ(driver.opened(), 0) << c.ini;
+    // The question's answer is what the screen-mode rules saw: DirectDraw from Boot.dat.
+    if (c.bootFile) EXPECT_EQ(g_SystemIni.Direct3D, 0);
+  }
 }
 
 }  // namespace

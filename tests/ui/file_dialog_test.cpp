@@ -16,7 +16,7 @@
 #include "support/temp_dir.h"
 #include "ui/file_dialog.h"
 #include "ui/keyboard_hook.h"
-#include "ui/system_report.h"
+#include "ui/windows_version.h"
 
 namespace {
 

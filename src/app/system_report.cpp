@@ -1,8 +1,7 @@
-#include "ui/system_report.h"
+#include "app/system_report.h"
 
 #include <SDL.h>
 #include <sys/statvfs.h>
-#include <sys/utsname.h>
 #include <time.h>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -55,25 +54,6 @@ uint64_t CycleCounter() {
 const char* Mark(bool on) { return on ? "○" : "×"; }
 
 }  // namespace
-
-void GetWindowsName(std::string* text, int* major, int* minor) {
-  if (major) *major = 6;
-  if (minor) *minor = 2;
-  if (!text) return;
-  utsname u{};
-  if (uname(&u) != 0) {
-    *text = "";
-    return;
-  }
-  // The name, a blank and the system's build text, as "%s %s PID %d Build %d" (platform 2).
-  FormatString(*text, "%s %s %s PID %d Build %d", u.sysname, u.release, u.version, 2, 0);
-}
-
-bool IsWindowsAtLeast(int major, int minor) {
-  int m = 0, n = 0;
-  GetWindowsName(nullptr, &m, &n);
-  return major < m || (major == m && n >= minor);
-}
 
 namespace {
 

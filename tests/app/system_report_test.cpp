@@ -9,7 +9,7 @@
 
 #include "platform/d3d9.h"
 #include "support/temp_dir.h"
-#include "ui/system_report.h"
+#include "app/system_report.h"
 
 namespace {
 

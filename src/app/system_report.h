@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/wintypes.h"
+#include "ui/windows_version.h"
 
 class IDirectDraw7;
 class IDirect3D9;
@@ -32,11 +33,6 @@ struct SystemFacts {
   double memTotal = 0, memFree = 0, virTotal = 0, virFree = 0;  // bytes
   int32_t diskFree = 0;                                          // bytes, at most 2^31 − 1
 };
-
-// The system's version as the start-up rules and the file dialogs ask for it. This system
-// counts as version 6.2 (newer than every version the rules name).
-void GetWindowsName(std::string* text, int* major, int* minor);
-bool IsWindowsAtLeast(int major, int minor);
 
 void GetCpuInfo(CpuInfo* info);
 // Time-stamp cycles per second, measured over waitMs milliseconds (1000 at start-up).
