@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/effect.h"
+#include "engine/item.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
 #include "engine/shot.h"
@@ -15,7 +16,6 @@
 #include "script/cmd_state.h"
 
 void (*g_lpfnFireEventEx)(cChara& chara, int key, cObject* lpPartner, int value) = nullptr;
-int (*g_lpfnTakeItem)(cItem& item) = nullptr;
 
 bool IsSameTargetRef(const cCharaRef& a, const cCharaRef& b) { return a.lpChara == b.lpChara && a.nSlot == b.nSlot; }
 
@@ -426,7 +426,7 @@ int cChara::Die() {
   g_SaveData.m_nStageScore = static_cast<int32_t>(std::clamp<long long>(score, 0, SCORE_MAX));
   int r = 0;
   if (cItem* item = GetDropItem()) {
-    if (g_lpfnTakeItem) r = g_lpfnTakeItem(*item);
+    if (!g_vPlayer.empty()) r = TakeItem(item, g_vPlayer[0]);
   }
   if ((g_lpPlayScene && g_lpPlayScene->m_nStageResult == 1) || r == 1) return 1;
   ReleaseLinks();

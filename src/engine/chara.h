@@ -257,10 +257,15 @@ class cChara : public cObject {
 
  public:
   // Act (shared by the hero and the stage characters)
-  // Steps the flow runs; 1 when the act must end at once.
+  // Makes the character the scene's current actor and steps its flow runs in order (only
+  // death-triggered ones while dying); 1 when the act must end at once (the character was
+  // removed, or its HP reached 0 outside the death flows). The scene's current actor, run and
+  // command are cleared afterwards either way.
   int RunActFlows(int bDying);
-  // After the flows: removes the runs marked for deletion, clears the stopped flow groups and
-  // turns to standing when nothing moved the character.
+  // After the flows: runs the deferred flow changes, removes the runs marked for deletion and
+  // releases the stopped flow groups.
+  void EndFlowTurn();
+  // EndFlowTurn, then the standing animation when nothing moved the character.
   void EndAct();
   void RemoveBackRef(const cCharaRef& ref);
 
@@ -294,11 +299,9 @@ class cChara : public cObject {
   void CopyFlowState(const cChara& o);
 };
 
-// What the play engine asks of the behaviour scripting and of the item pick-up: starting the
-// flows of an event key on a character, and giving an item to the hero (its result: 1 end of
-// play, 2 the hero dies). Null until those layers set them: nothing runs.
+// What the play engine asks of the event triggers: starting the flows of an event key on a
+// character. Null until the triggers set it: nothing runs.
 extern void (*g_lpfnFireEventEx)(cChara& chara, int key, cObject* lpPartner, int value);
-extern int (*g_lpfnTakeItem)(cItem& item);
 
 // The hero vector first, then the character list; null when absent or removed.
 cChara* FindObjectById(int id);

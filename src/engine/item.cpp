@@ -6,6 +6,8 @@
 #include "engine/player.h"
 #include "engine/stage_chara.h"
 #include "project/stage.h"
+#include "script/flow_build.h"
+#include "script/item_cmd.h"
 
 void cItem::ReanchorY(int nNew, int nOld) {
   if (nNew == nOld) return;
@@ -27,7 +29,7 @@ void cItem::SetData(int id, const cItemData& def, int carried) {
   } else {
     SetZoom(m_nZoom, 1);
   }
-  if (g_lpfnExpandLoops) g_lpfnExpandLoops(m_Data.m_vCmd);
+  ExpandLoops(m_Data.m_vCmd);
 }
 
 void cItem::SetTilePos(int column, int row) {
@@ -45,7 +47,7 @@ int TakeItem(cItem* item, cPlayer& hero) {
   const cItemData& d = item->m_Data;
   if (d.m_bTakePopup && g_lpfnShowItemPopup) g_lpfnShowItemPopup(hero, d.m_byGraphicKind, item->m_nGraphic, d.m_wGraphicSub);
   PlayUserSe(d.m_wSound);
-  return g_lpfnRunCommandList ? g_lpfnRunCommandList(hero, d.m_vCmd) : 0;
+  return RunCommandList(hero, item->m_Data.m_vCmd);
 }
 
 int cPlayScene::PickUpItems(cPlayer& hero) {

@@ -142,12 +142,6 @@ int cPlayer::Act(int bDying) {
   m_bFrictionX = m_bFrictionY = 1;
   if (m_nModeCountdown > 0) --m_nModeCountdown;
   if (RunActFlows(bDying)) return 1;
-  if (!m_vDeferredCmd.empty()) {
-    cSafeVector<cFlowCmd> cmds;
-    cmds.swap(m_vDeferredCmd);
-    for (const cFlowCmd& cmd : cmds)
-      if (g_lpfnChangeFlow) g_lpfnChangeFlow(*this, cmd);
-  }
   EndAct();
   if (!m_bJumpStepped) {
     m_nJumpHold = 0;
@@ -318,10 +312,10 @@ void cPlayer::PlaceAtStageStart(int id, const cCharaData& def, double x, double 
   m_nBlockEffectTimer = 0;
   m_nBlockItemWait = 0;
   m_lpPrevLastFloor = nullptr;
-  m_vDeferredCmd.clear();
+  m_vDeferredFlowCmd.clear();
   BuildBoxDisplay();
   m_lItemContact.clear();
-  if (g_lpfnBuildFlows) g_lpfnBuildFlows(*this, 0, -1);
+  BuildFlows(m_Data.m_vFlow, 0, -1);
 }
 
 void cPlayer::BuildBoxDisplay() {

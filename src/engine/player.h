@@ -53,8 +53,6 @@ class cPlayer : public cChara {
   // Box C: the item pick-up box.
   cBox m_BoxC;
   cSafeVector<cBoxDisplay> m_vBoxDisplay;
-  // Flow-changing item commands that arrived while the hero ran its own flows.
-  cSafeVector<cFlowCmd> m_vDeferredCmd;
 
   // Hero jump flags. The jump step reads and clears them; other steps set them.
   //   forbidden            = m_bNoJump (the block effects' "no-jump flag")

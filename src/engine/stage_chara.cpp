@@ -3,7 +3,6 @@
 #include "core/sound_request.h"
 #include "defs/flow_cmd.h"
 #include "engine/box.h"
-#include "engine/flow_seam.h"
 #include "engine/play_scene.h"
 #include "project/stage.h"
 #include "project/system_data.h"
@@ -64,7 +63,7 @@ void cStageChara::Place(int id, const cCharaData& def, const cItem* lpDrop, cons
   m_bFreeY = kFreeY[range];
   m_bActivated = 0;
   m_Anime.Set(m_bFree ? 0 : 1, 1);
-  if (g_lpfnBuildFlows) g_lpfnBuildFlows(*this, 0, -1);
+  BuildFlows(m_Data.m_vFlow, 0, -1);
 }
 
 void cStageChara::SetBlockXY(int column, int row) {

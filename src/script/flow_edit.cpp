@@ -94,45 +94,6 @@ void CmdChangeFlow(cChara& chara, const cFlowCmd& cmd, int bNow) {
 }
 
 void cChara::StepFlowRuns(int bDying) {
-  if (g_lpPlayScene) g_lpPlayScene->m_pCurChara = this;
-  for (size_t i = 0; i < m_vFlowRun.size(); ++i) {
-    cFlowRun& run = m_vFlowRun[i];
-    if (!run.m_bRunning) continue;
-    if (!run.m_pFlow || run.m_pFlow->m_vCmd.empty()) {
-      run.Stop(*this);
-      continue;
-    }
-    if (run.m_bPaused || run.m_bStopForever) continue;
-    const bool deathFlow = run.m_pFlow->m_byTrigger == TRIGGER_DEATH;
-    if (bDying && !deathFlow) continue;
-    if (run.Step() == 1) run.Stop(*this);
-    if (m_bRemoved || (!bDying && !deathFlow && m_nHp <= 0)) break;
-  }
-  if (g_lpPlayScene) {
-    g_lpPlayScene->m_pCurChara = nullptr;
-    g_lpPlayScene->m_pCurRun = nullptr;
-    g_lpPlayScene->m_pCurCmd = nullptr;
-  }
-  if (!m_vDeferredFlowCmd.empty()) {
-    cSafeVector<cFlowCmd> deferred;
-    deferred.swap(m_vDeferredFlowCmd);
-    for (const cFlowCmd& cmd : deferred) CmdChangeFlow(*this, cmd, 1);
-  }
-  if (m_bAnyDelete) {
-    for (size_t i = 0; i < m_vFlowRun.size();) {
-      if (m_vFlowRun[i].m_bDelete)
-        RemoveFlowAt(static_cast<int>(i));
-      else
-        ++i;
-    }
-    m_bAnyDelete = 0;
-  }
-  if (m_bAnyGroupStopped) {
-    for (size_t g = 0; g < m_vGroupStopped.size(); ++g) {
-      if (!m_vGroupStopped[g]) continue;
-      m_vGroupStopped[g] = 0;
-      m_vGroupRunning.CheckedAt(static_cast<int>(g)) = 0;
-    }
-    m_bAnyGroupStopped = 0;
-  }
+  RunActFlows(bDying);
+  EndFlowTurn();
 }

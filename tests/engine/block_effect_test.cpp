@@ -4,7 +4,6 @@
 
 #include <memory>
 
-#include "engine/flow_seam.h"
 #include "engine/map_grid.h"
 #include "fixture/fixture.h"
 #include "play_kit.h"
@@ -138,12 +137,7 @@ class BlockItems : public BlockEffects {
   void SetUp() override {
     BlockEffects::SetUp();
     binding_ = std::make_unique<cPaletteBinding>(2, g_StageData.m_vBlock, g_StageData.m_vChara, g_StageData.m_vItem);
-    g_lpfnRunCommandList = [](cPlayer&, const cSafeVector<cFlowCmd>&) {
-      ++s_taken;
-      return s_result;
-    };
-    s_taken = 0;
-    s_result = 0;
+    g_StageData.m_vItem.back().m_vCmd.assign(1, playkit::ItemListRecorder::Tagged(1));
   }
   void TearDown() override { binding_.reset(); }
   MapChip& StandOnItemChip(int x = 5) {
@@ -153,31 +147,30 @@ class BlockItems : public BlockEffects {
     return chip;
   }
 
-  static int s_taken;
-  static int s_result;
+  // The number of times the block's item was given.
+  int Taken() const { return static_cast<int>(lists_.taken.size()); }
+  playkit::ItemListRecorder lists_;
   std::unique_ptr<cPaletteBinding> binding_;
 };
 
-int BlockItems::s_taken = 0;
-int BlockItems::s_result = 0;
 
 TEST_F(BlockItems, GivenOnLandingThenAfterSixtyFramesOfStanding) {
   playkit::WindowRequestRecorder sounds;
   StandOnItemChip();
   const int wait = 2 * 60;
   EXPECT_EQ(Scene().TakeBlockItem(*hero_), 0);
-  EXPECT_EQ(s_taken, 1);
+  EXPECT_EQ(Taken(), 1);
   EXPECT_EQ(sounds.Sounds(), (std::vector<int>{3 + 16}));
   for (int i = 1; i < wait; ++i) Scene().TakeBlockItem(*hero_);
-  EXPECT_EQ(s_taken, 1);
+  EXPECT_EQ(Taken(), 1);
   Scene().TakeBlockItem(*hero_);
-  EXPECT_EQ(s_taken, 2);
+  EXPECT_EQ(Taken(), 2);
 }
 
 TEST_F(BlockItems, GivenAtOnceOnSteppingOntoAnotherChipAndAgainAfterAJump) {
   StandOnItemChip(5);
   Scene().TakeBlockItem(*hero_);
-  ASSERT_EQ(s_taken, 1);
+  ASSERT_EQ(Taken(), 1);
   // The hero walks onto the next chip: its last floor differs from the one saved at the
   // start of the sub-step.
   hero_->SaveLastChip();
@@ -187,7 +180,7 @@ TEST_F(BlockItems, GivenAtOnceOnSteppingOntoAnotherChipAndAgainAfterAJump) {
   EXPECT_EQ(hero_->m_nBlockItemWait, 0);
   EXPECT_EQ(hero_->m_dVY, 1);
   Scene().TakeBlockItem(*hero_);
-  EXPECT_EQ(s_taken, 2);
+  EXPECT_EQ(Taken(), 2);
   hero_->m_bAirborne = 1;
   Scene().TakeBlockItem(*hero_);
   EXPECT_EQ(hero_->m_nBlockItemWait, 0);
@@ -195,14 +188,14 @@ TEST_F(BlockItems, GivenAtOnceOnSteppingOntoAnotherChipAndAgainAfterAJump) {
 
 TEST_F(BlockItems, TheResultOfTheItemEndsThePassAndAMissingItemGivesNothing) {
   StandOnItemChip();
-  s_result = 2;
+  lists_.result = 2;
   EXPECT_EQ(Scene().TakeBlockItem(*hero_), 2);
   MapChip& chip = StandOnItemChip();
   chip.m_wItemIndex = 99;
-  s_result = 0;
-  s_taken = 0;
+  lists_.result = 0;
+  lists_.taken.clear();
   EXPECT_EQ(Scene().TakeBlockItem(*hero_), 0);
-  EXPECT_EQ(s_taken, 0);
+  EXPECT_EQ(Taken(), 0);
 }
 
 class SummonedBlocks : public BlockEffects {

@@ -365,19 +365,21 @@ TEST_F(CharaTest, DeathAfterTheEndOfPlayKeepsTheCharacterAlive) {
   // A drop item that ends the play does the same.
   world_.scene.m_nStageResult = 0;
   auto& d = static_cast<DyingChara&>(g_lChara.Add(std::make_unique<DyingChara>()));
+  playkit::ItemListRecorder lists;
+  cItemData def = fixture::Item(6);
+  def.m_vCmd.assign(1, playkit::ItemListRecorder::Tagged(1));
+  def.m_vCmd.push_back(playkit::ItemListRecorder::StageClear());
   cItem item;
+  item.SetData(0, def, 1);
   d.drop = &item;
-  static int taken = 0;
-  taken = 0;
-  g_lpfnTakeItem = [](cItem&) {
-    ++taken;
-    return 1;
-  };
   EXPECT_EQ(d.Die(), 1);
-  EXPECT_EQ(taken, 1);
+  EXPECT_EQ(lists.taken, std::vector<int>{1});
   EXPECT_EQ(d.m_bDead, 0);
-  g_lpfnTakeItem = [](cItem&) { return 2; };
+  // A drop item that kills the hero does not end this death.
+  item.m_Data.m_vCmd.pop_back();
+  lists.result = 2;
   EXPECT_EQ(d.Die(), 0);
+  EXPECT_EQ(hero.m_nHp, 0);
   EXPECT_EQ(d.m_bDead, 1);
 }
 

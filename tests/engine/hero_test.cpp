@@ -9,6 +9,7 @@
 #include "project/global_data.h"
 #include "fixture/fixture.h"
 #include "play_kit.h"
+#include "script/cmd_dispatch.h"
 #include "script/cmd_state.h"
 
 namespace {
@@ -294,12 +295,24 @@ class HeroJump : public Hero {
     s_state = &state_;
     s_held = 1;
     g_lpfnJumpKeyHeld = [](cPlayer&, cCmdState&) { return s_held; };
-    g_lpfnRunFlows = [](cChara& c, int) {
-      static_cast<cPlayer&>(c).StepJump(*s_state);
-      return 0;
-    };
+    // The hero runs one long flow of a jump command; the jump command is not built, so the
+    // table entry of its kind steps the jump on the state this fixture drives.
+    saved_ = g_apfnCmdHandler[CMD_JUMP];
+    g_apfnCmdHandler[CMD_JUMP] = [](cChara& c, cCmdState&) { static_cast<cPlayer&>(c).StepJump(*s_state); };
+    cFlowCmd jump;
+    jump.m_byKind = CMD_JUMP;
+    jump.m_vParam.assign(5, 0);
+    jump.m_sTime = 1000;
+    cFlow flow;
+    flow.m_vCmd.assign(1, jump);
+    hero_->m_Data.m_vFlow.assign(1, flow);
+    hero_->BuildFlows(hero_->m_Data.m_vFlow, 0, -1);
+    hero_->m_vFlowRun[0].Start(*hero_);
   }
-  void TearDown() override { s_state = nullptr; }
+  void TearDown() override {
+    g_apfnCmdHandler[CMD_JUMP] = saved_;
+    s_state = nullptr;
+  }
   // One sub-step: the act (which steps the jump); then the hero leaves the floor once rising.
   void SubStep(int held, int index = 1) {
     s_held = held;
@@ -315,6 +328,7 @@ class HeroJump : public Hero {
   cFlowCmd cmd_;
   cCmdState state_;
   cPlayer* hero_ = nullptr;
+  CmdHandler saved_ = nullptr;
 };
 
 int HeroJump::s_held = 1;
@@ -432,19 +446,30 @@ TEST_F(HeroJump, LandingWithTheKeyReleasedEndsTheCommand) {
 TEST_F(Hero, ItemCommandsDeferredDuringTheFlowsAreAppliedAfterThemInOrder) {
   Build();
   cPlayer& h = Place();
-  static std::vector<int> applied;
-  applied.clear();
-  g_lpfnChangeFlow = [](cPlayer&, const cFlowCmd& cmd) { applied.push_back(cmd.Param(0)); };
+  auto ids = [&h]() {
+    std::vector<int> v;
+    for (const cFlow& f : h.m_Data.m_vFlow) v.push_back(f.m_byId);
+    return v;
+  };
+  const std::vector<int> before = ids();
+  // "追加" of a flow with ID 7, then of one with ID 3.
   for (int n : {7, 3}) {
     cFlowCmd cmd;
-    cmd.m_vParam.assign(1, n);
-    h.m_vDeferredCmd.push_back(cmd);
+    cmd.m_vParam.assign(2, 0);
+    cFlow added;
+    added.m_byId = static_cast<uint8_t>(n);
+    cmd.m_vFlow.assign(1, added);
+    h.m_vDeferredFlowCmd.push_back(cmd);
   }
   h.Act(0);
-  EXPECT_EQ(applied, (std::vector<int>{7, 3}));
-  EXPECT_TRUE(h.m_vDeferredCmd.empty());
+  std::vector<int> expected = before;
+  expected.push_back(7);
+  expected.push_back(3);
+  EXPECT_EQ(ids(), expected);
+  EXPECT_EQ(h.m_vFlowRun.size(), expected.size());
+  EXPECT_TRUE(h.m_vDeferredFlowCmd.empty());
   h.Act(0);
-  EXPECT_EQ(applied.size(), 2u);
+  EXPECT_EQ(ids(), expected);
 }
 
 TEST_F(HeroJump, HeightBySpeedOfTheInertiaMove) {
@@ -470,7 +495,7 @@ TEST_F(HeroJump, HeightBySpeedOfTheInertiaMove) {
 }
 
 TEST_F(HeroJump, AnActWithoutAJumpStepMakesTheNextJumpReady) {
-  g_lpfnRunFlows = nullptr;
+  hero_->m_vFlowRun[0].Pause();
   hero_->m_nJumpHold = 4;
   hero_->m_bJumpReady = 0;
   hero_->m_bJumpStartA = 1;

@@ -20,35 +20,26 @@ class Items : public ::testing::Test {
     stage.m_nItemH = 20;
     world_ = std::make_unique<playkit::PlayWorld>(stage);
     hero_ = &world_->PlaceHero(fixture::Hero(), 5, 5);
-    s_taken.clear();
-    s_result = 0;
     s_popups = 0;
-    g_lpfnRunCommandList = [](cPlayer&, const cSafeVector<cFlowCmd>& cmds) {
-      s_taken.push_back(static_cast<int>(cmds.size()));
-      return s_result;
-    };
     g_lpfnShowItemPopup = [](cPlayer&, int, int, int) { ++s_popups; };
   }
-  // An item whose command list has n commands (to tell the items apart), on a cell.
-  cItem& Put(int cellX, int rule, int commands, int graphic = 4) {
+  // An item whose command list logs its tag when it runs, on a cell.
+  cItem& Put(int cellX, int rule, int tag, int graphic = 4) {
     cItemData d = fixture::Item(graphic);
     d.m_byTakeRule = static_cast<uint8_t>(rule);
     d.m_wSound = 2;
-    d.m_vCmd.resize(static_cast<size_t>(commands));
+    d.m_vCmd.assign(1, playkit::ItemListRecorder::Tagged(tag));
     return world_->PlaceItem(d, cellX, 5);
   }
   int Pass() { return world_->scene.PickUpItems(*hero_); }
   std::vector<int> Keys() { return world_->KeysOf(hero_->m_nId); }
 
-  static std::vector<int> s_taken;
-  static int s_result;
+  playkit::ItemListRecorder lists_;
   static int s_popups;
   std::unique_ptr<playkit::PlayWorld> world_;
   cPlayer* hero_ = nullptr;
 };
 
-std::vector<int> Items::s_taken;
-int Items::s_result = 0;
 int Items::s_popups = 0;
 
 TEST_F(Items, SetUpAndPlacementOnACell) {
@@ -84,7 +75,7 @@ TEST_F(Items, TakenOnceThenRemoved) {
   Put(5, 0, 1);
   EXPECT_EQ(Pass(), 0);
   EXPECT_EQ(Keys(), std::vector<int>{8});
-  EXPECT_EQ(s_taken, std::vector<int>{1});
+  EXPECT_EQ(lists_.taken, std::vector<int>{1});
   EXPECT_EQ(s_popups, 1);
   EXPECT_EQ(sounds.Sounds(), std::vector<int>{2 + 16});
   EXPECT_EQ(g_lItem.Count(), 0u);
@@ -95,7 +86,7 @@ TEST_F(Items, ARepeatableItemIsTakenOncePerTouch) {
   cItem& item = Put(5, 1, 2);
   for (int i = 0; i < 3; ++i) Pass();
   EXPECT_EQ(Keys(), (std::vector<int>{8, 8, 8}));
-  EXPECT_EQ(s_taken, std::vector<int>{2});
+  EXPECT_EQ(lists_.taken, std::vector<int>{2});
   // Box C leaves the item once: the next touch takes it again.
   item.m_dX += 200;
   item.UpdateFarX();
@@ -104,7 +95,7 @@ TEST_F(Items, ARepeatableItemIsTakenOncePerTouch) {
   item.m_dX -= 200;
   item.UpdateFarX();
   Pass();
-  EXPECT_EQ(s_taken, (std::vector<int>{2, 2}));
+  EXPECT_EQ(lists_.taken, (std::vector<int>{2, 2}));
   EXPECT_EQ(g_lItem.Count(), 1u);
 }
 
@@ -123,7 +114,7 @@ TEST_F(Items, ItemsThatAreNotPickedUp) {
     c.edit(item);
     Pass();
     EXPECT_TRUE(Keys().empty());
-    EXPECT_TRUE(s_taken.empty());
+    EXPECT_TRUE(lists_.taken.empty());
     cObjectList<cItem>::Remove(item);
     g_lItem.Sweep();
   }
@@ -134,13 +125,13 @@ TEST_F(Items, GraphicZeroFiresTheEventButIsNotTakenAndATransparentItemIs) {
   Put(5, 1, 1, 0);
   Pass();
   EXPECT_EQ(Keys(), std::vector<int>{8});
-  EXPECT_TRUE(s_taken.empty());
+  EXPECT_TRUE(lists_.taken.empty());
   EXPECT_TRUE(sounds.Sounds().empty());
   EXPECT_EQ(s_popups, 0);
   cItem& t = Put(5, 0, 3);
   t.m_Data.m_bTransparent = 1;
   Pass();
-  EXPECT_EQ(s_taken, std::vector<int>{3});
+  EXPECT_EQ(lists_.taken, std::vector<int>{3});
 }
 
 TEST_F(Items, BoxCTouchesAtItsEdgesInclusive) {
@@ -152,50 +143,50 @@ TEST_F(Items, BoxCTouchesAtItsEdgesInclusive) {
   };
   for (Case k : {Case{c.dRight, true}, Case{c.dRight + 1, false}}) {
     SCOPED_TRACE(k.left);
-    s_taken.clear();
+    lists_.taken.clear();
     hero_->m_lItemContact.clear();
     item.m_dX = k.left;
     item.m_dY = c.dTop;
     item.UpdateFarX();
     item.UpdateFarY();
     Pass();
-    EXPECT_EQ(s_taken.size(), k.taken ? 1u : 0u);
+    EXPECT_EQ(lists_.taken.size(), k.taken ? 1u : 0u);
   }
   // The bottom edge of box C against the top of the item.
-  s_taken.clear();
+  lists_.taken.clear();
   hero_->m_lItemContact.clear();
   item.m_dX = c.dLeft;
   item.m_dY = c.dBottom;
   item.UpdateFarX();
   item.UpdateFarY();
   Pass();
-  EXPECT_EQ(s_taken.size(), 1u);
+  EXPECT_EQ(lists_.taken.size(), 1u);
 }
 
 TEST_F(Items, AResultEndsThePassAtOnce) {
-  Put(5, 0, 1);
+  // The first item's list clears the stage after its tagged command.
+  cItem& first = Put(5, 0, 1);
+  first.m_Data.m_vCmd.push_back(playkit::ItemListRecorder::StageClear());
   Put(5, 0, 2);
-  s_result = 1;
   EXPECT_EQ(Pass(), 1);
-  EXPECT_EQ(s_taken, std::vector<int>{1});
+  EXPECT_EQ(lists_.taken, std::vector<int>{1});
   EXPECT_EQ(g_lItem.Count(), 1u);
-  s_result = 2;
+  lists_.result = 2;
   EXPECT_EQ(Pass(), 2);
 }
 
 TEST_F(Items, ADyingCharacterHandsItsDropItemOverBeforeAnyAppearancePass) {
   cItemData d = fixture::Item(6);
-  d.m_vCmd.resize(4);
+  d.m_vCmd.assign(1, playkit::ItemListRecorder::Tagged(4));
   cItem drop;
   drop.SetData(0, d, 1);
   cStageChara& c = world_->PlaceChara(fixture::Chara(2), 8, 5, &drop);
-  g_lpfnTakeItem = [](cItem& item) { return TakeItem(&item, g_vPlayer[0]); };
   EXPECT_EQ(c.Die(), 0);
-  EXPECT_EQ(s_taken, std::vector<int>{4});
+  EXPECT_EQ(lists_.taken, std::vector<int>{4});
   // Without a drop item nothing is given.
   cStageChara& e = world_->PlaceChara(fixture::Chara(2), 8, 5);
   e.Die();
-  EXPECT_EQ(s_taken.size(), 1u);
+  EXPECT_EQ(lists_.taken.size(), 1u);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include <memory>
 
-#include "engine/flow_seam.h"
 #include "engine/map_grid.h"
 #include "fixture/fixture.h"
 #include "play_kit.h"
@@ -207,14 +206,31 @@ TEST_F(StageChara, ActTakesTheAutoScrollUnderBothSettingsOfTheSwitch) {
 }
 
 TEST_F(StageChara, ActEndsAtOnceWhenTheFlowsSaySoAndReportsZeroHitPoints) {
-  cStageChara& c = Place(5, 5);
-  g_lpfnRunFlows = [](cChara&, int) { return 1; };
+  // One running flow of a long wait.
+  cStageChara& c = Place(5, 5, [](cCharaData& d) {
+    cFlowCmd wait;
+    wait.m_byKind = CMD_WAIT;
+    wait.m_sTime = 100;
+    cFlow flow;
+    flow.m_vCmd.assign(1, wait);
+    d.m_vFlow.assign(1, flow);
+  });
+  ASSERT_EQ(c.m_vFlowRun.size(), 1u);
+  c.m_vFlowRun[0].Start(c);
   c.m_vGroupStopped[3] = 1;
   c.m_vGroupRunning[3] = 1;
   c.m_bAnyGroupStopped = 1;
+  // HP at 0 after a stepped run (outside the death flows) ends the act before the clean-up.
+  c.m_nHp = 0;
   EXPECT_EQ(c.Act(0), 1);
   EXPECT_EQ(c.m_vGroupRunning[3], 1);
-  g_lpfnRunFlows = nullptr;
+  EXPECT_EQ(Scene().m_pCurChara, nullptr);
+  // So does the removal of the character.
+  c.m_nHp = 1;
+  c.m_bRemoved = 1;
+  EXPECT_EQ(c.Act(0), 1);
+  EXPECT_EQ(c.m_vGroupRunning[3], 1);
+  c.m_bRemoved = 0;
   EXPECT_EQ(c.Act(0), 0);
   EXPECT_EQ(c.m_vGroupRunning[3], 0);
   EXPECT_EQ(c.m_vGroupStopped[3], 0);

@@ -10,6 +10,7 @@
 #include "engine/map_grid.h"
 #include "platform/message.h"
 #include "project/global_data.h"
+#include "script/cmd_dispatch.h"
 
 namespace playkit {
 
@@ -17,6 +18,7 @@ namespace {
 
 PlayWorld* g_world = nullptr;
 WindowRequestRecorder* g_recorder = nullptr;
+ItemListRecorder* g_listRecorder = nullptr;
 
 void RecordEvent(cChara& chara, int key, cObject* partner, int value) {
   if (!g_world) return;
@@ -33,14 +35,7 @@ void ResetEngineGlobals() {
   g_vCharaEffectTemplateRev.clear();
   g_lpPlayScene = nullptr;
   g_lpfnFireEventEx = nullptr;
-  g_lpfnTakeItem = nullptr;
-  g_lpfnRunFlows = nullptr;
-  g_lpfnRemoveDeletedFlows = nullptr;
-  g_lpfnBuildFlows = nullptr;
   g_lpfnJumpKeyHeld = nullptr;
-  g_lpfnChangeFlow = nullptr;
-  g_lpfnRunCommandList = nullptr;
-  g_lpfnExpandLoops = nullptr;
   g_lpfnShowItemPopup = nullptr;
 }
 
@@ -265,6 +260,40 @@ uint64_t PlayDigest() {
     h *= 1099511628211ULL;
   }
   return h;
+}
+
+ItemListRecorder::ItemListRecorder() {
+  if (g_listRecorder) throw std::logic_error("ItemListRecorder: one at a time");
+  g_listRecorder = this;
+  saved_ = g_apfnCmdImpl[CMD_CODE];
+  g_apfnCmdImpl[CMD_CODE] = &ItemListRecorder::Record;
+}
+
+ItemListRecorder::~ItemListRecorder() {
+  g_apfnCmdImpl[CMD_CODE] = saved_;
+  g_listRecorder = nullptr;
+}
+
+cFlowCmd ItemListRecorder::Tagged(int tag) {
+  cFlowCmd c;
+  c.m_bySelector = 1;
+  c.m_byKind = static_cast<int8_t>(CMD_CODE - LISTCMD_KIND_OFFSET);
+  c.m_vParam.assign(1, tag);
+  return c;
+}
+
+cFlowCmd ItemListRecorder::StageClear() {
+  cFlowCmd c;
+  c.m_bySelector = 1;
+  c.m_byKind = static_cast<int8_t>(CMD_STAGE_CLEAR - LISTCMD_KIND_OFFSET);
+  return c;
+}
+
+int ItemListRecorder::Record(cChara& chara, cFlowCmd& cmd) {
+  if (!g_listRecorder) return 0;
+  g_listRecorder->taken.push_back(cmd.Param(0));
+  if (g_listRecorder->result == 2) chara.m_nHp = 0;
+  return 0;
 }
 
 }  // namespace playkit

@@ -18,6 +18,7 @@
 #include "project/save_data.h"
 #include "project/stage.h"
 #include "project/system_data.h"
+#include "script/cmd_dispatch.h"
 
 namespace playkit {
 
@@ -98,6 +99,30 @@ class WindowRequestRecorder {
  private:
   HWND window_ = nullptr;
   HWND saved_ = nullptr;
+};
+
+// Item command lists run for real while it lives, with a recording implementation in place of
+// "コードの実行": each such command logs its first parameter (a tag telling the lists apart)
+// and, when `result` is 2, sets the HP of the character it runs on to 0 (so the list reports
+// that the hero died).
+class ItemListRecorder {
+ public:
+  ItemListRecorder();
+  ~ItemListRecorder();
+  ItemListRecorder(const ItemListRecorder&) = delete;
+  ItemListRecorder& operator=(const ItemListRecorder&) = delete;
+
+  // An item-list "コードの実行" command carrying the tag.
+  static cFlowCmd Tagged(int tag);
+  // An item-list "ステージクリア" command (the list ends with 1).
+  static cFlowCmd StageClear();
+  // The tags logged, in order.
+  std::vector<int> taken;
+  int result = 0;
+
+ private:
+  static int Record(cChara& chara, cFlowCmd& cmd);
+  CmdImpl saved_ = nullptr;
 };
 
 // The state of the play objects as text, one line per object (hero, then the characters in
