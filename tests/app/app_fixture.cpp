@@ -7,6 +7,7 @@
 
 #include "fixture/fixture.h"
 #include "project/stage.h"
+#include "project/system_image.h"
 
 namespace appfixture {
 
@@ -82,8 +83,20 @@ bool WriteProject(const std::string& root, const Options& options) {
     fixture::Place(stage, fixture::Hero(2), 2, 13);
     if (!project.WriteStage(stage, options.stageName, number)) return false;
   }
-  return WriteBmp8(root + "/bmp/plt/Palette.bmp", 16, 16) && WriteBmp8(root + "/bmp/Debug.bmp", 128, 64) &&
-         WriteText(root + "/System.ini", options.ini);
+  if (!WriteBmp8(root + "/bmp/plt/Palette.bmp", 16, 16) || !WriteBmp8(root + "/bmp/Debug.bmp", 128, 64)) return false;
+  // Every image of the system image table, so that the screens find what they load: the title
+  // picture at the screen's size, the others as small sheets.
+  for (const BitmapEntry& entry : g_SystemBitmapTable) {
+    std::string name = entry.szFileName;
+    if (name.empty()) continue;
+    for (char& c : name) c = c == '\\' ? '/' : c;
+    const std::string path = root + "/" + name;
+    if (std::filesystem::exists(path)) continue;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    const bool screen = name == "bmp/Title.bmp";
+    if (!WriteBmp8(path, screen ? 640 : 256, screen ? 480 : 256)) return false;
+  }
+  return WriteText(root + "/System.ini", options.ini);
 }
 
 }  // namespace appfixture
