@@ -86,6 +86,13 @@ class cPlayScene {
   cFlowRun* m_pCurRun = nullptr;
   cCmdState* m_pCurCmd = nullptr;
   int32_t m_bListMsgCont = 0;
+
+ public:
+  // Scripting values: the stage variables (bank S; position n is Sn) and the flag set when a
+  // script left another character without hit points (the death pass then runs at once after
+  // the running character's turn).
+  cSafeVector<int32_t> m_vStageVar = cSafeVector<int32_t>(1000, 0);
+  int32_t m_bAssignKilled = 0;
 };
 
 // The running play scene; null outside play.
