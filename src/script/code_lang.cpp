@@ -1,7 +1,6 @@
 #include "script/code_lang.h"
 
 #include <climits>
-#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "engine/player.h"
 #include "project/save_data.h"
 #include "project/stage.h"
+#include "script/conditions.h"
 
 int32_t g_bCodeError = 0;
 
@@ -23,7 +23,6 @@ enum { TOKEN_CONSTANT = 0, TOKEN_VARIABLE = 1, TOKEN_FIELD = 2, TOKEN_SYSTEM = 3
 enum { OP_ASSIGN = 0, OP_ADD = 1, OP_SUB = 2, OP_MUL = 3, OP_DIV = 4, OP_MOD = 5 };
 enum { FIELD_HP = 8, FIELD_SP = 9, FIELD_MHP = 10, FIELD_MSP = 11, FIELD_SIGHT = 15 };
 enum { SYS_TIME = 0, SYS_SCRLX = 1, SYS_SCRLY = 2, SYS_SCORE = 3, SYS_LIFE = 4 };
-constexpr int UNLIMITED_LIVES = 999999;
 
 const char* const kOperatorName[] = {"=", "+", "-", "*", "/", "%", ""};
 const int kOperatorPass[] = {2, 1, 1, 0, 0, 0};
@@ -121,11 +120,6 @@ void MakeField(cCodeToken& t, int field, cChara& owner) {
   }
 }
 
-// The auto-scroll speed of an axis in tenths of a dot per frame.
-int AutoSpeedOf(const cScroll& scroll) {
-  return static_cast<int>(std::lround(scroll.m_dAutoSpeed * SubStepsReal() * 10.0));
-}
-
 void MakeSystem(cCodeToken& t, int index, cPlayScene& scene) {
   t.m_nTokenKind = TOKEN_SYSTEM;
   t.m_nSystem = index;
@@ -139,7 +133,7 @@ void MakeSystem(cCodeToken& t, int index, cPlayScene& scene) {
       break;
     case SYS_SCRLX:
     case SYS_SCRLY:
-      t.m_nTokenValue = AutoSpeedOf(index == SYS_SCRLX ? scene.m_ScrollX : scene.m_ScrollY);
+      ReadSystemValue(index, t.m_nTokenValue);
       t.m_nLow = -480;
       t.m_nHigh = 480;
       break;
