@@ -11,6 +11,7 @@
 #include "project/save_data.h"
 #include "project/system_data.h"
 #include "script/flow_run.h"
+#include "script/status_op.h"
 
 namespace {
 
@@ -128,8 +129,7 @@ int EvalCondStatus(const cCond& cond, cChara& subject) {
     bool sp = owner && cond.m_byLeftStatus == STATUS_SP;
     if (hp || sp) {
       base = hp ? owner->m_Data.m_nMaxHp : owner->m_Data.m_nMaxSp;
-      long long p = base * right;
-      long long q = (p >= 0 ? p + 50 : p - 50) / 100;
+      long long q = PercentOf64(base, right);
       right = static_cast<int>(q < 0 ? 0 : (q > 999999 ? 999999 : q));
     } else {
       right = 0;
