@@ -297,6 +297,10 @@ class cChara : public cObject {
 
  private:
   void CopyFlowState(const cChara& o);
+
+ public:
+  // The hero's arrange entries waiting for the next command of an item command list.
+  std::list<cFlowCmd> m_lPlayerArrange;
 };
 
 // What the play engine asks of the event triggers: starting the flows of an event key on a

@@ -24,6 +24,7 @@ struct cSummonBlockParams {
 };
 class cChara;
 class cFlowRun;
+class cCond;
 class cCmdState;
 class cStage;
 class MapChip;
@@ -117,6 +118,21 @@ class cPlayScene {
   cFlowRun* m_pCurRun = nullptr;
   cCmdState* m_pCurCmd = nullptr;
   int32_t m_bListMsgCont = 0;
+
+ public:
+  // Scripting values: the stage variables (bank S; position n is Sn) and the flag set when a
+  // script left another character without hit points (the death pass then runs at once after
+  // the running character's turn).
+  cSafeVector<int32_t> m_vStageVar = cSafeVector<int32_t>(1000, 0);
+  int32_t m_bAssignKilled = 0;
+
+  // Conditions: rule 0 all hold (an empty list holds), rule 1 one holds (an empty list
+  // fails), other rules fail.
+  int CheckCondList(const cSafeVector<cCond>& conds, int rule, cChara& subject);
+  int CheckCond(const cCond& cond, cChara& subject);
+  // A flow's conditions with its once latch: an empty list, or a once-flagged list that held
+  // before, holds without a test; a list that holds sets the latch.
+  int CheckFlowConds(cFlowRun& run, cChara& chara);
 };
 
 // The running play scene; null outside play.

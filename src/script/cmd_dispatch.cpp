@@ -5,8 +5,20 @@
 #include "defs/flow_cmd.h"
 #include "engine/chara.h"
 #include "engine/play_scene.h"
+#include "script/arrange.h"
+#include "script/status_op.h"
 
 CmdImpl g_apfnCmdImpl[CMD_KIND_COUNT] = {};
+
+namespace {
+// The implementations built so far, put in place at start.
+struct ImplTableSetUp {
+  ImplTableSetUp() {
+    g_apfnCmdImpl[CMD_STATUS] = CmdStatusOperation;
+    g_apfnCmdImpl[CMD_ARRANGE] = CmdArrange;
+  }
+} s_implTableSetUp;
+}  // namespace
 void (*g_lpfnPeriodicAct)(cChara& chara, cCmdState& state, int kind) = nullptr;
 
 void RunCmdNone(cChara&, cCmdState&) {}

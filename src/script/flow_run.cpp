@@ -9,9 +9,6 @@ bool IsChainingMessage(const cFlowCmd& cmd) {
   return cmd.FlowKind() == CMD_MESSAGE && cmd.Param(6) == 0 && cmd.Param(15) == 0;
 }
 
-void ApplyFlowArranges(cChara*, cFlowRun*, cCmdState&) {}
-void ApplyPlayerArranges(cChara&, cFlowCmd&) {}
-
 void cCmdState::Reset() {
   m_nRemaining = m_nDuration;
   m_bDone = 0;
