@@ -28,6 +28,7 @@ class cCond;
 class cCmdState;
 class cStage;
 class MapChip;
+class cItem;
 
 class cPlayScene {
  public:
@@ -133,6 +134,18 @@ class cPlayScene {
   // A flow's conditions with its once latch: an empty list, or a once-flagged list that held
   // before, holds without a test; a list that holds sets the latch.
   int CheckFlowConds(cFlowRun& run, cChara& chara);
+  // The appearance conditions of a map chip and of a placed item, tested against player 1's
+  // hero (without a hero a list that needs a test fails), and of a placed character, tested
+  // against the character itself; the same once latch rule, with the chip's latch byte and the
+  // object's appearance latch.
+  int CheckBlockConds(MapChip& chip);
+  int CheckCharaConds(cChara& chara);
+  int CheckItemConds(cItem& item);
+
+ private:
+  // The once latch rule: 0 the list fails, 1 it holds without a test (empty, or once-flagged
+  // and latched), 2 it was tested and holds (the caller then sets its latch).
+  int CheckLatchedConds(const cSafeVector<cCond>& conds, int rule, int once, int latched, cChara* subject);
 };
 
 // The running play scene; null outside play.

@@ -4,8 +4,10 @@
 
 #include "core/rand_range.h"
 #include "defs/cond.h"
+#include "defs/block_data.h"
 #include "defs/flow.h"
 #include "engine/chara.h"
+#include "engine/item.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
 #include "project/save_data.h"
@@ -258,10 +260,38 @@ int cPlayScene::CheckCondList(const cSafeVector<cCond>& conds, int rule, cChara&
   return 0;
 }
 
+int cPlayScene::CheckLatchedConds(const cSafeVector<cCond>& conds, int rule, int once, int latched,
+                                  cChara* subject) {
+  if (conds.empty() || (once && latched)) return 1;
+  if (!subject || !CheckCondList(conds, rule, *subject)) return 0;
+  return 2;
+}
+
 int cPlayScene::CheckFlowConds(cFlowRun& run, cChara& chara) {
   const cFlow& flow = *run.m_pFlow;
-  if (flow.m_vCond.empty() || (flow.m_bCondOnce && run.m_bCondLatch)) return 1;
-  if (!CheckCondList(flow.m_vCond, flow.m_byCondRule, chara)) return 0;
-  run.m_bCondLatch = 1;
-  return 1;
+  int r = CheckLatchedConds(flow.m_vCond, flow.m_byCondRule, flow.m_bCondOnce, run.m_bCondLatch, &chara);
+  if (r == 2) run.m_bCondLatch = 1;
+  return r != 0;
+}
+
+int cPlayScene::CheckBlockConds(MapChip& chip) {
+  cChara* hero = g_vPlayer.empty() ? nullptr : &g_vPlayer[0];
+  int r = CheckLatchedConds(chip.m_vCond, chip.m_byCondRule, chip.m_bCondOnce, chip.m_bConditionLatch, hero);
+  if (r == 2) chip.m_bConditionLatch = 1;
+  return r != 0;
+}
+
+int cPlayScene::CheckCharaConds(cChara& chara) {
+  const cCharaData& def = chara.m_Data;
+  int r = CheckLatchedConds(def.m_vCond, def.m_byCondRule, def.m_bCondOnce, chara.m_byAppearLatch, &chara);
+  if (r == 2) chara.m_byAppearLatch = 1;
+  return r != 0;
+}
+
+int cPlayScene::CheckItemConds(cItem& item) {
+  cChara* hero = g_vPlayer.empty() ? nullptr : &g_vPlayer[0];
+  const cItemData& def = item.m_Data;
+  int r = CheckLatchedConds(def.m_vCond, def.m_byCondRule, def.m_bCondOnce, item.m_byAppearLatch, hero);
+  if (r == 2) item.m_byAppearLatch = 1;
+  return r != 0;
 }

@@ -3,9 +3,13 @@
 // seven distance shapes against the subject's facing.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
+#include "defs/block_data.h"
 #include "defs/cond.h"
+#include "engine/item.h"
+#include "engine/player.h"
 #include "fixture/fixture.h"
 #include "script/conditions.h"
 #include "script_kit.h"
@@ -104,6 +108,84 @@ TEST_F(Conditions, OnceLatchOfFlows) {
   cFlowRun run;
   run.m_pFlow = &empty;
   EXPECT_EQ(w.world.scene.CheckFlowConds(run, me), 1);
+}
+
+// Appearance conditions of map chips, placed characters and items: the same once latch rule,
+// with the hero as subject for chips and items and the character itself for characters.
+TEST_F(Conditions, OnceLatchOfAppearance) {
+  cPlayScene& s = w.world.scene;
+  cPlayer& hero = w.world.AddHero(fixture::Chara(3), 1, 1);
+  struct Owner {
+    const char* name;
+    cPaletteEntry& def;
+    std::function<int()> check;
+    std::function<int()> latch;
+    cChara& subject;
+    cChara& bystander;
+  };
+  MapChip chip;
+  cItem item;
+  Owner owners[] = {
+      {"chip", chip, [&] { return s.CheckBlockConds(chip); }, [&] { return int{chip.m_bConditionLatch}; }, hero, me},
+      {"chara", me.m_Data, [&] { return s.CheckCharaConds(me); }, [&] { return int{me.m_byAppearLatch}; }, me, hero},
+      {"item", item.m_Data, [&] { return s.CheckItemConds(item); }, [&] { return int{item.m_byAppearLatch}; }, hero,
+       me},
+  };
+  for (Owner& o : owners) {
+    for (int once = 0; once <= 1; ++once) {
+      SCOPED_TRACE(testing::Message() << o.name << " once " << once);
+      chip.m_bConditionLatch = 0;
+      me.m_byAppearLatch = 0;
+      item.m_byAppearLatch = 0;
+      o.def.m_vCond = {Var(3, 2, 0, 1)};
+      o.def.m_byCondRule = 0;
+      o.def.m_bCondOnce = static_cast<uint8_t>(once);
+      // Only the subject's character variable counts.
+      o.subject.m_vVar[2] = 0;
+      o.bystander.m_vVar[2] = 1;
+      EXPECT_EQ(o.check(), 0);
+      EXPECT_EQ(o.latch(), 0);
+      o.subject.m_vVar[2] = 1;
+      EXPECT_EQ(o.check(), 1);
+      EXPECT_EQ(o.latch(), 1);
+      o.subject.m_vVar[2] = 0;
+      EXPECT_EQ(o.check(), once);
+      EXPECT_EQ(o.latch(), 1);
+      // The list's rule: rule 1 holds when one of two conditions holds, rule 2 never.
+      o.def.m_bCondOnce = 0;
+      o.def.m_vCond = {Var(3, 2, 0, 5), Var(3, 2, 0, 0)};
+      o.def.m_byCondRule = 1;
+      EXPECT_EQ(o.check(), 1);
+      o.def.m_byCondRule = 2;
+      EXPECT_EQ(o.check(), 0);
+      // An empty list holds without a test and leaves the latch as it was.
+      o.def.m_vCond.clear();
+      chip.m_bConditionLatch = 0;
+      me.m_byAppearLatch = 0;
+      item.m_byAppearLatch = 0;
+      EXPECT_EQ(o.check(), 1);
+      EXPECT_EQ(o.latch(), 0);
+    }
+  }
+}
+
+// Without a hero, a chip's or an item's list that needs a test fails (nothing to test it
+// against); an empty or latched once-flagged list still holds.
+TEST_F(Conditions, AppearanceWithoutAHero) {
+  ASSERT_TRUE(g_vPlayer.empty());
+  cPlayScene& s = w.world.scene;
+  MapChip chip;
+  chip.m_vCond = {Var(1, 1, 0, 0)};
+  EXPECT_EQ(s.CheckBlockConds(chip), 0);
+  EXPECT_EQ(chip.m_bConditionLatch, 0);
+  chip.m_bCondOnce = 1;
+  chip.m_bConditionLatch = 1;
+  EXPECT_EQ(s.CheckBlockConds(chip), 1);
+  cItem item;
+  item.m_Data.m_vCond = {Var(1, 1, 0, 0)};
+  EXPECT_EQ(s.CheckItemConds(item), 0);
+  item.m_Data.m_vCond.clear();
+  EXPECT_EQ(s.CheckItemConds(item), 1);
 }
 
 TEST_F(Conditions, StatusComparisons) {
