@@ -400,7 +400,9 @@ TEST_F(MainWindowTest, ReactivatingFullScreenDirect3DResetsTheDeviceFirst) {
     g_bActive = c.wasActive;
     EXPECT_EQ(SendMessageA(g_hWnd, WM_ACTIVATEAPP, c.activate, 0), 0);
     EXPECT_EQ(g_restores, c.restores);
-    if (c.restores) EXPECT_EQ(g_activeAtRestore, 0);
+    if (c.restores) {
+      EXPECT_EQ(g_activeAtRestore, 0);
+    }
     EXPECT_EQ(g_bActive.load(), c.activeAfter);
   }
   lpDTCon = oldDT;

@@ -110,7 +110,6 @@ TEST_F(SceneTest, SlotsKeepOptionsBeforePlay) {
 
 int g_playObject;
 int g_fpsSeen = -1;
-int g_quitAsked = 0;
 
 cScene* MakePlay(cPlayScene** lplpPlay) {
   *lplpPlay = reinterpret_cast<cPlayScene*>(&g_playObject);

@@ -370,7 +370,9 @@ TEST_F(StartupDialogTest, SavedChoiceOrAFixedBackEndAsksNothing) {
     EXPECT_FALSE(InitApplication("", SW_SHOWNORMAL)) << c.ini;
     EXPECT_EQ(driver.opened(), 0) << c.ini;
     // The question's answer is what the screen-mode rules saw: DirectDraw from Boot.dat.
-    if (c.bootFile) EXPECT_EQ(g_SystemIni.Direct3D, 0);
+    if (c.bootFile) {
+      EXPECT_EQ(g_SystemIni.Direct3D, 0);
+    }
   }
 }
 
