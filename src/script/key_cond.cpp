@@ -193,3 +193,14 @@ int CheckKeyConds(cChara& chara, cFlowRun& run) {
   run.m_bKeyHeld = 1;
   return r;
 }
+
+int RunKeysHeld(const cChara& chara, const cCmdState& state) {
+  for (const cFlowRun& run : chara.m_vFlowRun) {
+    for (const cCmdState& s : run.m_vCmdState) {
+      if (&s != &state) continue;
+      if (run.m_vKeyList.empty()) return -1;
+      return TestKeyEntry(g_vInput.CheckedAt(0), *run.m_vKeyList.back());
+    }
+  }
+  return -1;
+}

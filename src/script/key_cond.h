@@ -11,6 +11,7 @@
 #include "ui/input.h"
 
 class cChara;
+class cCmdState;
 class cFlowRun;
 
 // A moment in the past on one change log: run nPos is in force, and had lasted nLen frames
@@ -43,3 +44,7 @@ int GetHeldDirection(const cInput& input);
 // The key conditions of a run of the character, against player 1's input: once per press
 // without the flow's repeat option, on every test while held with it.
 int CheckKeyConds(cChara& chara, cFlowRun& run);
+// Whether the keys of the run that owns a command state are held now: its last key entry
+// against player 1's current input. -1 when no run of the character owns the state or the
+// run has no key entries.
+int RunKeysHeld(const cChara& chara, const cCmdState& state);

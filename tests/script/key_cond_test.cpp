@@ -290,4 +290,25 @@ TEST_F(KeyCondRun, NoEntriesAlwaysHold) {
   EXPECT_EQ(Run({{0, 0}, {R, 0}}), (std::vector<int>{1, 1}));
 }
 
+TEST_F(KeyCondRun, TheRunOwningACommandStateAnswersWithItsLastEntry) {
+  // Down then right: only the last entry (right) is asked, as it stands now.
+  flow_.m_vKeyList.clear();
+  flow_.m_vKeyList.push_back(Held({KEYPOS_DIR_DOWN}));
+  flow_.m_vKeyList.push_back(Held({KEYPOS_DIR_RIGHT}));
+  chara_.m_vFlowRun.resize(1);
+  cFlowRun& run = chara_.m_vFlowRun.CheckedAt(0);
+  run.m_pFlow = &flow_;
+  for (cKeyList& e : flow_.m_vKeyList) run.m_vKeyList.push_back(&e);
+  run.m_vCmdState.resize(2);
+  Feed(g_vInput.CheckedAt(0), {R, 0});
+  EXPECT_EQ(RunKeysHeld(chara_, run.m_vCmdState.CheckedAt(1)), 1);
+  Feed(g_vInput.CheckedAt(0), {D, 0});
+  EXPECT_EQ(RunKeysHeld(chara_, run.m_vCmdState.CheckedAt(0)), 0);
+  // A state of no run of the character, and a run without key entries.
+  cCmdState stray;
+  EXPECT_EQ(RunKeysHeld(chara_, stray), -1);
+  run.m_vKeyList.clear();
+  EXPECT_EQ(RunKeysHeld(chara_, run.m_vCmdState.CheckedAt(0)), -1);
+}
+
 }  // namespace
