@@ -14,6 +14,7 @@
 #include "project/stage.h"
 #include "project/system_data.h"
 #include "script/cmd_state.h"
+#include "script/flow_trigger.h"
 
 void (*g_lpfnFireEventEx)(cChara& chara, int key, cObject* lpPartner, int value) = nullptr;
 
@@ -317,7 +318,11 @@ void cChara::ReportShotDamage(cShot& shot) {
 }
 
 void cChara::FireEventEx(int key, cObject* lpPartner, int value) {
-  if (g_lpfnFireEventEx) g_lpfnFireEventEx(*this, key, lpPartner, value);
+  if (g_lpfnFireEventEx) {
+    g_lpfnFireEventEx(*this, key, lpPartner, value);
+    return;
+  }
+  FireFlowEvent(*this, key, lpPartner, value);
 }
 
 // Knock-back.

@@ -303,8 +303,8 @@ class cChara : public cObject {
   std::list<cFlowCmd> m_lPlayerArrange;
 };
 
-// What the play engine asks of the event triggers: starting the flows of an event key on a
-// character. Null until the triggers set it: nothing runs.
+// A stand-in for the event triggers (the engine's tests log the events through it). Null: an
+// event starts the character's flows of its key.
 extern void (*g_lpfnFireEventEx)(cChara& chara, int key, cObject* lpPartner, int value);
 
 // The hero vector first, then the character list; null when absent or removed.

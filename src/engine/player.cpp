@@ -11,6 +11,7 @@
 #include "project/stage.h"
 #include "project/system_data.h"
 #include "script/cmd_state.h"
+#include "script/key_cond.h"
 
 namespace {
 
@@ -156,7 +157,7 @@ void cPlayer::StepJump(cCmdState& state) {
   const cFlowCmd* cmd = state.m_pCmd;
   int p0 = cmd ? cmd->Param(0) : 0;
   // -1: the run that started the jump has no key entries.
-  int keyState = g_lpfnJumpKeyHeld ? g_lpfnJumpKeyHeld(*this, state) : -1;
+  int keyState = g_lpfnJumpKeyHeld ? g_lpfnJumpKeyHeld(*this, state) : RunKeysHeld(*this, state);
   bool held = p0 == 0 || keyState == 1;
   int k = SubSteps();
   double v = state.m_dSpeed;
