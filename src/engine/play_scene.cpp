@@ -1,7 +1,11 @@
 #include "engine/play_scene.h"
 
 #include "core/frame_timing.h"
+#include "engine/shot.h"
 #include "project/stage.h"
+
+cPlayScene::cPlayScene() = default;
+cPlayScene::~cPlayScene() = default;
 
 void cPlayScene::SetUpScrolls(const cStage& stage) {
   m_ScrollX.SetUpX(stage);

@@ -8,7 +8,10 @@
 #include <cstdint>
 
 #include "core/safe_container.h"
+#include <list>
+
 #include "engine/effect.h"
+#include "engine/object_list.h"
 #include "engine/scroll.h"
 
 class cObject;
@@ -29,9 +32,29 @@ class cCmdState;
 class cStage;
 class MapChip;
 class cItem;
+class cShot;
 
 class cPlayScene {
  public:
+  cPlayScene();
+  cPlayScene(const cPlayScene&) = delete;
+  cPlayScene& operator=(const cPlayScene&) = delete;
+  ~cPlayScene();
+
+  // The play lists. Shots and swords of the stage. The characters (and the hero) by collision
+  // layer 0..7, which the drawing and the damage pass walk in layer order, and the shots by
+  // drawing layer. A character or shot taken out of play stays in its drawing list until the
+  // lists are swept at the safe points, like the object lists; walks pass removed ones by.
+  cObjectList<cShot> m_lShot;
+  cSafeVector<std::list<cChara*>> m_vDrawList = cSafeVector<std::list<cChara*>>(8, std::list<cChara*>());
+  cSafeVector<std::list<cShot*>> m_vShotDrawList = cSafeVector<std::list<cShot*>>(8, std::list<cShot*>());
+  // Per sub-step of a frame: 1 where the damage pass runs. Sub-steps run since the stage start.
+  cSafeVector<int32_t> m_vHitSchedule;
+  int32_t m_nSubStepCount = 0;
+  // Set while the damage pass runs (cleared on every way out of it): shots removed meanwhile
+  // are only flagged, the pass erases them.
+  int32_t m_bHitPass = 0;
+
   cScroll m_ScrollX;
   cScroll m_ScrollY;
   // Seconds left, the limit not running, frames played, play time in hundredths of a second.
