@@ -1,6 +1,7 @@
 #include "engine/chara_effect.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "core/log.h"
@@ -150,4 +151,91 @@ int cCharaEffectState::Step() {
     return 0;
   }
   return 1;
+}
+
+namespace {
+
+// The frame work of each kind before the common step: the waves turn their phase, the blinks
+// count their interval and change phase when it is full.
+void AdvanceNothing(cCharaEffectState&) {}
+
+void AdvanceWave(cCharaEffectState& s) {
+  if (++s.m_nWork1 >= 360) s.m_nWork1 = 0;
+}
+
+void AdvanceBlink(cCharaEffectState& s) {
+  if (++s.m_nWork1 >= s.m_nParam[1]) {
+    s.m_nWork1 = 0;
+    s.m_nWork2 = !s.m_nWork2;
+  }
+}
+
+void (*const g_lpfnCharaEffectAdvance[CHARA_EFFECT_KINDS])(cCharaEffectState&) = {
+    AdvanceNothing, AdvanceNothing, AdvanceNothing, AdvanceNothing, AdvanceWave,    AdvanceWave,
+    AdvanceBlink,   AdvanceNothing, AdvanceNothing, AdvanceNothing, AdvanceNothing, AdvanceNothing,
+    AdvanceNothing, AdvanceNothing, AdvanceBlink,   AdvanceNothing, AdvanceNothing,
+};
+
+int32_t Trunc(double v) { return static_cast<int32_t>(std::trunc(v)); }
+
+}  // namespace
+
+int CharaEffectScaled(int bMultiCell, int nCellsPerSide, int nZoom) {
+  return bMultiCell ? nCellsPerSide != nZoom : nZoom > 1;
+}
+
+int cCharaEffectState::Advance() {
+  // The kind is kept within the table when the template is built; a cleared state is kind 0.
+  if (m_nKind > 0 && m_nKind < CHARA_EFFECT_KINDS) g_lpfnCharaEffectAdvance[m_nKind](*this);
+  return Step();
+}
+
+CharaEffectFigures cCharaEffectState::Figures(int w, int h, int zoom, int bScaled) const {
+  CharaEffectFigures f;
+  const int32_t v = Trunc(m_dCurrent);
+  const int32_t zv = bScaled ? Trunc(zoom * m_dCurrent) : v;
+  switch (m_nKind) {
+    case 1:
+    case 2:
+      f.nValue = zv;
+      break;
+    case 4:
+    case 5:
+      f.dAmplitude = bScaled ? m_dCurrent * zoom : m_dCurrent;
+      f.nWaves = m_nParam[3];
+      f.nRoughness = bScaled ? m_nParam[4] * zoom : m_nParam[4];
+      f.nPhase = m_nWork1;
+      break;
+    case 6:
+      f.bVisible = m_nWork2 != 0;
+      break;
+    case 10:
+      f.nValue = zv;
+      f.nRoughness = bScaled ? m_nParam[3] * zoom : m_nParam[3];
+      break;
+    case 11:
+      f.nGrowth = bScaled ? Trunc((m_dCurrent - 32) * zoom) >> 1 : Trunc(m_dCurrent - 32);
+      break;
+    case 12:
+      f.nValue = bScaled ? v * zoom : v;
+      f.nLensDx = m_nParam[3] * zoom;
+      f.nLensDy = m_nParam[4] * zoom;
+      f.nLensRadius = Trunc(std::sqrt(2.0) * (std::max(std::abs(f.nLensDx), std::abs(f.nLensDy)) + (w >> 1)));
+      break;
+    case 13:
+      f.nValue = v;
+      f.nColour = m_nParam[3];
+      break;
+    case 14:
+      f.bVisible = m_nWork2 == 0;
+      break;
+    default:
+      f.nValue = v;
+      break;
+  }
+  // Strips of kind 2 run across the height, of kind 3 across the width; at least 2 of them.
+  if (m_nKind == 2 || m_nKind == 3) {
+    f.nStrip = Trunc(std::ceil(static_cast<double>(m_nKind == 2 ? h : w) / m_nParam[3]));
+  }
+  return f;
 }

@@ -53,6 +53,36 @@ extern cSafeVector<CharaEffectTemplate> g_vCharaEffectTemplateRev;
 void BuildCharaEffectTables(cSafeVector<CharaEffectTemplate>& forward, cSafeVector<CharaEffectTemplate>& reversed);
 void BuildCharaEffectTemplate(int index, int reversed);
 
+// The numbers a kind's drawing takes from the running state (the rest of its call comes from
+// the character). Fields a kind does not use stay 0.
+struct CharaEffectFigures {
+  // The animated value as the drawing call takes it: burst distance, strip offset, angle,
+  // depth position, circle radius, lens distance or strength.
+  int32_t nValue = 0;
+  // Kinds 4 and 5: the wave amplitude (current value, × zoom when scaled), the number of
+  // waves, the roughness and the phase 0..359.
+  double dAmplitude = 0;
+  int32_t nWaves = 0;
+  int32_t nPhase = 0;
+  // Kinds 4, 5 and 10: the roughness in dots. Kinds 2 and 3: the strip size.
+  int32_t nRoughness = 0;
+  int32_t nStrip = 0;
+  // Kinds 6 and 14 draw only in their visible phases; every other kind always draws.
+  int32_t bVisible = 1;
+  // Kind 11: the growth e; the picture goes onto (L - (e >> 1), T - (e >> 1), w + e, h + e).
+  int32_t nGrowth = 0;
+  // Kind 12: the lens offsets from the centre and its radius.
+  int32_t nLensDx = 0;
+  int32_t nLensDy = 0;
+  int32_t nLensRadius = 0;
+  // Kind 13: the palette colour.
+  int32_t nColour = 0;
+};
+
+// A picture must be stretched when its graphic is multi-cell with a cell count per side other
+// than the zoom, or single-cell with a zoom above 1.
+int CharaEffectScaled(int bMultiCell, int nCellsPerSide, int nZoom);
+
 // Modes of a running effect.
 constexpr int CHARA_EFFECT_NORMAL = 0;
 constexpr int CHARA_EFFECT_REVERSED = 1;
@@ -75,6 +105,8 @@ class cCharaEffectState {
   double m_dStep = 0;
   double m_dElapsed = 0;
   int32_t m_nDuration = 0;
+  // Kinds 4 and 5: the wave phase. Kinds 6 and 14: the blink counter, and the phase flag
+  // (kind 6 shows while it is set, kind 14 while it is clear).
   int32_t m_nWork1 = 0;
   int32_t m_nWork2 = 0;
 
@@ -86,6 +118,14 @@ class cCharaEffectState {
   void Restart();
   // One unheld frame; 1 when the effect has ended.
   int Step();
+  // One unheld frame of the handler of the effect's kind, after its drawing: the kind's own
+  // counters (the wave phase of kinds 4 and 5, the blink of kinds 6 and 14), then Step. 1
+  // when the effect has ended; the caller then clears the effect number. Held frames call
+  // nothing, so the effect stands still.
+  int Advance();
+  // The figures of this frame for a character picture w × h at a zoom, scaled or not (kind
+  // 10: scaled whenever it draws from the work copy).
+  CharaEffectFigures Figures(int w, int h, int zoom, int bScaled) const;
 
  private:
   void CopyTemplate(const CharaEffectTemplate& t);

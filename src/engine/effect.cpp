@@ -92,3 +92,9 @@ void cEffect::SetFrames(int effect) {
   m_Frames.Build(lists);
   m_Frames.Set(0, 1);
 }
+
+int cEffect::NextPattern(int bHold) {
+  if (g_Database.m_vEffect.CheckedAt(m_nEffect).m_vFrame.empty()) return ANIM_END;
+  if (bHold && !m_bAlwaysAnimate) return m_Frames.Pattern();
+  return m_Frames.Step();
+}

@@ -39,4 +39,9 @@ class cEffect {
   int StartHit(int effect, const cEffectBox& attacker, const cEffectBox& victim, int zoom);
   // The sequencer holds the entry's step list alone, from its first step.
   void SetFrames(int effect);
+  // The pattern to draw this frame, or ANIM_END when the effect has finished (the drawing
+  // then reports the end). An entry without frames has finished at once. With the hold flag
+  // the frames stand still, unless the effect always animates; otherwise they advance one
+  // frame.
+  int NextPattern(int bHold);
 };
