@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "core/log.h"
+#include "engine/object.h"
 #include "project/database.h"
 
 namespace {
@@ -176,8 +177,6 @@ void (*const g_lpfnCharaEffectAdvance[CHARA_EFFECT_KINDS])(cCharaEffectState&) =
     AdvanceNothing, AdvanceNothing, AdvanceBlink,   AdvanceNothing, AdvanceNothing,
 };
 
-int32_t Trunc(double v) { return static_cast<int32_t>(std::trunc(v)); }
-
 }  // namespace
 
 int CharaEffectScaled(int bMultiCell, int nCellsPerSide, int nZoom) {
@@ -192,8 +191,8 @@ int cCharaEffectState::Advance() {
 
 CharaEffectFigures cCharaEffectState::Figures(int w, int h, int zoom, int bScaled) const {
   CharaEffectFigures f;
-  const int32_t v = Trunc(m_dCurrent);
-  const int32_t zv = bScaled ? Trunc(zoom * m_dCurrent) : v;
+  const int32_t v = TruncPos(m_dCurrent);
+  const int32_t zv = bScaled ? TruncPos(zoom * m_dCurrent) : v;
   switch (m_nKind) {
     case 1:
     case 2:
@@ -214,13 +213,13 @@ CharaEffectFigures cCharaEffectState::Figures(int w, int h, int zoom, int bScale
       f.nRoughness = bScaled ? m_nParam[3] * zoom : m_nParam[3];
       break;
     case 11:
-      f.nGrowth = bScaled ? Trunc((m_dCurrent - 32) * zoom) >> 1 : Trunc(m_dCurrent - 32);
+      f.nGrowth = bScaled ? TruncPos((m_dCurrent - 32) * zoom) >> 1 : TruncPos(m_dCurrent - 32);
       break;
     case 12:
       f.nValue = bScaled ? v * zoom : v;
       f.nLensDx = m_nParam[3] * zoom;
       f.nLensDy = m_nParam[4] * zoom;
-      f.nLensRadius = Trunc(std::sqrt(2.0) * (std::max(std::abs(f.nLensDx), std::abs(f.nLensDy)) + (w >> 1)));
+      f.nLensRadius = TruncPos(std::sqrt(2.0) * (std::max(std::abs(f.nLensDx), std::abs(f.nLensDy)) + (w >> 1)));
       break;
     case 13:
       f.nValue = v;
@@ -235,7 +234,7 @@ CharaEffectFigures cCharaEffectState::Figures(int w, int h, int zoom, int bScale
   }
   // Strips of kind 2 run across the height, of kind 3 across the width; at least 2 of them.
   if (m_nKind == 2 || m_nKind == 3) {
-    f.nStrip = Trunc(std::ceil(static_cast<double>(m_nKind == 2 ? h : w) / m_nParam[3]));
+    f.nStrip = TruncPos(std::ceil(static_cast<double>(m_nKind == 2 ? h : w) / m_nParam[3]));
   }
   return f;
 }

@@ -83,6 +83,28 @@ TEST_F(EffectTables, HitSparkCentredOnTheOverlapWithJitter) {
   EXPECT_EQ(e.m_dY, 0 + 0 - 8 + 4);
 }
 
+TEST_F(EffectTables, BoxesThatTouchOverlapByOneDot) {
+  // Boxes hold their right and bottom edges: 10..20 and 20..30 share column 20, so the spark is
+  // centred there (x = 20 + (1 >> 1) - 12 + 1); one dot apart they do not meet and it goes to
+  // (0, 0). The same for rows.
+  CrtSrand(1);
+  cEffect e;
+  e.StartHit(1, {10, 0, 20, 10}, {20, 0, 30, 10}, 1);
+  EXPECT_EQ(e.m_dX, 20 + 0 - 12 + 1);
+  EXPECT_EQ(e.m_dY, 0 + 5 - 8 + 4);
+  CrtSrand(1);
+  e.StartHit(1, {10, 0, 20, 10}, {21, 0, 30, 10}, 1);
+  EXPECT_EQ(e.m_dX, 0 + 0 - 12 + 1);
+  EXPECT_EQ(e.m_dY, 0 + 0 - 8 + 4);
+  CrtSrand(1);
+  e.StartHit(1, {0, 10, 10, 20}, {0, 21, 10, 30}, 1);
+  EXPECT_EQ(e.m_dX, 0 + 0 - 12 + 1);
+  CrtSrand(1);
+  e.StartHit(1, {0, 10, 10, 20}, {0, 20, 10, 30}, 1);
+  EXPECT_EQ(e.m_dX, 0 + 5 - 12 + 1);
+  EXPECT_EQ(e.m_dY, 20 + 0 - 8 + 4);
+}
+
 TEST_F(EffectTables, ScaleSwitchSizesAndJittersByTheZoom) {
   cEffect e;
   // Zoom 3: 30 × 30, scaled; jitter within ±12.
@@ -152,6 +174,19 @@ TEST_F(EffectTables, RotationForwardReversedAndThereAndBack) {
   s.Start(n, CHARA_EFFECT_NORMAL, 1);
   EXPECT_EQ(StepsToEnd(s, 200), 201);
   EXPECT_EQ(s.m_sEffect, n);
+  // Each looped pass starts over in its own direction: the way back ends on step 14 and the
+  // next way out starts at 0; a reversed loop starts again at 1440.
+  s.Start(n, CHARA_EFFECT_THERE_AND_BACK, 1);
+  EXPECT_EQ(StepsToEnd(s, 7), 8);
+  EXPECT_EQ(s.m_bReversedNow, 1);
+  EXPECT_EQ(s.m_dCurrent, 1440);
+  EXPECT_EQ(StepsToEnd(s, 7), 8);
+  EXPECT_EQ(s.m_bReversedNow, 0);
+  EXPECT_EQ(s.m_dCurrent, 0);
+  s.Start(n, CHARA_EFFECT_REVERSED, 1);
+  EXPECT_EQ(StepsToEnd(s, 7), 8);
+  EXPECT_EQ(s.m_bReversedNow, 1);
+  EXPECT_EQ(s.m_dCurrent, 1440);
 }
 
 TEST_F(EffectTables, EqualStartAndEndStillLastTheDuration) {
@@ -203,6 +238,30 @@ TEST_F(EffectTables, StoredValuesOutsideTheirRangesNeverDivideByZero) {
   // Effect 0 is no effect.
   s.Start(0, CHARA_EFFECT_NORMAL, 0);
   EXPECT_EQ(s.m_sEffect, 0);
+}
+
+TEST_F(EffectTables, StoredParametersAreHeldToTheRangesOfTheirKind) {
+  // Kind, stored p1..p5, the parameter looked at (0 = p1) and the value the effect runs with.
+  struct Row {
+    int kind;
+    std::initializer_list<int> params;
+    int index;
+    int held;
+  } rows[] = {
+      {1, {1, 0, 32}, 0, 1},           {1, {10000, 0, 32}, 0, 9999}, {1, {9999, 0, 32}, 0, 9999},
+      {1, {5, -1, 32}, 1, 0},          {1, {5, 0, 1000}, 2, 999},    {2, {5, 0, 32, 1}, 3, 2},
+      {2, {5, 0, 32, 2}, 3, 2},        {3, {5, 0, 32, 17}, 3, 16},   {4, {5, 0, 32, 2, 0}, 4, 1},
+      {5, {5, 0, 32, 2, 5}, 4, 4},     {6, {5, 0}, 1, 1},            {6, {5, 1}, 1, 1},
+      {10, {5, 32, 0, 0}, 3, 1},       {10, {5, 33, 0, 2}, 1, 32},   {10, {5, 32, 0, 5}, 3, 4},
+      {11, {5, 32, 321}, 2, 320},      {12, {5, 100, 5, 17, 0}, 3, 16}, {12, {5, 100, 5, 0, -17}, 4, -16},
+      {13, {5, 0, 5, 16}, 1, 1},       {13, {5, 1, 5, 16}, 2, 4},    {14, {5, 10000}, 1, 9999},
+      {15, {5, 1, 17}, 2, 16},         {16, {5, 0, 4}, 1, 1},
+  };
+  cCharaEffectState s;
+  for (const Row& r : rows) {
+    s.Start(AddCharaEffect(r.kind, r.params), CHARA_EFFECT_NORMAL, 0);
+    EXPECT_EQ(s.m_nParam[r.index], r.held) << "kind " << r.kind << " p" << r.index + 1;
+  }
 }
 
 TEST_F(EffectTables, CharactersStartTheirAppearAndDeathEffects) {
