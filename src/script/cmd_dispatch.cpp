@@ -7,6 +7,7 @@
 #include "engine/play_scene.h"
 #include "script/arrange.h"
 #include "script/cmd_graphic.h"
+#include "script/cmd_target.h"
 #include "script/cmd_vanish.h"
 #include "script/status_op.h"
 
@@ -18,6 +19,7 @@ struct ImplTableSetUp {
   ImplTableSetUp() {
     g_apfnCmdImpl[CMD_STATUS] = CmdStatusOperation;
     g_apfnCmdImpl[CMD_ARRANGE] = CmdArrange;
+    g_apfnCmdImpl[CMD_SET_TARGET] = CmdSetTarget;
     g_apfnCmdImpl[CMD_STATUS2] = CmdStatusOperation2;
     g_apfnCmdImpl[CMD_VANISH] = CmdVanish;
     g_apfnCmdImpl[CMD_TAKE_ITEM] = CmdTakeItem;
