@@ -9,6 +9,7 @@
 #include "script/cmd_graphic.h"
 #include "script/cmd_target.h"
 #include "script/cmd_vanish.h"
+#include "script/cmd_warp.h"
 #include "script/status_op.h"
 
 CmdImpl g_apfnCmdImpl[CMD_KIND_COUNT] = {};
@@ -19,6 +20,7 @@ struct ImplTableSetUp {
   ImplTableSetUp() {
     g_apfnCmdImpl[CMD_STATUS] = CmdStatusOperation;
     g_apfnCmdImpl[CMD_ARRANGE] = CmdArrange;
+    g_apfnCmdImpl[CMD_WARP] = CmdWarp;
     g_apfnCmdImpl[CMD_SET_TARGET] = CmdSetTarget;
     g_apfnCmdImpl[CMD_STATUS2] = CmdStatusOperation2;
     g_apfnCmdImpl[CMD_VANISH] = CmdVanish;
