@@ -160,6 +160,10 @@ TEST_F(GraphicTest, PlayAnimGoesInFrontWithItsOwnerTag) {
   me.RemoveFlowAnims(7);
   ASSERT_EQ(me.m_lAnime.size(), 1u);
   EXPECT_EQ(me.m_lAnime.front().nFlowId, -1);
+  // Before the table is built nothing starts (and nothing fails).
+  g_vAnimeSteps.clear();
+  Run(CMD_PLAY_ANIME, {0});
+  EXPECT_EQ(me.m_lAnime.size(), 1u);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "defs/flow_cmd.h"
 #include "fixture/fixture.h"
+#include "project/global_data.h"
 #include "script/cmd_dispatch.h"
 #include "script/cmd_warp.h"
 #include "script_kit.h"
@@ -88,6 +89,44 @@ TEST_F(WarpTest, ByDirectionAndDistance) {
   cmd.m_pMove->m_sDistanceStep = 1;
   Run(cmd);
   EXPECT_EQ(c.m_dX, x0 + 64);
+}
+
+TEST_F(WarpTest, InputDirectionIsTheDirectionHeldNow) {
+  const cSafeVector<cInput> saved = g_vInput;
+  auto hold = [](WORD dir) {
+    cInput input;
+    input.ResetLogs();
+    input.SetWords(dir, 0);
+    input.LogChanges();
+    g_vInput.assign(1, input);
+  };
+  const double diag = 32 / std::sqrt(2.0);
+  const struct {
+    WORD held;
+    int free, warpSwitch, facing;
+    double dx, dy;
+  } rows[] = {
+      {INPUT_LEFT, 1, 0, 1, -32, 0},
+      {INPUT_UP, 1, 0, 1, 0, -32},
+      {0, 1, 0, 1, 32, 0},  // nothing held: the facing
+      {0, 1, 0, 0, -32, 0},
+      {INPUT_DOWN | INPUT_RIGHT, 1, 0, 1, diag, diag},
+      // A walker's held diagonal stays a diagonal without the warp switch, and is folded with it.
+      {INPUT_DOWN | INPUT_RIGHT, 0, 0, 1, diag, diag},
+      {INPUT_UP | INPUT_LEFT, 0, 1, 1, -32, 0},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << "held " << r.held << " free " << r.free << " switch " << r.warpSwitch);
+    Reset();
+    hold(r.held);
+    c.m_bFree = r.free;
+    c.m_nDir = r.facing;
+    g_SystemData.m_bLegacy721 = r.warpSwitch;
+    Run(Warp(0, 12, 2));
+    EXPECT_EQ(c.m_dX, x0 + r.dx);
+    EXPECT_EQ(c.m_dY, y0 + r.dy);
+  }
+  g_vInput = saved;
 }
 
 TEST_F(WarpTest, WarpSwitchFoldsDiagonalsOfWalkers) {
