@@ -1,5 +1,12 @@
 #include "core/anim_seq.h"
 
+void cAnimSeq::BuildOne(const cSafeVector<AnimStep>& steps) {
+  m_vAnime.assign(1, steps);
+  m_nAnime = 0;
+  m_nStep = 0;
+  m_nCount = 0;
+}
+
 void cAnimSeq::Build(const int* const* lpLists) {
   if (!lpLists) return;
   m_vAnime.clear();

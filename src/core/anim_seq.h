@@ -30,6 +30,9 @@ class cAnimSeq {
   // flag is the low 8 bits of the third value. Nothing happens for a null array; otherwise the
   // sequencer is emptied and starts at animation 0, step 0.
   void Build(const int* const* lpLists);
+  // A sequencer of one animation: the step list as it stands (it must end with a control
+  // step), starting at step 0.
+  void BuildOne(const cSafeVector<AnimStep>& steps);
   // Starts the animation from its first step; refused (0) when bForce is 0 and the current
   // step's flag is set.
   int Set(int nAnime, int bForce);

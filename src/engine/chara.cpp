@@ -58,6 +58,8 @@ void cChara::CopyFrom(const cChara& o) {
   m_nModeCountdown = o.m_nModeCountdown;
   m_nPinX = o.m_nPinX;
   m_nPinY = o.m_nPinY;
+  m_nPinLeft = o.m_nPinLeft;
+  m_nPinTop = o.m_nPinTop;
   m_bDead = o.m_bDead;
   m_bPressLeft = o.m_bPressLeft;
   m_bPressRight = o.m_bPressRight;

@@ -125,6 +125,9 @@ class cChara : public cObject {
   // The horizontal and vertical screen-pin words, cleared every frame and by the jump command.
   int32_t m_nPinX = 0;
   int32_t m_nPinY = 0;
+  // Warp: the screen left and top the character is drawn at while the pin words are set.
+  int32_t m_nPinLeft = 0;
+  int32_t m_nPinTop = 0;
   int32_t m_bDead = 0;
   int32_t m_bPressLeft = 0;
   int32_t m_bPressRight = 0;
@@ -185,6 +188,10 @@ class cChara : public cObject {
   // Puts chara into target slot 0..3 (null empties it), keeping the back-references; a slot
   // outside 0..3 selects nothing.
   void SetTarget(int slot, cChara* lpChara);
+  // Target command: with bClear, or when lpChara is given, as SetTarget; without bClear a null
+  // lpChara leaves the slot as it is. 1 when the slot holds lpChara afterwards (and it is not
+  // null).
+  int SetTarget(int slot, cChara* lpChara, int bClear);
   cChara* Target(int slot) const;
 
   int AddHp(int delta, int force, int animate);

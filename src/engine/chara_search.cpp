@@ -50,11 +50,16 @@ cChara* FindCharaInRefs(const cSafeVector<cCharaRef>& refs, int slot, const cCha
   return nullptr;
 }
 
-cChara* FindTargetChara(int x, int y, cObjectList<cStageChara>& list, int mode, const cCharaFilter& filter) {
+namespace {
+
+// The nearest by |dx| + |dy| among the characters walk hands to the visitor, the first in list
+// order on ties; in mode 0 the characters on screen before those off screen.
+template <class Walk>
+cChara* Nearest(int x, int y, Walk walk, int mode, const cCharaFilter& filter) {
   if (mode < TARGET_ON_SCREEN_FIRST || mode > TARGET_ON_SCREEN_ONLY) return nullptr;
   cChara* best[2] = {nullptr, nullptr};
   long long bestDist[2] = {0, 0};
-  list.ForEach([&](cStageChara& c) {
+  walk([&](cChara& c) {
     if (!c.m_bActive || !filter.Pass(c)) return;
     int group = mode == TARGET_ANYWHERE || c.m_bOnScreen ? 0 : 1;
     if (mode == TARGET_ON_SCREEN_ONLY && group == 1) return;
@@ -65,6 +70,28 @@ cChara* FindTargetChara(int x, int y, cObjectList<cStageChara>& list, int mode, 
     }
   });
   return best[0] ? best[0] : best[1];
+}
+
+}  // namespace
+
+cChara* FindTargetChara(int x, int y, cObjectList<cStageChara>& list, int mode, const cCharaFilter& filter) {
+  return Nearest(x, y, [&](auto visit) { list.ForEach([&](cStageChara& c) { visit(c); }); }, mode, filter);
+}
+
+cChara* FindTargetChara(int x, int y, const std::list<cChara*>& list, int mode, const cCharaFilter& filter) {
+  return Nearest(
+      x, y,
+      [&](auto visit) {
+        for (cChara* c : list)
+          if (c) visit(*c);
+      },
+      mode, filter);
+}
+
+cChara* FindCharaInList(const std::list<cChara*>& list, const cCharaFilter& filter) {
+  for (cChara* c : list)
+    if (c && filter.Pass(*c)) return c;
+  return nullptr;
 }
 
 cChara* FindNearestChara(int x, int y, cObjectList<cStageChara>& list) {

@@ -2,6 +2,8 @@
 // Manhattan distance. Removed characters are never found.
 #pragma once
 
+#include <list>
+
 #include "core/safe_container.h"
 #include "engine/chara.h"
 #include "engine/stage_chara.h"
@@ -34,6 +36,9 @@ constexpr int TARGET_ON_SCREEN_ONLY = 2;
 cChara* FindCharaInList(cObjectList<cStageChara>& list, const cCharaFilter& filter);
 cChara* FindCharaInRefs(const cSafeVector<cCharaRef>& refs, int slot, const cCharaFilter& filter);
 cChara* FindTargetChara(int x, int y, cObjectList<cStageChara>& list, int mode, const cCharaFilter& filter);
+// The same over a list of the play scene's sides (characters and the hero by layer).
+cChara* FindCharaInList(const std::list<cChara*>& list, const cCharaFilter& filter);
+cChara* FindTargetChara(int x, int y, const std::list<cChara*>& list, int mode, const cCharaFilter& filter);
 // Mode 2 when the stage hits on screen only, else mode 0, skipping characters that are
 // invincible of kind 2.
 cChara* FindNearestChara(int x, int y, cObjectList<cStageChara>& list);

@@ -6,6 +6,10 @@
 #include "engine/chara.h"
 #include "engine/play_scene.h"
 #include "script/arrange.h"
+#include "script/cmd_graphic.h"
+#include "script/cmd_target.h"
+#include "script/cmd_vanish.h"
+#include "script/cmd_warp.h"
 #include "script/status_op.h"
 
 CmdImpl g_apfnCmdImpl[CMD_KIND_COUNT] = {};
@@ -16,6 +20,14 @@ struct ImplTableSetUp {
   ImplTableSetUp() {
     g_apfnCmdImpl[CMD_STATUS] = CmdStatusOperation;
     g_apfnCmdImpl[CMD_ARRANGE] = CmdArrange;
+    g_apfnCmdImpl[CMD_WARP] = CmdWarp;
+    g_apfnCmdImpl[CMD_SET_TARGET] = CmdSetTarget;
+    g_apfnCmdImpl[CMD_STATUS2] = CmdStatusOperation2;
+    g_apfnCmdImpl[CMD_VANISH] = CmdVanish;
+    g_apfnCmdImpl[CMD_TAKE_ITEM] = CmdTakeItem;
+    g_apfnCmdImpl[CMD_CHANGE_GRAPHIC] = CmdChangeGraphic;
+    g_apfnCmdImpl[CMD_CHANGE_ANIMESET] = CmdChangeAnimSet;
+    g_apfnCmdImpl[CMD_PLAY_ANIME] = CmdPlayAnim;
   }
 } s_implTableSetUp;
 }  // namespace
