@@ -6,6 +6,7 @@
 #include "engine/chara.h"
 #include "engine/play_scene.h"
 #include "script/arrange.h"
+#include "script/cmd_chase.h"
 #include "script/cmd_move.h"
 #include "script/status_op.h"
 
@@ -53,12 +54,12 @@ CmdHandler g_apfnCmdHandler[CMD_KIND_COUNT] = {
     CmdStraightMove,   // 2 直線移動
     CmdGroundTurnMove, // 3 地上折り返し移動
     CmdCircleMove,     // 4 円移動
-    RunCmdForward,     // 5 突撃移動
-    RunCmdForward,     // 6 誘導移動
-    RunCmdForward,     // 7 画面外回避移動
+    CmdChargeMove,     // 5 突撃移動
+    CmdHomingMove,     // 6 誘導移動
+    CmdAvoidOffscreenMove,  // 7 画面外回避移動
     CmdStopMove,       // 8 移動の無効化
-    RunCmdForward,     // 9 向き変更
-    RunCmdForward,     // 10 ジャンプ
+    CmdTurn,           // 9 向き変更
+    CmdJump,           // 10 ジャンプ
     RunCmdPeriodic,    // 11 ショット
     RunCmdForward,     // 12 ソード
     RunCmdPeriodic,    // 13 ブロック召喚

@@ -20,11 +20,7 @@ constexpr double PI = 3.14159265358979323846;
 // A velocity part below this counts as none when a facing is asked for.
 constexpr double FACE_EPSILON = 1e-8;
 
-const cEdMove* MoveRecord(const cCmdState& state) { return state.m_pCmd ? state.m_pCmd->m_pMove.get() : nullptr; }
-
 bool BasicFacingRight(const cChara& chara) { return chara.m_Data.m_byDirection == 1; }
-
-void ClearPins(cChara& chara) { chara.m_nPinX = chara.m_nPinY = 0; }
 
 // The scroll position of an axis of the running stage (0 outside play).
 double ScrollPos(int vertical) {
@@ -52,6 +48,8 @@ bool ChipSolid(int column, int row, int layer) {
 
 }  // namespace
 
+const cEdMove* MoveRecord(const cCmdState& state) { return state.m_pCmd ? state.m_pCmd->m_pMove.get() : nullptr; }
+void ClearScreenPins(cChara& chara) { chara.m_nPinX = chara.m_nPinY = 0; }
 bool MovesFreely(const cChara& chara) { return chara.m_bFree != 0; }
 bool FacingFixed(const cChara& chara) { return chara.m_Data.m_bFixedFacing != 0; }
 
@@ -229,7 +227,7 @@ void cChara::ApplyCommandMove(double vx, double vy, int request, cCmdState& stat
 }
 
 void CmdStraightMove(cChara& chara, cCmdState& state) {
-  ClearPins(chara);
+  ClearScreenPins(chara);
   const cEdMove* move = MoveRecord(state);
   if (!move) return;
   const bool fly = MovesFreely(chara);
@@ -269,7 +267,7 @@ void CmdStraightMove(cChara& chara, cCmdState& state) {
 }
 
 void CmdGroundTurnMove(cChara& chara, cCmdState& state) {
-  ClearPins(chara);
+  ClearScreenPins(chara);
   if (MovesFreely(chara)) return;
   if (chara.m_dKnockX != 0 || chara.m_dKnockY != 0) {
     state.m_dVx = chara.DirSign() * state.m_dSpeed;
@@ -282,7 +280,7 @@ void CmdGroundTurnMove(cChara& chara, cCmdState& state) {
 }
 
 void CmdCircleMove(cChara& chara, cCmdState& state) {
-  ClearPins(chara);
+  ClearScreenPins(chara);
   if (state.m_nMoveValue1 == 0) return;
   if (!state.m_bStarted) {
     state.m_bStarted = 1;
@@ -306,6 +304,6 @@ void CmdStopMove(cChara& chara, cCmdState&) {
   chara.m_dVX = chara.m_dVY = 0;
   chara.m_dAX = chara.m_dAY = 0;
   chara.m_dKnockX = chara.m_dKnockY = 0;
-  ClearPins(chara);
+  ClearScreenPins(chara);
   chara.m_bGravityHold = 1;
 }

@@ -7,12 +7,18 @@
 
 class cChara;
 class cCmdState;
+class cEdMove;
 
 // Handlers of the command table (character, command state).
 void CmdStraightMove(cChara& chara, cCmdState& state);
 void CmdGroundTurnMove(cChara& chara, cCmdState& state);
 void CmdCircleMove(cChara& chara, cCmdState& state);
 void CmdStopMove(cChara& chara, cCmdState& state);
+
+// The movement record of the state's command, or none.
+const cEdMove* MoveRecord(const cCmdState& state);
+// Every movement handler first clears the screen pins a warp to screen coordinates set.
+void ClearScreenPins(cChara& chara);
 
 // The character flies (moves freely in the vertical) and its facing is fixed.
 bool MovesFreely(const cChara& chara);

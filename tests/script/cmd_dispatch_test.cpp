@@ -109,8 +109,7 @@ TEST_P(DispatchTest, EveryFlowKindReachesItsImplementationAndLastsItsTime) {
     const bool none = kind == CMD_NONE || kind == CMD_WAIT || kind == CMD_LOOP;
     const bool periodic = kind == CMD_SHOT || (kind >= CMD_SUMMON_BLOCK && kind <= CMD_SUMMON_ITEM);
     // The movement kinds have table entries of their own that take the command state.
-    const bool ownEntry = kind == CMD_MOVE_LINE || kind == CMD_MOVE_GROUND_TURN || kind == CMD_MOVE_CIRCLE ||
-                          kind == CMD_MOVE_CANCEL;
+    const bool ownEntry = kind >= CMD_MOVE_LINE && kind <= CMD_JUMP;
     EXPECT_EQ(g_apfnCmdHandler[kind] == RunCmdForward, !none && !periodic && !ownEntry && kind != CMD_STAGE_CLEAR)
         << "kind " << kind;
     const size_t calls = none || periodic || ownEntry ? 0u : static_cast<size_t>(6 * k());
