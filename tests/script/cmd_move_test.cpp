@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 
 #include "defs/ed_move.h"
 #include "defs/flow_cmd.h"
@@ -533,6 +534,56 @@ TEST_F(MoveCmd, CancelStopsEveryMotionForTheSubStep) {
   EXPECT_EQ(chara_.m_dKnockY, 0);
   EXPECT_EQ(chara_.m_nPinX, 0);
   EXPECT_EQ(chara_.m_bGravityHold, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A stage character walks its platform through a ground-walk flow for 400 frames (k = 1, one
+// dot a frame). The platform is stage row 8 under columns 3..8, grid x 416 .. 607; the walker
+// starts in cell (5, 7) at x 488.5 (body 16 wide) facing right. A turn is asked for on the
+// tick after the cells under its edges differ, and that tick still moves the old way:
+// - right edge: the far column reaches 19 at x 593.5 (tick 105); tick 106 turns, x 594.5;
+// - left edge: the near column reaches 12 at x 415.5 (tick 285); tick 286 turns, x 414.5;
+// - right edge again at x 593.5 on tick 465.
+TEST(GroundWalk, AWalkerPacesItsPlatform) {
+  cStage stage = fixture::Stage(20, 15);
+  stage.m_nSpeedLevel = 1;
+  fixture::Fill(stage, fixture::Block(3), 3, 8, 8, 8);
+  playkit::PlayWorld world(stage);
+  cCharaData def = fixture::Chara(1);
+  def.m_byDirection = 1;
+  cFlowCmd walk = scriptkit::Cmd(CMD_MOVE_GROUND_TURN, 999);
+  CreateEdMove(walk.m_pMove);
+  walk.m_pMove->m_sSpeed = 10;
+  def.m_vFlow.assign(1, scriptkit::Flow(TRIGGER_NONE, {walk}));
+  cStageChara& c = world.PlaceChara(def, 5, 7);
+  c.m_vFlowRun.CheckedAt(0).Start(c);
+  ASSERT_EQ(c.m_dX, 488.5);
+  const struct {
+    int tick;
+    double x;
+    int facing;
+  } marks[] = {{1, 489.5, 1},   {105, 593.5, 1}, {106, 594.5, 0}, {107, 593.5, 0}, {285, 415.5, 0},
+               {286, 414.5, 1}, {287, 415.5, 1}, {400, 528.5, 1}};
+  size_t next = 0;
+  for (int tick = 1; tick <= 400; ++tick) {
+    world.scene.m_nSubStep = 1;
+    c.Act(0);
+    c.StepX();
+    world.scene.MoveMapX(c);
+    c.ApplyGravity();
+    c.StepY();
+    world.scene.MoveMapY(c);
+    ASSERT_LT(c.m_dFarY, (8 + 10) * 32) << "tick " << tick;  // it never falls off
+    if (next < std::size(marks) && marks[next].tick == tick) {
+      EXPECT_EQ(c.m_dX, marks[next].x) << "tick " << tick;
+      EXPECT_EQ(c.m_nDir, marks[next].facing) << "tick " << tick;
+      ++next;
+    }
+  }
+  EXPECT_EQ(next, std::size(marks));
 }
 
 }  // namespace
