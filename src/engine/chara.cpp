@@ -84,6 +84,9 @@ void cChara::CopyFrom(const cChara& o) {
   m_nSight = o.m_nSight;
   m_BoxA = o.m_BoxA;
   m_BoxB = o.m_BoxB;
+  m_bTurnBack = o.m_bTurnBack;
+  m_nTurnBackId = o.m_nTurnBackId;
+  m_dTurnBackX = o.m_dTurnBackX;
   // The links stay the original's: releasing them from the copy would empty the slots of the
   // characters that point at the original.
   m_bLinksReleased = 1;

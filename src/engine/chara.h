@@ -17,6 +17,7 @@
 class cChara;
 class cShot;
 class cItem;
+class cEdMove;
 
 // Who refers to a character: the object and its slot (0..3 a target slot, 4 its summoner).
 struct cCharaRef {
@@ -308,6 +309,37 @@ class cChara : public cObject {
  public:
   // The hero's arrange entries waiting for the next command of an item command list.
   std::list<cFlowCmd> m_lPlayerArrange;
+
+ public:
+  // Movement commands: the steps they share (cmd_move.cpp) and the aimed and screen-edge steps
+  // (cmd_chase.cpp). Velocities are dots per sub-step; requests are FACE_NONE/LEFT/RIGHT.
+  // Effective angle (angle + per-clone angle × clone value, mirrored for a character whose
+  // basic facing is right, 0..359) into the state.
+  void CalcMoveAngle(cCmdState& state, const cEdMove& move) const;
+  // Target offsets in dots (blocks × 32 + dots), mirrored for a basic facing to the right.
+  void CalcMoveOffset(cCmdState& state, const cEdMove& move) const;
+  // Front, back, front-Y and back-Y by the facing; the input direction from the running flow's
+  // start direction (diagonals folded for a character that does not fly).
+  int ResolveMoveDirection(int code) const;
+  // The same without the fold: front and back by the facing, the input direction with the
+  // given direction held at its start (the warp folds diagonals by its own switch).
+  int ResolveDirectionCode(int code, int inputStart) const;
+  void DirectionVelocity(double& vx, double& vy, int& request, double speed, int code) const;
+  void AngleVelocity(double& vx, double& vy, int& request, double speed, int code, int angle) const;
+  // Toward the point of the record's coordinate mode; may set the remaining ticks.
+  void TargetPointVelocity(double& vx, double& vy, int& request, double speed, int offsetX, int offsetY,
+                           const cEdMove& move, int32_t& remaining) const;
+  void GroundTurnStep(cCmdState& state);
+  // The facing request (unless fixed without force, or kept), the velocity or, with inertia,
+  // the acceleration, and the walking animation.
+  void ApplyCommandMove(double vx, double vy, int request, cCmdState& state, const cEdMove* move, int force);
+  int StepToGoal(cCmdState& state, const cEdMove& move, cChara* target, int gx, int gy);
+  void AvoidScreenEdgeVelocity(double& vx, double& vy, double speed, int code) const;
+  // The turn-back request of the ground walk: set by the contact pass when the character
+  // bumps into a solid character, with that character's id and x at the contact.
+  int32_t m_bTurnBack = 0;
+  int32_t m_nTurnBackId = 0;
+  double m_dTurnBackX = 0;
 };
 
 // A stand-in for the event triggers (the engine's tests log the events through it). Null: an

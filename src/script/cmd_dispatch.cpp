@@ -10,6 +10,8 @@
 #include "script/cmd_target.h"
 #include "script/cmd_vanish.h"
 #include "script/cmd_warp.h"
+#include "script/cmd_chase.h"
+#include "script/cmd_move.h"
 #include "script/status_op.h"
 
 CmdImpl g_apfnCmdImpl[CMD_KIND_COUNT] = {};
@@ -56,20 +58,20 @@ void RunCmdStageClear(cChara& chara, cCmdState& state) {
   if (g_lpPlayScene) g_lpPlayScene->m_nStageResult = r;
 }
 
-// The movement, turn, jump, sword, flow-operation and message kinds get the whole state; their
-// entries forward to the implementations like the others until those need more.
+// The movement kinds have entries of their own, which work on the command state; the other
+// kinds forward to their implementations.
 CmdHandler g_apfnCmdHandler[CMD_KIND_COUNT] = {
     RunCmdNone,        // 0 (empty)
     RunCmdNone,        // 1 ウエイト
-    RunCmdForward,     // 2 直線移動
-    RunCmdForward,     // 3 地上折り返し移動
-    RunCmdForward,     // 4 円移動
-    RunCmdForward,     // 5 突撃移動
-    RunCmdForward,     // 6 誘導移動
-    RunCmdForward,     // 7 画面外回避移動
-    RunCmdForward,     // 8 移動の無効化
-    RunCmdForward,     // 9 向き変更
-    RunCmdForward,     // 10 ジャンプ
+    CmdStraightMove,   // 2 直線移動
+    CmdGroundTurnMove, // 3 地上折り返し移動
+    CmdCircleMove,     // 4 円移動
+    CmdChargeMove,     // 5 突撃移動
+    CmdHomingMove,     // 6 誘導移動
+    CmdAvoidOffscreenMove,  // 7 画面外回避移動
+    CmdStopMove,       // 8 移動の無効化
+    CmdTurn,           // 9 向き変更
+    CmdJump,           // 10 ジャンプ
     RunCmdPeriodic,    // 11 ショット
     RunCmdForward,     // 12 ソード
     RunCmdPeriodic,    // 13 ブロック召喚

@@ -36,26 +36,11 @@ enum eDirection {
 // Player 1's direction held now (0 none).
 int HeldDirection() { return g_vInput.empty() ? 0 : GetHeldDirection(g_vInput[0]); }
 
-// folded into cmd_move when merged: front and back by the facing, the input direction from
-// player 1's held direction. The warp folds diagonals by its own switch, so nothing is folded
-// here.
-int ResolveDirection(int code, const cChara& by) {
-  const bool right = by.m_nDir == 1;
-  switch (code) {
-    case DIR_FRONT: return right ? DIR_RIGHT : DIR_LEFT;
-    case DIR_BACK: return right ? DIR_LEFT : DIR_RIGHT;
-    case DIR_FRONT_Y: return right ? DIR_DOWN : DIR_UP;
-    case DIR_BACK_Y: return right ? DIR_UP : DIR_DOWN;
-    case DIR_INPUT: return g_Replay.InputDirection(HeldDirection(), 0, right ? 1 : 0, g_nPlayMode == PLAYMODE_REPLAY);
-    default: return code;
-  }
-}
-
 // The direction of a warp judged by a character (the acting one, or the target it warps from):
 // with the warp switch set, a character that is not flying warps sideways instead of
 // diagonally.
 int WarpDirection(int code, const cChara& by) {
-  int d = ResolveDirection(code, by);
+  int d = by.ResolveDirectionCode(code, HeldDirection());
   if (g_SystemData.m_bLegacy721 && !by.m_bFree) {
     if (d == DIR_UP_LEFT || d == DIR_DOWN_LEFT) d = DIR_LEFT;
     if (d == DIR_UP_RIGHT || d == DIR_DOWN_RIGHT) d = DIR_RIGHT;

@@ -286,32 +286,25 @@ class HeroJump : public Hero {
     floor = MapChip(fixture::Block(3));
     hero_->m_lpFloor = &floor;
     hero_->m_bAirborne = 0;
-    cmd_.m_vParam.assign(5, 0);
-    cmd_.m_vParam[0] = 1;
-    cmd_.m_sSound = 4;
-    state_.m_pCmd = &cmd_;
-    state_.m_nDuration = 6;
-    state_.m_dSpeed = -3;
-    s_state = &state_;
     s_held = 1;
     g_lpfnJumpKeyHeld = [](cPlayer&, cCmdState&) { return s_held; };
-    // The hero runs one long flow of a jump command; the jump command is not built, so the
-    // table entry of its kind steps the jump on the state this fixture drives.
-    saved_ = g_apfnCmdHandler[CMD_JUMP];
-    g_apfnCmdHandler[CMD_JUMP] = [](cChara& c, cCmdState&) { static_cast<cPlayer&>(c).StepJump(*s_state); };
+    // The hero runs one long flow of a key-adjustable jump command with sound 4; its state
+    // gets a hold limit of 6 sub-steps and a start speed of -3.
     cFlowCmd jump;
     jump.m_byKind = CMD_JUMP;
     jump.m_vParam.assign(5, 0);
+    jump.m_vParam[0] = 1;
+    jump.m_sSound = 4;
     jump.m_sTime = 1000;
     cFlow flow;
     flow.m_vCmd.assign(1, jump);
     hero_->m_Data.m_vFlow.assign(1, flow);
     hero_->BuildFlows(hero_->m_Data.m_vFlow, 0, -1);
     hero_->m_vFlowRun[0].Start(*hero_);
-  }
-  void TearDown() override {
-    g_apfnCmdHandler[CMD_JUMP] = saved_;
-    s_state = nullptr;
+    state_ = &hero_->m_vFlowRun[0].m_vCmdState[0];
+    cmd_ = state_->m_pCmd;
+    state_->m_nDuration = 6;
+    state_->m_dSpeed = -3;
   }
   // One sub-step: the act (which steps the jump); then the hero leaves the floor once rising.
   void SubStep(int held, int index = 1) {
@@ -324,21 +317,19 @@ class HeroJump : public Hero {
   }
 
   static int s_held;
-  static cCmdState* s_state;
-  cFlowCmd cmd_;
-  cCmdState state_;
+  // The jump command of the hero's flow and its state in the run.
+  cFlowCmd* cmd_ = nullptr;
+  cCmdState* state_ = nullptr;
   cPlayer* hero_ = nullptr;
-  CmdHandler saved_ = nullptr;
 };
 
 int HeroJump::s_held = 1;
-cCmdState* HeroJump::s_state = nullptr;
 
 TEST_F(HeroJump, ReleasingAtCounterOneCutsTheRiseToThirtyPercent) {
   playkit::WindowRequestRecorder sounds;
   SubStep(1);
   EXPECT_EQ(hero_->m_dVY, -3);
-  EXPECT_EQ(state_.m_bStarted, 1);
+  EXPECT_EQ(state_->m_bStarted, 1);
   EXPECT_EQ(sounds.Sounds(), (std::vector<int>{4 + 16}));
   SubStep(0);
   EXPECT_EQ(hero_->m_dVY, -3 * 0.3);
@@ -371,7 +362,7 @@ TEST_F(HeroJump, TheJumpStartsOnlyWithinTheFirstFrameOfThePress) {
     SCOPED_TRACE(c.heldBefore);
     hero_->m_dVY = 0;
     hero_->m_nJumpHold = c.heldBefore;
-    state_.m_bStarted = 0;
+    state_->m_bStarted = 0;
     SubStep(1);
     EXPECT_EQ(hero_->m_dVY, c.vy);
     EXPECT_EQ(hero_->m_nJumpHold, c.heldBefore + 1);
@@ -384,11 +375,11 @@ TEST_F(HeroJump, ARidingHeroJumpsOnlyOnTheLastSubStepAndTwoPercentFaster) {
   SubStep(1, 1);
   EXPECT_EQ(hero_->m_dVY, 0);
   EXPECT_EQ(hero_->m_bRiding, 1);
-  EXPECT_EQ(state_.m_bStarted, 0);
+  EXPECT_EQ(state_->m_bStarted, 0);
   SubStep(1, 2);
   EXPECT_EQ(hero_->m_dVY, -3 * 1.0199999809265137);
   EXPECT_EQ(hero_->m_bRiding, 0);
-  EXPECT_EQ(state_.m_bStarted, 1);
+  EXPECT_EQ(state_->m_bStarted, 1);
 }
 
 TEST_F(HeroJump, ForbiddenAndBlockedJumpsDoNotStart) {
@@ -402,7 +393,7 @@ TEST_F(HeroJump, ForbiddenAndBlockedJumpsDoNotStart) {
     hero_->m_dVY = 0;
     hero_->m_nJumpHold = 0;
     Scene().m_nSubStep = 1;
-    hero_->StepJump(state_);
+    hero_->StepJump(*state_);
     EXPECT_EQ(hero_->m_dVY, 0);
     hero_->m_bJumpStepped = 0;
   }
@@ -410,35 +401,35 @@ TEST_F(HeroJump, ForbiddenAndBlockedJumpsDoNotStart) {
 
 TEST_F(HeroJump, NothingHappensInFreeVerticalMovementOrTwiceInOneSubStep) {
   hero_->ApplyPlacement(1, 0);
-  hero_->StepJump(state_);
+  hero_->StepJump(*state_);
   EXPECT_EQ(hero_->m_dVY, 0);
   EXPECT_EQ(hero_->m_nJumpHold, 0);
   hero_->ApplyPlacement(0, 0);
   hero_->m_bJumpStepped = 1;
-  hero_->StepJump(state_);
+  hero_->StepJump(*state_);
   EXPECT_EQ(hero_->m_dVY, 0);
 }
 
 TEST_F(HeroJump, LandingWithTheKeyReleasedEndsTheCommand) {
-  state_.m_nRemaining = 10;
+  state_->m_nRemaining = 10;
   SubStep(0);
-  EXPECT_EQ(state_.m_nRemaining, 0);
+  EXPECT_EQ(state_->m_nRemaining, 0);
   // Height mode 0 counts the key as held: the command goes on.
-  cmd_.m_vParam[0] = 0;
-  state_.m_nRemaining = 10;
+  cmd_->m_vParam[0] = 0;
+  state_->m_nRemaining = 10;
   hero_->m_dVY = 0;
   hero_->m_bJumpStepped = 0;
-  hero_->StepJump(state_);
-  EXPECT_EQ(state_.m_nRemaining, 10);
+  hero_->StepJump(*state_);
+  EXPECT_EQ(state_->m_nRemaining, 10);
   // A run without key entries, standing: the jump is made ready again for the next start.
   g_lpfnJumpKeyHeld = [](cPlayer&, cCmdState&) { return -1; };
-  state_.m_bStarted = 1;
+  state_->m_bStarted = 1;
   hero_->m_bJumpStartB = 1;
   hero_->m_dVY = 0;
   hero_->m_bJumpStepped = 0;
-  hero_->StepJump(state_);
-  EXPECT_EQ(state_.m_nRemaining, 10);
-  EXPECT_EQ(state_.m_bStarted, 0);
+  hero_->StepJump(*state_);
+  EXPECT_EQ(state_->m_nRemaining, 10);
+  EXPECT_EQ(state_->m_bStarted, 0);
   EXPECT_EQ(hero_->m_bJumpStartB, 0);
   EXPECT_EQ(hero_->m_nJumpHold, 0);
 }
@@ -474,7 +465,7 @@ TEST_F(Hero, ItemCommandsDeferredDuringTheFlowsAreAppliedAfterThemInOrder) {
 
 TEST_F(HeroJump, HeightBySpeedOfTheInertiaMove) {
   // Full height 4 at speed 40 / 10 / k = 2 and above, lowest height 1 at 0.
-  cmd_.m_vParam = {2, 40, 4, 0, 1};
+  cmd_->m_vParam = {2, 40, 4, 0, 1};
   struct Case {
     double ax;
     double vy;
@@ -488,8 +479,8 @@ TEST_F(HeroJump, HeightBySpeedOfTheInertiaMove) {
     hero_->m_bJumpReady = 1;
     hero_->m_bRiseEnded = 0;
     hero_->m_bJumpStepped = 0;
-    state_.m_bStarted = 0;
-    hero_->StepJump(state_);
+    state_->m_bStarted = 0;
+    hero_->StepJump(*state_);
     EXPECT_DOUBLE_EQ(hero_->m_dVY, c.vy);
   }
 }

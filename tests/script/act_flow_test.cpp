@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "defs/ed_move.h"
 #include "engine/item.h"
 #include "fixture/fixture.h"
 #include "script_kit.h"
@@ -14,10 +15,13 @@ using namespace scriptkit;
 
 namespace {
 
-// The straight move is not built: its table entry moves the actor one dot right per tick.
-void MoveRightOneDot(cChara& chara, cCmdState&) {
-  chara.m_dVX += 1;
-  chara.m_bMovedByCmd = 1;
+// A straight move to the right at one dot per sub-step: 10 × k tenths of a dot per frame.
+cFlowCmd MoveRight(int time, int k) {
+  cFlowCmd c = Cmd(CMD_MOVE_LINE, time);
+  CreateEdMove(c.m_pMove);
+  c.m_pMove->m_byDirection = 3;
+  c.m_pMove->m_sSpeed = static_cast<int16_t>(10 * k);
+  return c;
 }
 
 cStage StageAt(int k) {
@@ -36,11 +40,10 @@ class ActFlows : public ::testing::TestWithParam<int> {
 // "Wait 2 tenths, move 3 tenths, wait 1 tenth", looped three times: 9 commands of 12k, 18k and
 // 6k sub-steps, 36k a pass, 108k in all. The move ticks on sub-steps 12k+1 .. 30k of each pass.
 TEST_P(ActFlows, AStageCharacterActsThroughItsFlowAndMovesOnTheMoveSubSteps) {
-  HandlerSwap move(CMD_MOVE_LINE, MoveRightOneDot);
   playkit::PlayWorld world(StageAt(k()));
   cCharaData def = fixture::Chara(1);
   def.m_byFlying = 1;
-  def.m_vFlow.assign(1, Flow(TRIGGER_NONE, {Loop(3, 3), Cmd(CMD_WAIT, 2), Cmd(CMD_MOVE_LINE, 3), Cmd(CMD_WAIT, 1)}));
+  def.m_vFlow.assign(1, Flow(TRIGGER_NONE, {Loop(3, 3), Cmd(CMD_WAIT, 2), MoveRight(3, k()), Cmd(CMD_WAIT, 1)}));
   cStageChara& c = world.PlaceChara(def, 1, 5);
   ASSERT_EQ(c.m_vFlowRun.size(), 1u);
   cFlowRun& run = c.m_vFlowRun[0];
