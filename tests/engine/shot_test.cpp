@@ -51,6 +51,13 @@ class Shots : public ::testing::Test {
     EXPECT_EQ(shot.SetData(7, *hero_, SHOT_KIND_SHOT, data, s), 1);
     return shot;
   }
+  // A shot flying left at 2 dots a frame, 96 dots straight above the hero's centre.
+  cShot AboveHero(const cEdShot& d) {
+    hero_->CalcScreenRect();
+    int x = hero_->CenterX() + TruncPos(world_->scene.m_ScrollX.m_dPos) - 8;
+    int y = hero_->CenterY() + TruncPos(world_->scene.m_ScrollY.m_dPos) - 8 - 96;
+    return Make(d, -2, 0, x, y);
+  }
   static void Step(cShot& s) {
     s.StepY();
     s.StepX();
@@ -197,10 +204,7 @@ TEST_F(Shots, AimOnceAfterTheChangeDistance) {
   d.m_byTrajectory = 1;
   d.m_sSpeed = 20;
   d.m_sTrajParam[0] = 1;
-  hero_->CalcScreenRect();
-  int x = hero_->CenterX() + TruncPos(world_->scene.m_ScrollX.m_dPos) - 8;
-  int y = hero_->CenterY() + TruncPos(world_->scene.m_ScrollY.m_dPos) - 8 - 96;
-  cShot s = Make(d, -2, 0, x, y);
+  cShot s = AboveHero(d);
   // 16 dots at 2/k per sub-step: the change at clock 8k, while the shot has not moved.
   for (int i = 0; i < 8 * k_; ++i) {
     s.Move();
@@ -227,10 +231,7 @@ TEST_F(Shots, HomingFollowsTheHeroUntilItsEnd) {
   d.m_byTrajectory = 4;
   d.m_sSpeed = 20;
   d.m_sTrajParam[1] = 1;  // ends at 8k sub-steps
-  hero_->CalcScreenRect();
-  int x = hero_->CenterX() + TruncPos(world_->scene.m_ScrollX.m_dPos) - 8;
-  int y = hero_->CenterY() + TruncPos(world_->scene.m_ScrollY.m_dPos) - 8 - 96;
-  cShot s = Make(d, -2, 0, x, y);
+  cShot s = AboveHero(d);
   s.Move();
   EXPECT_NEAR(s.m_dSpeedX, 0, 1e-12);
   EXPECT_DOUBLE_EQ(s.m_dSpeedY, 2.0 / k_);
