@@ -6,6 +6,7 @@
 #include "engine/chara.h"
 #include "engine/play_scene.h"
 #include "script/arrange.h"
+#include "script/cmd_shot.h"
 #include "script/status_op.h"
 
 CmdImpl g_apfnCmdImpl[CMD_KIND_COUNT] = {};
@@ -16,10 +17,11 @@ struct ImplTableSetUp {
   ImplTableSetUp() {
     g_apfnCmdImpl[CMD_STATUS] = CmdStatusOperation;
     g_apfnCmdImpl[CMD_ARRANGE] = CmdArrange;
+    g_apfnCmdImpl[CMD_SWORD] = CmdSwordImpl;
   }
 } s_implTableSetUp;
 }  // namespace
-void (*g_lpfnPeriodicAct)(cChara& chara, cCmdState& state, int kind) = nullptr;
+void (*g_lpfnPeriodicAct)(cChara& chara, cCmdState& state, int kind) = RunShotPeriodic;
 
 void RunCmdNone(cChara&, cCmdState&) {}
 
