@@ -349,6 +349,50 @@ TEST_F(Shots, CloneShotAddsToTheListAndTheSideList) {
   EXPECT_TRUE(hero_->m_vShotLink.empty());
 }
 
+TEST_F(Shots, ScrollBoundShotsRideTheAutomaticScroll) {
+  cScroll& sx = world_->scene.m_ScrollX;
+  sx.m_dAutoSpeed = 0.5;
+  sx.m_bPinned = 0;
+  cEdShot d;
+  d.m_bScrollBound = 1;
+  cShot s = Make(d, 3, 0);
+  s.Move();
+  EXPECT_DOUBLE_EQ(s.m_dVX, 0.5 + 3.0 / k_);
+  // Standing at a limit the scroll carries nothing.
+  sx.m_bPinned = 1;
+  s.Move();
+  EXPECT_DOUBLE_EQ(s.m_dVX, 3.0 / k_);
+  // Not bound, or the old behaviour: no carry.
+  sx.m_bPinned = 0;
+  g_SystemData.m_bLegacy214 = 1;
+  s.Move();
+  EXPECT_DOUBLE_EQ(s.m_dVX, 3.0 / k_);
+  g_SystemData.m_bLegacy214 = 0;
+  d.m_bScrollBound = 0;
+  cShot free = Make(d, 3, 0);
+  free.Move();
+  EXPECT_DOUBLE_EQ(free.m_dVX, 3.0 / k_);
+}
+
+TEST_F(Shots, ClampedToTheGridAndRemovedBeyondTheSideRange) {
+  cEdShot d;
+  const int end = world_->scene.m_ScrollX.m_nCells * 32;
+  cShot s = Make(d, 0, 0, end - 10);
+  EXPECT_DOUBLE_EQ(s.m_dX, end - 16);
+  cShot fits = Make(d, 0, 0, end - 17);
+  EXPECT_DOUBLE_EQ(fits.m_dX, end - 17);
+  cShot left = Make(d, -3, 0, 0);
+  left.Move();
+  Step(left);
+  EXPECT_DOUBLE_EQ(left.m_dX, 0);
+  // The hero's shots follow the hero side's rule: 1 cell right of the view.
+  g_StageData.m_RuleHeroShot.m_bRight = 1;
+  g_StageData.m_RuleHeroShot.m_nRight = 1;
+  const int view = TruncPos(world_->scene.m_ScrollX.m_dPos) + 640;
+  EXPECT_EQ(Make(d, 0, 0, view + 32).IsOutOfShotRange(), 1);
+  EXPECT_EQ(Make(d, 0, 0, view + 31).IsOutOfShotRange(), 0);
+}
+
 class Swords : public Shots {
  protected:
   // A sword type of frames {place, dx, dy, mirrorX, mirrorY, w, h, time}.

@@ -196,6 +196,36 @@ TEST_P(ShotCommands, CharacterSummonOnlyComputerCharactersWithTheirSideAndFacing
   g_lpfnSummonChara = saved;
 }
 
+std::vector<cItemSummon>& ItemsSummoned() {
+  static std::vector<cItemSummon> v;
+  return v;
+}
+
+TEST_P(ShotCommands, ItemSummonFromThePaletteAndNothingWithoutAPlacement) {
+  ScriptWorld w(k(), {});
+  cItemData item = fixture::Item(6);
+  g_StageData.m_vItem.push_back(item);
+  cEdShot s;
+  s.m_byFormation = 4;
+  s.m_byCount = 3;
+  s.m_bySummonPalette = 1;
+  s.m_sSummonIndex = static_cast<int16_t>(g_StageData.m_vItem.size() - 1);
+  cCmdState state;
+  auto* saved = g_lpfnSummonItem;
+  g_lpfnSummonItem = nullptr;
+  CmdSummonItem(w.chara, state, s);
+  ItemsSummoned().clear();
+  g_lpfnSummonItem = [](const cItemSummon& c) { ItemsSummoned().push_back(c); };
+  CmdSummonItem(w.chara, state, s);
+  ASSERT_EQ(ItemsSummoned().size(), 3u);
+  // Explosion from the centre: 32 × 32 objects at the user's centre less 16.
+  w.chara.CalcScreenRect();
+  EXPECT_EQ(ItemsSummoned()[0].nX, TruncPos(w.chara.m_rcScreen.left + (w.chara.m_nGraphicW >> 1) +
+                                            w.world.scene.m_ScrollX.m_dPos - 16));
+  EXPECT_EQ(ItemsSummoned()[0].lpDef, &g_StageData.m_vItem.back());
+  g_lpfnSummonItem = saved;
+}
+
 INSTANTIATE_TEST_SUITE_P(SubSteps, ShotCommands, ::testing::Values(1, 3));
 
 }  // namespace
