@@ -563,3 +563,11 @@ cShot& CloneShot(cObjectList<cShot>& list, const cShot& shot) {
   }
   return copy;
 }
+
+void EraseShot(cShot& shot) { cObjectList<cShot>::Remove(shot); }
+
+size_t SweepShots(cPlayScene& scene) {
+  if (scene.m_lShot.Walking()) return 0;
+  for (std::list<cShot*>& side : scene.m_vShotDrawList) side.remove_if([](const cShot* s) { return s->m_bRemoved; });
+  return scene.m_lShot.Sweep();
+}

@@ -133,3 +133,9 @@ class cShot : public cObject {
 // Appends a copy of the shot to the list and its pointer to the scene's shot list of its side
 // (a side outside the lists uses list 0); returns the copy.
 cShot& CloneShot(cObjectList<cShot>& list, const cShot& shot);
+// Takes the shot out of play: marked removed and its links dropped; SweepShots frees it.
+void EraseShot(cShot& shot);
+class cPlayScene;
+// At a safe point: drops the removed shots from the scene's side lists and frees them unless a
+// walk of the shot list is active. Returns how many were freed.
+size_t SweepShots(cPlayScene& scene);

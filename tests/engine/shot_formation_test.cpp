@@ -230,6 +230,21 @@ TEST_F(Formations, AimAngleTowardTheTargetOrTheFront) {
   EXPECT_EQ(AimAngle(636, 586, *user_, shot_, rec), 90);
   // 45.5 degrees and more rounds up.
   EXPECT_EQ(AimAngle(636 - 100, 486 - 100, *user_, shot_, rec), 225);
+  // A scroll moving by itself and a scroll-bound target: the aim leads the scroll. Straight to
+  // the right the intercept keeps the straight velocity (s, 0), s = 20 × 0.1 / k: angle 180 and
+  // the record's speed s × k.
+  world_->scene.m_ScrollX.m_dAutoSpeed = 0.5;
+  world_->scene.m_ScrollX.m_bPinned = 0;
+  target_->m_bScrollSync = 1;
+  shot_.m_sSpeed = 20;
+  rec.dSpeed = 0;
+  EXPECT_DOUBLE_EQ(AimAngle(536, 486, *user_, shot_, rec), 180);
+  EXPECT_DOUBLE_EQ(rec.dSpeed, 2.0);
+  // A scroll-bound shot aims plainly and keeps the speed.
+  shot_.m_bScrollBound = 1;
+  rec.dSpeed = 7;
+  EXPECT_EQ(AimAngle(636, 586, *user_, shot_, rec), 90);
+  EXPECT_EQ(rec.dSpeed, 7);
   user_->SetTarget(0, nullptr);
   user_->m_nDir = 1;
   EXPECT_EQ(AimAngle(0, 0, *user_, shot_, rec), 180);

@@ -345,8 +345,17 @@ TEST_F(Shots, CloneShotAddsToTheListAndTheSideList) {
   c.LinkOnce(*hero_, SUMMONER_SLOT);
   c.LinkOnce(*hero_, SUMMONER_SLOT);
   EXPECT_EQ(hero_->m_vShotLink.size(), 1u);
-  cObjectList<cShot>::Remove(c);
+  EraseShot(c);
   EXPECT_TRUE(hero_->m_vShotLink.empty());
+  // Freed at the sweep, with its side-list entry; none while a walk runs.
+  size_t freed = 1;
+  world_->scene.m_lShot.ForEach([&](cShot&) { freed = SweepShots(world_->scene); });
+  EXPECT_EQ(freed, 0u);
+  EXPECT_EQ(world_->scene.m_vShotDrawList[3].size(), 1u);
+  EXPECT_EQ(SweepShots(world_->scene), 1u);
+  EXPECT_TRUE(world_->scene.m_vShotDrawList[3].empty());
+  EXPECT_EQ(world_->scene.m_vShotDrawList[0].size(), 1u);
+  EXPECT_EQ(world_->scene.m_lShot.Stored(), 1u);
 }
 
 TEST_F(Shots, ScrollBoundShotsRideTheAutomaticScroll) {
