@@ -402,6 +402,23 @@ TEST_F(Shots, ClampedToTheGridAndRemovedBeyondTheSideRange) {
   EXPECT_EQ(Make(d, 0, 0, view + 31).IsOutOfShotRange(), 0);
 }
 
+TEST_F(Shots, AShotFliesIntoAWallAndHitsItOnTheSubStepItsEdgeEntersTheChip) {
+  // A solid chip at stage column 7 (dots 544..575); a 16-dot shot from x = 480 at 3 dots a
+  // frame reaches it when x + 15 >= 544: after ceil(49 / (3 / k)) sub-steps.
+  Build({{7, 5}});
+  cEdShot d;
+  cShot s = Make(d, 3, 0, Dot(5), Dot(5));
+  const int expected = static_cast<int>(std::ceil(49.0 * k_ / 3));
+  int n = 0;
+  while (n < 1000) {
+    ASSERT_EQ(s.Move(), 0);
+    Step(s);
+    ++n;
+    if (s.HitMap()) break;
+  }
+  EXPECT_EQ(n, expected);
+}
+
 class Swords : public Shots {
  protected:
   // A sword type of frames {place, dx, dy, mirrorX, mirrorY, w, h, time}.
