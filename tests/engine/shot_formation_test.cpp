@@ -111,6 +111,19 @@ TEST_F(Formations, RowsAWithAnAngleKeepThePlacesAndTurnTheFlight) {
   Expect(Lay(3, 90), {{452, 496, 0, 2}, {452, 528, 0, 2}, {452, 560, 0, 2}}, "turned");
 }
 
+TEST_F(Formations, RowsAAimedFromTheStartsCentre) {
+  shot_.m_byFormation = 0;
+  shot_.m_byCount = 1;
+  shot_.m_bAim = 1;
+  // Start (452, 528), centre (460, 536); the target's centre (636, 486):
+  // atan2(-50, 176) = -15.86 degrees, + 180.5 truncates to 164.
+  const double a = 164 * M_PI / 180;
+  Expect(Lay(3), {{452, 528, -2 * std::cos(a), -2 * std::sin(a)}}, "aimed");
+  // The record angle adds to the aimed one.
+  const double b = 174 * M_PI / 180;
+  Expect(Lay(3, 10), {{452, 528, -2 * std::cos(b), -2 * std::sin(b)}}, "aimed + 10");
+}
+
 TEST_F(Formations, RowsARotatedAroundTheUser) {
   shot_.m_byFormation = 0;
   shot_.m_bRotate = 1;
