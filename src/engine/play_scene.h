@@ -54,6 +54,8 @@ class cPlayScene {
   // Set while the damage pass runs (cleared on every way out of it): shots removed meanwhile
   // are only flagged, the pass erases them.
   int32_t m_bHitPass = 0;
+  // Shots and swords: the id of the next shot or sword.
+  int32_t m_nNextShotId = 0;
 
   cScroll m_ScrollX;
   cScroll m_ScrollY;

@@ -12,6 +12,7 @@
 #include "script/cmd_warp.h"
 #include "script/cmd_chase.h"
 #include "script/cmd_move.h"
+#include "script/cmd_shot.h"
 #include "script/status_op.h"
 
 CmdImpl g_apfnCmdImpl[CMD_KIND_COUNT] = {};
@@ -30,10 +31,11 @@ struct ImplTableSetUp {
     g_apfnCmdImpl[CMD_CHANGE_GRAPHIC] = CmdChangeGraphic;
     g_apfnCmdImpl[CMD_CHANGE_ANIMESET] = CmdChangeAnimSet;
     g_apfnCmdImpl[CMD_PLAY_ANIME] = CmdPlayAnim;
+    g_apfnCmdImpl[CMD_SWORD] = CmdSwordImpl;
   }
 } s_implTableSetUp;
 }  // namespace
-void (*g_lpfnPeriodicAct)(cChara& chara, cCmdState& state, int kind) = nullptr;
+void (*g_lpfnPeriodicAct)(cChara& chara, cCmdState& state, int kind) = RunShotPeriodic;
 
 void RunCmdNone(cChara&, cCmdState&) {}
 

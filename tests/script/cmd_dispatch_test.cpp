@@ -83,16 +83,6 @@ class DispatchTest : public ::testing::TestWithParam<int> {
   int k() const { return GetParam(); }
 };
 
-// Runs a one-command flow of the command's duration to its end; the number of sub-steps.
-int RunToEnd(ScriptWorld& w, size_t run) {
-  w.chara.m_vFlowRun[run].Start(w.chara);
-  int steps = 0;
-  while (w.chara.m_vFlowRun[run].m_bRunning && steps < 100000) {
-    w.chara.StepFlowRuns(0);
-    ++steps;
-  }
-  return steps;
-}
 
 TEST_P(DispatchTest, EveryFlowKindReachesItsImplementationAndLastsItsTime) {
   // The implementations the forwarding kinds hand their command to.

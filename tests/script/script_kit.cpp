@@ -84,4 +84,14 @@ cStageChara& ScriptWorld::Make(playkit::PlayWorld& world, const std::vector<cFlo
   return c;
 }
 
+int RunToEnd(ScriptWorld& w, size_t run) {
+  w.chara.m_vFlowRun[run].Start(w.chara);
+  int steps = 0;
+  while (w.chara.m_vFlowRun[run].m_bRunning && steps < 100000) {
+    w.chara.StepFlowRuns(0);
+    ++steps;
+  }
+  return steps;
+}
+
 }  // namespace scriptkit

@@ -67,4 +67,8 @@ class ScriptWorld {
   static cStageChara& Make(playkit::PlayWorld& world, const std::vector<cFlow>& flows);
 };
 
+// Starts a run and steps the character's runs until it ends (at most 100000 sub-steps); the
+// number of sub-steps.
+int RunToEnd(ScriptWorld& w, size_t run);
+
 }  // namespace scriptkit
