@@ -24,6 +24,7 @@
 #include "draw/palette.h"
 #include "draw/setup.h"
 #include "engine/chara_effect.h"
+#include "engine/scr_effect.h"
 #include "draw/surface.h"
 #include "platform/ddraw.h"
 #include "platform/file.h"
@@ -259,6 +260,7 @@ bool InitApplication(const char* lpCmdLine, int nCmdShow) {
   BuildAnimeStepTable(g_Database, g_vAnimeSteps);
   BuildEffectStepTable(g_Database, g_vEffectSteps);
   BuildCharaEffectTables(g_vCharaEffectTemplate, g_vCharaEffectTemplateRev);
+  BuildScrEffectTables(g_vScrEffectTemplate, g_vScrEffectTemplateRev);
   if (!g_SystemData.LoadFile("data\\System.dat")) {
     ReportErrorBox("%s の読み込みに失敗…", "data\\System.dat");
     return false;

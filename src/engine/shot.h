@@ -8,6 +8,8 @@
 #include "engine/chara.h"
 #include "engine/object.h"
 
+struct DDSURFACEDATA;
+
 class cShot : public cObject {
  public:
   int32_t m_nOwnerId = 0;
@@ -34,4 +36,8 @@ class cShot : public cObject {
   // Drops the links both ways.
   void Unlink();
   void OnRemoved() override { Unlink(); }
+
+ public:
+  // Drawing (with the shots' drawing).
+  void Draw(DDSURFACEDATA* lpDst, int bHold);
 };
