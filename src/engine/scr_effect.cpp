@@ -156,24 +156,7 @@ int cScrEffectState::Step(int start, int end, double step) {
   return 1;
 }
 
-// ---- Applying the running effect to the frame ----
-
 namespace {
-
-// The hero's screen centre (the screen's centre without a hero).
-void HeroCentre(int* cx, int* cy) {
-  *cx = VIEW_WIDTH / 2;
-  *cy = VIEW_HEIGHT / 2;
-  if (g_vPlayer.empty()) return;
-  const cPlayer& hero = g_vPlayer[0];
-  *cx = hero.m_rcScreen.left + (hero.m_nGraphicW >> 1);
-  *cy = hero.m_rcScreen.top + (hero.m_nGraphicH >> 1);
-}
-
-// The larger of the distances from c to the two edges of a view of size n.
-int Extent(int c, int n) { return std::max(c, n - c); }
-
-int Trunc(double v) { return static_cast<int>(v); }
 
 // Kinds 2 and 3: the offset swings between -amplitude and +amplitude at v dots per frame.
 void Swing(cScrEffectState& e) {
@@ -193,6 +176,55 @@ void Swing(cScrEffectState& e) {
     }
   }
 }
+
+}  // namespace
+
+int cScrEffectState::Advance() {
+  const int* p = m_nParam;
+  switch (m_nKind) {
+    case 0:
+      return 0;
+    case 1: {
+      // The position at the current time, moving evenly from (p1, p2) to (p3, p4) in p0.
+      const double t = m_dCurrent;
+      m_nWork1 = static_cast<int>(static_cast<double>(p[3] - p[1]) / p[0] * t + p[1]);
+      m_nWork2 = static_cast<int>(static_cast<double>(p[4] - p[2]) / p[0] * t + p[2]);
+      return Step(0, p[0], m_dStep);
+    }
+    case 2:
+    case 3:
+      Swing(*this);
+      return Step(0, p[0], m_dStep);
+    case 8:
+      ++m_nWork1;
+      return Step(0, p[0], m_dStep);
+    case 6:
+    case 7:
+      m_nWork1 = m_nWork1 + 1 >= 360 ? 0 : m_nWork1 + 1;
+      return Step(p[1], p[2], m_dStep);
+    default:
+      return Step(p[1], p[2], m_dStep);
+  }
+}
+
+// ---- Applying the running effect to the frame ----
+
+namespace {
+
+// The hero's screen centre (the screen's centre without a hero).
+void HeroCentre(int* cx, int* cy) {
+  *cx = VIEW_WIDTH / 2;
+  *cy = VIEW_HEIGHT / 2;
+  if (g_vPlayer.empty()) return;
+  const cPlayer& hero = g_vPlayer[0];
+  *cx = hero.m_rcScreen.left + (hero.m_nGraphicW >> 1);
+  *cy = hero.m_rcScreen.top + (hero.m_nGraphicH >> 1);
+}
+
+// The larger of the distances from c to the two edges of a view of size n.
+int Extent(int c, int n) { return std::max(c, n - c); }
+
+int Trunc(double v) { return static_cast<int>(v); }
 
 }  // namespace
 
@@ -220,9 +252,7 @@ int cPlayScene::ApplyScrEffect(int bFrozen) {
       DrawBackLayers(&BackBuffer, 0);
       DrawBackLayers(&BackBuffer, 1);
     }
-    if (bFrozen) return 0;
-    ++e.m_nWork1;
-    return e.Step(0, p[0], e.m_dStep);
+    return bFrozen ? 0 : e.Advance();
   }
   // The common frame: the composed frame to a work surface, the back buffer cleared, the
   // transformed copy drawn back.
@@ -295,26 +325,7 @@ int cPlayScene::ApplyScrEffect(int bFrozen) {
       break;
   }
   DDResetAlphaOp();
-  if (bFrozen) return 0;
-  switch (kind) {
-    case 1: {
-      // The position at the current time, moving evenly from (p1, p2) to (p3, p4) in p0.
-      const double t = e.m_dCurrent;
-      e.m_nWork1 = Trunc(static_cast<double>(p[3] - p[1]) / p[0] * t + p[1]);
-      e.m_nWork2 = Trunc(static_cast<double>(p[4] - p[2]) / p[0] * t + p[2]);
-      return e.Step(0, p[0], e.m_dStep);
-    }
-    case 2:
-    case 3:
-      Swing(e);
-      return e.Step(0, p[0], e.m_dStep);
-    case 6:
-    case 7:
-      e.m_nWork1 = e.m_nWork1 + 1 >= 360 ? 0 : e.m_nWork1 + 1;
-      return e.Step(p[1], p[2], e.m_dStep);
-    default:
-      return e.Step(p[1], p[2], e.m_dStep);
-  }
+  return bFrozen ? 0 : e.Advance();
 }
 
 void cPlayScene::DrawScrEffect(int bFrozen) {

@@ -57,6 +57,9 @@ class cScrEffectState {
   // the effect has finished. A looping effect, or the backward half of mode 2, restarts
   // instead and reports 0.
   int Step(int start, int end, double step);
+  // One unfrozen frame of the kind's values (position, swing, phase, blink counter, current
+  // value); 1 when the effect has finished. Kind 0 never finishes.
+  int Advance();
   // Mode 2 turns round; the template of the current direction again.
   void Restart();
 };
