@@ -10,6 +10,7 @@
 #include "core/sound_request.h"
 #include "core/text.h"
 #include "draw/draw.h"
+#include "draw/bmp_font.h"
 #include "draw/font.h"
 #include "engine/effect.h"
 #include "engine/item.h"
@@ -41,6 +42,9 @@ int TileStart(long long start, int size) {
   if (m < 0) m += size;
   return static_cast<int>(m);
 }
+
+// A layer image that was made and has a size to tile and wrap in.
+bool LayerImageMade(const DDSURFACEDATA& image) { return SurfaceMade(&image) && image.nWidth > 0 && image.nHeight > 0; }
 
 bool IsIconItem(const DisplayItem& d) { return d.m_bIcon != 0; }
 
@@ -182,12 +186,13 @@ void cPlayScene::ScrollBackLayers() {
     cBgData& bg = layers[i];
     const DDSURFACEDATA& image = g_SystemImage[IMAGE_BACK_LAYER + static_cast<int>(i)];
     // An image that did not load has no size to wrap in; its layer is not drawn either.
-    if (bg.m_bAutoX && image.nWidth > 0) {
+    if (!LayerImageMade(image)) continue;
+    if (bg.m_bAutoX) {
       bg.m_dOffsetX -= bg.m_dScrollX;
       if (bg.m_dOffsetX < 0) bg.m_dOffsetX += image.nWidth;
       if (bg.m_dOffsetX >= image.nWidth) bg.m_dOffsetX -= image.nWidth;
     }
-    if (bg.m_bAutoY && image.nHeight > 0) {
+    if (bg.m_bAutoY) {
       bg.m_dOffsetY -= bg.m_dScrollY;
       if (bg.m_dOffsetY < 0) bg.m_dOffsetY += image.nHeight;
       if (bg.m_dOffsetY >= image.nHeight) bg.m_dOffsetY -= image.nHeight;
@@ -213,8 +218,8 @@ void cPlayScene::DrawBackLayers(DDSURFACEDATA* lpTarget, int bFront) {
       continue;
     }
     DDSURFACEDATA* image = &g_SystemImage[IMAGE_BACK_LAYER + static_cast<int>(i)];
+    if (!LayerImageMade(*image)) continue;  // the image failed to load: the layer is left out
     const int w = image->nWidth, h = image->nHeight;
-    if (w <= 0 || h <= 0) continue;  // the image failed to load: the layer is left out
     const double sx = m_ScrollX.m_dPos, sy = m_ScrollY.m_dPos;
     const long long startX = bg.m_bAutoX
                                  ? static_cast<long long>(sx + bg.m_dOffsetX - 320)
