@@ -2,11 +2,14 @@
 // screen colour and the screen effect drawn over the frame.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "../draw/draw_fixture.h"
 #include "draw/draw.h"
+#include "draw/png_file.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
 #include "engine/stage_draw.h"
@@ -409,5 +412,148 @@ TEST_F(ScrEffectDrawTest, FrozenFramesDrawWithoutAdvancing) {
   world.scene.DrawScrEffect(0);
   EXPECT_EQ(world.scene.m_ScrEffect.m_sEffect, 0);
 }
+
+// ---- A whole frame of a fixture stage ----
+
+namespace frame {
+
+// 8-bit images in the sheet's palette (index 0 is the transparent magenta).
+std::vector<uint32_t> Indices(int w, int h, uint32_t (*f)(int, int)) {
+  std::vector<uint32_t> v;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) v.push_back(f(x, y));
+  return v;
+}
+uint32_t Far(int x, int y) { return static_cast<uint32_t>(16 + ((x + 2 * y) % 64) * 3); }
+uint32_t Near(int x, int y) {
+  const int dx = x - 32, dy = y - 40;
+  return dx * dx + dy * dy < 20 * 20 ? (dy < 0 ? 2u : 5u) : 0u;
+}
+uint32_t Bar(int x, int y) { return y == 0 || y == 19 || x == 0 || x == 639 ? 3u : 200u; }
+uint32_t Accessory(int x, int y) {
+  if (y >= 32 && y < 48) return x % 16 < 2 ? 0u : static_cast<uint32_t>(1 + (x / 16) % 5);
+  if (y >= 128 && y < 144) return x % 64 < 50 ? 4u : 0u;
+  if (y >= 144 && y < 176) return y < 160 ? 2u : 1u;
+  return 0;
+}
+uint32_t Word(int x, int y) {
+  if (y < 160) return 0;
+  return x % 32 < 4 || y % 32 < 4 ? 0u : static_cast<uint32_t>(60 + (x / 32) * 18);
+}
+
+uint64_t Hash(const std::vector<DWORD>& pixels) {
+  uint64_t h = 1469598103934665603ull;
+  for (DWORD p : pixels) {
+    for (int k = 0; k < 4; ++k) {
+      h ^= (p >> (8 * k)) & 0xFFu;
+      h *= 1099511628211ull;
+    }
+  }
+  return h;
+}
+
+}  // namespace frame
+
+class StageFrameTest : public StageDrawTest, public testing::WithParamInterface<int> {
+ protected:
+  // The shown colours of the back buffer's raw pixels (8 bits: through the sheet's palette).
+  std::vector<uint32_t> Argb(const std::vector<DWORD>& raw) {
+    std::vector<uint32_t> out;
+    for (DWORD p : raw) out.push_back(0xFF000000u | (DDBpp == 8 ? SheetColor(static_cast<int>(p & 0xFFu)) : (p & 0xFFFFFFu)));
+    return out;
+  }
+  // The back buffer's raw pixels (8 bits: palette indices), rows top-down.
+  std::vector<DWORD> Frame() {
+    if (lpDTCon) return Pixels(&BackBuffer);
+    std::vector<DWORD> out;
+    for (int y = 0; y < 480; ++y)
+      for (int x = 0; x < 640; ++x) out.push_back(SurfacePixel(BackBuffer.lpDDObj->lpSurface, x, y));
+    return out;
+  }
+  // With TW_PNG_DIR set, the frame is written there to be looked at.
+  void Keep(const char* name, const std::vector<DWORD>& raw) {
+    const char* dir = std::getenv("TW_PNG_DIR");
+    if (!dir) return;
+    const std::vector<uint32_t> argb = Argb(raw);
+    WritePngFile((std::string(dir) + "/" + name).c_str(), 640, 480, argb.data());
+  }
+};
+
+TEST_P(StageFrameTest, AFixtureFrameDrawsTheSameEveryTime) {
+  const int d3d = GetParam();
+  const std::vector<uint32_t> palette = SheetPalette();
+  const std::string far = Bmp8("far.bmp", 64, 64, palette, frame::Indices(64, 64, frame::Far));
+  const std::string nearer = Bmp8("near.bmp", 64, 64, palette, frame::Indices(64, 64, frame::Near));
+  const std::string bar = Bmp8("bar.bmp", 640, 20, palette, frame::Indices(640, 20, frame::Bar));
+  const std::string acc = Bmp8("acc.bmp", 128, 176, palette, frame::Indices(128, 176, frame::Accessory));
+  const std::string word = Bmp8("word.bmp", 320, 192, palette, frame::Indices(320, 192, frame::Word));
+  table[IMAGE_BACK_LAYER] = Entry(far.c_str(), 1, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  table[IMAGE_BACK_LAYER + 1] = Entry(nearer.c_str(), 1, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  table[IMAGE_HUD_BAR] = Entry(bar.c_str(), 1, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  table[IMAGE_ACCESSORY] = Entry(acc.c_str(), 1, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  table[IMAGE_WORD] = Entry(word.c_str(), 1, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  InitOrFail(d3d, d3d ? 32 : 8, d3d);  // 8-bit DirectDraw runs full screen
+  DDSetTransmit(255, 0, 255);
+  Load({IMAGE_BACK_LAYER, IMAGE_BACK_LAYER + 1, IMAGE_HUD_BAR, IMAGE_ACCESSORY, IMAGE_WORD, IMAGE_EFFECT_WORK,
+        IMAGE_EFFECT_WORK_SYS});
+
+  cStage stage = fixture::Stage(60, 40);
+  stage.m_vBg.assign(1, ImageLayer(0.5, 0.25));
+  cBgData moving = ImageLayer(2, 0);
+  moving.m_bAutoX = 1;
+  stage.m_vBg.push_back(moving);
+  stage.m_bTimeLimit = 1;
+  stage.m_nTimeLimit = 123;
+  playkit::PlayWorld world(stage);
+  const int digits[5] = {6, 6, 0, 0, 2};
+  for (int i = 0; i < 5; ++i) g_SystemData.m_vDisplayItems[static_cast<size_t>(i)] = Item(true, true, "", digits[i]);
+  g_SaveData.m_nTotalScore = 1234;
+  g_SaveData.m_nLives = 3;
+  world.scene.m_nTime = 123;
+  world.scene.m_bTimeStop = 0;
+  world.scene.m_ScrollX.m_dPos = 777;
+  world.scene.m_ScrollY.m_dPos = 400;
+
+  for (int n = 0; n < 3; ++n) world.scene.Draw(1, 0, 0, 0);
+  const std::vector<DWORD> plain = Frame();
+  Keep(d3d ? "stage-d3d32.png" : "stage-dd8.png", plain);
+
+  // The same frame with the image layers' first pixels placed by hand: the far layer starts at
+  // x = trunc((777 - 320) × 0.5) = 228 → 36 in the image, y = trunc((400 - 320) × 0.25) = 20;
+  // the HUD bar's border at the top left.
+  EXPECT_EQ(Argb({plain[static_cast<size_t>(200 * 640)]})[0] & 0xFFFFFFu,
+            SheetColor(static_cast<int>(frame::Far(36, (200 + 20) % 64))));
+  EXPECT_EQ(Argb({plain[static_cast<size_t>(479 * 640 + 639)]})[0] & 0xFFFFFFu,
+            SheetColor(static_cast<int>(frame::Far((639 + 228) % 64, (479 + 20) % 64))));
+  EXPECT_EQ(Argb({plain[0]})[0] & 0xFFFFFFu, SheetColor(3));
+
+  // A mosaic of 8-dot blocks that runs on.
+  g_Database.m_vScrEffect.assign(2, cScrEffectData());
+  g_Database.m_vScrEffect[0].m_nKind = 0;
+  g_Database.m_vScrEffect[1].m_nKind = 13;
+  const int mosaicParams[5] = {10, 8, 8, 0, 0};
+  std::copy(mosaicParams, mosaicParams + 5, g_Database.m_vScrEffect[1].m_nParam);
+  BuildScrEffectTables(g_vScrEffectTemplate, g_vScrEffectTemplateRev);
+  world.scene.m_ScrEffect.Start(1, SCR_EFFECT_FORWARD, 1);
+  world.scene.Draw(1, 0, 0, 0);
+  DDSetVirtualBackBuffer(0);
+  const std::vector<DWORD> mosaic = Frame();
+  Keep(d3d ? "stage-mosaic-d3d32.png" : "stage-mosaic-dd8.png", mosaic);
+
+  g_Database.m_vScrEffect.clear();
+  g_vScrEffectTemplate.clear();
+  g_vScrEffectTemplateRev.clear();
+
+  // Taken after looking at the frames (TW_PNG_DIR=dir writes them): the two layers, the bar
+  // with its icons and gauge frames, the timer's three digits; then the same in 8-dot blocks
+  // under the bar. Look again before taking a new value.
+  const uint64_t expected[2][2] = {{3394272315679568388ull, 18181714880590375395ull},
+                                   {14222801551615462333ull, 9207980571686075899ull}};
+  EXPECT_EQ(frame::Hash(plain), expected[d3d][0]) << std::hex << frame::Hash(plain);
+  EXPECT_EQ(frame::Hash(mosaic), expected[d3d][1]) << std::hex << frame::Hash(mosaic);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, StageFrameTest, testing::Values(1, 0),
+                         [](const testing::TestParamInfo<int>& i) { return i.param ? "Direct3D32" : "DirectDraw8"; });
 
 }  // namespace
