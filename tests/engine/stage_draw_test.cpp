@@ -13,6 +13,8 @@
 #include "engine/play_scene.h"
 #include "engine/player.h"
 #include "engine/stage_draw.h"
+#include "engine/stage_images.h"
+#include "draw/bmp_font.h"
 #include "fixture/fixture.h"
 #include "play_kit.h"
 #include "project/database.h"
@@ -411,6 +413,46 @@ TEST_F(ScrEffectDrawTest, FrozenFramesDrawWithoutAdvancing) {
   EXPECT_EQ(world.scene.m_ScrEffect.m_sEffect, 1);
   world.scene.DrawScrEffect(0);
   EXPECT_EQ(world.scene.m_ScrEffect.m_sEffect, 0);
+}
+
+// ---- The stage's own images ----
+
+TEST_F(StageDrawTest, StageImagesAreLoadedFourOrTwoToAnEntryAndAFailureIsLoggedOnly) {
+  InitOrFail(1, 32, 1);
+  playkit::PlayWorld world(fixture::Stage(40, 30));
+  const cDatabase saved = g_Database;
+  g_Database.m_vBmpCharaExc.assign(3, cBmpCharaExc());
+  g_Database.m_vBmpCharaExc[1].m_strFile = layerFile;
+  g_Database.m_vBmpCharaExc[2].m_strFile = "missing.bmp";
+  g_Database.m_vEffect.assign(2, cEffectData());
+  g_Database.m_vEffect[1].m_strFile = layerFile;
+  g_Database.m_vSwordType.assign(1, cSwordType());
+  g_Database.m_vSwordType[0].m_strFileLeft = layerFile;
+  g_Database.m_vSwordType[0].m_strFileRight = layerFile;
+  world.scene.LoadStageBmp();
+  world.scene.LoadEffects();
+  world.scene.LoadSwords();
+  // Entry 0 stands for no image; entries 1 and 2 give four surfaces each.
+  ASSERT_EQ(g_vStageBmpSurface.size(), 8u);
+  ASSERT_EQ(g_vStageBmpEntry.size(), 8u);
+  for (size_t i = 0; i < 4; ++i) EXPECT_TRUE(SurfaceMade(&g_vStageBmpSurface[i])) << i;
+  for (size_t i = 4; i < 8; ++i) EXPECT_FALSE(SurfaceMade(&g_vStageBmpSurface[i])) << i;
+  EXPECT_EQ(g_vStageBmpEntry[1].nMirrorCellW, 32);
+  EXPECT_EQ(g_vStageBmpEntry[2].nDDMemory, 1);
+  EXPECT_NE(Errors().find("専用bmp missing.bmp 読み込み失敗！"), std::string::npos) << Errors();
+  EXPECT_EQ(CountBoxes("missing.bmp"), 0u);
+  ASSERT_EQ(g_vEffectSurface.size(), 2u);
+  EXPECT_EQ(g_vEffectSurface[1].lpSubstitute, &g_vEffectSurface[0]);
+  ASSERT_EQ(g_vSwordSurface.size(), 4u);
+  EXPECT_EQ(g_vSwordSurface[3].lpSubstitute, &g_vSwordSurface[2]);
+  // Loading again starts from empty lists.
+  world.scene.LoadEffects();
+  EXPECT_EQ(g_vEffectSurface.size(), 2u);
+  for (auto* v : {&g_vStageBmpSurface, &g_vEffectSurface, &g_vSwordSurface}) {
+    DDReleaseSurfaceArray(*v);
+    v->clear();
+  }
+  g_Database = saved;
 }
 
 // ---- A whole frame of a fixture stage ----
