@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../draw/draw_fixture.h"
+#include "core/frame_timing.h"
 #include "draw/draw.h"
 #include "draw/png_file.h"
 #include "engine/play_scene.h"
@@ -413,6 +414,43 @@ TEST_F(ScrEffectDrawTest, FrozenFramesDrawWithoutAdvancing) {
   EXPECT_EQ(world.scene.m_ScrEffect.m_sEffect, 1);
   world.scene.DrawScrEffect(0);
   EXPECT_EQ(world.scene.m_ScrEffect.m_sEffect, 0);
+}
+
+// ---- The timer ----
+
+TEST_F(StageDrawTest, TheTimeWarningSoundsOncePerSecondFromItsThresholdInPlayFrames) {
+  InitOrFail(1, 32, 1);
+  cStage stage = fixture::Stage(40, 30);
+  stage.m_nTimeWarning = 20;
+  playkit::PlayWorld world(stage);
+  playkit::WindowRequestRecorder recorder;
+  world.scene.m_bTimeStop = 0;
+  struct Case {
+    int seconds;
+    int countedCalls;  // calls of the per-second counter since its reset
+    int timerSound;
+    bool sounds;
+  } cases[] = {
+      {20, 0, 1, true},   {21, 0, 1, false}, {1, 0, 1, true},  {0, 0, 1, false},
+      {20, 1, 1, false},  {20, 59, 1, false}, {20, 60, 1, true}, {5, 0, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.seconds << " s, " << c.countedCalls << " calls, sound " << c.timerSound);
+    recorder.requests.clear();
+    EveryNCalls(0, 0);
+    for (int n = 0; n < c.countedCalls; ++n) EveryNCalls(1, 60);
+    world.scene.m_nTime = c.seconds;
+    world.scene.DrawTimer(&BackBuffer, c.timerSound);
+    EXPECT_EQ(recorder.Sounds(), c.sounds ? std::vector<int>{13} : std::vector<int>{});
+  }
+  // A stopped limit draws and sounds nothing.
+  recorder.requests.clear();
+  EveryNCalls(0, 0);
+  world.scene.m_nTime = 3;
+  world.scene.m_bTimeStop = 1;
+  world.scene.DrawTimer(&BackBuffer, 1);
+  EXPECT_TRUE(recorder.Sounds().empty());
+  EveryNCalls(0, 0);
 }
 
 // ---- The stage's own images ----
