@@ -148,7 +148,7 @@ void cPlayScene::Draw(int bPlay, int bFrozen, int bTimerSound, int bNotice) {
 void cPlayScene::DrawObjectLayer(int nLayer, int bLayered, int bFrozen) {
   // With layers on, each pass draws only the objects of its drawing priority.
   const auto inLayer = [&](int z) { return !bLayered || z == nLayer; };
-  if (!g_vPlayer.empty() && g_vPlayer[0].m_bActive && inLayer(g_vPlayer[0].m_Data.m_byZ)) DrawHero(bFrozen);
+  if (!g_vPlayer.empty() && inLayer(g_vPlayer[0].m_Data.m_byZ)) DrawHero(bFrozen);
 
   DDBeginSpriteBatch(1);
   DDAddBatchTexture(&g_SystemImage[IMAGE_MARK]);
@@ -291,7 +291,7 @@ int cPlayScene::DrawChara(cChara& chara, int bFrozen) {
     chara.Draw(&BackBuffer, bFrozen);
     chara.DrawHpGauge(&BackBuffer);
     chara.DrawSpGauge(&BackBuffer);
-    if (chara.m_nKind != 0) static_cast<cStageChara&>(chara).DrawDropIcon(&BackBuffer);
+    if (auto* stageChara = dynamic_cast<cStageChara*>(&chara)) stageChara->DrawDropIcon(&BackBuffer);
     return 0;
   }
   if (chara.m_bActive) {
