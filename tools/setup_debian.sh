@@ -10,7 +10,7 @@ packages=(
   libfluidsynth-dev timgm6mb-soundfont
   libvorbis-dev libsoxr-dev fonts-ipafont-gothic fonts-ipafont-mincho
   libboost-dev libgtest-dev libbenchmark-dev
-  libpixman-1-dev
+  libpixman-1-dev libpng-dev
   xvfb xdotool
 )
 

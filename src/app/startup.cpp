@@ -24,6 +24,8 @@
 #include "draw/palette.h"
 #include "draw/setup.h"
 #include "engine/chara_effect.h"
+#include "engine/scr_effect.h"
+#include "engine/stage_draw.h"
 #include "draw/surface.h"
 #include "platform/ddraw.h"
 #include "platform/file.h"
@@ -259,6 +261,9 @@ bool InitApplication(const char* lpCmdLine, int nCmdShow) {
   BuildAnimeStepTable(g_Database, g_vAnimeSteps);
   BuildEffectStepTable(g_Database, g_vEffectSteps);
   BuildCharaEffectTables(g_vCharaEffectTemplate, g_vCharaEffectTemplateRev);
+  BuildScrEffectTables(g_vScrEffectTemplate, g_vScrEffectTemplateRev);
+  // The stage's frame ends with the palette animation of the screens.
+  g_lpfnAnimatePalette = &AnimatePalette;
   if (!g_SystemData.LoadFile("data\\System.dat")) {
     ReportErrorBox("%s の読み込みに失敗…", "data\\System.dat");
     return false;

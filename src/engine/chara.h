@@ -14,6 +14,8 @@
 #include "engine/object.h"
 #include "script/flow_run.h"
 
+struct DDSURFACEDATA;
+
 class cChara;
 class cShot;
 class cItem;
@@ -340,6 +342,14 @@ class cChara : public cObject {
   int32_t m_bTurnBack = 0;
   int32_t m_nTurnBackId = 0;
   double m_dTurnBackX = 0;
+  // Drawing (with the character drawing): the pattern shown, a living and a dead character
+  // (1 when the death drawing has ended), the effect advanced without drawing, the gauges.
+  int UpdateAnims(int bHold);
+  void Draw(DDSURFACEDATA* lpDst, int bHold);
+  int DrawDead(DDSURFACEDATA* lpDst, int bHold);
+  int AdvanceEffect(int bHold);
+  void DrawHpGauge(DDSURFACEDATA* lpDst);
+  void DrawSpGauge(DDSURFACEDATA* lpDst);
 };
 
 // A stand-in for the event triggers (the engine's tests log the events through it). Null: an

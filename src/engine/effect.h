@@ -8,6 +8,8 @@
 
 #include "core/anim_seq.h"
 
+struct DDSURFACEDATA;
+
 // {left, top, right, bottom} in stage dots.
 struct cEffectBox {
   double dLeft = 0;
@@ -44,4 +46,8 @@ class cEffect {
   // the frames stand still, unless the effect always animates; otherwise they advance one
   // frame.
   int NextPattern(int bHold);
+
+ public:
+  // Drawing (with the effects' drawing): 1 when the effect has finished.
+  int Draw(DDSURFACEDATA* lpDst, int bHold);
 };

@@ -7,6 +7,8 @@
 #include "defs/item_data.h"
 #include "engine/object.h"
 
+struct DDSURFACEDATA;
+
 class cPlayer;
 
 class cItem : public cObject {
@@ -25,6 +27,10 @@ class cItem : public cObject {
   void SetData(int id, const cItemData& def, int carried);
   // Places the item on a stage cell (column and row of the stage proper).
   void SetTilePos(int column, int row);
+
+ public:
+  // Drawing (with the items' drawing).
+  void Draw(DDSURFACEDATA* lpDst, int bHold);
 };
 
 // Gives an item to the hero: 0 without effect for a missing item, graphic 0, the rule "never

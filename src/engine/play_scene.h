@@ -12,6 +12,8 @@
 
 #include "engine/effect.h"
 #include "engine/object_list.h"
+#include "engine/scr_effect.h"
+#include "engine/screen_color.h"
 #include "engine/scroll.h"
 
 class cObject;
@@ -33,6 +35,8 @@ class cStage;
 class MapChip;
 class cItem;
 class cShot;
+class cStageChara;
+struct DDSURFACEDATA;
 
 class cPlayScene {
  public:
@@ -144,6 +148,50 @@ class cPlayScene {
   cFlowRun* m_pCurRun = nullptr;
   cCmdState* m_pCurCmd = nullptr;
   int32_t m_bListMsgCont = 0;
+
+ public:
+  // Stage drawing: one frame of the stage into the back buffer (play frame: drawn from the
+  // play state; frozen: nothing that counts frames advances; timer sound: the time warning may
+  // sound; notice: the test-play notice line).
+  void Draw(int bPlay, int bFrozen, int bTimerSound, int bNotice);
+  void ScrollBackLayers();
+  void DrawBackLayers(DDSURFACEDATA* lpTarget, int bFront);
+  void DrawBlocks(DDSURFACEDATA* lpTarget, int nLayer);
+  void DrawHero(int bFrozen);
+  // 1 when the character's death drawing has ended (the caller erases it).
+  int DrawChara(cChara& chara, int bFrozen);
+  void DrawHud(DDSURFACEDATA* lpTarget);
+  void DrawTimer(DDSURFACEDATA* lpTarget, int bTimerSound);
+  void DrawBrightness(int bFrozen);
+  // The two shot work surfaces from the shot sheets: each 16-dot cell pair side by side in a
+  // 32-dot cell.
+  void BuildChipSurfaces();
+  // The sight mask for the hero's sight value: the mask larger than the screen, its window
+  // cut in the middle (square, or a circle through the window surface).
+  void MakeSightMask(DDSURFACEDATA* lpMask, DDSURFACEDATA* lpWindow);
+  // The stage's own images, sword images and effect images (again), from the database lists.
+  void LoadStageBmp();
+  void LoadSwords();
+  void LoadEffects();
+  // The screen effect applied to the composed frame; the running effect; the screen colour.
+  void DrawScrEffect(int bFrozen);
+  cScrEffectState m_ScrEffect;
+  cScreenColor m_ScreenColor;
+
+ private:
+  // One frame of the running screen effect; 1 when it has finished.
+  int ApplyScrEffect(int bFrozen);
+  static int ScrEffectWorkImage(int kind);
+  void DrawObjectLayer(int nLayer, int bLayered, int bFrozen);
+
+ public:
+  // Scene state and stage-start values the drawing reads (kept with the frame and the set-up).
+  int32_t m_nState = -1;
+  int32_t m_nHudValue = 1;
+  // The restart after the hero's death animation, and the erasure of a character whose death
+  // drawing ended (with the set-up).
+  void RestartAfterDeath();
+  void EraseCharaNode(cStageChara& chara);
 
  public:
   // Scripting values: the stage variables (bank S; position n is Sn) and the flag set when a

@@ -11,6 +11,8 @@
 #include "defs/flow_cmd.h"
 #include "engine/chara.h"
 
+struct DDSURFACEDATA;
+
 class cCmdState;
 class cInput;
 
@@ -98,6 +100,11 @@ class cPlayer : public cChara {
   void SaveLastChip() { m_lpPrevLastFloor = m_lpLastFloor; }
   bool HasNoItemContact(int id) const;
   void ForgetItemContact(int id);
+
+ public:
+  // Drawing: the hero and its box display; the sight mask around the hero.
+  void DrawBoxes(DDSURFACEDATA* lpDst, int bHold);
+  void DrawSight(DDSURFACEDATA* lpDst);
 };
 
 // The heroes; element 0 is the hero of the running stage. The vector is sized once per stage

@@ -40,6 +40,8 @@ struct cShotSpawn {
   int32_t nDir = 0;
 };
 
+struct DDSURFACEDATA;
+
 class cShot : public cObject {
  public:
   int32_t m_nOwnerId = 0;
@@ -128,6 +130,10 @@ class cShot : public cObject {
   void Fall();
   // The carry by the automatic scroll for a scroll-bound shot, else 0.
   void SetCarry();
+
+ public:
+  // Drawing (with the shots' drawing).
+  void Draw(DDSURFACEDATA* lpDst, int bHold);
 };
 
 // Appends a copy of the shot to the list and its pointer to the scene's shot list of its side

@@ -11,6 +11,8 @@
 #include "engine/item.h"
 #include "engine/object_list.h"
 
+struct DDSURFACEDATA;
+
 // The activation groups of a stage.
 constexpr int ACT_GROUPS = 60;
 // The drop-item icon shows for the last 32 frames of every 96.
@@ -58,6 +60,10 @@ class cStageChara : public cChara {
   int TestActivation(cSafeVector<uint8_t>& flags);
   // Advances the drop-item icon by a frame: 1 when it is to be drawn in this frame.
   int StepDropIcon();
+
+ public:
+  // Drawing: the blinking icon of the carried drop item.
+  void DrawDropIcon(DDSURFACEDATA* lpDst);
 };
 
 // The stage characters and the items of the running stage.

@@ -16,6 +16,7 @@
 #include "effect_scene.h"
 #include "layer_scene.h"
 #include "text_scene.h"
+#include "draw/png_file.h"
 #include "platform/d3d9.h"
 #include "platform/d3dx9.h"
 #include "platform/ddraw.h"
@@ -25,80 +26,6 @@ namespace {
 
 constexpr int kW = 640;
 constexpr int kH = 480;
-
-// ---- PNG writing: 8-bit RGB, one IDAT of stored (uncompressed) deflate blocks ----
-
-uint32_t Crc32(const uint8_t* p, size_t n, uint32_t crc = 0) {
-  static uint32_t table[256];
-  static bool ready = false;
-  if (!ready) {
-    for (uint32_t i = 0; i < 256; ++i) {
-      uint32_t c = i;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      table[i] = c;
-    }
-    ready = true;
-  }
-  crc = ~crc;
-  for (size_t i = 0; i < n; ++i) crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-  return ~crc;
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<uint8_t>(v >> s));
-}
-
-void Chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
-  Put32(out, static_cast<uint32_t>(data.size()));
-  std::vector<uint8_t> body(type, type + 4);
-  body.insert(body.end(), data.begin(), data.end());
-  out.insert(out.end(), body.begin(), body.end());
-  Put32(out, Crc32(body.data(), body.size()));
-}
-
-bool WritePng(const char* path, int w, int h, const std::vector<uint32_t>& argb) {
-  std::vector<uint8_t> raw;  // each row: filter 0, then R, G, B
-  for (int y = 0; y < h; ++y) {
-    raw.push_back(0);
-    for (int x = 0; x < w; ++x) {
-      const uint32_t p = argb[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)];
-      raw.push_back(static_cast<uint8_t>(p >> 16));
-      raw.push_back(static_cast<uint8_t>(p >> 8));
-      raw.push_back(static_cast<uint8_t>(p));
-    }
-  }
-  std::vector<uint8_t> z = {0x78, 0x01};
-  uint32_t a = 1, b = 0;
-  for (uint8_t c : raw) {
-    a = (a + c) % 65521;
-    b = (b + a) % 65521;
-  }
-  for (size_t pos = 0; pos < raw.size() || pos == 0;) {
-    const size_t n = std::min<size_t>(65535, raw.size() - pos);
-    const bool last = pos + n == raw.size();
-    z.push_back(last ? 1 : 0);
-    z.push_back(static_cast<uint8_t>(n));
-    z.push_back(static_cast<uint8_t>(n >> 8));
-    z.push_back(static_cast<uint8_t>(~n));
-    z.push_back(static_cast<uint8_t>(~n >> 8));
-    z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos), raw.begin() + static_cast<std::ptrdiff_t>(pos + n));
-    pos += n;
-    if (last) break;
-  }
-  Put32(z, (b << 16) | a);
-  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<uint8_t> ihdr;
-  Put32(ihdr, static_cast<uint32_t>(w));
-  Put32(ihdr, static_cast<uint32_t>(h));
-  ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});
-  Chunk(png, "IHDR", ihdr);
-  Chunk(png, "IDAT", z);
-  Chunk(png, "IEND", {});
-  FILE* fp = std::fopen(path, "wb");
-  if (!fp) return false;
-  const bool ok = std::fwrite(png.data(), 1, png.size(), fp) == png.size();
-  return std::fclose(fp) == 0 && ok;
-}
 
 // ---- Direct3D scenes ----
 
@@ -344,7 +271,7 @@ int main(int argc, char** argv) {
     gfx::ResetHeadlessPresenter();
     if (!s.draw(argc > 3 ? argv[3] : nullptr)) return 1;
     const gfx::ShownFrame f = gfx::HeadlessLastFrame();
-    if (f.argb.empty() || !WritePng(argv[2], f.width, f.height, f.argb)) {
+    if (f.argb.empty() || !WritePngFile(argv[2], f.width, f.height, f.argb.data())) {
       std::fprintf(stderr, "cannot write %s\n", argv[2]);
       return 1;
     }
