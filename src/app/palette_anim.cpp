@@ -14,7 +14,6 @@
 #include "project/system_image.h"
 #include "app/startup.h"
 
-uint8_t g_BlendTable[65536];
 FlashColor g_FlashColor[10];
 
 namespace {

@@ -4,11 +4,12 @@
 
 #include <cstdint>
 
+#include "draw/blend_blit.h"
+
 struct PALETTEENTRY;
 
-// The blend table of 8-bit DirectDraw: the byte at a * 256 + b is the palette index showing the
-// mix of colours a and b.
-extern uint8_t g_BlendTable[65536];
+// The blend table of 8-bit DirectDraw (the byte at a * 256 + b is the palette index showing the
+// mix of colours a and b) is the drawing layer's g_BlendTable.
 
 // The colour pulses of the character drawing, entries 1..9: colour and Direct3D texture operation.
 struct FlashColor {

@@ -311,6 +311,9 @@ class cChara : public cObject {
   // Animations, cells and drawing of the character
   // Frames counted by the hero's death drawing.
   int32_t m_nDeathCount = 0;
+  // The screen left and top the pins hold the picture at (with m_nPinX, m_nPinY).
+  int32_t m_nPinLeft = 0;
+  int32_t m_nPinTop = 0;
   // Rebuilds the basic animations from an animation set (nothing when not forced and the set
   // is the current one); the current animation restarts at its first step.
   void SetAnimeSet(int set, int force);

@@ -8,6 +8,8 @@
 
 #include "core/anim_seq.h"
 
+struct DDSURFACEDATA;
+
 // {left, top, right, bottom} in stage dots.
 struct cEffectBox {
   double dLeft = 0;
@@ -39,4 +41,9 @@ class cEffect {
   int StartHit(int effect, const cEffectBox& attacker, const cEffectBox& victim, int zoom);
   // The sequencer holds the entry's step list alone, from its first step.
   void SetFrames(int effect);
+
+  // Drawing
+  // The current frame at the stage position (stepped unless held); 1 when the frames have run
+  // out.
+  int Draw(DDSURFACEDATA* surface, int hold);
 };

@@ -8,6 +8,7 @@
 #include "engine/object.h"
 
 class cPlayer;
+struct DDSURFACEDATA;
 
 class cItem : public cObject {
  public:
@@ -25,6 +26,8 @@ class cItem : public cObject {
   void SetData(int id, const cItemData& def, int carried);
   // Places the item on a stage cell (column and row of the stage proper).
   void SetTilePos(int column, int row);
+  // The item's cell at its screen rectangle, stepping its animation unless held, and its mark.
+  void Draw(DDSURFACEDATA* surface, int hold);
 };
 
 // Gives an item to the hero: 0 without effect for a missing item, graphic 0, the rule "never

@@ -93,6 +93,8 @@ class cPlayer : public cChara {
   // Stage-start set-up: x, y the centre of the placement cell.
   void PlaceAtStageStart(int id, const cCharaData& def, double x, double y, int flag);
   void BuildBoxDisplay();
+  // The hero, then its box display with the colours cycling.
+  void DrawBoxes(DDSURFACEDATA* surface, int hold);
   void CalcScreenRect() override;
   void SaveFacing() { m_nPrevDir = m_nDir; }
   void SaveLastChip() { m_lpPrevLastFloor = m_lpLastFloor; }
