@@ -10,11 +10,17 @@
 #include "engine/object.h"
 #include "engine/stage_images.h"
 #include "project/database.h"
+#include "project/shell_state.h"
+#include "project/system_data.h"
+#include "engine/play_scene.h"
+#include "defs/cond.h"
+#include "defs/flow.h"
 
 DDSURFACEDATA* g_lpZoomMarkSurface = nullptr;
 DDSURFACEDATA* g_lpCharaWorkSurface = nullptr;
 DDSURFACEDATA* g_lpCharaWorkSurface2 = nullptr;
 int (*g_lpfnFlashColor)(int index, uint32_t* lpColor, int32_t* lpColorOp) = nullptr;
+int g_nRangePhase = 0;
 
 namespace {
 
@@ -273,4 +279,105 @@ void cChara::StopFlowAnims(int runId) {
 void cChara::UnmarkFlowAnims(int runId) {
   for (cRunningAnime& a : m_lAnime)
     if (a.nFlowId == runId) a.bEnd = 0;
+}
+
+// Range display
+
+namespace {
+
+constexpr int COND_DISTANCE = 7;
+// Extents far beyond the screen draw the same as these and keep the arithmetic in range.
+constexpr long long RANGE_EXTENT_LIMIT = 1000000;
+
+bool PaletteCycles() { return DDBpp == 8 && !lpDTCon && g_SystemData.m_bPaletteAnim; }
+
+void DrawCondRanges(cChara& chara, const cSafeVector<cCond>& conds, DDSURFACEDATA* surface) {
+  for (const cCond& cond : conds)
+    if (cond.m_byKind == COND_DISTANCE) chara.DrawDistanceRange(surface, cond, g_nRangePhase);
+}
+
+// The characters of the play scene's layer lists that are alive and on screen, in list order.
+template <class F>
+void ForEachShownChara(F f) {
+  if (!g_lpPlayScene) return;
+  for (std::list<cChara*>& list : g_lpPlayScene->m_vDrawList)
+    for (cChara* c : list)
+      if (c && !c->m_bRemoved && !c->m_bDead && c->IsOnScreen()) f(*c);
+}
+
+}  // namespace
+
+void DrawDistanceRanges(DDSURFACEDATA* surface) {
+  if (!PaletteCycles() && ++g_nRangePhase > 31) g_nRangePhase = 0;
+  DDBeginRectBatch();
+  ForEachShownChara([surface](cChara& c) {
+    if (c.m_Data.m_bCondOnce && c.m_byAppearLatch) return;
+    DrawCondRanges(c, c.m_Data.m_vCond, surface);
+  });
+  DDFlushRectBatch();
+  DDBeginRectBatch();
+  ForEachShownChara([surface](cChara& c) {
+    for (const cFlow& flow : c.m_Data.m_vFlow) {
+      if (flow.m_bCondOnce && c.m_byAppearLatch) continue;
+      DrawCondRanges(c, flow.m_vCond, surface);
+    }
+  });
+  DDFlushRectBatch();
+}
+
+void cChara::DrawDistanceRange(DDSURFACEDATA* surface, const cCond& cond, int phase) {
+  if (cond.m_byLeftType == 0 || (cond.m_byLeftType == 2 && !g_bTestPlay)) return;
+  if (cond.m_byRightType == 0 && !m_bActive) return;
+  if (cond.m_byRightOwner == 0 && m_Data.m_bTransparent) return;
+  const long long raw = static_cast<long long>(cond.m_wRightIndex) + static_cast<long long>(cond.m_nValue) * 16;
+  const int e = static_cast<int>(std::clamp(raw, -RANGE_EXTENT_LIMIT, RANGE_EXTENT_LIMIT));
+  static const int kColours[8] = {208, 212, 216, 220, 224, 228, 232, 236};
+  // The colour choice is a byte of the file: past the eight colours, the last.
+  const int colour = kColours[std::min<int>(cond.m_byLeftStatus, 7)] + (PaletteCycles() ? 0 : phase >> 3);
+  const DWORD pal = static_cast<DWORD>(colour);
+  const bool right = m_nDir == 1;
+  int low = 0;
+  int high = 0;
+  switch (cond.m_byDistMode) {
+    case 0:
+    case 1:
+    case 2: {
+      int lo = e;
+      int hi = e;
+      if (cond.m_byDistMode == 1) (right ? lo : hi) = 0;
+      if (cond.m_byDistMode == 2) (right ? hi : lo) = 0;
+      RangeEdges(low, high, m_rcScreen.left, m_nGraphicW, lo, hi, cond.m_byDistMode == 0);
+      DDFillRect(surface, low, 0, 1, VIEW_HEIGHT, pal);
+      DDFillRect(surface, high, 0, 1, VIEW_HEIGHT, pal);
+      break;
+    }
+    case 3:
+    case 4:
+    case 5: {
+      int lo = e;
+      int hi = e;
+      if (cond.m_byDistMode == 4) (right ? lo : hi) = 0;
+      if (cond.m_byDistMode == 5) (right ? hi : lo) = 0;
+      RangeEdges(low, high, m_rcScreen.top, m_nGraphicH, lo, hi, cond.m_byDistMode == 3);
+      DDFillRect(surface, 0, low, VIEW_WIDTH, 1, pal);
+      DDFillRect(surface, 0, high, VIEW_WIDTH, 1, pal);
+      break;
+    }
+    case 6: {
+      const int cx = CenterX();
+      const int cy = CenterY();
+      if (lpDTCon || e < 65) {
+        DDCircle(surface, cx, cy, e, pal);
+        break;
+      }
+      // DirectDraw: a large circle is stretched from a circle of radius 64 on a scratch square.
+      DDSURFACEDATA* work = SystemImageAt(g_bVideoStretch ? IMG_WORK_A : IMG_WORK_B);
+      DDFillRect(work, 0, 0, 129, 129, 0);
+      DDCircle(work, 64, 64, 64, pal);
+      DDBlt(surface, cx - e, cy - e, 2 * e, 2 * e, work, 0, 0, 129, 129, 1);
+      break;
+    }
+    default:
+      break;
+  }
 }

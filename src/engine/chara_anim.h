@@ -74,6 +74,12 @@ extern DDSURFACEDATA* g_lpZoomMarkSurface;
 extern DDSURFACEDATA* g_lpCharaWorkSurface;
 extern DDSURFACEDATA* g_lpCharaWorkSurface2;
 
+// The author's view of the distance conditions: the ranges of the kind-7 conditions of every
+// character on screen (appearance conditions, then the flows' start conditions), blinking by
+// the phase counter 0..31, which advances once per call.
+void DrawDistanceRanges(DDSURFACEDATA* surface);
+extern int g_nRangePhase;
+
 // The colour pulses of invincible characters, entries 1..9 (the palette animation keeps them):
 // 1 with the colour and its Direct3D texture operation, 0 for any other entry. Set by the
 // shell; null: no pulse is known and nothing is coloured.

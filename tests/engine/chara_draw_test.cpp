@@ -10,6 +10,10 @@
 #include "engine/effect.h"
 #include "engine/effect_draw.h"
 #include "engine/item.h"
+#include "engine/play_scene.h"
+#include "defs/cond.h"
+#include "defs/flow.h"
+#include "project/shell_state.h"
 #include "engine/player.h"
 #include "engine/stage_chara.h"
 #include "engine/stage_images.h"
@@ -646,6 +650,157 @@ TEST_F(RunningEffectTest, ScaledFromTheMagnifiedCopyAndEmptyEntriesEndAtOnce) {
   cEffect none;
   none.Start(2, 0, 0, 16, 16, 0);
   EXPECT_EQ(none.Draw(&dst_, 0), 1);
+}
+
+
+// The range display: a character at screen (100, 50), 32 × 32, facing right, in layer list 0
+// of a play scene; one distance condition of extent 16 (value 1 × 16) among its appearance
+// conditions.
+class RangeDisplayTest : public CharaDrawTest {
+ protected:
+  void SetUp() override {
+    CharaDrawTest::SetUp();
+    InitDD8();
+    savedTestPlay_ = g_bTestPlay;
+    g_nRangePhase = 0;
+    g_lpPlayScene = &scene_;
+    Place(c_, 1);
+    c_.m_dFarX = c_.m_dX + 31;
+    c_.m_dFarY = c_.m_dY + 31;
+    c_.m_nDir = 1;
+    c_.m_bActive = 1;
+    c_.CalcScreenRect();
+    scene_.m_vDrawList[0].push_back(&c_);
+  }
+  void TearDown() override {
+    g_lpPlayScene = nullptr;
+    g_bTestPlay = savedTestPlay_;
+    g_nRangePhase = 0;
+    CharaDrawTest::TearDown();
+  }
+  static cCond Distance(int mode, int shown = 1) {
+    cCond c;
+    c.m_byKind = 7;
+    c.m_byLeftType = static_cast<uint8_t>(shown);
+    c.m_byRightType = 1;
+    c.m_byRightOwner = 1;
+    c.m_nValue = 1;
+    c.m_byDistMode = static_cast<uint8_t>(mode);
+    return c;
+  }
+  // The x of the vertical lines along row 240, or the y of the horizontal ones along column 320.
+  std::vector<int> Lines(bool vertical, DWORD colour) {
+    std::vector<int> at;
+    for (int i = 0; i < (vertical ? 640 : 480); ++i)
+      if ((vertical ? At(i, 240) : At(320, i)) == colour) at.push_back(i);
+    return at;
+  }
+  cPlayScene scene_;
+  cStageChara c_;
+  int savedTestPlay_ = 0;
+};
+
+TEST_F(RangeDisplayTest, LinesOfEachModeByFacing) {
+  const struct {
+    int mode, dir;
+    bool vertical;
+    std::vector<int> at;
+  } cases[] = {
+      // Sides 100 .. 131, half 16: both sides whole 84 and 148; in front 116 and 148; behind 84
+      // and 116 (facing left the other way round).
+      {0, 1, true, {84, 148}},   {1, 1, true, {116, 148}}, {2, 1, true, {84, 116}},
+      {1, 0, true, {84, 116}},   {2, 0, true, {116, 148}},
+      // Top 50: vertically 34 and 98; facing right "front" extends downward.
+      {3, 1, false, {34, 98}},   {4, 1, false, {66, 98}},  {5, 1, false, {34, 66}},
+      {4, 0, false, {34, 66}},   {7, 1, true, {}},
+  };
+  for (const auto& k : cases) {
+    DDClearSurface(&dst_, 1);
+    c_.m_nDir = k.dir;
+    c_.DrawDistanceRange(&dst_, Distance(k.mode), 0);
+    EXPECT_EQ(Lines(k.vertical, 208), k.at) << k.mode << " " << k.dir;
+    if (!k.at.empty()) {
+      // Lines run across the whole screen.
+      EXPECT_EQ(k.vertical ? At(k.at[0], 0) : At(0, k.at[0]), 208u);
+      EXPECT_EQ(k.vertical ? At(k.at[0], 479) : At(639, k.at[0]), 208u);
+    }
+  }
+}
+
+TEST_F(RangeDisplayTest, SwitchesColoursAndTheBlinkPhase) {
+  cCond cond = Distance(0);
+  const struct {
+    int shown, testPlay, active, inactiveSwitch, transparent, transparentSwitch, status, phase;
+    DWORD colour;
+  } cases[] = {
+      {1, 0, 1, 1, 0, 1, 0, 0, 208},   {0, 1, 1, 1, 0, 1, 0, 0, 1},     {2, 0, 1, 1, 0, 1, 0, 0, 1},
+      {2, 1, 1, 1, 0, 1, 0, 0, 208},   {1, 0, 0, 0, 0, 1, 0, 0, 1},     {1, 0, 0, 1, 0, 1, 0, 0, 208},
+      {1, 0, 1, 1, 1, 0, 0, 0, 1},     {1, 0, 1, 1, 1, 1, 0, 0, 208},   {1, 0, 1, 1, 0, 1, 7, 0, 236},
+      {1, 0, 1, 1, 0, 1, 8, 0, 236},   {1, 0, 1, 1, 0, 1, 255, 31, 239}, {1, 0, 1, 1, 0, 1, 1, 8, 213},
+      {1, 0, 1, 1, 0, 1, 1, 7, 212},
+  };
+  for (const auto& k : cases) {
+    DDClearSurface(&dst_, 1);
+    cond.m_byLeftType = static_cast<uint8_t>(k.shown);
+    g_bTestPlay = k.testPlay;
+    c_.m_bActive = k.active;
+    cond.m_byRightType = static_cast<uint8_t>(k.inactiveSwitch);
+    c_.m_Data.m_bTransparent = static_cast<uint8_t>(k.transparent);
+    cond.m_byRightOwner = static_cast<uint8_t>(k.transparentSwitch);
+    cond.m_byLeftStatus = static_cast<uint8_t>(k.status);
+    c_.DrawDistanceRange(&dst_, cond, k.phase);
+    EXPECT_EQ(At(84, 240), k.colour) << k.shown << k.testPlay << k.active << k.transparent << " " << k.status;
+  }
+}
+
+TEST_F(RangeDisplayTest, PassesOverTheCharactersAndTheirFlows) {
+  c_.m_Data.m_vCond = {Distance(0)};
+  cFlow flow;
+  flow.m_vCond = {Distance(3)};
+  c_.m_Data.m_vFlow = {flow};
+  // The phase advances before drawing: 8 calls put 1 on the colour.
+  for (int i = 0; i < 7; ++i) DrawDistanceRanges(&dst_);
+  EXPECT_EQ(At(84, 240), 208u);
+  EXPECT_EQ(At(320, 34), 208u);
+  DrawDistanceRanges(&dst_);
+  EXPECT_EQ(At(84, 240), 209u);
+  // Once-latched lists are passed over; so are dead characters.
+  DDClearSurface(&dst_, 1);
+  c_.m_byAppearLatch = 1;
+  c_.m_Data.m_bCondOnce = 1;
+  DrawDistanceRanges(&dst_);
+  EXPECT_EQ(At(84, 240), 1u);
+  EXPECT_EQ(At(320, 34), 209u);
+  c_.m_Data.m_vFlow[0].m_bCondOnce = 1;
+  c_.m_bDead = 1;
+  c_.m_Data.m_bCondOnce = 0;
+  DDClearSurface(&dst_, 1);
+  DrawDistanceRanges(&dst_);
+  EXPECT_EQ(Count(0, 0, 640, 480, 1), 640 * 480);
+  // The phase wraps after 31.
+  g_nRangePhase = 31;
+  DrawDistanceRanges(&dst_);
+  EXPECT_EQ(g_nRangePhase, 0);
+}
+
+TEST_F(RangeDisplayTest, CircleOfRadiusSixtyFiveIsStretchedFromTheScratchSquare) {
+  Make(&g_SystemImage[IMG_WORK_B], 640, 480);
+  DDClearSurface(&g_SystemImage[IMG_WORK_B], 5);
+  cCond circle = Distance(6);
+  // Radius 64: straight onto the target; the scratch square untouched.
+  circle.m_wRightIndex = 48;
+  c_.DrawDistanceRange(&dst_, circle, 0);
+  EXPECT_EQ(At(116 + 64, 66), 208u);
+  EXPECT_EQ(Pixel(&g_SystemImage[IMG_WORK_B], 0, 0), 5u);
+  // Radius 65: 129 × 129 dots of the scratch square cleared, a circle of 64 drawn there.
+  circle.m_wRightIndex = 49;
+  c_.DrawDistanceRange(&dst_, circle, 0);
+  EXPECT_EQ(Pixel(&g_SystemImage[IMG_WORK_B], 0, 0), 0u);
+  EXPECT_EQ(Pixel(&g_SystemImage[IMG_WORK_B], 128, 64), 208u);
+  EXPECT_EQ(Pixel(&g_SystemImage[IMG_WORK_B], 129, 64), 5u);
+  // Stretched to 130 × 130 at (116 - 65, 66 - 65): its rightmost column lands at x = 180.
+  EXPECT_EQ(At(116 + 64, 66), 208u);
+  EXPECT_EQ(At(116 - 65 + 130, 66), 1u);
 }
 
 }  // namespace
