@@ -341,26 +341,27 @@ void cChara::DrawDistanceRange(DDSURFACEDATA* surface, const cCond& cond, int ph
   switch (cond.m_byDistMode) {
     case 0:
     case 1:
-    case 2: {
-      int lo = e;
-      int hi = e;
-      if (cond.m_byDistMode == 1) (right ? lo : hi) = 0;
-      if (cond.m_byDistMode == 2) (right ? hi : lo) = 0;
-      RangeEdges(low, high, m_rcScreen.left, m_nGraphicW, lo, hi, cond.m_byDistMode == 0);
-      DDFillRect(surface, low, 0, 1, VIEW_HEIGHT, pal);
-      DDFillRect(surface, high, 0, 1, VIEW_HEIGHT, pal);
-      break;
-    }
+    case 2:
     case 3:
     case 4:
     case 5: {
+      // Modes 0..2 on the x axis, 3..5 the same on the y axis: both sides whole, in front
+      // (right, or down for y, when facing right), behind.
+      const bool vertical = cond.m_byDistMode >= 3;
+      const int side = cond.m_byDistMode % 3;
       int lo = e;
       int hi = e;
-      if (cond.m_byDistMode == 4) (right ? lo : hi) = 0;
-      if (cond.m_byDistMode == 5) (right ? hi : lo) = 0;
-      RangeEdges(low, high, m_rcScreen.top, m_nGraphicH, lo, hi, cond.m_byDistMode == 3);
-      DDFillRect(surface, 0, low, VIEW_WIDTH, 1, pal);
-      DDFillRect(surface, 0, high, VIEW_WIDTH, 1, pal);
+      if (side == 1) (right ? lo : hi) = 0;
+      if (side == 2) (right ? hi : lo) = 0;
+      if (vertical) {
+        RangeEdges(low, high, m_rcScreen.top, m_nGraphicH, lo, hi, side == 0);
+        DDFillRect(surface, 0, low, VIEW_WIDTH, 1, pal);
+        DDFillRect(surface, 0, high, VIEW_WIDTH, 1, pal);
+      } else {
+        RangeEdges(low, high, m_rcScreen.left, m_nGraphicW, lo, hi, side == 0);
+        DDFillRect(surface, low, 0, 1, VIEW_HEIGHT, pal);
+        DDFillRect(surface, high, 0, 1, VIEW_HEIGHT, pal);
+      }
       break;
     }
     case 6: {
