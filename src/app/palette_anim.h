@@ -8,7 +8,8 @@
 
 struct PALETTEENTRY;
 
-// The blend table of 8-bit DirectDraw, g_BlendTable, is the drawing layer's (draw/blend_blit.h).
+// The blend table of 8-bit DirectDraw (the byte at a * 256 + b is the palette index showing the
+// mix of colours a and b) is the drawing layer's g_BlendTable.
 
 // The colour pulses of the character drawing, entries 1..9: colour and Direct3D texture operation.
 struct FlashColor {

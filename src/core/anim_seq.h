@@ -48,6 +48,8 @@ class cAnimSeq {
   int Anime() const { return m_nAnime; }
   int StepIndex() const { return m_nStep; }
   int Counter() const { return m_nCount; }
+  // Frames already counted on the current step (an animation started part way through).
+  void AddCount(int n) { m_nCount += n; }
 
  private:
   cSafeVector<cSafeVector<AnimStep>> m_vAnime;

@@ -7,7 +7,6 @@
 
 #include "defs/palette_entry.h"
 
-struct DDSURFACEDATA;
 
 class cBlockData : public cPaletteEntry {
  public:
@@ -62,10 +61,6 @@ class cBlockData : public cPaletteEntry {
 
  private:
   void SetDefaults();
-
- public:
-  // Drawing: the block's 32 × 32 cell (and its mark) at a place on a surface.
-  void DrawIcon(DDSURFACEDATA* lpDst, int x, int y);
 };
 
 // One cell of the running stage: a copy of the cell's block definition and the latch of its

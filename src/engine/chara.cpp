@@ -78,6 +78,7 @@ void cChara::CopyFrom(const cChara& o) {
   m_nPause = o.m_nPause;
   m_lPartnerPause = o.m_lPartnerPause;
   m_lAnime = o.m_lAnime;
+  m_nDeathCount = o.m_nDeathCount;
   m_Effect = o.m_Effect;
   CopyFlowState(o);
   m_bRemoveNow = o.m_bRemoveNow;
@@ -140,9 +141,10 @@ void cChara::Reset(const cCharaData* lpData, const int32_t placeValue[4], int16_
     m_Effect.Start(m_Data.m_wAppearEffect, m_Data.m_byAppearEffectMode, m_Data.m_byAppearEffectValue);
   m_nPause = 0;
   m_lPartnerPause.clear();
-  // The animation set is chosen by the character animations (SetAnimeSet), which come with
-  // them; the running animations start empty.
+  // The basic animations from the definition's set; the running animations start empty.
+  SetAnimeSet(m_Data.m_wAnimeSet, 1);
   m_lAnime.clear();
+  m_nDeathCount = 0;
   m_bReportToSummoner = 0;
   m_byReportValue = 0;
 }

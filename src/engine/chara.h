@@ -20,6 +20,8 @@ class cChara;
 class cShot;
 class cItem;
 class cEdMove;
+class cCond;
+struct cGraphicRef;
 
 // Who refers to a character: the object and its slot (0..3 a target slot, 4 its summoner).
 struct cCharaRef {
@@ -59,6 +61,8 @@ struct cRunningAnime {
   int32_t nLoops = 0;
   int32_t nFlowId = -1;
   int32_t bEnd = 0;
+  // 1 for the animations the flows attach to their commands, 0 for the animation command's.
+  int32_t bFlowStarted = 0;
 };
 
 // A contact box in stage coordinates, with its offset and size scaled and at zoom 1.
@@ -342,14 +346,42 @@ class cChara : public cObject {
   int32_t m_bTurnBack = 0;
   int32_t m_nTurnBackId = 0;
   double m_dTurnBackX = 0;
-  // Drawing (with the character drawing): the pattern shown, a living and a dead character
-  // (1 when the death drawing has ended), the effect advanced without drawing, the gauges.
-  int UpdateAnims(int bHold);
-  void Draw(DDSURFACEDATA* lpDst, int bHold);
-  int DrawDead(DDSURFACEDATA* lpDst, int bHold);
-  int AdvanceEffect(int bHold);
-  void DrawHpGauge(DDSURFACEDATA* lpDst);
-  void DrawSpGauge(DDSURFACEDATA* lpDst);
+  // Animations, cells and drawing of the character
+  // Frames counted by the hero's death drawing.
+  int32_t m_nDeathCount = 0;
+  // Rebuilds the basic animations from an animation set (nothing when not forced and the set
+  // is the current one); the current animation restarts at its first step.
+  void SetAnimeSet(int set, int force);
+  // Starts the scheduled animations of the running, unpaused flow runs whose tick has come.
+  void StartCommandAnims();
+  // The running animations of a flow run: ended when both counters are spent, else flagged to
+  // end; or their end flags cleared.
+  void StopFlowAnims(int runId);
+  void UnmarkFlowAnims(int runId);
+  // Steps the animations (unless held) and gives the pattern to show.
+  int UpdateAnims(int hold);
+  // The cell base of the sheet with the state patterns; fills the reference's colour.
+  int GetCellBase(cGraphicRef& ref);
+  void Draw(DDSURFACEDATA* surface, int hold);
+  // 1 when the death drawing is over.
+  int DrawDead(DDSURFACEDATA* surface, int hold);
+  // Runs the character effect without drawing; 1 when it ended.
+  int AdvanceEffect(int hold);
+  // Fills the reference for the character's graphic at a pattern.
+  void SetGraphicRef(cGraphicRef& ref, int pattern);
+  // The picture as the plain drawing shows it, at (0, 0) of a work surface without the
+  // transparent colour; uncoloured, or with the invincibility colour.
+  void BlitToWork(DDSURFACEDATA* work, const cGraphicRef& ref);
+  void BlitToWorkColoured(DDSURFACEDATA* work, const cGraphicRef& ref);
+  // The plain picture at the screen rectangle.
+  void DrawPlain(DDSURFACEDATA* surface, const cGraphicRef& ref);
+  // Whether the picture is stretched to its drawn size.
+  bool IsScaledPicture(const cGraphicRef& ref) const;
+  void DrawHpGauge(DDSURFACEDATA* surface) { DrawGauge(surface, m_HpGauge, 0); }
+  void DrawSpGauge(DDSURFACEDATA* surface) { DrawGauge(surface, m_SpGauge, 1); }
+  void DrawGauge(DDSURFACEDATA* surface, cGauge& gauge, int sp);
+  // The range of a distance condition on screen.
+  void DrawDistanceRange(DDSURFACEDATA* surface, const cCond& cond, int phase);
 };
 
 // A stand-in for the event triggers (the engine's tests log the events through it). Null: an

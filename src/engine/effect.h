@@ -47,7 +47,9 @@ class cEffect {
   // frame.
   int NextPattern(int bHold);
 
- public:
-  // Drawing (with the effects' drawing): 1 when the effect has finished.
-  int Draw(DDSURFACEDATA* lpDst, int bHold);
+
+  // Drawing
+  // The current frame at the stage position (stepped unless held); 1 when the frames have run
+  // out.
+  int Draw(DDSURFACEDATA* surface, int hold);
 };

@@ -27,10 +27,8 @@ class cItem : public cObject {
   void SetData(int id, const cItemData& def, int carried);
   // Places the item on a stage cell (column and row of the stage proper).
   void SetTilePos(int column, int row);
-
- public:
-  // Drawing (with the items' drawing).
-  void Draw(DDSURFACEDATA* lpDst, int bHold);
+  // The item's cell at its screen rectangle, stepping its animation unless held, and its mark.
+  void Draw(DDSURFACEDATA* surface, int hold);
 };
 
 // Gives an item to the hero: 0 without effect for a missing item, graphic 0, the rule "never

@@ -142,6 +142,7 @@ int cPlayer::Act(int bDying) {
   m_bIgnoreDirections = m_bIgnoreButtons = 0;
   m_bFrictionX = m_bFrictionY = 1;
   if (m_nModeCountdown > 0) --m_nModeCountdown;
+  StartCommandAnims();
   if (RunActFlows(bDying)) return 1;
   EndAct();
   if (!m_bJumpStepped) {

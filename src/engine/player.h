@@ -95,6 +95,8 @@ class cPlayer : public cChara {
   // Stage-start set-up: x, y the centre of the placement cell.
   void PlaceAtStageStart(int id, const cCharaData& def, double x, double y, int flag);
   void BuildBoxDisplay();
+  // The hero, then its box display with the colours cycling.
+  void DrawBoxes(DDSURFACEDATA* surface, int hold);
   void CalcScreenRect() override;
   void SaveFacing() { m_nPrevDir = m_nDir; }
   void SaveLastChip() { m_lpPrevLastFloor = m_lpLastFloor; }
@@ -102,8 +104,7 @@ class cPlayer : public cChara {
   void ForgetItemContact(int id);
 
  public:
-  // Drawing: the hero and its box display; the sight mask around the hero.
-  void DrawBoxes(DDSURFACEDATA* lpDst, int bHold);
+  // Drawing: the sight mask around the hero.
   void DrawSight(DDSURFACEDATA* lpDst);
 };
 

@@ -137,6 +137,7 @@ int cStageChara::Act(int bDying) {
   m_bFrictionX = m_bFrictionY = 1;
   m_bMovedByCmd = 0;
   if (m_nModeCountdown > 0) --m_nModeCountdown;
+  StartCommandAnims();
   if (RunActFlows(bDying)) return 1;
   EndAct();
   return m_nHp <= 0 ? 1 : 0;

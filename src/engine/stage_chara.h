@@ -60,10 +60,8 @@ class cStageChara : public cChara {
   int TestActivation(cSafeVector<uint8_t>& flags);
   // Advances the drop-item icon by a frame: 1 when it is to be drawn in this frame.
   int StepDropIcon();
-
- public:
-  // Drawing: the blinking icon of the carried drop item.
-  void DrawDropIcon(DDSURFACEDATA* lpDst);
+  // The drop item's blinking icon over the character.
+  void DrawDropIcon(DDSURFACEDATA* surface);
 };
 
 // The stage characters and the items of the running stage.

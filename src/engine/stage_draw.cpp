@@ -12,6 +12,7 @@
 #include "draw/draw.h"
 #include "draw/bmp_font.h"
 #include "draw/font.h"
+#include "engine/chara_anim.h"
 #include "engine/effect.h"
 #include "engine/item.h"
 #include "engine/map_grid.h"
@@ -256,7 +257,7 @@ void cPlayScene::DrawBlocks(DDSURFACEDATA* lpTarget, int nLayer) {
       MapChip& chip = g_MapGrid[static_cast<size_t>(row * pitch + column)];
       if (chip.m_wGraphic == 0 || chip.m_byZ != nLayer || chip.m_bTransparent) continue;
       if (!CheckBlockConds(chip)) continue;
-      chip.DrawIcon(lpTarget, c * 32 - offX, r * 32 - offY);
+      DrawBlockIcon(lpTarget, c * 32 - offX, r * 32 - offY, chip);
     }
   }
   DDFlushSpriteBatch();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/log.h"
+#include "draw/context.h"
 #include "draw/draw.h"
 #include "engine/play_scene.h"
 #include "project/database.h"
@@ -14,6 +15,17 @@ cSafeVector<DDSURFACEDATA> g_vSwordSurface;
 cSafeVector<BitmapEntry> g_vSwordBmpEntry;
 cSafeVector<DDSURFACEDATA> g_vEffectSurface;
 cSafeVector<BitmapEntry> g_vEffectBmpEntry;
+int g_bVideoStretch = 0;
+
+DDSURFACEDATA* StageSurfaceAt(cSafeVector<DDSURFACEDATA>& list, long long index) {
+  if (index < 0 || index >= static_cast<long long>(list.size())) return nullptr;
+  return &list[static_cast<size_t>(index)];
+}
+
+DDSURFACEDATA* SystemImageAt(int n) {
+  if (n < 0 || n >= DD_SYSTEM_IMAGE_COUNT) return nullptr;
+  return &g_SystemImage[n];
+}
 
 namespace {
 

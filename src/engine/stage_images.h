@@ -18,3 +18,13 @@ extern cSafeVector<BitmapEntry> g_vSwordBmpEntry;
 // Two per Effect entry from entry 1 on: plain and in system memory.
 extern cSafeVector<DDSURFACEDATA> g_vEffectSurface;
 extern cSafeVector<BitmapEntry> g_vEffectBmpEntry;
+
+// "DD_VideoStretch" of System.ini: stretching blits from the video-memory variants under
+// DirectDraw. The shell copies it here before play.
+extern int g_bVideoStretch;
+
+// The surface at an index of a stage surface list, or null past its ends (an index taken from
+// a definition is never trusted).
+DDSURFACEDATA* StageSurfaceAt(cSafeVector<DDSURFACEDATA>& list, long long index);
+// System image n, or null outside the 71 images.
+DDSURFACEDATA* SystemImageAt(int n);

@@ -1,0 +1,331 @@
+#include "engine/effect_draw.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "draw/draw.h"
+#include "engine/chara.h"
+#include "engine/chara_anim.h"
+#include "engine/effect.h"
+#include "engine/play_scene.h"
+#include "engine/stage_images.h"
+#include "project/database.h"
+
+namespace {
+
+// What every handler needs of the character: its screen rectangle, drawn size and zoom, the
+// effect's current value, and where its picture is read from (the sheet, or the work copy at
+// its drawn size when the picture is stretched).
+struct Frame {
+  cChara& c;
+  const cGraphicRef& ref;
+  int L, T, w, h, z, v;
+  double cur;
+  bool scaled;
+  DDSURFACEDATA* src;
+  int sx, sy;
+
+  Frame(cChara& chara, const cGraphicRef& r)
+      : c(chara),
+        ref(r),
+        L(chara.m_rcScreen.left),
+        T(chara.m_rcScreen.top),
+        w(chara.m_nGraphicW),
+        h(chara.m_nGraphicH),
+        z(chara.m_Data.m_byZoom),
+        v(TruncPos(chara.m_Effect.m_dCurrent)),
+        cur(chara.m_Effect.m_dCurrent),
+        scaled(chara.IsScaledPicture(r)),
+        src(r.lpOwn),
+        sx(r.nSrcX),
+        sy(r.nSrcY) {}
+  // Reads from the work copy at the drawn size when the picture is stretched.
+  void UseWorkCopy() {
+    if (!scaled) return;
+    c.BlitToWork(g_lpCharaWorkSurface, ref);
+    src = g_lpCharaWorkSurface;
+    sx = sy = 0;
+  }
+  int Param(int i) const { return c.m_Effect.m_nParam[i]; }
+  int CentreX() const { return L + (w >> 1); }
+  int CentreY() const { return T + (h >> 1); }
+};
+
+// The invincibility colour around one drawing call.
+class ColourScope {
+ public:
+  explicit ColourScope(const cGraphicRef& ref) : on_(ref.bColoured != 0) {
+    if (!on_) return;
+    DDSetDiffuse(ref.dwDiffuse);
+    DDSetColorOp(ref.nColorOp);
+  }
+  ~ColourScope() {
+    if (!on_) return;
+    DDResetDiffuse();
+    DDResetColorOp();
+  }
+  ColourScope(const ColourScope&) = delete;
+  ColourScope& operator=(const ColourScope&) = delete;
+
+ private:
+  bool on_;
+};
+
+int StepUnlessHeld(cChara& c, int hold) { return hold ? 0 : c.m_Effect.Step(); }
+
+// The blink of kinds 6 and 14: the counter (work word 1) restarts and the phase (work word 2)
+// flips once the counter has reached the interval; the counter grows by one per unheld frame.
+// Returns the phase before the counter grows.
+int Blink(cChara& c, int hold) {
+  cCharaEffectState& e = c.m_Effect;
+  if (!hold && e.m_nWork1 >= e.m_nParam[1]) {
+    e.m_nWork1 = 0;
+    e.m_nWork2 ^= 1;
+  }
+  const int phase = e.m_nWork2;
+  if (!hold) ++e.m_nWork1;
+  return phase;
+}
+
+int CeilDiv(int a, int b) { return b > 0 ? (a + b - 1) / b : a; }
+
+int Plain(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int, int draw) {
+  if (draw && ref) c.DrawPlain(s, *ref);
+  return 0;
+}
+
+int Burst(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
+  if (draw && ref) {
+    Frame f(c, *ref);
+    f.UseWorkCopy();
+    ColourScope colour(*ref);
+    DDBurst(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, f.scaled ? TruncPos(f.z * f.cur) : f.v, 1);
+  }
+  return StepUnlessHeld(c, hold);
+}
+
+int Split(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw, int columns) {
+  if (draw && ref) {
+    Frame f(c, *ref);
+    f.UseWorkCopy();
+    ColourScope colour(*ref);
+    const int strip = CeilDiv(columns ? f.w : f.h, f.Param(3));
+    const int shift = !columns && f.scaled ? TruncPos(f.z * f.cur) : f.v;
+    DDSplit(s, f.L, f.T, f.w, f.h, strip, shift, f.src, f.sx, f.sy, 1, columns);
+  }
+  return StepUnlessHeld(c, hold);
+}
+int SplitRows(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
+  return Split(c, s, ref, hold, draw, 0);
+}
+int SplitColumns(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
+  return Split(c, s, ref, hold, draw, 1);
+}
+
+int Wave(cChara& c, const cGraphicRef* ref, int hold, int draw, int columns) {
+  if (draw && ref) {
+    Frame f(c, *ref);
+    f.UseWorkCopy();
+    ColourScope colour(*ref);
+    const double amplitude = f.scaled ? f.cur * f.z : f.cur;
+    const int rough = f.scaled ? f.Param(4) * f.z : f.Param(4);
+    DDWave(&BackBuffer, f.L, f.T, f.w, f.h, f.Param(3), amplitude, c.m_Effect.m_nWork1, rough, f.src, f.sx, f.sy, 1,
+           columns);
+  }
+  if (!hold && ++c.m_Effect.m_nWork1 >= 360) c.m_Effect.m_nWork1 = 0;
+  return StepUnlessHeld(c, hold);
+}
+int WaveRows(cChara& c, DDSURFACEDATA*, const cGraphicRef* ref, int hold, int draw) {
+  return Wave(c, ref, hold, draw, 0);
+}
+int WaveColumns(cChara& c, DDSURFACEDATA*, const cGraphicRef* ref, int hold, int draw) {
+  return Wave(c, ref, hold, draw, 1);
+}
+
+int BlinkShow(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
+  const int visible = Blink(c, hold);
+  if (draw && ref && visible) c.DrawPlain(s, *ref);
+  return StepUnlessHeld(c, hold);
+}
+
+// Turned about the centre: the picture (or its work copy) rotated by v degrees.
+void RotateAboutCentre(Frame& f, DDSURFACEDATA* s) {
+  f.UseWorkCopy();
+  ColourScope colour(f.ref);
+  DDRotate(s, f.CentreX(), f.CentreY(), f.w, f.h, f.w >> 1, f.h >> 1, f.v, f.src, f.sx, f.sy, 1);
+}
+
+int RotateA(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
+  if (draw && ref) {
+    Frame f(c, *ref);
+    if (lpDTCon || !f.scaled) {
+      RotateAboutCentre(f, s);
+    } else {
+      // DirectDraw, stretched: the unscaled picture turned inside a square work surface that
+      // holds it at any angle, then stretched onto the character's square.
+      const int m = ref->byCells;
+      const int uw = c.m_nBaseGraphicW * m;
+      const int uh = c.m_nBaseGraphicH * m;
+      const int side = TruncPos(m * static_cast<double>(c.m_nBaseGraphicW) * std::sqrt(2.0));
+      const int drawn = TruncPos(std::sqrt(2.0) * f.w);
+      DDSURFACEDATA* work = g_lpCharaWorkSurface2;
+      DDClearSurface(work, 0);
+      DDRotate(work, side >> 1, side >> 1, uw, uh, uw >> 1, uh >> 1, f.v, ref->lpOwn2, ref->nSrcX, ref->nSrcY, 0);
+      DDBlt(s, f.CentreX() - (drawn >> 1), f.CentreY() - (drawn >> 1), drawn, drawn, work, 0, 0, side, side, 1);
+    }
+  }
+  return StepUnlessHeld(c, hold);
+}
+
+int RotateB(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
+  if (draw && ref) {
+    Frame f(c, *ref);
+    RotateAboutCentre(f, s);
+  }
+  return StepUnlessHeld(c, hold);
+}
+
+int RotateDepth(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
+  if (draw && ref) {
+    Frame f(c, *ref);
+    const int n = ref->byCells;
+    ColourScope colour(*ref);
+    DDRotateDepth(s, f.L, f.T, f.w, f.h, ref->lpChosenOwn, ref->nSrcX, ref->nSrcY, ref->lpChosenOpp, ref->nSrcX,
+                  ref->nSrcY, c.m_nBaseGraphicW * n, c.m_nBaseGraphicH * n, 1, f.v, 0);
+  }
+  return StepUnlessHeld(c, hold);
+}
+
+int Circle(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
+  if (draw && ref) {
+    Frame f(c, *ref);
+    ColourScope colour(*ref);
+    if (!lpDTCon && !f.scaled) {
+      DDBltCircle(s, f.CentreX(), f.CentreY(), f.w >> 1, f.h >> 1, f.v, f.Param(3), ref->lpOwn,
+                  ref->nSrcX + (f.w >> 1), ref->nSrcY + (f.h >> 1), 1);
+    } else {
+      c.BlitToWork(g_lpCharaWorkSurface, *ref);
+      DDBltCircle(s, f.CentreX(), f.CentreY(), f.w >> 1, f.h >> 1, TruncPos(f.z * f.cur), f.z * f.Param(3),
+                  g_lpCharaWorkSurface, f.w >> 1, f.h >> 1, 1);
+    }
+  }
+  return StepUnlessHeld(c, hold);
+}
+
+int Grow(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
+  if (draw && ref) {
+    Frame f(c, *ref);
+    const int e = f.scaled ? TruncPos((f.cur - 32) * f.z) >> 1 : TruncPos(f.cur - 32);
+    const int n = ref->byCells;
+    ColourScope colour(*ref);
+    if (f.w + e > 0 && f.h + e > 0)
+      DDBlt(s, f.L - (e >> 1), f.T - (e >> 1), f.w + e, f.h + e, ref->lpChosenOwn, ref->nSrcX, ref->nSrcY,
+            c.m_nBaseGraphicW * n, c.m_nBaseGraphicH * n, 1);
+  }
+  return StepUnlessHeld(c, hold);
+}
+
+int Lens(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
+  if (draw && ref) {
+    Frame f(c, *ref);
+    const int dx = f.Param(3) * f.z;
+    const int dy = f.Param(4) * f.z;
+    const int g = TruncPos(std::sqrt(2.0) * (std::max(std::abs(dx), std::abs(dy)) + (f.w >> 1)));
+    // The picture in the middle of a cleared square of side 4g, the lens over it.
+    DDSURFACEDATA* work = g_lpCharaWorkSurface2;
+    DDClearSurface(work, 0);
+    const int n = ref->byCells;
+    ColourScope colour(*ref);
+    DDBlt(work, 2 * g - (f.w >> 1), 2 * g - (f.h >> 1), f.w, f.h, f.scaled ? ref->lpChosenOwn : ref->lpOwn2,
+          ref->nSrcX, ref->nSrcY, f.scaled ? c.m_nBaseGraphicW * n : f.w, f.scaled ? c.m_nBaseGraphicH * n : f.h, 0);
+    const int depth = f.scaled ? TruncPos(f.cur * f.z) : f.v;
+    DDLens(s, f.CentreX() + dx, f.CentreY() + dy, g, depth, work, 2 * g + dx, 2 * g + dy, 1, 0);
+  }
+  return StepUnlessHeld(c, hold);
+}
+
+int ColourChange(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
+  if (draw && ref) {
+    Frame f(c, *ref);
+    f.UseWorkCopy();
+    DDBltColorChange(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, 1, DDPalette, g_BlendTable, f.Param(3), f.v);
+  }
+  return StepUnlessHeld(c, hold);
+}
+
+int HalfTransparent(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
+  // The same blink as kind 6, but visible in the first phase.
+  const int visible = !Blink(c, hold);
+  if (draw && ref && visible) {
+    Frame f(c, *ref);
+    f.UseWorkCopy();
+    DDBltHalf(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, 1, g_BlendTable);
+  }
+  return StepUnlessHeld(c, hold);
+}
+
+int Mosaic(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
+  if (draw && ref) {
+    Frame f(c, *ref);
+    f.UseWorkCopy();
+    ColourScope colour(*ref);
+    DDMosaic(s, f.L, f.T, f.w, f.h, f.v, f.src, f.sx, f.sy, 1);
+  }
+  return StepUnlessHeld(c, hold);
+}
+
+int Blur(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
+  if (draw && ref) {
+    Frame f(c, *ref);
+    f.UseWorkCopy();
+    if (DDBpp == 8) {
+      DDBltColorChange(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, 1, DDPalette, g_BlendTable, 31, f.v);
+    } else {
+      ColourScope colour(*ref);
+      DDBlur(s, f.L, f.T, f.w, f.h, f.v, f.v, f.src, f.sx, f.sy, 1);
+    }
+  }
+  return StepUnlessHeld(c, hold);
+}
+
+}  // namespace
+
+const CharaEffectHandler g_apfnCharaEffect[CHARA_EFFECT_KINDS] = {
+    Plain,   Burst,  SplitRows, SplitColumns, WaveRows,     WaveColumns,     BlinkShow, RotateA, RotateB,
+    RotateDepth, Circle, Grow,  Lens,         ColourChange, HalfTransparent, Mosaic,    Blur,
+};
+
+int RunCharaEffect(cChara& chara, DDSURFACEDATA* surface, const cGraphicRef* ref, int hold, int bDraw) {
+  int kind = chara.m_Effect.m_sEffect == 0 ? 0 : chara.m_Effect.m_nKind;
+  if (kind < 0 || kind >= CHARA_EFFECT_KINDS) kind = 0;
+  return g_apfnCharaEffect[kind](chara, surface, ref, hold, bDraw);
+}
+
+int cEffect::Draw(DDSURFACEDATA* surface, int hold) {
+  const int n = static_cast<int16_t>(m_nEffect);
+  if (n <= 0 || static_cast<size_t>(n) >= g_Database.m_vEffect.size()) return 1;
+  const cEffectData& entry = g_Database.m_vEffect[static_cast<size_t>(n)];
+  if (entry.m_vFrame.empty()) return 1;
+  int pattern;
+  if (hold && !m_bAlwaysAnimate) {
+    pattern = m_Frames.Pattern();
+  } else {
+    pattern = m_Frames.Step();
+    if (pattern == ANIM_END) return 1;
+  }
+  const double scrollX = g_lpPlayScene ? g_lpPlayScene->m_ScrollX.m_dPos : 0;
+  const double scrollY = g_lpPlayScene ? g_lpPlayScene->m_ScrollY.m_dPos : 0;
+  const int x = TruncPos(m_dX - scrollX);
+  const int y = TruncPos(m_dY - scrollY);
+  DDSURFACEDATA* sheet = StageSurfaceAt(g_vEffectSurface, 2LL * n - 2);
+  const long long cellX = static_cast<long long>(pattern) * entry.m_nWidth;
+  const int srcX = static_cast<int>(std::clamp<long long>(cellX, INT32_MIN, INT32_MAX));
+  if (m_bScaled) {
+    DDSURFACEDATA* from = !lpDTCon && g_bVideoStretch ? sheet : StageSurfaceAt(g_vEffectSurface, 2LL * n - 1);
+    DDBlt(surface, x, y, m_nWidth, m_nHeight, from, srcX, 0, entry.m_nWidth, entry.m_nHeight, 1);
+  } else {
+    DDBltFast(surface, x, y, m_nWidth, m_nHeight, sheet, srcX, 0, 1);
+  }
+  return 0;
+}
