@@ -34,4 +34,8 @@ class cShot : public cObject {
   // Drops the links both ways.
   void Unlink();
   void OnRemoved() override { Unlink(); }
+
+  // Read by the damage pass
+  // The ids of the characters this shot or sword has already hit (they are not hit again).
+  cSafeList<int32_t> m_lHitList;
 };
