@@ -27,10 +27,6 @@ bool BoxesOverlap(const cBox& a, const cBox& b) {
   return a.dLeft <= b.dRight && a.dRight >= b.dLeft && a.dTop <= b.dBottom && a.dBottom >= b.dTop;
 }
 
-bool BodiesOverlap(const cObject& a, const cObject& b) {
-  return a.m_dX <= b.m_dFarX && a.m_dFarX >= b.m_dX && a.m_dY <= b.m_dFarY && a.m_dFarY >= b.m_dY;
-}
-
 // Takes part in the damage pass: in play, active, alive, and on screen when the stage hits
 // only there.
 bool InPlay(const cChara& c) {
@@ -220,7 +216,7 @@ void cPlayScene::CancelShots() {
         if (p->m_bRemoved) continue;
         bool removeP = false;
         for (cShot* q : m_vShotDrawList[k]) {
-          if (q->m_bRemoved || (!cancels(*p) && !cancels(*q)) || !BodiesOverlap(*p, *q)) continue;
+          if (q->m_bRemoved || (!cancels(*p) && !cancels(*q)) || !p->OverlapsRect(q->m_dX, q->m_dY, q->m_dFarX, q->m_dFarY)) continue;
           bool dropP = false, dropQ = false;
           if (cancels(*p) && cancels(*q)) {
             int a = p->m_Shot.m_byShotStrength;

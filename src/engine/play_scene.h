@@ -161,7 +161,7 @@ class cPlayScene {
   // The first block character under the feet (the same strip); null when none.
   cChara* FindCarrier(cChara& object);
   // 1 when each of the four sides of the body, at its current or at the saved rectangle
-  // (x, y, far x, far y), is covered by a block character.
+  // (x, y, far x, far y), lies whole inside one block character.
   int IsSqueezed(cChara& object, const double saved[4]);
 
  private:
