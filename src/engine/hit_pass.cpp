@@ -113,7 +113,8 @@ int cPlayScene::HitShotsOnCharas() {
           const bool damages = powered || !legacyB;
           chara->FireEventEx(EV_HIT_BY_SHOT, shot->m_lpOwner, 0);
           if (shot->m_lpOwner && shot->m_bReport) shot->m_lpOwner->FireEventEx(EV_ATTACK_HIT, chara, shot->m_byReportValue);
-          if (!damages) continue;
+          // The events may have taken either out of play.
+          if (!damages || chara->m_bRemoved || shot->m_bRemoved) continue;
           int dead = chara->TakeShotDamage(*shot);
           chara->ReportShotDamage(*shot);
           if (dead) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/map_grid.h"
 #include "fixture/fixture.h"
 #include "play_kit.h"
 #include "temp_dir.h"
@@ -234,6 +235,35 @@ TEST_F(Contacts, ABlockBesideTheUpperHalfPushesTheBodyAsideUnlessItIsTheCarrier)
     EXPECT_EQ(c.m_dX, 501 + 1.5);
     EXPECT_EQ(c.m_bPressLeft, 1);
     EXPECT_EQ(c.m_bShifted, ridesIt ? 0 : 1);
+  }
+}
+
+TEST_F(Contacts, APressedBodyStepsOutOfASolidChipByTenthsOfADot) {
+  // Grid columns 16 and 17 (dots 512..575), rows 15 and 16.
+  const size_t right = static_cast<size_t>(world_.scene.CellIndex(17, 15));
+  const size_t left = static_cast<size_t>(world_.scene.CellIndex(16, 15));
+  struct Case {
+    int rightSolid, leftSolid, steps, farCell;
+  };
+  // Free, one step short of the edge of column 17, and stuck in both columns (15 steps).
+  for (const Case& k : {Case{0, 0, 0, 17}, Case{1, 0, 3, 16}, Case{1, 1, 15, 16}}) {
+    SCOPED_TRACE(k.steps);
+    g_lChara.Clear();
+    g_MapGrid[right] = MapChip(fixture::Block(3));
+    g_MapGrid[right].m_byHit = static_cast<uint8_t>(k.rightSolid);
+    g_MapGrid[left] = MapChip(fixture::Block(3));
+    g_MapGrid[left].m_byHit = static_cast<uint8_t>(k.leftSolid);
+    cStageChara& c = Walker();
+    Body(c, 527, 500, 16, 16);
+    c.m_dVX = -1;
+    // Beside the upper half on the left: pushed to 527.75 + 1.5 = 529.25, far x 544.25
+    // (column 17); three tenths take the far edge to 543.95, out of column 17.
+    Block(496.75, 490, 32, 20);
+    EXPECT_EQ(Resolve(c), 0);
+    double x = 529.25;
+    for (int i = 0; i < k.steps; ++i) x -= 0.1;
+    EXPECT_EQ(c.m_dX, x);
+    EXPECT_EQ(c.m_nFarCellX, k.farCell);
   }
 }
 
