@@ -156,6 +156,10 @@ class cObject {
   // The far edges and cells from x, y and the size.
   void UpdateFarX();
   void UpdateFarY();
+
+  // Contacts
+  // 1 when the body overlaps the rectangle x1, y1 .. x2, y2 (edges included).
+  int OverlapsRect(double x1, double y1, double x2, double y2) const;
 };
 
 // Truncation toward zero of a position, as the cells and the screen use it; a value beyond

@@ -142,6 +142,50 @@ class cPlayScene {
   int CeilingTest(cChara& chara);
 
  public:
+  // Contacts and the damage pass
+  // Once per sub-step after every object moved: shots against the damage boxes of the
+  // characters of the other layers, characters of different layers against each other, shots
+  // cancelling shots. 0; 1 end of play; 2 the hero dies; or the result of an item given by a
+  // hit. The hit-pass flag is set while it runs; shots removed meanwhile are only marked, and
+  // they are swept from the shot lists after it, on every way out.
+  int StepHits(cObjectList<cStageChara>& charas);
+  // A character whose hit points ran out: 2 for the hero (the caller lets it die), 0 for one
+  // already dead, else the result of its death.
+  int KillChara(cChara& chara);
+  // The hit points checked after a command changed them: 1 when it ended the frame, else 0.
+  int CheckHp();
+  // The solid contact of a body with the block characters of the list: pushed out, riding,
+  // crushed. 2 a deadly contact, else 0.
+  int ResolveContacts(cChara& object, cObjectList<cStageChara>& charas);
+  // The body pushed out of the block characters along one axis (vertical 1: up or down).
+  void PushOutOfBlockCharas(cChara& object, cObjectList<cStageChara>& charas, int vertical);
+  // 1 when a block character other than excludedId overlaps the body.
+  int OverlapsBlockChara(cObject& object, int excludedId);
+  // 1 when the strip of 5 dots under the feet still overlaps the carrier rectangle.
+  int IsStillRiding(cChara& object);
+  // The first block character under the feet (the same strip); null when none.
+  cChara* FindCarrier(cChara& object);
+  // 1 when each of the four sides of the body, at its current or at the saved rectangle
+  // (x, y, far x, far y), lies whole inside one block character.
+  int IsSqueezed(cChara& object, const double saved[4]);
+
+ private:
+  int HitShotsOnCharas();
+  int HitCharaPairs();
+  void CancelShots();
+  // Frees the shots marked removed after taking them out of the layer lists (not while the
+  // shot list is walked).
+  void SweepRemovedShots();
+  // The hero dies: sound 8, its death, and the end of play when that ends it.
+  void LetHeroDie();
+
+ public:
+  // Stage progression: a character's death inside the frame and the end of play (built with
+  // the play frame; declared here so that the passes above can call them).
+  int DefeatChara(cChara& chara, cObjectList<cStageChara>& charas);
+  void EndPlay();
+
+ public:
   // Flow runs: the character, run and command being processed (commands find their subject
   // here), and the message chain of an item list.
   cChara* m_pCurChara = nullptr;

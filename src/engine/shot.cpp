@@ -90,6 +90,7 @@ cShot::cShot(const cShot& other) : cObject(other) {
   m_Shot = other.m_Shot;
   m_bReport = other.m_bReport;
   m_byReportValue = other.m_byReportValue;
+  m_lHitList = other.m_lHitList;
 }
 
 void cShot::Link(cChara* lpOwner, cChara* lpTarget) {

@@ -134,6 +134,10 @@ class cShot : public cObject {
  public:
   // Drawing (with the shots' drawing).
   void Draw(DDSURFACEDATA* lpDst, int bHold);
+
+  // Read by the damage pass
+  // The ids of the characters this shot or sword has already hit (they are not hit again).
+  cSafeList<int32_t> m_lHitList;
 };
 
 // Appends a copy of the shot to the list and its pointer to the scene's shot list of its side
