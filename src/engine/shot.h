@@ -34,4 +34,11 @@ class cShot : public cObject {
   // Drops the links both ways.
   void Unlink();
   void OnRemoved() override { Unlink(); }
+
+  // The frame steps of a shot, run by the play frame: its own movement (non-zero: the shot
+  // ends), one axis each, and its map test (non-zero: the shot ends).
+  int Move();
+  void StepX();
+  void StepY();
+  int HitMap();
 };
