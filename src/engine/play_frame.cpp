@@ -8,6 +8,7 @@
 #include "core/log.h"
 #include "core/shell_link.h"
 #include "core/sound_request.h"
+#include "defs/def_context.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
 #include "engine/shot.h"
@@ -33,6 +34,9 @@ constexpr int SE_DEFEAT = 9;
 constexpr int VK_SPACE_KEY = 0x20;
 
 bool IsReplayPlayback() { return g_nPlayMode == PLAYMODE_REPLAY; }
+
+// The appearance conditions of map chips, which the definitions ask through their context.
+int CheckChipConds(MapChip& chip) { return g_lpPlayScene ? g_lpPlayScene->CheckBlockConds(chip) : 1; }
 
 // Space opens the in-game menu; it is read from the key table, never from the recorded input.
 int CheckPauseKey(cPlayScene& scene) {
@@ -73,6 +77,7 @@ void cPlayScene::Update() {
 }
 
 int cPlayScene::Init() {
+  g_DefContext.lpfnCheckBlockConds = &CheckChipConds;
   m_vRankPos.assign(5, 0);
   m_vRankValue.assign(5, 0);
   const int prev = g_PlayShellLink.lpfnPrevScene ? g_PlayShellLink.lpfnPrevScene() : 0;
