@@ -161,4 +161,14 @@ TEST_F(Headless, TheInputFileHoldsKeysPerFrameRange) {
   EXPECT_NE(status_, 0) << "an unknown key is refused";
 }
 
+TEST_F(Headless, EveryFixtureStagePlaysThreeThousandFramesOfRandomInput) {
+  // The project's own stages (numbered versions 2 and 10 of "free") and the one written here.
+  for (const char* stage : {"'data\\stg4\\free.stg4_002'", "'data\\stg4\\free.stg4_010'",
+                            "'data\\stg4\\walk.stg4_000'"}) {
+    const auto lines = Tool(std::string("--frames 3000 --random-input 21 ") + stage);
+    EXPECT_EQ(status_, 0) << stage;
+    EXPECT_EQ(lines.size(), 3001u) << stage;
+  }
+}
+
 }  // namespace
