@@ -228,6 +228,11 @@ class cPlayScene {
   void EndPlay();
   void AddTotalScore();
   void PlayBgm(int nBgm, int bLoop);
+  // After the end-of-play display: the next scene type (4 plays the next stage or the same).
+  int GoNextStage();
+  // The newest file of the next stage of the series; 1 when there is one.
+  int MakeResFileName(std::string& name, int number) const;
+  int HasNoNextStage(int number) const;
 
   // Built with the contacts and the damage pass.
   int StepHits(cObjectList<cStageChara>& charas);

@@ -6,7 +6,10 @@
 #include "engine/map_grid.h"
 #include "fixture/fixture.h"
 #include "play_scene_kit.h"
+#include "project/replay.h"
 #include "project/shell_state.h"
+#include "project/stage_load.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -212,6 +215,39 @@ TEST(Lives, TheRestartAfterADeathTakesALifeOrEndsTheGame) {
     g_SaveData.m_nLives = 0;
     t.Scene().RestartAfterDeath();
     EXPECT_EQ(t.Scene().m_nState, 6) << "game over";
+  }
+}
+
+TEST(NextStage, AFreeStageSeriesGoesOnToTheNextFileOrBackToTheTitle) {
+  TempDir dir;
+  fixture::Project project(dir.path());
+  cStage next = HeroStage(22, 15, 3, 13);
+  ASSERT_TRUE(project.WriteStage(next, "x-2", 4));
+  ScopedChdir in(dir.path());
+  struct Case {
+    int freePlay, series, nextStage;
+    int result, stageNumber;
+  };
+  const Case cases[] = {
+      {0, 1, 2, 4, 2},  // the next file of the series exists
+      {0, 1, 3, 0, 1},  // it does not: the title menu, the number put back
+      {0, 1, 0, 0, 1},  // no next stage asked
+      {1, 1, 2, 4, 1},  // a stage file played on its own plays again
+      {0, 0, 2, 4, 1},  // not a series: the same stage again
+  };
+  for (const Case& c : cases) {
+    PlaySceneTest t(HeroStage(20, 15, 1, 13));
+    ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+    g_bFreePlay = c.freePlay;
+    g_SaveData.m_bSeries = c.series;
+    g_SaveData.m_strStage = "data\\stg4\\x";
+    g_SaveData.m_nStageNumber = 1;
+    t.Scene().m_nNextStage = c.nextStage;
+    g_StageInit.m_nWidth = 0;
+    EXPECT_EQ(t.Scene().GoNextStage(), c.result) << c.freePlay << c.series << c.nextStage;
+    EXPECT_EQ(g_SaveData.m_nStageNumber, c.stageNumber);
+    EXPECT_EQ(t.Scene().HasNoNextStage(2), c.series && c.nextStage != 0 ? 0 : 1) << "stage 2 exists";
+    if (c.result == 4 && c.stageNumber == 2) EXPECT_EQ(g_StageInit.m_nWidth, 22) << "the next stage is loaded";
   }
 }
 
