@@ -30,6 +30,17 @@ int LoadNextStage(const cPlayScene& scene, int number) {
   return LoadStageFile(name.c_str(), 0, &g_StageInit);
 }
 
+// The next stage of a series asked by the stage-clear command: its number becomes the stage
+// number, and when its file loads the recordings start afresh; 1 when it is ready to play.
+int TryNextStage(const cPlayScene& scene) {
+  if (!g_SaveData.m_bSeries || scene.m_nNextStage == 0) return 0;
+  g_SaveData.m_nStageNumber = scene.m_nNextStage;
+  if (!LoadNextStage(scene, scene.m_nNextStage)) return 0;
+  g_Replay.Reset();
+  g_PrevReplay.Reset();
+  return 1;
+}
+
 }  // namespace
 
 int cPlayScene::MakeResFileName(std::string& name, int number) const {
@@ -59,14 +70,7 @@ int cPlayScene::GoNextStage() {
   switch (g_nPlayMode) {
     case PLAYMODE_NEW_GAME:
     case PLAYMODE_CONTINUE: {
-      if (p.m_bSeries && m_nNextStage != 0) {
-        p.m_nStageNumber = m_nNextStage;
-        if (LoadNextStage(*this, m_nNextStage)) {
-          g_Replay.Reset();
-          g_PrevReplay.Reset();
-          return SCENE_PLAY_TYPE;
-        }
-      }
+      if (TryNextStage(*this)) return SCENE_PLAY_TYPE;
       if (p.m_nStageIndex >= 0 && static_cast<size_t>(p.m_nStageIndex) < p.m_vStageFlags.size())
         p.m_vStageFlags[static_cast<size_t>(p.m_nStageIndex)] = 1;
       p.AddClear(p.m_strStage, p.m_strStageKey, p.m_bStageCond, p.m_nCondVar, p.m_nCondValue, p.m_nTotalScore);
@@ -81,14 +85,7 @@ int cPlayScene::GoNextStage() {
       return SCENE_WORLD_MAP_TYPE;
     }
     case PLAYMODE_CHALLENGE: {
-      if (p.m_bSeries && m_nNextStage != 0) {
-        p.m_nStageNumber = m_nNextStage;
-        if (LoadNextStage(*this, m_nNextStage)) {
-          g_Replay.Reset();
-          g_PrevReplay.Reset();
-          return SCENE_PLAY_TYPE;
-        }
-      }
+      if (TryNextStage(*this)) return SCENE_PLAY_TYPE;
       const int index = p.m_nStageIndex;
       if (index >= 1 && static_cast<size_t>(index - 1) < p.m_vChallenge.size()) {
         cIntPair& entry = p.m_vChallenge[static_cast<size_t>(index - 1)];
@@ -105,14 +102,7 @@ int cPlayScene::GoNextStage() {
     }
     case PLAYMODE_FREE_STAGE:
       if (p.m_bSeries && !g_bFreePlay) {
-        if (m_nNextStage != 0) {
-          p.m_nStageNumber = m_nNextStage;
-          if (LoadNextStage(*this, m_nNextStage)) {
-            g_Replay.Reset();
-            g_PrevReplay.Reset();
-            return SCENE_PLAY_TYPE;
-          }
-        }
+        if (TryNextStage(*this)) return SCENE_PLAY_TYPE;
         p.m_nStageNumber = current;
         return SCENE_TITLE_TYPE;
       }
