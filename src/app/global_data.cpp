@@ -7,8 +7,7 @@
 // those parts come: the registry of open dialogs (before the main window), the stage, sword,
 // effect and screen surfaces with their load parameters (after the input records, around the
 // screen surface numbers), the picture and message-window surfaces, the message windows, the
-// system images, the character- and screen-effect templates (with the step tables), the heroes,
-// the map grid, and the characters and items (after the replays).
+// system images and the screen-effect templates.
 #include "project/global_data.h"
 
 #include "app/font_setup.h"
@@ -18,6 +17,11 @@
 #include "app/screen_surface.h"
 #include "app/scene.h"
 #include "app/window_placement.h"
+#include "engine/chara_effect.h"
+#include "engine/map_grid.h"
+#include "engine/play_scene.h"
+#include "engine/player.h"
+#include "engine/stage_chara.h"
 #include "project/common_palette.h"
 #include "project/database.h"
 #include "project/option_data.h"
@@ -100,6 +104,17 @@ struct BindGlobalPalettes {
 } g_BindGlobalPalettes;
 
 }  // namespace
+
+// The play engine's objects: the character-effect templates, the heroes (before the characters
+// that point at them, so that they are destroyed after them), the map grid, the characters and
+// the items, and the running play scene.
+cSafeVector<CharaEffectTemplate> g_vCharaEffectTemplate;
+cSafeVector<CharaEffectTemplate> g_vCharaEffectTemplateRev;
+cSafeVector<cPlayer> g_vPlayer;
+cSafeVector<MapChip> g_MapGrid;
+cObjectList<cStageChara> g_lChara;
+cObjectList<cItem> g_lItem;
+cPlayScene* g_lpPlayScene = nullptr;
 
 cWorldMap g_WorldMap;
 

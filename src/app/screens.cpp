@@ -1,6 +1,7 @@
 #include "app/screens.h"
 
 #include "app/options_scene.h"
+#include "app/play_screen.h"
 #include "app/save_scene.h"
 #include "app/scene.h"
 #include "app/title_scene.h"
@@ -9,4 +10,5 @@ void RegisterScreens() {
   g_SceneManager.SetSceneFactory(SCENE_TITLE, &CreateTitleMenuScene);
   g_SceneManager.SetSceneFactory(SCENE_SAVE, &CreateSaveScene);
   g_SceneManager.SetSceneFactory(SCENE_OPTIONS, &CreateSettingsScene);
+  RegisterPlayScreen();
 }

@@ -243,14 +243,9 @@ void cPlayScene::SweepRemovedShots() {
   m_lShot.Sweep();
 }
 
-void cPlayScene::LetHeroDie() {
-  PlaySysSe(SE_HERO_DIES);
-  if (g_vPlayer[0].Die() == 1) EndPlay();
-}
-
 int cPlayScene::CheckHp() {
   if (!g_vPlayer.empty() && g_vPlayer[0].m_nHp <= 0) {
-    LetHeroDie();
+    KillHero();
     return 1;
   }
   int result = 0;

@@ -5,7 +5,10 @@
 #include "project/stage.h"
 
 cPlayScene::cPlayScene() = default;
-cPlayScene::~cPlayScene() = default;
+cPlayScene::~cPlayScene() {
+  // Nothing may reach a play scene that is gone.
+  if (g_lpPlayScene == this) g_lpPlayScene = nullptr;
+}
 
 void cPlayScene::SetUpScrolls(const cStage& stage) {
   m_ScrollX.SetUpX(stage);

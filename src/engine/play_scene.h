@@ -9,6 +9,7 @@
 
 #include "core/safe_container.h"
 #include <list>
+#include <string>
 
 #include "engine/effect.h"
 #include "engine/object_list.h"
@@ -37,6 +38,9 @@ class cItem;
 class cShot;
 class cStageChara;
 struct DDSURFACEDATA;
+class cCharaData;
+class cItemData;
+class cSaveData;
 
 class cPlayScene {
  public:
@@ -176,14 +180,6 @@ class cPlayScene {
   // Frees the shots marked removed after taking them out of the layer lists (not while the
   // shot list is walked).
   void SweepRemovedShots();
-  // The hero dies: sound 8, its death, and the end of play when that ends it.
-  void LetHeroDie();
-
- public:
-  // Stage progression: a character's death inside the frame and the end of play (built with
-  // the play frame; declared here so that the passes above can call them).
-  int DefeatChara(cChara& chara, cObjectList<cStageChara>& charas);
-  void EndPlay();
 
  public:
   // Flow runs: the character, run and command being processed (commands find their subject
@@ -229,20 +225,90 @@ class cPlayScene {
   void DrawObjectLayer(int nLayer, int bLayered, int bFrozen);
 
  public:
-  // Scene state and stage-start values the drawing reads (kept with the frame and the set-up).
-  int32_t m_nState = -1;
-  int32_t m_nHudValue = 1;
-  // The restart after the hero's death animation, and the erasure of a character whose death
-  // drawing ended (with the set-up).
-  void RestartAfterDeath();
-  void EraseCharaNode(cStageChara& chara);
-
- public:
   // Scripting values: the stage variables (bank S; position n is Sn) and the flag set when a
   // script left another character without hit points (the death pass then runs at once after
   // the running character's turn).
   cSafeVector<int32_t> m_vStageVar = cSafeVector<int32_t>(1000, 0);
   int32_t m_bAssignKilled = 0;
+
+  // States, frame and stage set-up (play_frame.cpp, stage_setup.cpp).
+  // State 0 fade-in, 1 start display, 2 play (3..7: the menu and the end of play, not built
+  // here); -1 until Init has run. The step inside a state.
+  int32_t m_nState = -1;
+  int32_t m_nStep = 0;
+  int32_t m_nSavedState = 0;
+  int32_t m_nSavedStep = 0;
+  // Set by the window's close while the pause thread runs: the next play frame closes.
+  int32_t m_bQuit = 0;
+  // Init failed: the scene does nothing more until the program closes.
+  int32_t m_bInitFailed = 0;
+  int32_t m_nPlayers = 1;
+  int32_t m_nStartCount = 0;
+  int32_t m_nStartCount2 = 0;
+  int32_t m_nSeed = 0;
+  int32_t m_bWaitRelease = 0;
+  cSafeVector<uint8_t> m_vRangeFlag = cSafeVector<uint8_t>(60, 0);
+  int32_t m_nFps = 0;
+  int32_t m_nNextDropId = 0;
+  int32_t m_nNextSummonId = 0;
+  int32_t m_bRemoveChara = 0;
+  int32_t m_bRemoveBlockChara = 0;
+  int32_t m_bRemoveItem = 0;
+  int32_t m_nFrame = 0;
+  int32_t m_nNextStage = 0;
+  std::string m_strNextStage;
+  int32_t m_bRankIn = 0;
+  cSafeVector<int32_t> m_vRankPos = cSafeVector<int32_t>(5, 0);
+  cSafeVector<int32_t> m_vRankValue = cSafeVector<int32_t>(5, 0);
+  std::string m_strRankName;
+  int32_t m_bRanked = 0;
+  int32_t m_nHudValue = 0;
+
+  // One frame: Init first when the state is -1, then the handler of the state.
+  void Update();
+  // Set-up when the scene is entered: images, then SetStage; 0 when it failed.
+  int Init();
+  void FadeIn();
+  void StateStart();
+  void StatePlay();
+  // One sub-step of the frame: 0 go on, 1 the frame ends.
+  int SubStep(int i);
+  // A character's two axes with their map collision and gravity: remove and death as the
+  // steps report them.
+  void MoveChara(cStageChara& c, int& remove, int& death);
+  // A character's death inside the frame: 0 nothing more, 1 end of play, 2 the hero died.
+  int DefeatChara(cChara& chara, cObjectList<cStageChara>& charas);
+  // Carries a rider along with the character it stands on.
+  int CarryRider(cChara& rider, cObjectList<cStageChara>& charas);
+  // Active, on-screen and activity-range flags of the hero, the characters, items and shots.
+  void UpdateAppearance();
+  // The hero dies: sound 8 and its death; a death that ends the play ends it. 1 when play ended.
+  int KillHero();
+  // Takes a character out of play: links released, drawing list, list.
+  void EraseChara(cChara& chara);
+  // Frees the objects taken out of play and drops them from the drawing lists; only between
+  // walks.
+  void SweepPlayLists();
+
+  // Builds the stage for a start (bFirst) or restart; bLoadStage restores the working stage
+  // from the stage as loaded first. 0 when the stage cannot be played.
+  int SetStage(int bLoadStage, int bFirst);
+  void PlaceChara(int cellX, int cellY, const cCharaData& def, const cItem* lpDrop);
+  void PlaceItem(int cellX, int cellY, const cItemData& def);
+  // The damage-pass schedule of k sub-steps with m passes per frame.
+  static cSafeVector<int32_t> BuildHitSchedule(int k, int m);
+  void ResetPlayCounters();
+  static int ConsumeLife(cSaveData& progress);
+  // After the hero's death animation: restart, retry choice or game over.
+  void RestartAfterDeath();
+  void EndPlay();
+  void AddTotalScore();
+  void PlayBgm(int nBgm, int bLoop);
+  // After the end-of-play display: the next scene type (4 plays the next stage or the same).
+  int GoNextStage();
+  // The newest file of the next stage of the series; 1 when there is one.
+  int MakeResFileName(std::string& name, int number) const;
+  int HasNoNextStage(int number) const;
 
   // Conditions: rule 0 all hold (an empty list holds), rule 1 one holds (an empty list
   // fails), other rules fail.
@@ -264,6 +330,24 @@ class cPlayScene {
   // and latched), 2 it was tested and holds (the caller then sets its latch).
   int CheckLatchedConds(const cSafeVector<cCond>& conds, int rule, int once, int latched, cChara* subject);
 };
+
+// What the play scene asks of the program shell around it: the screen's drawing, the fade and
+// the frame rate live above the engine. A null entry does nothing (and the fade and the image
+// loading count as done), which is how the tests and the headless tool run the scene.
+struct cPlayShellLink {
+  // The type of the screen shown before the play scene (4 when play goes on from stage to stage).
+  int (*lpfnPrevScene)() = nullptr;
+  // Loads the system images of the play: the long list, or the short one (bShort); 0 on failure.
+  int (*lpfnLoadImages)(int bShort) = nullptr;
+  // One step of the palette fade-in; 1 when the fade is complete.
+  int (*lpfnFadeInStep)() = nullptr;
+  // Draws a start banner: 0 the replay banner, 1 the stage number (nNumber), 2 the start banner.
+  void (*lpfnDrawBanner)(int nKind, int nNumber) = nullptr;
+  // The scene manager's frame rate and its current music number.
+  void (*lpfnSetFrameRate)(int nFps) = nullptr;
+  void (*lpfnSetCurrentBgm)(int nBgm) = nullptr;
+};
+extern cPlayShellLink g_PlayShellLink;
 
 // The running play scene; null outside play.
 extern cPlayScene* g_lpPlayScene;

@@ -162,7 +162,7 @@ void cPlayScene::DrawObjectLayer(int nLayer, int bLayered, int bFrozen) {
 
   g_lChara.ForEach([&](cStageChara& chara) {
     if (!inLayer(chara.m_Data.m_byZ)) return;
-    if (DrawChara(chara, bFrozen)) EraseCharaNode(chara);
+    if (DrawChara(chara, bFrozen)) EraseChara(chara);
   });
 
   DDBeginSpriteBatch(1);

@@ -14,3 +14,5 @@ int CrtRand() {
 }
 
 void CrtSrand(unsigned int seed) { t_state = seed; }
+
+unsigned int CrtRandState() { return t_state; }

@@ -11,3 +11,6 @@ int CrtRand();
 
 // Stands in for the C run-time's srand: the calling thread's seed.
 void CrtSrand(unsigned int seed);
+
+// The calling thread's generator state, for state digests (not part of the C run-time).
+unsigned int CrtRandState();

@@ -333,7 +333,7 @@ void cStage::Normalize() {
   m_nLimitBottom = std::min(m_nLimitBottom, m_nHeight - 1);
   // The frame rate divides the second; the speed level gives the sub-steps per frame.
   ResetOutOfRange(m_nFps, 1, INT32_MAX, 60, "m_nFps");
-  ClampStoredRange(m_nSpeedLevel, MIN_SPEED_LEVEL, MAX_SPEED_LEVEL, "cStage", "m_nSpeedLevel");
+  ClampStoredRange(m_nSpeedLevel, MIN_SPEED_LEVEL, MAX_STORED_SPEED_LEVEL, "cStage", "m_nSpeedLevel");
   SetSpeedLevel(m_nSpeedLevel);
   ResetOutOfRange(m_nHitChecks, 0, 5, 0, "m_nHitChecks");
   ResetOutOfRange(m_nBodyColor, 0, 7, 0, "m_nBodyColor");

@@ -29,6 +29,9 @@ constexpr int32_t STAGE_TRAILER = 123456789;
 // per frame and sub-step, 11..19 run 1..9 sub-steps with the limit fixed at 60.
 constexpr int MIN_SPEED_LEVEL = 1;
 constexpr int MAX_SPEED_LEVEL = 19;
+// Levels of 20 and above run that many sub-steps with a limit of 6 per sub-step; a stored
+// level is held at 100 against hostile files.
+constexpr int MAX_STORED_SPEED_LEVEL = 100;
 // Bounds of the map size in cells: each side, and the cells of the play grid (the map with its
 // margin of 10 cells on every side, rows as wide as the power of two that holds one).
 constexpr int MAX_STAGE_SIDE = 10000;

@@ -590,6 +590,7 @@ TEST_P(StageFrameTest, AFixtureFrameDrawsTheSameEveryTime) {
   g_SaveData.m_nTotalScore = 1234;
   g_SaveData.m_nLives = 3;
   world.scene.m_nTime = 123;
+  world.scene.m_nHudValue = 1;
   world.scene.m_bTimeStop = 0;
   world.scene.m_ScrollX.m_dPos = 777;
   world.scene.m_ScrollY.m_dPos = 400;

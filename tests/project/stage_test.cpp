@@ -293,10 +293,18 @@ TEST_F(StageTest, NormalizeBoundsWhatSizesDividesOrIndexes) {
          EXPECT_EQ(s.m_nSpeedLevel, 1);
          EXPECT_EQ(s.m_nSubSteps, 1);
        }},
-      {"speed 40", [](cStage& s) { s.m_nSpeedLevel = 40; },
+      {"speed 20", [](cStage& s) { s.m_nSpeedLevel = 20; },
        [](const cStage& s) {
-         EXPECT_EQ(s.m_nSpeedLevel, 19);
-         EXPECT_EQ(s.m_nSubSteps, 9);
+         EXPECT_EQ(s.m_nSpeedLevel, 20);
+         EXPECT_EQ(s.m_nSubSteps, 20);
+         EXPECT_EQ(s.m_dSpeedLimit, 120.0);
+       }},
+      {"speed 100", [](cStage& s) { s.m_nSpeedLevel = 100; },
+       [](const cStage& s) { EXPECT_EQ(s.m_nSubSteps, 100); }},
+      {"speed 101", [](cStage& s) { s.m_nSpeedLevel = 101; },
+       [](const cStage& s) {
+         EXPECT_EQ(s.m_nSpeedLevel, 100);
+         EXPECT_EQ(s.m_nSubSteps, 100);
        }},
       {"frame rate 0", [](cStage& s) { s.m_nFps = 0; }, [](const cStage& s) { EXPECT_EQ(s.m_nFps, 60); }},
       {"frame rate -5", [](cStage& s) { s.m_nFps = -5; }, [](const cStage& s) { EXPECT_EQ(s.m_nFps, 60); }},

@@ -8,6 +8,7 @@
 #include "engine/chara_effect.h"
 #include "engine/flow_seam.h"
 #include "engine/map_grid.h"
+#include "engine/play_digest.h"
 #include "platform/message.h"
 #include "project/global_data.h"
 #include "script/cmd_dispatch.h"
@@ -182,85 +183,9 @@ std::vector<int> WindowRequestRecorder::Sounds() const {
   return slots;
 }
 
-namespace {
+std::string DescribePlay() { return DescribePlayState(); }
 
-int IdOf(const cChara* c) { return c ? c->m_nId : -1; }
-
-// The flow runs of a character: one line per run, with the remaining ticks of each command.
-void DescribeFlowRuns(std::string& out, const cChara& c) {
-  char line[256];
-  for (const cFlowRun& r : c.m_vFlowRun) {
-    std::snprintf(line, sizeof line, "  run %d/%d running=%d paused=%d forever=%d delete=%d current=%d ticks=%d left=",
-                  r.m_nIndex, r.m_nRunId, r.m_bRunning, r.m_bPaused, r.m_bStopForever, r.m_bDelete, r.m_nCurrent,
-                  r.m_nTicks);
-    out += line;
-    for (const cCmdState& s : r.m_vCmdState) out += std::to_string(s.m_nRemaining) + (s.m_bDone ? "d " : " ");
-    out += "\n";
-  }
-}
-
-void Describe(std::string& out, const char* what, const cChara& c) {
-  char line[1024];
-  std::snprintf(line, sizeof line,
-                "%s id=%d removed=%d dead=%d active=%d x=%a y=%a fx=%a fy=%a vx=%a vy=%a ax=%a ay=%a kx=%a ky=%a "
-                "hp=%d sp=%d dir=%d press=%d%d%d%d air=%d/%d jump=%d%d%d wall=%d pause=%d life=%d "
-                "targets=%d,%d,%d,%d summoner=%d backrefs=%zu shots=%zu effect=%d/%a\n",
-                what, c.m_nId, c.m_bRemoved, c.m_bDead, c.m_bActive, c.m_dX, c.m_dY, c.m_dFarX, c.m_dFarY, c.m_dVX,
-                c.m_dVY, c.m_dAX, c.m_dAY, c.m_dKnockX, c.m_dKnockY, c.m_nHp, c.m_nSp, c.m_nDir, c.m_bPressLeft,
-                c.m_bPressRight, c.m_bPressTop, c.m_bPressBottom, c.m_bAirborne, c.m_nAirCount, c.m_bJumpStartA,
-                c.m_bJumpStartB, c.m_bJumping, c.m_nWallSide, c.m_nPause, c.m_nLife, IdOf(c.m_vTarget[0]),
-                IdOf(c.m_vTarget[1]), IdOf(c.m_vTarget[2]), IdOf(c.m_vTarget[3]), IdOf(c.m_lpSummoner),
-                c.m_vBackRef.size(), c.m_vShotLink.size(), c.m_Effect.m_sEffect, c.m_Effect.m_dCurrent);
-  out += line;
-  DescribeFlowRuns(out, c);
-}
-
-void DescribeAxis(std::string& out, const char* what, const cScroll& s) {
-  char line[256];
-  std::snprintf(line, sizeof line, "%s pos=%a pinned=%d auto=%d speed=%a\n", what, s.m_dPos, s.m_bPinned, s.m_bAuto,
-                s.m_dAutoSpeed);
-  out += line;
-}
-
-}  // namespace
-
-std::string DescribePlay() {
-  std::string out;
-  for (const cPlayer& p : g_vPlayer) Describe(out, "hero", p);
-  // A walk of the list, so that removed characters (not yet swept) are described too.
-  size_t stored = g_lChara.Stored();
-  size_t seen = 0;
-  g_lChara.ForEach([&](cStageChara& c) {
-    Describe(out, "chara", c);
-    ++seen;
-  });
-  char line[256];
-  std::snprintf(line, sizeof line, "removed awaiting sweep=%zu\n", stored - seen);
-  out += line;
-  g_lItem.ForEach([&](cItem& item) {
-    std::snprintf(line, sizeof line, "item id=%d active=%d x=%a y=%a vx=%a vy=%a life=%d\n", item.m_nId,
-                  item.m_bActive, item.m_dX, item.m_dY, item.m_dVX, item.m_dVY, item.m_nLife);
-    out += line;
-  });
-  if (g_lpPlayScene) {
-    DescribeAxis(out, "scroll x", g_lpPlayScene->m_ScrollX);
-    DescribeAxis(out, "scroll y", g_lpPlayScene->m_ScrollY);
-    std::snprintf(line, sizeof line, "time=%d stop=%d frames=%d play=%d result=%d effects=%zu\n",
-                  g_lpPlayScene->m_nTime, g_lpPlayScene->m_bTimeStop, g_lpPlayScene->m_nPlayFrames,
-                  g_lpPlayScene->m_nPlayTime, g_lpPlayScene->m_nStageResult, g_lpPlayScene->m_lEffect.size());
-    out += line;
-  }
-  return out;
-}
-
-uint64_t PlayDigest() {
-  uint64_t h = 1469598103934665603ULL;
-  for (unsigned char ch : DescribePlay()) {
-    h ^= ch;
-    h *= 1099511628211ULL;
-  }
-  return h;
-}
+uint64_t PlayDigest() { return PlayStateDigest(); }
 
 ItemListRecorder::ItemListRecorder() {
   if (g_listRecorder) throw std::logic_error("ItemListRecorder: one at a time");

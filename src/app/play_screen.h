@@ -1,0 +1,7 @@
+// The play scene as the screen of scene type 4: the scene manager creates it through the play
+// hooks, and the play engine reaches the manager's fade, frame rate and music number through
+// the engine's shell link.
+#pragma once
+
+// Registers the play screen's hooks with the scene manager and the shell link with the engine.
+void RegisterPlayScreen();

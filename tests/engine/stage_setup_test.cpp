@@ -1,0 +1,254 @@
+// Stage set-up and progression: the damage schedule, the grid, the hero and the placements as
+// SetStage builds them, the music rules, lives, the totals with their extra lives and the
+// restart after the hero's death.
+#include <gtest/gtest.h>
+
+#include "engine/map_grid.h"
+#include "fixture/fixture.h"
+#include "play_scene_kit.h"
+#include "project/replay.h"
+#include "project/shell_state.h"
+#include "project/stage_load.h"
+#include "temp_dir.h"
+
+namespace {
+
+using playscene::PlaySceneTest;
+
+TEST(HitSchedule, PassesSpreadEvenlyOverTheSubSteps) {
+  struct Case {
+    int k, m;
+    std::vector<int32_t> expected;
+  };
+  const Case cases[] = {
+      {3, 2, {1, 1, 0}},                       // step 1.5: entries 0 and 1
+      {2, 3, {1, 1}},                          // step 0.667: entries 0, 0, 1
+      {10, 3, {1, 0, 0, 1, 0, 0, 1, 0, 0, 0}}, // step 3.333: 0, 3.33, 6.67
+      {7, 5, {1, 1, 1, 0, 1, 1, 0}},           // step 1.4: 0, 1.4, 2.8, 4.2, 5.6
+      {4, 0, {1, 1, 1, 1}},                    // no setting: every sub-step
+      {4, 1, {1, 0, 0, 0}},
+      {0, 0, {1}},                             // at least one sub-step
+      {3, -2, {1, 1, 1}},                      // a negative count counts as none
+      {3, 9, {1, 1, 1}},                       // never more passes than sub-steps
+  };
+  for (const Case& c : cases) {
+    cSafeVector<int32_t> s = cPlayScene::BuildHitSchedule(c.k, c.m);
+    EXPECT_EQ(std::vector<int32_t>(s.begin(), s.end()), c.expected) << "k=" << c.k << " m=" << c.m;
+  }
+}
+
+cStage HeroStage(int width, int height, int heroX, int heroY) {
+  cStage s = fixture::Stage(width, height);
+  fixture::Place(s, fixture::Block(1), 0, height - 1);
+  fixture::Place(s, fixture::Hero(2), heroX, heroY);
+  fixture::EncloseGrid(s);
+  return s;
+}
+
+TEST(StageSetUp, GridScrollsHeroAndIdsFollowTheStage) {
+  struct Case {
+    int width, height, heroX, heroY;
+    int shift, pitch;
+  };
+  // Row shift: the bits of width + 19; the grid is (height + 20) rows of the pitch.
+  const Case cases[] = {{30, 15, 2, 13, 6, 64}, {12, 12, 5, 3, 5, 32}, {13, 40, 0, 0, 6, 64}};
+  for (const Case& c : cases) {
+    PlaySceneTest t(HeroStage(c.width, c.height, c.heroX, c.heroY));
+    ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+    EXPECT_EQ(t.Scene().m_ScrollX.m_nShift, c.shift);
+    EXPECT_EQ(t.Scene().m_ScrollX.m_nPitch, c.pitch);
+    EXPECT_EQ(g_MapGrid.size(), static_cast<size_t>((c.height + 20) * c.pitch));
+    ASSERT_EQ(g_vPlayer.size(), 1u);
+    const cPlayer& hero = g_vPlayer[0];
+    EXPECT_EQ(hero.m_nId, 0);
+    // A 16 × 24 body standing on the bottom of its cell, centred: graphic offset (8, 8).
+    EXPECT_EQ(hero.m_dX, (c.heroX + 10) * 32 + 8 + 0.5);
+    EXPECT_EQ(hero.m_dY, (c.heroY + 10) * 32 + 8);
+    EXPECT_EQ(t.Scene().m_nNextId, 1);
+    EXPECT_EQ(t.Scene().m_vHitSchedule.size(), 10u) << "speed level 10: 10 sub-steps";
+    EXPECT_EQ(t.Scene().m_vDrawList[1].size(), 1u) << "the hero in the list of its layer";
+  }
+}
+
+TEST(StageSetUp, APlacementOutsideTheStageUsesNoIdAndACarriedItemIsNotPlacedAlone) {
+  cStage s = HeroStage(20, 15, 1, 13);
+  cCharaData far = fixture::Chara(3);
+  far.m_sGroupX0 = -2000;  // the member lies left of the whole field
+  fixture::Place(s, far, 0, 5);
+  fixture::Place(s, fixture::Item(4), 6, 13);
+  fixture::Place(s, fixture::Item(5), 7, 13);
+  fixture::Place(s, fixture::Chara(3), 4, 13, 1);  // carries the second item
+  PlaySceneTest t(s);
+  ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+  ASSERT_EQ(g_lChara.Count(), 1u);
+  cStageChara* carrier = g_lChara.Find([](cStageChara&) { return true; });
+  EXPECT_EQ(carrier->m_nId, 1) << "the discarded member used no id";
+  ASSERT_NE(carrier->GetDropItem(), nullptr);
+  EXPECT_EQ(carrier->GetDropItem()->m_nId, 0) << "drop items count from their own counter";
+  EXPECT_EQ(carrier->GetDropItem()->m_Data.m_wGraphic, 5);
+  ASSERT_EQ(g_lItem.Count(), 1u);
+  EXPECT_EQ(g_lItem.Find([](cItem&) { return true; })->m_Data.m_wGraphic, 4);
+  EXPECT_EQ(g_lItem.Find([](cItem&) { return true; })->m_nId, 2);
+  EXPECT_EQ(t.Scene().m_nNextId, 3);
+}
+
+TEST(StageSetUp, SpeedLevelTwentyRunsTwentySubStepsAndHostileLevelsAreHeld) {
+  cStage s = HeroStage(20, 15, 1, 13);
+  s.m_nSpeedLevel = 20;
+  {
+    PlaySceneTest t(s);
+    ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+    EXPECT_EQ(g_StageData.m_nSubSteps, 20);
+    EXPECT_EQ(g_StageData.m_dSpeedLimit, 120.0);
+    EXPECT_EQ(t.Scene().m_vHitSchedule.size(), 20u);
+  }
+  s.m_nSpeedLevel = 101;
+  PlaySceneTest t(s);
+  ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+  EXPECT_EQ(g_StageData.m_nSubSteps, 100);
+}
+
+TEST(StageSetUp, AStageWithoutAHeroStopsTheScene) {
+  cStage s = fixture::Stage(20, 15);
+  fixture::Place(s, fixture::Chara(3), 2, 2);
+  PlaySceneTest t(s);
+  playkit::WindowRequestRecorder window;
+  EXPECT_EQ(t.Scene().SetStage(0, 1), 0);
+  EXPECT_EQ(t.Scene().m_bInitFailed, 1);
+  t.Frames(3);
+  EXPECT_EQ(t.Scene().m_nState, -1) << "nothing runs after a failed set-up";
+}
+
+TEST(StageSetUp, MusicIsKeptOrRestartedByTheStageRules) {
+  struct Case {
+    int bFirst, keep, playing, bgm;
+    int requests;  // music requests sent
+  };
+  const Case cases[] = {
+      {1, 1, 3, 3, 0},  // a start that keeps the same music
+      {1, 1, 0, 0, 1},  // keeping silence asks for silence
+      {1, 1, 2, 3, 1},  // other music playing
+      {1, 0, 3, 3, 1},  // not kept: restarted
+      {0, 0, 3, 3, 0},  // a restart with the same music
+      {0, 0, 2, 3, 1},  // a restart with other music playing
+  };
+  for (const Case& c : cases) {
+    cStage s = HeroStage(20, 15, 1, 13);
+    s.m_bKeepBgm = c.keep;
+    s.m_nBgm = c.bgm;
+    PlaySceneTest t(s);
+    playkit::WindowRequestRecorder window;
+    g_SaveData.m_nBgmPlaying = c.playing;
+    ASSERT_EQ(t.Scene().SetStage(0, c.bFirst), 1);
+    int music = 0;
+    for (const auto& r : window.requests) {
+      if (r.msg != WM_USER + 6) continue;
+      ++music;
+      EXPECT_EQ(r.wParam, 4u);
+      EXPECT_EQ(r.lParam, c.bgm);
+    }
+    EXPECT_EQ(music, c.requests) << "first=" << c.bFirst << " keep=" << c.keep << " playing=" << c.playing;
+  }
+}
+
+TEST(Lives, ConsumeLifeByTheLivesLeft) {
+  struct Case {
+    int freePlay, lives, result, after;
+  };
+  const Case cases[] = {{1, 0, 1, 0}, {0, 999999, 1, 999999}, {0, 0, 0, 0}, {0, -1, 0, -1}, {0, 1, 1, 0}, {0, 3, 1, 2}};
+  const int saved = g_bFreePlay;
+  for (const Case& c : cases) {
+    g_bFreePlay = c.freePlay;
+    cSaveData p;
+    p.m_nLives = c.lives;
+    EXPECT_EQ(cPlayScene::ConsumeLife(p), c.result) << c.lives;
+    EXPECT_EQ(p.m_nLives, c.after);
+  }
+  g_bFreePlay = saved;
+}
+
+TEST(Lives, EachCrossingOfTheExtraLifeStepGivesALifeUpTo99) {
+  struct Case {
+    int lives, total, score;
+    int livesAfter, sounds;
+  };
+  // Step 1000: 1500 + 1600 = 3100 crosses 2000 and 3000.
+  const Case cases[] = {{3, 1500, 1600, 5, 2}, {98, 1500, 1600, 99, 2}, {999999, 1500, 1600, 999999, 0},
+                        {3, 1500, 499, 3, 0}, {3, 1500, 500, 4, 1}};
+  for (const Case& c : cases) {
+    PlaySceneTest t(HeroStage(20, 15, 1, 13));
+    ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+    g_SystemData.m_bExtraLife = 1;
+    g_SystemData.m_nExtraLifeScore = 1000;
+    g_SaveData.m_nLives = c.lives;
+    g_SaveData.m_nTotalScore = c.total;
+    g_SaveData.m_nStageScore = c.score;
+    playkit::WindowRequestRecorder window;
+    t.Scene().AddTotalScore();
+    EXPECT_EQ(g_SaveData.m_nTotalScore, c.total + c.score);
+    EXPECT_EQ(g_SaveData.m_nLives, c.livesAfter) << c.lives << " " << c.score;
+    int extra = 0;
+    for (int se : window.Sounds()) extra += se == 15;
+    EXPECT_EQ(extra, c.sounds);
+  }
+}
+
+TEST(Lives, TheRestartAfterADeathTakesALifeOrEndsTheGame) {
+  cStage s = HeroStage(20, 15, 1, 13);
+  {
+    PlaySceneTest t(s);
+    ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+    g_bFreePlay = 0;
+    g_nGameMode = GAMEMODE_CHALLENGE;
+    g_SaveData.m_nLives = 2;
+    g_SaveData.MarkStageStart();
+    t.Scene().m_nState = 2;
+    t.Scene().RestartAfterDeath();
+    EXPECT_EQ(t.Scene().m_nState, 1);
+    EXPECT_EQ(g_SaveData.m_nLives, 1);
+    EXPECT_EQ(g_vPlayer[0].m_bDead, 0) << "a fresh hero";
+  }
+  {
+    PlaySceneTest t(s);
+    ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+    g_bFreePlay = 0;
+    g_SaveData.m_nLives = 0;
+    t.Scene().RestartAfterDeath();
+    EXPECT_EQ(t.Scene().m_nState, 6) << "game over";
+  }
+}
+
+TEST(NextStage, AFreeStageSeriesGoesOnToTheNextFileOrBackToTheTitle) {
+  TempDir dir;
+  fixture::Project project(dir.path());
+  cStage next = HeroStage(22, 15, 3, 13);
+  ASSERT_TRUE(project.WriteStage(next, "x-2", 4));
+  ScopedChdir in(dir.path());
+  struct Case {
+    int freePlay, series, nextStage;
+    int result, stageNumber;
+  };
+  const Case cases[] = {
+      {0, 1, 2, 4, 2},  // the next file of the series exists
+      {0, 1, 3, 0, 1},  // it does not: the title menu, the number put back
+      {0, 1, 0, 0, 1},  // no next stage asked
+      {1, 1, 2, 4, 1},  // a stage file played on its own plays again
+      {0, 0, 2, 4, 1},  // not a series: the same stage again
+  };
+  for (const Case& c : cases) {
+    PlaySceneTest t(HeroStage(20, 15, 1, 13));
+    ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+    g_bFreePlay = c.freePlay;
+    g_SaveData.m_bSeries = c.series;
+    g_SaveData.m_strStage = "data\\stg4\\x";
+    g_SaveData.m_nStageNumber = 1;
+    t.Scene().m_nNextStage = c.nextStage;
+    g_StageInit.m_nWidth = 0;
+    EXPECT_EQ(t.Scene().GoNextStage(), c.result) << c.freePlay << c.series << c.nextStage;
+    EXPECT_EQ(g_SaveData.m_nStageNumber, c.stageNumber);
+    EXPECT_EQ(t.Scene().HasNoNextStage(2), c.series && c.nextStage != 0 ? 0 : 1) << "stage 2 exists";
+    if (c.result == 4 && c.stageNumber == 2) EXPECT_EQ(g_StageInit.m_nWidth, 22) << "the next stage is loaded";
+  }
+}
+
+}  // namespace

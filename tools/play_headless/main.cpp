@@ -1,0 +1,274 @@
+// play_headless: plays a stage of a project folder without a window and prints the state digest
+// of the play objects after every frame, then a digest over all frames.
+//
+//   play_headless [--project DIR] [--frames N] [--seed S]
+//                 [--input FILE | --random-input SEED | --replay FILE] [--record FILE]
+//                 [--describe N] STAGE_FILE
+//
+// The input file holds one line per frame range: "FIRST[-LAST] KEY..." with the keys left,
+// right, up, down and b1..b8 held in those frames (frames count from 1); "#" starts a comment.
+#include <unistd.h>
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/save_record.h"
+#include "defs/def_context.h"
+#include "engine/chara_effect.h"
+#include "engine/play_digest.h"
+#include "engine/play_scene.h"
+#include "engine/player.h"
+#include "engine/shot.h"
+#include "engine/stage_chara.h"
+#include "platform/time.h"
+#include "project/common_palette.h"
+#include "project/database.h"
+#include "project/global_data.h"
+#include "project/replay.h"
+#include "project/save_data.h"
+#include "project/shell_state.h"
+#include "project/stage.h"
+#include "project/stage_load.h"
+#include "project/system_data.h"
+#include "script/cmd_param_def.h"
+
+namespace {
+
+struct Options {
+  std::string project;
+  long frames = 600;
+  unsigned seed = 1;
+  std::string inputFile;
+  bool randomInput = false;
+  uint64_t randomSeed = 0;
+  std::string replayFile;
+  std::string recordFile;
+  std::string stage;
+  long describe = -1;
+};
+
+struct HeldRange {
+  long first = 0;
+  long last = 0;
+  WORD dir = 0;
+  WORD button = 0;
+};
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: play_headless [--project DIR] [--frames N] [--seed S] [--input FILE | --random-input SEED |"
+               " --replay FILE] [--record FILE] STAGE_FILE\n");
+  return 2;
+}
+
+bool ParseArgs(int argc, char** argv, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) return false;
+      out = argv[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--project") {
+      if (!value(o.project)) return false;
+    } else if (a == "--frames") {
+      if (!value(v)) return false;
+      o.frames = std::strtol(v.c_str(), nullptr, 10);
+    } else if (a == "--seed") {
+      if (!value(v)) return false;
+      o.seed = static_cast<unsigned>(std::strtoul(v.c_str(), nullptr, 10));
+    } else if (a == "--input") {
+      if (!value(o.inputFile)) return false;
+    } else if (a == "--random-input") {
+      if (!value(v)) return false;
+      o.randomInput = true;
+      o.randomSeed = std::strtoull(v.c_str(), nullptr, 10);
+    } else if (a == "--replay") {
+      if (!value(o.replayFile)) return false;
+    } else if (a == "--describe") {
+      if (!value(v)) return false;
+      o.describe = std::strtol(v.c_str(), nullptr, 10);
+    } else if (a == "--record") {
+      if (!value(o.recordFile)) return false;
+    } else if (!a.empty() && a[0] == '-') {
+      return false;
+    } else {
+      o.stage = a;
+    }
+  }
+  const int sources = !o.inputFile.empty() + o.randomInput + !o.replayFile.empty();
+  return sources <= 1 && o.frames >= 0 && (!o.stage.empty() || !o.replayFile.empty());
+}
+
+bool ReadInputFile(const std::string& path, std::vector<HeldRange>& ranges) {
+  std::ifstream in(path);
+  if (!in) return false;
+  std::string line;
+  while (std::getline(in, line)) {
+    const size_t hash = line.find('#');
+    if (hash != std::string::npos) line.erase(hash);
+    std::istringstream words(line);
+    std::string span;
+    if (!(words >> span)) continue;
+    HeldRange r;
+    const size_t dash = span.find('-');
+    r.first = std::strtol(span.c_str(), nullptr, 10);
+    r.last = dash == std::string::npos ? r.first : std::strtol(span.c_str() + dash + 1, nullptr, 10);
+    std::string key;
+    while (words >> key) {
+      if (key == "left") r.dir |= 1;
+      else if (key == "right") r.dir |= 2;
+      else if (key == "up") r.dir |= 4;
+      else if (key == "down") r.dir |= 8;
+      else if (key.size() == 2 && key[0] == 'b' && key[1] >= '1' && key[1] <= '8') r.button |= 1 << (key[1] - '1');
+      else {
+        std::fprintf(stderr, "play_headless: unknown key \"%s\" in %s\n", key.c_str(), path.c_str());
+        return false;
+      }
+    }
+    ranges.push_back(r);
+  }
+  return true;
+}
+
+// Reproducible presses for --random-input: a held combination of one direction and some
+// buttons, changed after a random number of frames (its own generator, not the game's).
+class RandomPresses {
+ public:
+  explicit RandomPresses(uint64_t seed) : state_(seed * 2 + 1) {}
+  void Next(WORD& dir, WORD& button) {
+    if (left_ == 0) {
+      static const WORD dirs[] = {0, 1, 2, 4, 8, 1 | 4, 2 | 4, 2, 2};
+      dir_ = dirs[Draw() % 9];
+      button_ = static_cast<WORD>(Draw() % 4 == 0 ? (1 << (Draw() % 4)) : 0);
+      left_ = 1 + static_cast<int>(Draw() % 40);
+    }
+    --left_;
+    dir = dir_;
+    button = button_;
+  }
+
+ private:
+  uint64_t Draw() {
+    state_ ^= state_ << 13;
+    state_ ^= state_ >> 7;
+    state_ ^= state_ << 17;
+    return state_;
+  }
+  uint64_t state_;
+  int left_ = 0;
+  WORD dir_ = 0;
+  WORD button_ = 0;
+};
+
+bool LoadProject() {
+  g_nDataVersion = DATA_VERSION;
+  BuildCommandParamTable();
+  g_bStripCR = 1;
+  if (!g_Database.LoadAll()) {
+    std::fprintf(stderr, "play_headless: the database cannot be read\n");
+    return false;
+  }
+  g_Database.CopyEffectLists();
+  BuildAnimeStepTable(g_Database, g_vAnimeSteps);
+  BuildEffectStepTable(g_Database, g_vEffectSteps);
+  BuildCharaEffectTables(g_vCharaEffectTemplate, g_vCharaEffectTemplateRev);
+  if (!g_SystemData.LoadFile("data\\System.dat")) {
+    std::fprintf(stderr, "play_headless: data\\System.dat cannot be read\n");
+    return false;
+  }
+  if (!g_CommonPalette.LoadFile("data\\CommonPalette.cplt4")) {
+    std::fprintf(stderr, "play_headless: the common palette cannot be read\n");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  if (!ParseArgs(argc, argv, o)) return Usage();
+  std::vector<HeldRange> ranges;
+  if (!o.inputFile.empty() && !ReadInputFile(o.inputFile, ranges)) {
+    std::fprintf(stderr, "play_headless: cannot read the input file %s\n", o.inputFile.c_str());
+    return 1;
+  }
+  if (!o.project.empty() && chdir(o.project.c_str()) != 0) {
+    std::fprintf(stderr, "play_headless: cannot enter %s\n", o.project.c_str());
+    return 1;
+  }
+  if (!LoadProject()) return 1;
+
+  // The seed: the clock that a recorded start reads, and the seed of an unrecorded one.
+  UseTestClock(o.seed);
+  g_SaveData.ResetGameData();
+  if (!o.replayFile.empty()) {
+    g_nPlayMode = PLAYMODE_REPLAY;
+    g_nGameMode = GAMEMODE_REPLAY;
+    if (!LoadReplayForPlayback(o.replayFile.c_str())) {
+      std::fprintf(stderr, "play_headless: cannot read the replay %s\n", o.replayFile.c_str());
+      return 1;
+    }
+  } else {
+    g_nPlayMode = PLAYMODE_FREE_STAGE;
+    g_nGameMode = GAMEMODE_FREE;
+    g_bFreePlay = 1;
+    if (!LoadStageFile(o.stage.c_str(), 0, &g_StageInit)) {
+      std::fprintf(stderr, "play_headless: cannot load the stage %s\n", o.stage.c_str());
+      return 1;
+    }
+  }
+  g_SystemData.m_bReplay = o.recordFile.empty() ? 0 : 1;
+
+  RandomPresses random(o.randomSeed);
+  uint64_t all = kDigestBasis;
+  bool failed = false;
+  {
+    cPlayScene scene;
+    scene.m_nSeed = static_cast<int32_t>(o.seed);
+    g_lpPlayScene = &scene;
+    cInput& input = g_vInput.CheckedAt(0);
+    for (long frame = 1; frame <= o.frames; ++frame) {
+      WORD dir = 0, button = 0;
+      if (o.randomInput) {
+        random.Next(dir, button);
+      } else {
+        for (const HeldRange& r : ranges) {
+          if (frame < r.first || frame > r.last) continue;
+          dir |= r.dir;
+          button |= r.button;
+        }
+      }
+      input.SetWords(dir, button);
+      input.m_nDirCode = cInput::GetDirCode(&input.m_wDir);
+      scene.Update();
+      AdvanceTestClock(16);
+      const uint64_t digest = PlayStateDigest();
+      all = DigestBytes(all, &digest, sizeof digest);
+      std::printf("%ld %016" PRIx64 "\n", frame, digest);
+      if (frame == o.describe) std::printf("%s", DescribePlayState().c_str());
+      if (scene.m_bInitFailed) break;
+    }
+    if (!o.recordFile.empty() && !SaveAttemptReplay(0, o.recordFile.c_str())) {
+      std::fprintf(stderr, "play_headless: cannot write the replay %s\n", o.recordFile.c_str());
+      failed = true;
+    }
+    // The play objects go before the scene they refer to.
+    scene.m_lShot.Clear();
+    g_lChara.Clear();
+    g_lItem.Clear();
+    g_vPlayer.clear();
+    g_lpPlayScene = nullptr;
+  }
+  if (failed) return 1;
+  std::printf("digest %016" PRIx64 "\n", all);
+  return 0;
+}
