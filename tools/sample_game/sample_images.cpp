@@ -225,7 +225,7 @@ Canvas TitlePicture() {
   DrawPict(c, 470, 300, hero.jump, 7);
   DrawPict(c, 40, 330, WalkerPoses().stand, 5);
   DrawPict(c, 120, 360, CoinPict(0), 3);
-  c.CentredText(320, 458, "(C) 2026 THE PLAYER TEAM - MADE BY CODE", C_WHITE, 1, C_OUTLINE);
+  c.CentredText(320, 204, "(C) 2026 THE PLAYER TEAM - MADE BY CODE", C_WHITE, 1, C_OUTLINE);
   return c;
 }
 
