@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "audio/midi_file.h"
 #include "audio/wave_file.h"
@@ -58,6 +62,16 @@ bool ImageOpens(const std::string& name) {
   if (!h) return false;
   DeleteObject(h);
   return true;
+}
+
+// Width and height of a bitmap as the system's loader reads it; 0 × 0 when it does not open.
+std::pair<int, int> ImageSize(const std::string& name) {
+  HANDLE h = LoadImageA(nullptr, name.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+  if (!h) return {0, 0};
+  BITMAP bm{};
+  GetObjectA(h, sizeof bm, &bm);
+  DeleteObject(h);
+  return {bm.bmWidth, bm.bmHeight};
 }
 
 bool SoundOpens(const std::string& name) {
@@ -221,6 +235,40 @@ TEST_F(SampleGame, EveryImageSoundAndMusicFileOpens) {
     const int bgm = g_SystemData.m_vScreenBgm[slot];
     EXPECT_GT(bgm, 0) << "screen " << slot << " has music";
     EXPECT_LT(bgm, static_cast<int>(g_Database.m_vBgm.size()));
+  }
+}
+
+TEST_F(SampleGame, PicturesHaveTheSizesTheScreensCutThemBy) {
+  EXPECT_EQ(ImageSize("bmp\\Title.bmp"), std::make_pair(640, 480));
+  // One 32-dot row per title menu entry, in the order of the entries.
+  EXPECT_EQ(ImageSize("bmp\\GameMode.bmp").second, 32 * static_cast<int>(g_SystemData.m_vTitleMenu.size()));
+  // The gauges are cut from rows 128.. of the accessory sheet only while it is at most 208 high.
+  const auto accessory = ImageSize("bmp\\Accessory.bmp");
+  EXPECT_LE(accessory.second, 208);
+  EXPECT_GE(accessory.second, 128 + 5 * 16);
+  // Stage messages and two rows of ten 32-dot digits, the lower one at y 160.
+  EXPECT_GE(ImageSize("bmp\\Word.bmp").first, 320);
+  EXPECT_GE(ImageSize("bmp\\Word.bmp").second, 192);
+  // 15 rows of 32-dot chips and character rows; 20 cells to a character row.
+  EXPECT_EQ(ImageSize("bmp\\Block.bmp").second, 480);
+  EXPECT_EQ(ImageSize("bmp\\Character1.bmp"), std::make_pair(640, 480));
+  EXPECT_EQ(ImageSize("bmp\\StatusWindow.bmp"), std::make_pair(640, 20));
+}
+
+TEST_F(SampleGame, OnlyTheFirstPaletteEntryIsTheTransparentColour) {
+  // The transparent colour is the palette file's top-left dot; every picture shares the file's
+  // colour table, so a second entry of the same colour would punch holes into them.
+  std::ifstream in("bmp/plt/Palette.bmp", std::ios::binary);
+  const std::string b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GE(b.size(), 54u + 1024u + 16u * 16u);
+  const uint32_t offset = static_cast<uint8_t>(b[10]) | static_cast<uint8_t>(b[11]) << 8;
+  // Rows are stored bottom-up: the top-left dot starts the last of the 16 rows.
+  const uint8_t topLeft = static_cast<uint8_t>(b[offset + 15 * 16]);
+  EXPECT_EQ(topLeft, 0);
+  const std::string key = b.substr(54 + 4 * topLeft, 3);
+  for (int i = 0; i < 256; ++i) {
+    if (i == topLeft) continue;
+    EXPECT_NE(b.substr(54 + 4 * static_cast<size_t>(i), 3), key) << "entry " << i;
   }
 }
 
