@@ -149,6 +149,15 @@ TEST_F(SampleGame, EveryStageLoadsWithItsHeroStandingOnSomething) {
       EXPECT_LT(c.m_wHeadA, g_StageData.m_nWidth);
       EXPECT_LT(c.m_wHeadB, g_StageData.m_nHeight);
     }
+    // A block character carries a placed item (a crate its coin), which only its breaking shows.
+    for (const cCharaData& c : g_StageData.m_vPlacedChara) {
+      if (!c.m_bBlockChara) continue;
+      const int carried = static_cast<int>(c.m_dwHeadExtra);
+      ASSERT_GE(carried, 0) << c.m_strName;
+      ASSERT_LT(carried, static_cast<int>(g_StageData.m_vPlacedItem.size()));
+      EXPECT_EQ(g_StageData.m_vPlacedItem[carried].m_wHeadA, c.m_wHeadA);
+      EXPECT_EQ(g_StageData.m_vPlacedItem[carried].m_wHeadB, c.m_wHeadB);
+    }
     EXPECT_GT(g_StageData.m_nBgm, 0);
     EXPECT_LT(g_StageData.m_nBgm, static_cast<int>(g_Database.m_vBgm.size()));
   }
@@ -174,6 +183,24 @@ TEST_F(SampleGame, EveryFlowAndItemCommandHasAValidKind) {
     }
   }
   EXPECT_GT(flows, 0);
+}
+
+TEST_F(SampleGame, EveryStageCanBeCleared) {
+  // By an item the hero takes (the goal flag, the key) or by defeating a character (the boss).
+  const char* const ways[] = {"ゴールの旗", "ゴールの旗", "カギ", "ガルム"};
+  for (size_t i = 0; i < g_WorldMap.m_vNode.size(); ++i) {
+    cStage stage;
+    ASSERT_TRUE(Load(g_WorldMap.m_vNode[i].m_vStage[0].m_strStageFile, stage));
+    std::string found;
+    for (const cItemData& item : g_StageData.m_vPlacedItem)
+      for (const cFlowCmd& c : item.m_vCmd)
+        if (c.FlowKind() == CMD_STAGE_CLEAR) found = item.m_strName;
+    for (const cCharaData& chara : g_StageData.m_vPlacedChara)
+      for (const cFlow& f : chara.m_vFlow)
+        for (const cFlowCmd& c : f.m_vCmd)
+          if (f.m_byTrigger == TRIGGER_DEATH && c.FlowKind() == CMD_STAGE_CLEAR) found = chara.m_strName;
+    EXPECT_EQ(found, ways[i]) << "stage " << i + 1;
+  }
 }
 
 TEST_F(SampleGame, TheHeroWalksJumpsAndShootsOnItsKeys) {

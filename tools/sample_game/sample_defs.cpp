@@ -10,11 +10,9 @@ namespace sample {
 
 namespace {
 
-// Collision layers: the hero's side, the enemies' side, and a neutral side of signs and flags
-// that only the hero touches.
+// Collision layers: the hero's side and the enemies' side.
 constexpr int kHeroLayer = 0;
 constexpr int kEnemyLayer = 1;
-constexpr int kNeutralLayer = 2;
 
 cFlowCmd Command(int kind, std::initializer_list<int32_t> params = {}, int tenths = 0) {
   cFlowCmd c;
@@ -87,12 +85,12 @@ cFlowCmd Shot(const ShotSpec& s) {
   return c;
 }
 
-// A message shown above the character for `tenths` tenths of a second, with an ID so that
-// touching the sign again replaces the window instead of stacking a second one.
+// A message of an item's list shown above the hero for `tenths` tenths of a second, with an ID
+// so that touching the sign again sets the same window up again instead of stacking a second one.
 cFlowCmd Message(const std::string& text, int id, int tenths) {
-  cFlowCmd c = Command(CMD_MESSAGE);
+  cFlowCmd c = ListCommand(CMD_MESSAGE, {});
   c.m_strText = text;
-  c.m_vParam[0] = 1;  // above the character
+  c.m_vParam[0] = 4;  // above the hero
   c.m_vParam[5] = 1;  // kept on screen
   c.m_vParam[6] = 2;  // for a time
   c.m_vParam[7] = tenths;
@@ -142,17 +140,6 @@ cCharaData Enemy(const char* name, int row, int hp, int power, int score) {
   c.m_nScore = score;
   c.m_wHitEffect = EFFECT_SPARKLE;
   c.m_wDeathEffect = CHARA_EFFECT_BURST;
-  c.m_vFlow.clear();
-  return c;
-}
-
-cCharaData Neutral(const char* name, int row) {
-  cCharaData c = fixture::Chara(row);
-  c.m_strName = name;
-  c.m_byLayer = kNeutralLayer;
-  c.m_byInvincible = 2;  // shots pass through
-  c.m_nMaxHp = 1;
-  c.m_nPower = 0;
   c.m_vFlow.clear();
   return c;
 }
@@ -238,18 +225,6 @@ cCharaData BossDef() {
   return c;
 }
 
-cCharaData SignDef(const std::string& message) {
-  cCharaData c = Neutral("看板", ROW_SIGN);
-  c.m_vFlow.push_back(Flow("読む", TRIGGER_CHARA, {Message(message, 1, 40)}));
-  return c;
-}
-
-cCharaData GoalDef() {
-  cCharaData c = Neutral("ゴールの旗", ROW_GOAL);
-  c.m_vFlow.push_back(Flow("ゴール", TRIGGER_CHARA, {StageClear()}));
-  return c;
-}
-
 cCharaData CrateDef() {
   cCharaData c = Enemy("木箱", ROW_CRATE, 2, 0, 50);
   c.m_bBlockChara = 1;
@@ -267,5 +242,18 @@ cItemData KeyDef() {
   return Item("カギ", ITEM_KEY, SE_CLEAR, {clear});
 }
 cItemData GemDef() { return Item("ジェム", ITEM_GEM, SE_POWER, {AddToStatus(true, 3, 100)}); }
+
+cItemData SignDef(const std::string& message) {
+  cItemData i = Item("看板", ITEM_SIGN, 0, {Message(message, 1, 30)});
+  i.m_byTakeRule = 1;  // stays, and is read again on every touch
+  i.m_bTakePopup = 0;
+  return i;
+}
+
+cItemData GoalDef() {
+  cItemData i = Item("ゴールの旗", ITEM_GOAL, SE_CLEAR, {ListCommand(CMD_STAGE_CLEAR, {0})});
+  i.m_bTakePopup = 0;
+  return i;
+}
 
 }  // namespace sample

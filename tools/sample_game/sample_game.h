@@ -35,9 +35,10 @@ enum BlockChip {
 };
 // Rows of the character sheet (graphic kind 1); cells 0 stand, 1 and 2 walk, 3 jump, then the
 // same four shaded as invincible (cells 4..7) and as a block (8..11).
-enum CharaRow { ROW_HERO = 1, ROW_WALKER, ROW_JUMPER, ROW_SHOOTER, ROW_BOSS, ROW_SIGN, ROW_GOAL, ROW_CRATE, ROW_COUNT };
-// Items (graphic kind 2), two animation cells each.
-enum ItemCell { ITEM_COIN = 1, ITEM_HEART, ITEM_KEY, ITEM_GEM, ITEM_COUNT };
+enum CharaRow { ROW_HERO = 1, ROW_WALKER, ROW_JUMPER, ROW_SHOOTER, ROW_BOSS, ROW_CRATE, ROW_COUNT };
+// Items (graphic kind 2), two animation cells each. Signs and the goal flag are items, so that
+// only the hero reads them and reaches the goal.
+enum ItemCell { ITEM_COIN = 1, ITEM_HEART, ITEM_KEY, ITEM_GEM, ITEM_SIGN, ITEM_GOAL, ITEM_COUNT };
 // Shots, two animation cells each.
 enum ShotCell { SHOT_HERO = 1, SHOT_PELLET, SHOT_FIRE, SHOT_COUNT };
 
@@ -58,13 +59,15 @@ cCharaData WalkerDef();
 cCharaData JumperDef();
 cCharaData ShooterDef();
 cCharaData BossDef();
-cCharaData SignDef(const std::string& message);
-cCharaData GoalDef();
 cCharaData CrateDef();
 cItemData CoinDef();
 cItemData HeartDef();
 cItemData KeyDef();
 cItemData GemDef();
+// A sign shows its message over the hero while the hero touches it; the goal flag clears the
+// stage.
+cItemData SignDef(const std::string& message);
+cItemData GoalDef();
 // Stage n (0-based) of Stages().
 cStage BuildStage(size_t n);
 

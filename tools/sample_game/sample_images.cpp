@@ -132,14 +132,12 @@ Canvas CharacterSheet() {
   row(ROW_JUMPER, JumperPoses());
   row(ROW_SHOOTER, ShooterPoses());
   row(ROW_BOSS, BossPoses());
-  CharaRow(c, ROW_SIGN, {SignPict(), SignPict(), SignPict(), SignPict()});
-  CharaRow(c, ROW_GOAL, {GoalPict(), GoalPict(), GoalPict(), GoalPict()});
   CharaRow(c, ROW_CRATE, {CratePict(), CratePict(), CratePict(), CratePict()});
   return c;
 }
 
 using PictFn = Pict (*)(int);
-const PictFn kItemPicts[ITEM_COUNT] = {nullptr, CoinPict, HeartPict, KeyPict, GemPict};
+const PictFn kItemPicts[ITEM_COUNT] = {nullptr, CoinPict, HeartPict, KeyPict, GemPict, SignPict, GoalPict};
 
 Canvas ItemSheet() {
   Canvas c(64, 480, C_CLEAR);

@@ -144,7 +144,8 @@ Poses BossPoses() {
   return p;
 }
 
-Pict SignPict() {
+Pict SignPict(int frame) {
+  static_cast<void>(frame);  // a sign does not move
   return {
       "................",  //
       "................",  //
@@ -165,8 +166,8 @@ Pict SignPict() {
   };
 }
 
-Pict GoalPict() {
-  return {
+Pict GoalPict(int frame) {
+  Pict p = {
       "......OYO.......",  //
       "......OEOOOOOOO.",  //
       "......OEORRRRRO.",  //
@@ -184,6 +185,13 @@ Pict GoalPict() {
       "....OOOOOOO.....",  //
       "....OEEEEEO.....",  //
   };
+  if (frame == 1) {
+    // The flag flutters: its outer edge one dot lower.
+    p[1] = "......OEOOOOOO..";
+    p[7] = "......OEOOOOOOO.";
+    p[8] = "......OEO....OO.";
+  }
+  return p;
 }
 
 Pict CratePict() {

@@ -19,14 +19,14 @@ Poses WalkerPoses();
 Poses JumperPoses();
 Poses ShooterPoses();
 Poses BossPoses();
-Pict SignPict();
-Pict GoalPict();
 Pict CratePict();
 // Items: two frames each.
 Pict CoinPict(int frame);
 Pict HeartPict(int frame);
 Pict KeyPict(int frame);
 Pict GemPict(int frame);
+Pict SignPict(int frame);
+Pict GoalPict(int frame);
 
 // Draws a picture of this file with the shared key of its characters (see the .cpp).
 void DrawPict(Canvas& canvas, int x, int y, const Pict& pict, int scale);

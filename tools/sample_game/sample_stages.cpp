@@ -183,13 +183,13 @@ cStage BuildStage(size_t n) {
                                                                       &spring, &bridge, &cloud})
     stage.m_vBlock.push_back(*b);
 
-  const cItemData coin = CoinDef(), heart = HeartDef(), key = KeyDef(), gem = GemDef();
-  for (const cItemData* i : std::initializer_list<const cItemData*>{&coin, &heart, &key, &gem})
+  const cItemData coin = CoinDef(), heart = HeartDef(), key = KeyDef(), gem = GemDef(), sign = SignDef(spec.sign),
+                  goal = GoalDef();
+  for (const cItemData* i : std::initializer_list<const cItemData*>{&coin, &heart, &key, &gem, &sign, &goal})
     stage.m_vItem.push_back(*i);
   const cCharaData hero = HeroDef(), walker = WalkerDef(), jumper = JumperDef(), shooter = ShooterDef(),
-                   boss = BossDef(), sign = SignDef(spec.sign), goal = GoalDef(), crate = CrateDef();
-  for (const cCharaData* c :
-       std::initializer_list<const cCharaData*>{&hero, &walker, &jumper, &shooter, &boss, &sign, &goal, &crate})
+                   boss = BossDef(), crate = CrateDef();
+  for (const cCharaData* c : std::initializer_list<const cCharaData*>{&hero, &walker, &jumper, &shooter, &boss, &crate})
     stage.m_vChara.push_back(*c);
 
   for (int y = 0; y < height; ++y) {
