@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "audio/midi_file.h"
 #include "audio/wave_file.h"
@@ -115,9 +116,34 @@ TEST_F(SampleGame, TitleAndStagesAreTheGamesOwn) {
   EXPECT_EQ(g_WorldMap.m_vNode[3].m_vStage[0].m_nAfterClear, AFTERCLEAR_TITLE) << "the last stage ends the game";
   // The map cursor starts on the first stage.
   EXPECT_EQ(g_WorldMap.FindNodeAt(g_WorldMap.m_nCursorX, g_WorldMap.m_nCursorY), &g_WorldMap.m_vNode[0]);
-  // Stages open one after the other.
-  for (size_t i = 0; i < g_WorldMap.m_vNode.size(); ++i)
-    EXPECT_EQ(g_WorldMap.m_vNode[i].m_vStage[0].m_nNeedClears, static_cast<int>(i));
+  // Stages open one after the other: each needs the clear flag of the one before (the first
+  // none), and no stage needs a score.
+  for (size_t i = 0; i < g_WorldMap.m_vNode.size(); ++i) {
+    const cWorldStage& entry = g_WorldMap.m_vNode[i].m_vStage[0];
+    EXPECT_EQ(entry.m_nNeedFlag, i == 0 ? 0 : g_WorldMap.m_vNode[i - 1].m_vStage[0].m_nClearFlag);
+    EXPECT_GT(entry.m_nClearFlag, 0) << "flag 0 is always set";
+    EXPECT_EQ(entry.m_nNeedClears, 0);
+  }
+}
+
+TEST_F(SampleGame, TheMapCursorCanWalkToEveryStage) {
+  // Cells reachable from the start over terrains that are not blocked, four ways.
+  cWorldMap& map = g_WorldMap;
+  std::vector<int> seen(static_cast<size_t>(map.m_nWidth * map.m_nHeight), 0);
+  std::vector<std::pair<int, int>> todo = {{map.m_nCursorX, map.m_nCursorY}};
+  while (!todo.empty()) {
+    const auto [x, y] = todo.back();
+    todo.pop_back();
+    if (!map.Contains(x, y) || seen[static_cast<size_t>(y * map.m_nWidth + x)]) continue;
+    const int terrain = map.Cell(x, y);
+    ASSERT_GE(terrain, 0);
+    ASSERT_LT(terrain, static_cast<int>(map.m_vTerrain.size()));
+    if (map.m_vTerrain[static_cast<size_t>(terrain)].m_bBlocked) continue;
+    seen[static_cast<size_t>(y * map.m_nWidth + x)] = 1;
+    todo.insert(todo.end(), {{x + 1, y}, {x - 1, y}, {x, y + 1}, {x, y - 1}});
+  }
+  for (const cWorldNode& node : map.m_vNode)
+    EXPECT_TRUE(seen[static_cast<size_t>(node.m_nY * map.m_nWidth + node.m_nX)]) << node.m_strName;
 }
 
 TEST_F(SampleGame, EveryStageLoadsWithItsHeroStandingOnSomething) {

@@ -133,11 +133,12 @@ void BuildWorldMap(cWorldMap& map) {
     cWorldStage& entry = node.m_vStage.CheckedAt(0);
     entry.m_nKind = WORLDSTAGE_STAGE;
     entry.m_nIcon = static_cast<int32_t>(i);
-    entry.m_nClearFlag = static_cast<int32_t>(i);
+    // Stage i records its clear in flag i + 1 (flag 0 is always set) and needs the flag of the
+    // stage before it.
+    entry.m_nClearFlag = static_cast<int32_t>(i + 1);
+    entry.m_nNeedFlag = static_cast<int32_t>(i);
     entry.m_bManualStart = 1;
     entry.m_bReplay = 1;
-    // Each stage opens when the one before it is cleared.
-    entry.m_nNeedClears = static_cast<int32_t>(i);
     entry.m_strTitle = Stages()[i].title;
     entry.m_strStageFile = std::string("data\\stg4\\") + Stages()[i].file + ".stg4";
     if (i + 1 == Stages().size()) entry.m_nAfterClear = AFTERCLEAR_TITLE;
