@@ -80,6 +80,8 @@ void BuildSystemData(cSystemData& data) {
   data.m_strTitle = kTitle;
   data.m_nChallengeStages = static_cast<int32_t>(Stages().size());
   for (size_t mode = 0; mode < data.m_vStartLives.size(); ++mode) data.m_vStartLives[mode] = 3;
+  // The hero has no skill points: no gauge for them.
+  data.m_vDisplayItems[DISPITEM_SP].m_bShow = 0;
   data.m_bExtraLife = 1;
   data.m_nExtraLifeScore = 1000;
   for (int i = 0; i < SYSTEM_SE_COUNT; ++i) {
