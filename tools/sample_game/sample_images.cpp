@@ -80,7 +80,11 @@ Canvas BlockSheet() {
   c.Line(x + 14, y + 16, x + 12, y + 26, RAMP_STONE + 3);
   cell(CHIP_SPIKES, x, y);
   for (int k = 0; k < 4; ++k)
-    for (int j = 0; j < 16; ++j) c.Fill(x + k * 8 + j / 4, y + 16 + j, 8 - 2 * (j / 4), 1, RAMP_STONE + 12 - j / 3);
+    for (int j = 0; j < 16; ++j) {
+      // Points up: one dot wide at the tip, the whole width at the base.
+      const int half = j / 4;
+      c.Fill(x + k * 8 + 3 - half, y + 12 + j, 2 + 2 * half, 1, RAMP_STONE + 14 - j / 3);
+    }
   c.Fill(x, y + 28, 32, 4, RAMP_STONE + 4);
   cell(CHIP_SPRING, x, y);
   c.Fill(x + 2, y + 8, 28, 5, C_RED);
