@@ -221,7 +221,10 @@ cCharaData BossDef() {
                             Command(CMD_LOOP, {2, 1}), Shot(s)}));
   cFlowCmd shake = Command(CMD_SCREEN_EFFECT, {SCR_EFFECT_SHAKE, 0, 0});
   shake.m_bZeroTime = 1;
-  c.m_vFlow.push_back(Flow("倒れる", TRIGGER_DEATH, {shake, StageClear()}));
+  // The death pass steps the death flows once: both commands run in that one step.
+  cFlowCmd clear = StageClear();
+  clear.m_bZeroTime = 1;
+  c.m_vFlow.push_back(Flow("倒れる", TRIGGER_DEATH, {shake, clear}));
   return c;
 }
 
