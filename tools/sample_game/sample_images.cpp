@@ -311,11 +311,19 @@ Canvas StatusBar() {
   return c;
 }
 
+// The fonts' picture characters: the letters a..z of a text, one cell each in row 0 at x =
+// cell width × (letter − 'a'); cells of the second font (16 dots). The game's own signs first:
+// a coin, a heart, a key, a gem, then stars.
 Canvas SymbolSheet() {
-  Canvas c(256, 256, C_CLEAR);
-  for (int i = 0; i < 16; ++i) {
-    const int x = (i % 16) * 16, y = (i / 16) * 16;
-    c.Disc(x + 8, y + 8, 3 + i % 4, static_cast<uint8_t>(i % 2 ? C_YELLOW : C_CYAN));
+  Canvas c(26 * 16, 16, C_CLEAR);
+  for (int i = 0; i < 26; ++i) {
+    const int x = i * 16;
+    if (i < 4) {
+      DrawPict(c, x, 0, kItemPicts[i + 1](0), 1);
+    } else {
+      c.Disc(x + 8, 8, 5, i % 2 ? C_YELLOW : C_CYAN);
+      c.Disc(x + 8, 8, 2, C_WHITE);
+    }
   }
   return c;
 }
