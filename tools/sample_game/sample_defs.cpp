@@ -51,7 +51,7 @@ cFlowCmd Jump(int height, bool keyControlled) {
   return c;
 }
 
-struct ShotSpec {
+struct ShotParams {
   int graphic = SHOT_HERO;
   int count = 1;
   int formation = 0;
@@ -64,7 +64,7 @@ struct ShotSpec {
   int sound = SE_SHOT;
 };
 
-cFlowCmd Shot(const ShotSpec& s) {
+cFlowCmd Shot(const ShotParams& s) {
   cFlowCmd c = Command(CMD_SHOT, {}, s.tenths);
   CreateEdShot(c.m_pShot);
   cEdShot& e = *c.m_pShot;
@@ -173,7 +173,7 @@ cCharaData HeroDef() {
   c.m_vFlow.push_back(
       Flow("右へ歩く", TRIGGER_ALWAYS, {Move(CMD_MOVE_LINE, 3, 30, 1)}, {Key(KEYPOS_DIR_RIGHT, false)}));
   c.m_vFlow.push_back(Flow("ジャンプ", TRIGGER_ALWAYS, {Jump(7, true)}, {Key(KEYPOS_BUTTON_1, true)}));
-  ShotSpec shot;
+  ShotParams shot;
   c.m_vFlow.push_back(Flow("ショット", TRIGGER_ALWAYS, {Shot(shot)}, {Key(KEYPOS_BUTTON_2, true)}));
   return c;
 }
@@ -194,7 +194,7 @@ cCharaData JumperDef() {
 
 cCharaData ShooterDef() {
   cCharaData c = Enemy("ドン", ROW_SHOOTER, 3, 1, 300);
-  ShotSpec s;
+  ShotParams s;
   s.graphic = SHOT_PELLET;
   s.aimAtHero = true;
   s.speed = 30;
@@ -207,7 +207,7 @@ cCharaData ShooterDef() {
 cCharaData BossDef() {
   cCharaData c = Enemy("ガルム", ROW_BOSS, 24, 2, 5000);
   c.m_byZoom = 2;
-  ShotSpec s;
+  ShotParams s;
   s.graphic = SHOT_FIRE;
   s.count = 5;
   s.formation = 2;  // spread

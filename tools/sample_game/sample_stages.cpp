@@ -16,7 +16,7 @@ namespace sample {
 
 namespace {
 
-struct StageSpec {
+struct StageLayout {
   std::vector<std::string> rows;
   const char* sign;
   const char* background;
@@ -26,7 +26,7 @@ struct StageSpec {
 
 // Stage 1: a meadow that scrolls to the right, with walkers, a jumper, springs, spiked pits
 // and a goal flag.
-const StageSpec kMeadow = {
+const StageLayout kMeadow = {
     {
         "",
         "",
@@ -51,7 +51,7 @@ const StageSpec kMeadow = {
 };
 
 // Stage 2: a brick cave with jumpers, shooters, crates to break and spikes.
-const StageSpec kCave = {
+const StageLayout kCave = {
     {
         "BBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBB",
         "B                                                                          B",
@@ -76,7 +76,7 @@ const StageSpec kCave = {
 };
 
 // Stage 3: clouds in the sky, with nothing below them; the key at the far end ends the stage.
-const StageSpec kSky = {
+const StageLayout kSky = {
     {
         "",
         "",
@@ -101,7 +101,7 @@ const StageSpec kSky = {
 };
 
 // Stage 4: the castle hall of the boss; defeating it clears the game.
-const StageSpec kCastle = {
+const StageLayout kCastle = {
     {
         "KKKKKKKKKKKKKKKKKKKKKKKKKKKKKK",
         "K                            K",
@@ -125,7 +125,7 @@ const StageSpec kCastle = {
     180,
 };
 
-const StageSpec* const kSpecs[] = {&kMeadow, &kCave, &kSky, &kCastle};
+const StageLayout* const kLayouts[] = {&kMeadow, &kCave, &kSky, &kCastle};
 
 bool Solid(const std::vector<std::string>& rows, int x, int y) {
   if (y < 0 || y >= static_cast<int>(rows.size())) return false;
@@ -148,22 +148,22 @@ const std::vector<StageInfo>& Stages() {
 }
 
 cStage BuildStage(size_t n) {
-  const StageSpec& spec = *kSpecs[n];
+  const StageLayout& layout = *kLayouts[n];
   int width = 0;
-  for (const std::string& r : spec.rows) width = std::max(width, static_cast<int>(r.size()));
-  const int height = static_cast<int>(spec.rows.size());
+  for (const std::string& r : layout.rows) width = std::max(width, static_cast<int>(r.size()));
+  const int height = static_cast<int>(layout.rows.size());
   cStage stage = fixture::Stage(width, height);
-  stage.m_nBgm = spec.bgm;
+  stage.m_nBgm = layout.bgm;
   stage.m_bBgmLoop = 1;
   stage.m_bShowStageBanner = 1;
-  stage.m_bTimeLimit = spec.timeLimit > 0 ? 1 : 0;
-  if (spec.timeLimit > 0) stage.m_nTimeLimit = spec.timeLimit;
+  stage.m_bTimeLimit = layout.timeLimit > 0 ? 1 : 0;
+  if (layout.timeLimit > 0) stage.m_nTimeLimit = layout.timeLimit;
   stage.m_strText = Stages()[n].title;
 
   cBgData& bg = stage.m_vBg.CheckedAt(0);
   bg.m_bShow = 1;
   bg.m_bFill = 0;
-  bg.m_strImage = spec.background;
+  bg.m_strImage = layout.background;
   bg.m_dScrollX = 0.5;
   bg.m_dScrollY = 0;
 
@@ -183,7 +183,7 @@ cStage BuildStage(size_t n) {
                                                                       &spring, &bridge, &cloud})
     stage.m_vBlock.push_back(*b);
 
-  const cItemData coin = CoinDef(), heart = HeartDef(), key = KeyDef(), gem = GemDef(), sign = SignDef(spec.sign),
+  const cItemData coin = CoinDef(), heart = HeartDef(), key = KeyDef(), gem = GemDef(), sign = SignDef(layout.sign),
                   goal = GoalDef();
   for (const cItemData* i : std::initializer_list<const cItemData*>{&coin, &heart, &key, &gem, &sign, &goal})
     stage.m_vItem.push_back(*i);
@@ -193,10 +193,10 @@ cStage BuildStage(size_t n) {
     stage.m_vChara.push_back(*c);
 
   for (int y = 0; y < height; ++y) {
-    const std::string& row = spec.rows[static_cast<size_t>(y)];
+    const std::string& row = layout.rows[static_cast<size_t>(y)];
     for (int x = 0; x < static_cast<int>(row.size()); ++x) {
       switch (row[static_cast<size_t>(x)]) {
-        case '#': fixture::Place(stage, Solid(spec.rows, x, y - 1) ? dirt : grass, x, y); break;
+        case '#': fixture::Place(stage, Solid(layout.rows, x, y - 1) ? dirt : grass, x, y); break;
         case 'B': fixture::Place(stage, brick, x, y); break;
         case 'S': fixture::Place(stage, stone, x, y); break;
         case 'K': fixture::Place(stage, castle, x, y); break;
