@@ -1,71 +1,26 @@
 #include "app_fixture.h"
 
-#include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <vector>
 
+#include "fixture/bmp8.h"
 #include "fixture/fixture.h"
 #include "project/stage.h"
 #include "project/system_image.h"
 
 namespace appfixture {
 
-namespace {
-
-void Put16(std::vector<uint8_t>& b, uint32_t v) {
-  b.push_back(static_cast<uint8_t>(v));
-  b.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
-
-}  // namespace
-
-bool WriteText(const std::string& path, const std::string& text) {
-  FILE* fp = std::fopen(path.c_str(), "wb");
-  if (!fp) return false;
-  const bool ok = std::fwrite(text.data(), 1, text.size(), fp) == text.size();
-  return std::fclose(fp) == 0 && ok;
-}
+bool WriteText(const std::string& path, const std::string& text) { return fixture::WriteFileBytes(path, text); }
 
 bool WriteBmp8(const std::string& path, int w, int h) {
-  const int stride = (w + 3) & ~3;
-  const uint32_t offset = 14 + 40 + 256 * 4;
-  std::vector<uint8_t> b;
-  b.push_back('B');
-  b.push_back('M');
-  Put32(b, offset + static_cast<uint32_t>(stride * h));
-  Put32(b, 0);
-  Put32(b, offset);
-  Put32(b, 40);
-  Put32(b, static_cast<uint32_t>(w));
-  Put32(b, static_cast<uint32_t>(h));
-  Put16(b, 1);
-  Put16(b, 8);
-  Put32(b, 0);
-  Put32(b, static_cast<uint32_t>(stride * h));
-  Put32(b, 2835);
-  Put32(b, 2835);
-  Put32(b, 256);
-  Put32(b, 0);
+  fixture::Palette256 palette;
   for (int i = 0; i < 256; ++i) {
-    // Blue, green, red, reserved: entry 0 black, then a ramp of distinct colours.
-    b.push_back(static_cast<uint8_t>(i * 37));
-    b.push_back(static_cast<uint8_t>(i * 91));
-    b.push_back(static_cast<uint8_t>(i * 13));
-    b.push_back(0);
+    // Entry 0 black, then a ramp of distinct colours.
+    palette[i] = {static_cast<uint8_t>(i * 13), static_cast<uint8_t>(i * 91), static_cast<uint8_t>(i * 37)};
   }
-  for (int y = h - 1; y >= 0; --y) {
-    for (int x = 0; x < stride; ++x) b.push_back(x < w ? static_cast<uint8_t>((x + y) % 16) : 0);
-  }
-  FILE* fp = std::fopen(path.c_str(), "wb");
-  if (!fp) return false;
-  const bool ok = std::fwrite(b.data(), 1, b.size(), fp) == b.size();
-  return std::fclose(fp) == 0 && ok;
+  fixture::Image8 image(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) image.Set(x, y, static_cast<uint8_t>((x + y) % 16));
+  return fixture::WriteBmp8(path, image, palette);
 }
 
 bool WriteProject(const std::string& root, const Options& options) {
