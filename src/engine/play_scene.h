@@ -9,9 +9,12 @@
 
 #include "core/safe_container.h"
 #include <list>
+#include <string>
 
 #include "engine/effect.h"
+#include "engine/message_window.h"
 #include "engine/object_list.h"
+#include "engine/picture.h"
 #include "engine/scroll.h"
 
 class cObject;
@@ -149,6 +152,30 @@ class cPlayScene {
   // the running character's turn).
   cSafeVector<int32_t> m_vStageVar = cSafeVector<int32_t>(1000, 0);
   int32_t m_bAssignKilled = 0;
+
+  // Message windows, pictures, the pause loop and the ranking registration. m_nFrame,
+  // m_bQuit, m_bWaitRelease, the ranking values and Draw belong to the frame and the stage
+  // drawing too (one declaration of each stays).
+  cSafeList<cMessageWindow> m_lMessage;
+  cSafeList<cPicture> m_lPicture;
+  cPauseWait m_PauseWait;
+  int32_t m_bQuit = 0;
+  int32_t m_bWaitRelease = 0;
+  int32_t m_nFrame = 0;
+  int32_t m_bRankIn = 0;
+  cSafeVector<int32_t> m_vRankPos = cSafeVector<int32_t>(5, 0);
+  cSafeVector<int32_t> m_vRankValue = cSafeVector<int32_t>(5, 0);
+  std::string m_strRankName;
+  int32_t m_bRanked = 0;
+  void Draw(int bPlay, int bFrozen, int bTimerSound, int bNotice);
+  // Removes that window (its surface with it) when it is still in the list; windows before
+  // it may have ended while the game was held.
+  void RemoveMessage(const cMessageWindow* lpWindow);
+  // Holds the game in the pause loop until m_PauseWait is met (or the window closes): starts
+  // the pause thread and waits for it. 0 when the loop ended because of the quit flag.
+  int RunPauseLoop();
+  // Registers the result in the rankings and shows them until decide.
+  void EnterRanking();
 
   // Conditions: rule 0 all hold (an empty list holds), rule 1 one holds (an empty list
   // fails), other rules fail.
