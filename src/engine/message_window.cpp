@@ -10,6 +10,7 @@
 #include "draw/fill.h"
 #include "draw/font.h"
 #include "draw/surface.h"
+#include "draw/surface_ops.h"
 #include "engine/chara.h"
 #include "engine/play_scene.h"
 #include "platform/gdi.h"
@@ -18,6 +19,12 @@
 
 cSafeList<DDSURFACEDATA> Off_Msg;
 cSafeList<BitmapEntry> Off_MsgEntry;
+
+cMessageSurfaceOwner::~cMessageSurfaceOwner() {
+  DDReleaseSurfaceList(Off_Msg);
+  Off_Msg.clear();
+  Off_MsgEntry.clear();
+}
 
 // A 16 × 16 picture of a graphic cell, drawn with the character drawing.
 void DrawGraphicIcon(DDSURFACEDATA* surface, int x, int y, int kind, int n, int cell);

@@ -16,6 +16,15 @@
 extern cSafeList<DDSURFACEDATA> Off_Msg;
 extern cSafeList<BitmapEntry> Off_MsgEntry;
 
+// Owned by the play scene: when the scene ends, the surfaces of its windows are released and
+// both lists emptied.
+struct cMessageSurfaceOwner {
+  cMessageSurfaceOwner() = default;
+  cMessageSurfaceOwner(const cMessageSurfaceOwner&) = delete;
+  cMessageSurfaceOwner& operator=(const cMessageSurfaceOwner&) = delete;
+  ~cMessageSurfaceOwner();
+};
+
 // The system image that holds the 16 × 16 extra-life picture at (0, 48).
 constexpr int MESSAGE_EXTRA_LIFE_IMAGE = 49;
 

@@ -158,6 +158,7 @@ class cPlayScene {
   // drawing too (one declaration of each stays).
   cSafeList<cMessageWindow> m_lMessage;
   cSafeList<cPicture> m_lPicture;
+  cMessageSurfaceOwner m_MessageSurfaces;
   cPauseWait m_PauseWait;
   int32_t m_bQuit = 0;
   int32_t m_bWaitRelease = 0;

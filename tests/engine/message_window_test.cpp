@@ -11,8 +11,10 @@
 #include "engine/message_window.h"
 #include "engine/picture.h"
 #include "fixture/fixture.h"
+#include "platform/message.h"
 #include "play_kit.h"
 #include "project/save_data.h"
+#include "test_thread.h"
 
 namespace {
 
@@ -29,6 +31,7 @@ class MessageWindows : public ::testing::Test {
     g_SaveData.m_vCommonVar = savedVars_;
     Off_Msg.clear();
     Off_MsgEntry.clear();
+    DiscardMessages();
   }
 
   // A window of a kind without a surface, w × h, at a placement.
@@ -267,6 +270,36 @@ TEST_F(MessageWindows, SurfaceThatCannotBeMadeIsNeverDrawnInto) {
   EXPECT_TRUE(Off_Msg.empty());
   EXPECT_TRUE(Off_MsgEntry.empty());
   EXPECT_EQ(w.Update(nullptr, 0), 0);
+  // The program is asked to close (g_hWnd is null here: the request comes to this thread).
+  bool close = false;
+  MSG msg{};
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) close = close || msg.message == WM_CLOSE;
+  EXPECT_TRUE(close);
+}
+
+TEST_F(MessageWindows, RefreshRemeasuresOnTheIntervalFrames) {
+  cFont& font = g_Font[1];
+  const int savedCell = font.nCellWidth, savedLine = font.nLineHeight;
+  font.nCellWidth = 8;
+  font.nLineHeight = 16;
+  g_SaveData.m_vCommonVar[5] = 7;
+  cMessageWindow w;
+  w.Setup(MESSAGE_TEXT, "n=#C5", 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, MESSAGE_UNTIL_STAGE_END, 0, 0, 0, 1, 1, 1, 4, 0, 0, 0,
+          0);
+  EXPECT_EQ(w.m_strText, "n=7");
+  EXPECT_EQ(w.m_strSource, "n=#C5");
+  EXPECT_EQ(w.m_nWidth, 3 * 8 + 2);
+  g_SaveData.m_vCommonVar[5] = 123;
+  world_->scene.m_nFrame = 3;
+  w.Update(nullptr, 0);
+  EXPECT_EQ(w.m_strText, "n=7");
+  world_->scene.m_nFrame = 4;
+  w.Update(nullptr, 0);
+  font.nCellWidth = savedCell;
+  font.nLineHeight = savedLine;
+  EXPECT_EQ(w.m_strText, "n=123");
+  EXPECT_EQ(w.m_nWidth, 5 * 8 + 2);
+  EXPECT_EQ(w.m_nHeight, 16 + 2);
 }
 
 TEST_F(MessageWindows, RemovalByIdentity) {
