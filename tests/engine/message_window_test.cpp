@@ -8,6 +8,9 @@
 #include <string>
 
 #include "draw/font.h"
+#include "draw/surface_ops.h"
+#include "draw_fixture.h"
+#include "platform/display.h"
 #include "engine/message_window.h"
 #include "engine/picture.h"
 #include "fixture/fixture.h"
@@ -356,6 +359,87 @@ TEST_F(MessageWindows, WaitRequest) {
     EXPECT_EQ(w.m_nKeyDelay, c.delay) << c.mode << c.key << c.chained;
     EXPECT_EQ(w.m_nCount, 0);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Text windows with their surfaces, on the DirectDraw back-end of a test window.
+class MessageSurfaces : public DrawTest {
+ protected:
+  void SetUp() override {
+    DrawTest::SetUp();
+    savedCell_ = g_Font[1].nCellWidth;
+    savedLine_ = g_Font[1].nLineHeight;
+    g_Font[1].nCellWidth = 8;
+    g_Font[1].nLineHeight = 16;
+  }
+  void TearDown() override {
+    g_Font[1].nCellWidth = savedCell_;
+    g_Font[1].nLineHeight = savedLine_;
+    DDReleaseSurfaceList(Off_Msg);
+    Off_Msg.clear();
+    Off_MsgEntry.clear();
+    DrawTest::TearDown();
+  }
+  static cMessageWindow Text(const char* text, int expand = 0) {
+    cMessageWindow w;
+    w.Setup(MESSAGE_TEXT, text, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, MESSAGE_UNTIL_STAGE_END, 0, 0, 0, 1, expand, 0, 0, 0, 0,
+            0, 0);
+    return w;
+  }
+  int savedCell_ = 0;
+  int savedLine_ = 0;
+};
+
+TEST_F(MessageSurfaces, EachTextWindowHasItsSurfaceInTheList) {
+  InitOrFail(0, 32, 1);
+  cMessageWindow a = Text("abc");
+  cMessageWindow b = Text("de\nf");
+  ASSERT_EQ(Off_Msg.size(), 2u);
+  ASSERT_EQ(Off_MsgEntry.size(), 2u);
+  EXPECT_EQ(a.m_pSurface, &Off_Msg.front());
+  EXPECT_EQ(b.m_pSurface, &Off_Msg.back());
+  EXPECT_EQ(a.m_pSurface->nWidth, 3 * 8 + 2);
+  EXPECT_EQ(a.m_pSurface->nHeight, 16 + 2);
+  EXPECT_EQ(b.m_pSurface->nWidth, 2 * 8 + 2);
+  EXPECT_EQ(b.m_pSurface->nHeight, 2 * 16 + 2);
+  // A timed window ends in its first frame with countdown 0 and takes its surface along.
+  a.m_nDisplayMode = MESSAGE_TIMED;
+  EXPECT_EQ(a.Update(&BackBuffer, 0), 1);
+  ASSERT_EQ(Off_Msg.size(), 1u);
+  EXPECT_EQ(b.m_pSurface, &Off_Msg.front());
+}
+
+TEST_F(MessageSurfaces, ARefreshThatChangesTheSizeKeepsTheSlot) {
+  InitOrFail(0, 32, 1);
+  cSafeVector<int32_t> saved = g_SaveData.m_vCommonVar;
+  if (g_SaveData.m_vCommonVar.size() < 10) g_SaveData.m_vCommonVar.resize(10, 0);
+  g_SaveData.m_vCommonVar[3] = 5;
+  cMessageWindow a = Text("#C3", 1);
+  cMessageWindow b = Text("xy");
+  g_SaveData.m_vCommonVar[3] = 12345;
+  a.Refresh();
+  g_SaveData.m_vCommonVar = saved;
+  ASSERT_EQ(Off_Msg.size(), 2u);
+  EXPECT_EQ(a.m_pSurface, &Off_Msg.front());
+  EXPECT_EQ(a.m_pSurface->nWidth, 5 * 8 + 2);
+  EXPECT_EQ(b.m_pSurface, &Off_Msg.back());
+}
+
+TEST_F(MessageSurfaces, LittleFreeVideoMemorySendsTheSurfaceToSystemMemory) {
+  InitOrFail(0, 32, 1);
+  const int64_t used = gfx::kVideoMemoryTotal - gfx::VideoMemoryFree();
+  // 103 MB free of 512 is 20 %: video memory; 102 MB is below 20 %: system memory.
+  gfx::SetVideoMemoryBudgetForTest(used + (int64_t{103} << 20));
+  cMessageWindow a = Text("a");
+  gfx::SetVideoMemoryBudgetForTest(used + (int64_t{103} << 20) - 1);
+  cMessageWindow b = Text("b");
+  gfx::SetVideoMemoryBudgetForTest(-1);
+  ASSERT_EQ(Off_MsgEntry.size(), 2u);
+  EXPECT_EQ(Off_MsgEntry.front().nDDMemory, 0);
+  EXPECT_EQ(Off_MsgEntry.back().nDDMemory, 1);
 }
 
 }  // namespace
