@@ -20,6 +20,7 @@
 #include "project/global_data.h"
 #include "project/option_data.h"
 #include "project/save_data.h"
+#include "project/shell_state.h"
 #include "test_thread.h"
 #include "ui/input.h"
 
@@ -89,6 +90,7 @@ struct Fakes {
   static int names;
   static int registers;
   static cPlayScene* scene;
+  static std::vector<std::pair<int, int>> drawn;  // ranking kind and highlighted place per frame
 
   static void Poll(cSafeVector<cInput>& v) {
     const int i = polls < static_cast<int>(script.size()) ? polls : static_cast<int>(script.size()) - 1;
@@ -109,6 +111,7 @@ int Fakes::wmQuitAt = 0;
 int Fakes::names = 0;
 int Fakes::registers = 0;
 cPlayScene* Fakes::scene = nullptr;
+std::vector<std::pair<int, int>> Fakes::drawn;
 
 // Runs fn as the game thread does, while this thread answers the requests sent to the main
 // window (the recorder's window is this thread's).
@@ -137,6 +140,7 @@ class Loops : public ::testing::Test {
     Fakes::script.assign(1, 0);
     Fakes::polls = Fakes::presents = Fakes::quitAt = Fakes::wmQuitAt = Fakes::names = Fakes::registers = 0;
     Fakes::scene = &world_->scene;
+    Fakes::drawn.clear();
     g_PauseLink = cPauseLink{};
     g_PauseLink.lpfnPollInput = &Fakes::Poll;
     g_PauseLink.lpfnPresentFrame = &Fakes::Present;
@@ -146,6 +150,7 @@ class Loops : public ::testing::Test {
       s.m_strRankName = "xyz";
     };
     g_PauseLink.lpfnRegister = [](cPlayScene&) { ++Fakes::registers; };
+    g_PauseLink.lpfnDrawRanking = [](int kind, int place) { Fakes::drawn.emplace_back(kind, place); };
     UseTestClock(1000);
   }
   void TearDown() override {
@@ -159,6 +164,15 @@ class Loops : public ::testing::Test {
     int result = -1;
     AsGameThread([&] { result = world_->scene.RunPauseLoop(); });
     return result;
+  }
+  // The story mode records these ranking kinds; the result reached these places.
+  void RankIn(const cSafeVector<uint8_t>& kinds, const cSafeVector<int32_t>& places, int method) {
+    g_nGameMode = 0;
+    g_SystemData.m_vRankingKinds[0].m_bRanking = 1;
+    g_SystemData.m_vRankingKinds[0].m_vKinds = kinds;
+    g_OptionData.m_nRankingMethod = method;
+    world_->scene.m_bRankIn = 1;
+    world_->scene.m_vRankPos = places;
   }
   void Rank() {
     Fakes::polls = 0;
@@ -279,6 +293,32 @@ TEST_F(Loops, CloseDuringTheRankingDisplayEndsIt) {
   Rank();
   EXPECT_EQ(Fakes::presents, 3);
   EXPECT_EQ(thRanking.m_hThread.load(), nullptr);
+}
+
+TEST_F(Loops, RankingPagesThroughTheKindsOfTheMode) {
+  // Kinds 0 and 2 recorded for the story mode; the result reached places 3 and 7 in them.
+  const int savedMode = g_nGameMode;
+  RankIn(cSafeVector<uint8_t>{1, 0, 1, 0, 0}, cSafeVector<int32_t>{3, -1, 7, -1, -1}, 1);
+  g_SaveData.m_nRankingKind = 1;
+  Fakes::script = {0, 8, 0, 8, 0, 1};
+  Rank();
+  g_nGameMode = savedMode;
+  // The cursor starts on the first recorded kind from kind 1 (kind 2); each fresh page press
+  // moves it to the next recorded kind.
+  const std::vector<std::pair<int, int>> expected = {{2, 7}, {0, 3}, {0, 3}, {2, 7}, {2, 7}};
+  EXPECT_EQ(Fakes::drawn, expected);
+  EXPECT_EQ(requests_.Sounds(), (std::vector<int>{16, 6, 6, 1}));
+}
+
+TEST_F(Loops, RankingWithOneKindDoesNotPage) {
+  const int savedMode = g_nGameMode;
+  RankIn(cSafeVector<uint8_t>{0, 0, 0, 1, 0}, cSafeVector<int32_t>{-1, -1, -1, 4, -1}, 3);
+  Fakes::script = {0, 8, 0, 1};
+  Rank();
+  g_nGameMode = savedMode;
+  const std::vector<std::pair<int, int>> expected = {{3, 4}, {3, 4}, {3, 4}};
+  EXPECT_EQ(Fakes::drawn, expected);
+  EXPECT_EQ(requests_.Sounds(), (std::vector<int>{16, 1}));
 }
 
 }  // namespace
