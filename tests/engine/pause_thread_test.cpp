@@ -222,9 +222,9 @@ TEST_F(Loops, CloseDuringAHoldEndsTheLoopAfterItsGrace) {
   const DWORD start = timeGetTime();
   EXPECT_EQ(Hold(), 0);
   EXPECT_EQ(Fakes::presents, 3);  // no frame is drawn once the quit flag is seen
-  const DWORD waited = timeGetTime() - start;
-  EXPECT_GE(waited, 2000u);
-  EXPECT_LT(waited, 2100u);
+  // The loop gave the close its grace on the test clock (the waiting game thread's polls move
+  // that clock too, so only the lower bound is the loop's).
+  EXPECT_GE(timeGetTime() - start, 2000u);
 }
 
 TEST_F(Loops, QuitFlagSetBeforeTheHoldDrawsNothing) {
