@@ -188,26 +188,3 @@ int SaveDataFile(cRankingTable& table, int nGameMode, const char* name, int nKey
 
 // ---- Numbers ----
 
-int CountDigits(int32_t v) {
-  // Computed on the magnitude as 64 bits, which holds that of the smallest int32 too.
-  long long m = std::llabs(static_cast<long long>(v));
-  int digits = 1;
-  while (m >= 10) {
-    m /= 10;
-    ++digits;
-  }
-  return digits;
-}
-
-void FormatSignedNumber(std::string& out, int32_t v, int width, int bZeroPad, int bPlus) {
-  const int digits = CountDigits(v);
-  const int w = width > digits ? width : digits;
-  FormatString(out, "%0*lld", w, std::llabs(static_cast<long long>(v)));
-  if (!bZeroPad) {
-    for (size_t i = 0; i + 1 < out.size() && out[i] == '0'; ++i) out[i] = ' ';
-  }
-  if (v < 0)
-    out.insert(out.begin(), '-');
-  else if (bPlus)
-    out.insert(out.begin(), '+');
-}

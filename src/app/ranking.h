@@ -13,6 +13,7 @@
 #include <string>
 
 #include "core/save_record.h"
+#include "core/text.h"
 #include "project/system_data.h"
 
 // The lists are the ranking kinds (RANKING_KIND_COUNT): score, remaining time, clear time
@@ -86,13 +87,6 @@ int LoadDataFile(cRankingTable& table, int nGameMode, const char* name, int nKey
 // Writes the table to the stage's ranking file: 1 written; 0 when the mode has no ranking file
 // or the write failed (the old file then stays as it was).
 int SaveDataFile(cRankingTable& table, int nGameMode, const char* name, int nKey1, int nKey2, int nKey3);
-
-// The decimal digits of v, the sign not counted: 1 for 0, at most 10.
-int CountDigits(int32_t v);
-// v in at least width characters (its own digits when width is smaller): zero-padded, or with
-// blanks in front when bZeroPad is 0; "-" in front of a negative value, "+" in front of the
-// others when bPlus is set.
-void FormatSignedNumber(std::string& out, int32_t v, int width, int bZeroPad, int bPlus);
 
 // The ranking file of the stage in question, loaded before each use.
 extern cRankingTable g_RankingTable;

@@ -6,6 +6,7 @@
 #include "app/font_setup.h"
 #include "app/main_window.h"
 #include "app/palette_anim.h"
+#include "app/pause_link.h"
 #include "app/scene.h"
 #include "app/screens.h"
 #include "app/start_game.h"
@@ -243,6 +244,7 @@ bool InitApplication(const char* lpCmdLine, int nCmdShow) {
   // What the drawing layer and the file dialogs ask of the rest of the program.
   g_lpfnGetDisplayDdiVersion = &GetDisplayDdiVersion;
   g_lpfnFileDialogPalette = &FileDialogPalette;
+  InstallPauseLink();
   g_nDataVersion = DATA_VERSION;
   BuildCommandParamTable();
   RegisterScreens();

@@ -241,14 +241,3 @@ int ReportDisplayInfo(const DisplayReportSource& source, int bFull) {
 
 int GetDisplayDdiVersion() { return 9; }
 
-void GetVideoMemoryMB(IDirectDraw7* lpDD, int* total, int* free) {
-  *total = 0;
-  *free = 0;
-  if (!lpDD) return;
-  DDSCAPS2 caps{};
-  caps.dwCaps = DDSCAPS_VIDEOMEMORY;
-  DWORD t = 0, f = 0;
-  if (lpDD->GetAvailableVidMem(&caps, &t, &f) != 0) return;
-  *total = static_cast<int>(t >> 20);
-  *free = static_cast<int>(f >> 20);
-}

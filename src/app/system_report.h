@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "draw/surface.h"
 #include "platform/wintypes.h"
 #include "ui/windows_version.h"
 
@@ -69,5 +70,3 @@ int ReportDisplayInfo(const DisplayReportSource& source, int bFull);
 // here is a Direct3D 9 device).
 int GetDisplayDdiVersion();
 
-// Video memory in whole megabytes through the DirectDraw object; both 0 without one.
-void GetVideoMemoryMB(IDirectDraw7* lpDD, int* total, int* free);

@@ -1,6 +1,7 @@
 // Functions for the system's texts: Shift-JIS held in std::string, cut at the first zero byte.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/wintypes.h"
@@ -27,3 +28,10 @@ int CountChars(const char* text);
 // The text of a dialog control (at most maximum − 1 bytes, maximum at most 5120).
 void GetDlgItemString(HWND hDlg, int id, std::string& out, int maximum);
 void SetDlgItemString(HWND hDlg, int id, const std::string& text);
+
+// The decimal digits of v, the sign not counted: 1 for 0, at most 10.
+int CountDigits(int32_t v);
+// v in at least width characters (its own digits when width is smaller): zero-padded, or with
+// blanks in front when bZeroPad is 0; "-" in front of a negative value, "+" in front of the
+// others when bPlus is set.
+void FormatSignedNumber(std::string& out, int32_t v, int width, int bZeroPad, int bPlus);

@@ -622,3 +622,15 @@ void cSurfaceLock::Set(int x, int y, DWORD value) {
       break;
   }
 }
+
+void GetVideoMemoryMB(IDirectDraw7* lpDD, int* total, int* free) {
+  *total = 0;
+  *free = 0;
+  if (!lpDD) return;
+  DDSCAPS2 caps{};
+  caps.dwCaps = DDSCAPS_VIDEOMEMORY;
+  DWORD t = 0, f = 0;
+  if (lpDD->GetAvailableVidMem(&caps, &t, &f) != 0) return;
+  *total = static_cast<int>(t >> 20);
+  *free = static_cast<int>(f >> 20);
+}

@@ -63,6 +63,9 @@ bool DDInsertSurface(cSafeList<DDSURFACEDATA>& surfaces, cSafeList<BitmapEntry>&
 // the record is not in the list.
 int DDRemoveSurface(cSafeList<DDSURFACEDATA>& surfaces, cSafeList<BitmapEntry>& entries, DDSURFACEDATA* lpSD);
 
+// Video memory in whole megabytes through the DirectDraw object; both 0 without one.
+void GetVideoMemoryMB(IDirectDraw7* lpDD, int* total, int* free);
+
 // Locks one surface for pixel access while it is in scope. A render-target texture is read
 // through its system-memory copy and written back when unlocked.
 class cSurfaceLock {

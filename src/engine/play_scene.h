@@ -12,7 +12,9 @@
 #include <string>
 
 #include "engine/effect.h"
+#include "engine/message_window.h"
 #include "engine/object_list.h"
+#include "engine/picture.h"
 #include "engine/scr_effect.h"
 #include "engine/screen_color.h"
 #include "engine/scroll.h"
@@ -257,6 +259,11 @@ class cPlayScene {
   int32_t m_nFrame = 0;
   int32_t m_nNextStage = 0;
   std::string m_strNextStage;
+  // Message windows, pictures and the pause loop's wait request.
+  cSafeList<cMessageWindow> m_lMessage;
+  cSafeList<cPicture> m_lPicture;
+  cMessageSurfaceOwner m_MessageSurfaces;
+  cPauseWait m_PauseWait;
   int32_t m_bRankIn = 0;
   cSafeVector<int32_t> m_vRankPos = cSafeVector<int32_t>(5, 0);
   cSafeVector<int32_t> m_vRankValue = cSafeVector<int32_t>(5, 0);
@@ -309,6 +316,15 @@ class cPlayScene {
   // The newest file of the next stage of the series; 1 when there is one.
   int MakeResFileName(std::string& name, int number) const;
   int HasNoNextStage(int number) const;
+
+  // Removes that window (its surface with it) when it is still in the list; windows before
+  // it may have ended while the game was held.
+  void RemoveMessage(const cMessageWindow* lpWindow);
+  // Holds the game in the pause loop until m_PauseWait is met (or the window closes): starts
+  // the pause thread and waits for it. 0 when the loop ended because of the quit flag.
+  int RunPauseLoop();
+  // Registers the result in the rankings and shows them until decide.
+  void EnterRanking();
 
   // Conditions: rule 0 all hold (an empty list holds), rule 1 one holds (an empty list
   // fails), other rules fail.

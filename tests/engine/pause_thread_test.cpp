@@ -1,0 +1,324 @@
+// The pause and ranking loops: the wait logic frame by frame, and the loops on their own threads
+// with fake frame services: timed and key waits, the close while held or while the rankings are
+// shown, and the name registration by ranking method.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "core/thread.h"
+#include "engine/pause_thread.h"
+#include "fixture/fixture.h"
+#include "platform/message.h"
+#include "platform/thread.h"
+#include "platform/time.h"
+#include "play_kit.h"
+#include "project/global_data.h"
+#include "project/option_data.h"
+#include "project/save_data.h"
+#include "project/shell_state.h"
+#include "test_thread.h"
+#include "ui/input.h"
+
+namespace {
+
+// One frame of input: button 1 down or up.
+void Frame(cInput& in, bool decide) {
+  in.SetWords(0, decide ? 1 : 0);
+  in.PushHistory();
+}
+
+TEST(PauseWaitStep, KeyDelayIgnoresTheButtonForTenFrames) {
+  cPauseWait wait;
+  wait.Set(1, 1, 0, 0);
+  cInput in;
+  in.ClearHistory();
+  for (int i = 0; i < 10; ++i) {
+    // Pressed afresh every other frame: still ignored.
+    Frame(in, i % 2 == 1);
+    EXPECT_EQ(StepPauseWait(wait, in), 0) << i;
+  }
+  Frame(in, false);
+  EXPECT_EQ(StepPauseWait(wait, in), 0);
+  Frame(in, true);
+  EXPECT_EQ(StepPauseWait(wait, in), 1);
+}
+
+TEST(PauseWaitStep, OnlyAFreshPressEndsAKeyWait) {
+  cPauseWait wait;
+  wait.Set(3, 1, 0, 0);
+  cInput in;
+  in.ClearHistory();
+  // Held when the wait began, and still held.
+  Frame(in, true);
+  EXPECT_EQ(StepPauseWait(wait, in), 0);
+  Frame(in, true);
+  EXPECT_EQ(StepPauseWait(wait, in), 0);
+  Frame(in, false);
+  EXPECT_EQ(StepPauseWait(wait, in), 0);
+  Frame(in, true);
+  EXPECT_EQ(StepPauseWait(wait, in), 1);
+  EXPECT_EQ(PauseEndSound(1), 12);
+  EXPECT_EQ(PauseEndSound(3), 1);
+  EXPECT_EQ(PauseEndSound(4), 1);
+}
+
+TEST(PauseWaitStep, TimedWaitOfNFramesDrawsNFrames) {
+  for (int n : {0, 1, 30}) {
+    cPauseWait wait;
+    wait.Set(2, 0, n, 0);
+    cInput in;
+    int drawn = 0;
+    while (StepPauseWait(wait, in) == 0) ++drawn;
+    EXPECT_EQ(drawn, n);
+  }
+}
+
+// The frame services of the loops, faked: the input of each polled frame comes from a script
+// (button word per frame; past its end, the last entry), presents are counted, and a hook may
+// act in a chosen present.
+struct Fakes {
+  static std::vector<int> script;
+  static int polls;
+  static int presents;
+  static int quitAt;       // present after which the scene's quit flag is set (0: never)
+  static int wmQuitAt;     // present after which the loop thread gets WM_QUIT (0: never)
+  static int names;
+  static int registers;
+  static cPlayScene* scene;
+  static std::vector<std::pair<int, int>> drawn;  // ranking kind and highlighted place per frame
+
+  static void Poll(cSafeVector<cInput>& v) {
+    const int i = polls < static_cast<int>(script.size()) ? polls : static_cast<int>(script.size()) - 1;
+    v[0].SetWords(0, static_cast<WORD>(i >= 0 ? script[static_cast<size_t>(i)] : 0));
+    ++polls;
+  }
+  static void Present() {
+    ++presents;
+    if (presents == quitAt) scene->m_bQuit = 1;
+    if (presents == wmQuitAt) PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 0, 0);
+  }
+};
+std::vector<int> Fakes::script;
+int Fakes::polls = 0;
+int Fakes::presents = 0;
+int Fakes::quitAt = 0;
+int Fakes::wmQuitAt = 0;
+int Fakes::names = 0;
+int Fakes::registers = 0;
+cPlayScene* Fakes::scene = nullptr;
+std::vector<std::pair<int, int>> Fakes::drawn;
+
+// Runs fn as the game thread does, while this thread answers the requests sent to the main
+// window (the recorder's window is this thread's).
+void AsGameThread(const std::function<void()>& fn) {
+  std::atomic<bool> done{false};
+  TestThread game([&] {
+    fn();
+    done = true;
+  });
+  MSG msg{};
+  while (!done.load()) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  EXPECT_TRUE(game.Join());
+}
+
+class Loops : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    world_ = std::make_unique<playkit::PlayWorld>(fixture::Stage(20, 15));
+    savedLink_ = g_PauseLink;
+    savedOptions_ = g_OptionData;
+    savedName_ = g_SaveData.m_strPlayerName;
+    Fakes::script.assign(1, 0);
+    Fakes::polls = Fakes::presents = Fakes::quitAt = Fakes::wmQuitAt = Fakes::names = Fakes::registers = 0;
+    Fakes::scene = &world_->scene;
+    Fakes::drawn.clear();
+    g_PauseLink = cPauseLink{};
+    g_PauseLink.lpfnPollInput = &Fakes::Poll;
+    g_PauseLink.lpfnPresentFrame = &Fakes::Present;
+    g_PauseLink.lpfnRankingsOn = [] { return 1; };
+    g_PauseLink.lpfnAskName = [](cPlayScene& s) {
+      ++Fakes::names;
+      s.m_strRankName = "xyz";
+    };
+    g_PauseLink.lpfnRegister = [](cPlayScene&) { ++Fakes::registers; };
+    g_PauseLink.lpfnDrawRanking = [](int kind, int place) { Fakes::drawn.emplace_back(kind, place); };
+    UseTestClock(1000);
+  }
+  void TearDown() override {
+    UseSystemClock();
+    g_PauseLink = savedLink_;
+    g_OptionData = savedOptions_;
+    g_SaveData.m_strPlayerName = savedName_;
+  }
+
+  int Hold() {
+    int result = -1;
+    AsGameThread([&] { result = world_->scene.RunPauseLoop(); });
+    return result;
+  }
+  // The story mode records these ranking kinds; the result reached these places.
+  void RankIn(const cSafeVector<uint8_t>& kinds, const cSafeVector<int32_t>& places, int method) {
+    g_nGameMode = 0;
+    g_SystemData.m_vRankingKinds[0].m_bRanking = 1;
+    g_SystemData.m_vRankingKinds[0].m_vKinds = kinds;
+    g_OptionData.m_nRankingMethod = method;
+    world_->scene.m_bRankIn = 1;
+    world_->scene.m_vRankPos = places;
+  }
+  void Rank() {
+    Fakes::polls = 0;
+    AsGameThread([&] { world_->scene.EnterRanking(); });
+  }
+
+  playkit::WindowRequestRecorder requests_;
+  std::unique_ptr<playkit::PlayWorld> world_;
+  cPauseLink savedLink_;
+  cOptionData savedOptions_;
+  std::string savedName_;
+};
+
+TEST_F(Loops, TimedHoldDrawsItsFrames) {
+  world_->scene.m_PauseWait.Set(2, 0, 5, 0);
+  EXPECT_EQ(Hold(), 1);
+  EXPECT_EQ(Fakes::presents, 5);
+  EXPECT_EQ(world_->scene.m_bWaitRelease, 0);
+  EXPECT_TRUE(requests_.Sounds().empty());
+}
+
+TEST_F(Loops, KeyHoldEndsOnAFreshPressWithItsSound) {
+  // Decide held from the start, released, then pressed in the fourth poll.
+  Fakes::script = {1, 1, 0, 1};
+  world_->scene.m_PauseWait.Set(1, 1, 0, 1);
+  EXPECT_EQ(Hold(), 1);
+  EXPECT_EQ(Fakes::polls, 4);
+  EXPECT_EQ(Fakes::presents, 3);
+  EXPECT_EQ(world_->scene.m_bWaitRelease, 1);
+  EXPECT_EQ(requests_.Sounds(), std::vector<int>{12});
+}
+
+TEST_F(Loops, HeldInputLeavesTheGameInputAlone) {
+  g_vInput[0].SetWords(4, 2);
+  Fakes::script = {0, 1};
+  world_->scene.m_PauseWait.Set(3, 1, 0, 0);
+  Hold();
+  EXPECT_EQ(g_vInput[0].DirWord(), 4);
+  EXPECT_EQ(g_vInput[0].ButtonWord(), 2);
+  EXPECT_EQ(requests_.Sounds(), std::vector<int>{1});
+}
+
+TEST_F(Loops, CloseDuringAHoldEndsTheLoopAfterItsGrace) {
+  // A key wait that no key ends; the window closes after the third frame.
+  world_->scene.m_PauseWait.Set(1, 1, 0, 1);
+  Fakes::quitAt = 3;
+  const DWORD start = timeGetTime();
+  EXPECT_EQ(Hold(), 0);
+  EXPECT_EQ(Fakes::presents, 3);  // no frame is drawn once the quit flag is seen
+  // The loop gave the close its grace on the test clock (the waiting game thread's polls move
+  // that clock too, so only the lower bound is the loop's).
+  EXPECT_GE(timeGetTime() - start, 2000u);
+}
+
+TEST_F(Loops, QuitFlagSetBeforeTheHoldDrawsNothing) {
+  world_->scene.m_bQuit = 1;
+  world_->scene.m_PauseWait.Set(1, 1, 0, 0);
+  EXPECT_EQ(Hold(), 0);
+  EXPECT_EQ(Fakes::presents, 0);
+  EXPECT_EQ(thPause.m_hThread.load(), nullptr);
+}
+
+TEST_F(Loops, QuitMessageEndsTheHold) {
+  world_->scene.m_PauseWait.Set(1, 1, 0, 1);
+  Fakes::wmQuitAt = 2;
+  EXPECT_EQ(Hold(), 1);
+  EXPECT_EQ(Fakes::presents, 2);
+}
+
+TEST_F(Loops, RankingMethodsWithAStoredNameNeverAskForOne) {
+  for (int method : {1, 3}) {
+    g_OptionData.m_nRankingMethod = method;
+    g_OptionData.m_strRankingName = "abc";
+    world_->scene.m_bRankIn = 1;
+    world_->scene.m_bRanked = 0;
+    Fakes::script = {0, 1};  // a fresh decide ends the ranking display
+    Rank();
+    EXPECT_EQ(Fakes::names, 0) << method;
+    EXPECT_EQ(world_->scene.m_strRankName, "abc");
+    EXPECT_EQ(world_->scene.m_bRanked, 1);
+  }
+  EXPECT_EQ(Fakes::registers, 2);
+  EXPECT_EQ(requests_.Sounds(), (std::vector<int>{16, 1, 16, 1}));
+}
+
+TEST_F(Loops, RankingMethodsWithEntryAskAndKeepTheName) {
+  for (int method : {0, 2}) {
+    g_OptionData.m_nRankingMethod = method;
+    g_SaveData.m_strPlayerName = "old";
+    world_->scene.m_bRankIn = 1;
+    world_->scene.m_bRanked = 0;
+    Fakes::script = {0, 1};
+    Rank();
+    EXPECT_EQ(world_->scene.m_strRankName, "xyz");
+    EXPECT_EQ(g_SaveData.m_strPlayerName, "xyz");
+  }
+  EXPECT_EQ(Fakes::names, 2);
+}
+
+TEST_F(Loops, NothingToRegister) {
+  world_->scene.m_bRankIn = 0;
+  Rank();
+  world_->scene.m_bRankIn = 1;
+  world_->scene.m_bRanked = 1;
+  Rank();
+  world_->scene.m_bRanked = 0;
+  g_PauseLink.lpfnRankingsOn = [] { return 0; };
+  Rank();
+  EXPECT_EQ(Fakes::registers, 0);
+  EXPECT_EQ(Fakes::polls, 0);
+  EXPECT_TRUE(requests_.Sounds().empty());
+}
+
+TEST_F(Loops, CloseDuringTheRankingDisplayEndsIt) {
+  g_OptionData.m_nRankingMethod = 1;
+  world_->scene.m_bRankIn = 1;
+  Fakes::wmQuitAt = 3;  // the program's close posts WM_QUIT to the loop
+  Rank();
+  EXPECT_EQ(Fakes::presents, 3);
+  EXPECT_EQ(thRanking.m_hThread.load(), nullptr);
+}
+
+TEST_F(Loops, RankingPagesThroughTheKindsOfTheMode) {
+  // Kinds 0 and 2 recorded for the story mode; the result reached places 3 and 7 in them.
+  const int savedMode = g_nGameMode;
+  RankIn(cSafeVector<uint8_t>{1, 0, 1, 0, 0}, cSafeVector<int32_t>{3, -1, 7, -1, -1}, 1);
+  g_SaveData.m_nRankingKind = 1;
+  Fakes::script = {0, 8, 0, 8, 0, 1};
+  Rank();
+  g_nGameMode = savedMode;
+  // The cursor starts on the first recorded kind from kind 1 (kind 2); each fresh page press
+  // moves it to the next recorded kind.
+  const std::vector<std::pair<int, int>> expected = {{2, 7}, {0, 3}, {0, 3}, {2, 7}, {2, 7}};
+  EXPECT_EQ(Fakes::drawn, expected);
+  EXPECT_EQ(requests_.Sounds(), (std::vector<int>{16, 6, 6, 1}));
+}
+
+TEST_F(Loops, RankingWithOneKindDoesNotPage) {
+  const int savedMode = g_nGameMode;
+  RankIn(cSafeVector<uint8_t>{0, 0, 0, 1, 0}, cSafeVector<int32_t>{-1, -1, -1, 4, -1}, 3);
+  Fakes::script = {0, 8, 0, 1};
+  Rank();
+  g_nGameMode = savedMode;
+  const std::vector<std::pair<int, int>> expected = {{3, 4}, {3, 4}, {3, 4}};
+  EXPECT_EQ(Fakes::drawn, expected);
+  EXPECT_EQ(requests_.Sounds(), (std::vector<int>{16, 1}));
+}
+
+}  // namespace
