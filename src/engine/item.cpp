@@ -45,7 +45,7 @@ void cItem::SetTilePos(int column, int row) {
 int TakeItem(cItem* item, cPlayer& hero) {
   if (!item || item->m_nGraphic == 0 || item->m_Data.m_byTakeRule == 2 || !item->m_bActive) return 0;
   const cItemData& d = item->m_Data;
-  if (d.m_bTakePopup && g_lpfnShowItemPopup) g_lpfnShowItemPopup(hero, d.m_byGraphicKind, item->m_nGraphic, d.m_wGraphicSub);
+  if (d.m_bTakePopup) hero.ShowItemPopup(d.m_byGraphicKind, item->m_nGraphic, d.m_wGraphicSub);
   PlayUserSe(d.m_wSound);
   return RunCommandList(hero, item->m_Data.m_vCmd);
 }

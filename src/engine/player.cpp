@@ -332,6 +332,13 @@ void cPlayer::BuildBoxDisplay() {
   });
 }
 
+void cPlayer::ShowItemPopup(int kind, int graphic, int sub) {
+  if (!g_lpPlayScene) return;
+  // A graphic window placed above its anchor (placement 4), fixed, counted down for 30 frames.
+  g_lpPlayScene->m_lMessage.emplace_back(2, "", kind, graphic, sub, 4, 0, 0, 0, 0, 0, 1, 2, 30, 0, m_nId, 0, 0, 0, 0, 0,
+                                         0, 0, 0);
+}
+
 bool cPlayer::HasNoItemContact(int id) const {
   return std::find(m_lItemContact.begin(), m_lItemContact.end(), id) == m_lItemContact.end();
 }

@@ -101,6 +101,9 @@ class cPlayer : public cChara {
   void SaveFacing() { m_nPrevDir = m_nDir; }
   void SaveLastChip() { m_lpPrevLastFloor = m_lpLastFloor; }
   bool HasNoItemContact(int id) const;
+  // The pop-up of a taken item: its graphic (sheet kind, number, cell) above the hero for 30
+  // frames, appended to the scene's message windows.
+  void ShowItemPopup(int kind, int graphic, int sub);
   void ForgetItemContact(int id);
 
  public:

@@ -131,6 +131,14 @@ void cPlayScene::Draw(int bPlay, int bFrozen, int bTimerSound, int bNotice) {
   }
   DDFlushSpriteBatch();
 
+  // Message windows and pop-ups: a window that reports its end is destroyed.
+  for (auto it = m_lMessage.begin(); it != m_lMessage.end();) {
+    if (it->Update(&BackBuffer, bFrozen))
+      it = m_lMessage.erase(it);
+    else
+      ++it;
+  }
+
   DrawScrEffect(bFrozen);
   DrawHud(&BackBuffer);
   DrawTimer(&BackBuffer, bTimerSound);

@@ -20,8 +20,6 @@ class Items : public ::testing::Test {
     stage.m_nItemH = 20;
     world_ = std::make_unique<playkit::PlayWorld>(stage);
     hero_ = &world_->PlaceHero(fixture::Hero(), 5, 5);
-    s_popups = 0;
-    g_lpfnShowItemPopup = [](cPlayer&, int, int, int) { ++s_popups; };
   }
   // An item whose command list logs its tag when it runs, on a cell.
   cItem& Put(int cellX, int rule, int tag, int graphic = 4) {
@@ -35,12 +33,11 @@ class Items : public ::testing::Test {
   std::vector<int> Keys() { return world_->KeysOf(hero_->m_nId); }
 
   playkit::ItemListRecorder lists_;
-  static int s_popups;
+  size_t Popups() const { return world_->scene.m_lMessage.size(); }
   std::unique_ptr<playkit::PlayWorld> world_;
   cPlayer* hero_ = nullptr;
 };
 
-int Items::s_popups = 0;
 
 TEST_F(Items, SetUpAndPlacementOnACell) {
   cItemData d = fixture::Item(4);
@@ -76,7 +73,17 @@ TEST_F(Items, TakenOnceThenRemoved) {
   EXPECT_EQ(Pass(), 0);
   EXPECT_EQ(Keys(), std::vector<int>{8});
   EXPECT_EQ(lists_.taken, std::vector<int>{1});
-  EXPECT_EQ(s_popups, 1);
+  // The pop-up: a graphic window of the item's sheet kind, number and cell above the hero,
+  // fixed, counted down for 30 frames.
+  ASSERT_EQ(Popups(), 1u);
+  const cMessageWindow& w = world_->scene.m_lMessage.front();
+  EXPECT_EQ(w.m_nWindowKind, 2);
+  EXPECT_EQ(w.m_nIcon[0], fixture::Item(4).m_byGraphicKind);
+  EXPECT_EQ(w.m_nIcon[1], 4);
+  EXPECT_EQ(w.m_nPlacement, 4);
+  EXPECT_EQ(w.m_nDisplayMode, 2);
+  EXPECT_EQ(w.m_nCountdown, 30);
+  EXPECT_EQ(w.m_nAnchorId, hero_->m_nId);
   EXPECT_EQ(sounds.Sounds(), std::vector<int>{2 + 16});
   EXPECT_EQ(g_lItem.Count(), 0u);
   EXPECT_EQ(g_lItem.Stored(), 0u);
@@ -127,7 +134,7 @@ TEST_F(Items, GraphicZeroFiresTheEventButIsNotTakenAndATransparentItemIs) {
   EXPECT_EQ(Keys(), std::vector<int>{8});
   EXPECT_TRUE(lists_.taken.empty());
   EXPECT_TRUE(sounds.Sounds().empty());
-  EXPECT_EQ(s_popups, 0);
+  EXPECT_EQ(Popups(), 0u);
   cItem& t = Put(5, 0, 3);
   t.m_Data.m_bTransparent = 1;
   Pass();

@@ -37,7 +37,6 @@ void ResetEngineGlobals() {
   g_lpPlayScene = nullptr;
   g_lpfnFireEventEx = nullptr;
   g_lpfnJumpKeyHeld = nullptr;
-  g_lpfnShowItemPopup = nullptr;
 }
 
 }  // namespace
