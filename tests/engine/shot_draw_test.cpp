@@ -9,6 +9,8 @@
 #include "engine/chara_anim.h"
 #include "engine/shot.h"
 #include "engine/stage_images.h"
+#include "fixture/fixture.h"
+#include "play_kit.h"
 #include "project/database.h"
 
 namespace {
@@ -230,6 +232,57 @@ TEST_F(SwordDrawTest, TypeOrFrameOutsideTheTablesDrawsNothing) {
   noImage.m_Shot.m_byTrajectory = 2;
   noImage.Draw(&dst_, 0);
   EXPECT_EQ(Drawn(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Two overlapping shots in a scene's frame: the one made first is on side 1 with graphic 1
+// (colour 6), the second on side 0 with graphic 0 (colour 5).
+class ShotOrderTest : public ShotDrawTest {
+ protected:
+  void Run(int byPriority) {
+    DDSURFACEDATA* sheet = &g_SystemImage[20];
+    if (!HasSurface(sheet)) Make(sheet, 640, 480);
+    DDFillRect(sheet, 0, 0, 16, 16, 5);
+    DDFillRect(sheet, 0, 16, 16, 16, 6);
+    cStage stage = fixture::Stage(40, 30);
+    stage.m_bDrawByPriority = byPriority;
+    playkit::PlayWorld world(stage);
+    const int sides[2] = {1, 0};
+    for (int side : sides) {
+      cShot s;
+      s.m_nLayer = side;
+      s.m_nGraphic = side;
+      s.m_nWidth = s.m_nHeight = s.m_nGraphicW = s.m_nGraphicH = s.m_nBaseGraphicW = s.m_nBaseGraphicH = 16;
+      s.m_dX = world.scene.m_ScrollX.m_dPos + 100;
+      s.m_dY = world.scene.m_ScrollY.m_dPos + 100;
+      s.m_dFarX = s.m_dX + 15;
+      s.m_dFarY = s.m_dY + 15;
+      s.m_bOnScreen = 1;
+      shots.push_back(&CloneShot(world.scene.m_lShot, s));
+    }
+    world.scene.Draw(1, 0, 0, 0);
+    ASSERT_EQ(shots[0]->m_rcScreen.left, shots[1]->m_rcScreen.left);
+    centre = Pixel(&BackBuffer, shots[0]->m_rcScreen.left + 8, shots[0]->m_rcScreen.top + 8);
+    drawn = centre == 5 || centre == 6;
+    world.scene.m_lShot.Clear();
+    for (auto& list : world.scene.m_vShotDrawList) list.clear();
+  }
+  std::vector<cShot*> shots;
+  DWORD centre = 0;
+  bool drawn = false;
+};
+
+TEST_F(ShotOrderTest, ShotsDrawInListOrderOrByLayerWhenLayersAreOn) {
+  Run(0);
+  ASSERT_TRUE(drawn) << centre;
+  EXPECT_EQ(centre, 5u);  // layers off: list order, the later shot on top
+  shots.clear();
+  Run(1);
+  ASSERT_TRUE(drawn) << centre;
+  EXPECT_EQ(centre, 6u);  // layers on: layer 1 after layer 0
 }
 
 }  // namespace
