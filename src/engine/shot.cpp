@@ -24,20 +24,6 @@ const cScroll* AxisX() { return g_lpPlayScene ? &g_lpPlayScene->m_ScrollX : null
 const cScroll* AxisY() { return g_lpPlayScene ? &g_lpPlayScene->m_ScrollY : nullptr; }
 double OwnSpeed(const cScroll* s) { return s && s->MovesByItself() ? s->m_dAutoSpeed : 0.0; }
 
-// The frames of a sword type; null (reported once) for a type outside the table or without
-// frames.
-const cSafeVector<cSwordTypeSub>* SwingOf(int type) {
-  static bool reported = false;
-  if (type >= 0 && static_cast<size_t>(type) < g_Database.m_vSwordType.size()) {
-    const auto& swing = g_Database.m_vSwordType[static_cast<size_t>(type)].m_vSwing;
-    if (!swing.empty()) return &swing;
-  }
-  if (!reported) {
-    reported = true;
-    ReportLog("Sword type %d has no frames: no sword is made", type);
-  }
-  return nullptr;
-}
 
 bool Alive(const cChara* c) { return c && !c->m_bRemoved && !c->m_bDead; }
 
@@ -65,6 +51,21 @@ cChara* Hero() { return g_vPlayer.empty() || g_vPlayer[0].m_bRemoved ? nullptr :
 bool CrossesZero(double before, double after) { return (before > 0 && after < 0) || (before < 0 && after > 0); }
 
 }  // namespace
+
+// The frames of a sword type; null (reported once) for a type outside the table or without
+// frames.
+const cSafeVector<cSwordTypeSub>* SwingOf(int type) {
+  static bool reported = false;
+  if (type >= 0 && static_cast<size_t>(type) < g_Database.m_vSwordType.size()) {
+    const auto& swing = g_Database.m_vSwordType[static_cast<size_t>(type)].m_vSwing;
+    if (!swing.empty()) return &swing;
+  }
+  if (!reported) {
+    reported = true;
+    ReportLog("Sword type %d has no frames: no sword is made", type);
+  }
+  return nullptr;
+}
 
 cShot::cShot(const cShot& other) : cObject(other) {
   m_nOwnerId = other.m_nOwnerId;

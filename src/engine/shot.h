@@ -41,6 +41,11 @@ struct cShotSpawn {
 };
 
 struct DDSURFACEDATA;
+class cSwordTypeSub;
+
+// The frames of a sword type; null (reported once) for a type outside the table or without
+// frames.
+const cSafeVector<cSwordTypeSub>* SwingOf(int type);
 
 class cShot : public cObject {
  public:
@@ -132,7 +137,9 @@ class cShot : public cObject {
   void SetCarry();
 
  public:
-  // Drawing (with the shots' drawing).
+  // Drawing: nothing when hidden; a shot from the shot sheet of its facing (its animation
+  // stepped unless held), a sword from its type's image of its facing at the current frame;
+  // stretched above zoom 1, both with the transparent colour.
   void Draw(DDSURFACEDATA* lpDst, int bHold);
 
   // Read by the damage pass
