@@ -28,24 +28,14 @@ namespace {
 constexpr int SCENE_PLAY_TYPE = 4;
 constexpr int BANNER_FRAMES = 80;
 
-constexpr int SE_MENU = 4;
 constexpr int SE_HERO_DIES = 8;
 constexpr int SE_DEFEAT = 9;
-constexpr int VK_SPACE_KEY = 0x20;
 
 bool IsReplayPlayback() { return g_nPlayMode == PLAYMODE_REPLAY; }
 
 // The appearance conditions of map chips, which the definitions ask through their context.
 int CheckChipConds(MapChip& chip) { return g_lpPlayScene ? g_lpPlayScene->CheckBlockConds(chip) : 1; }
 
-// Space opens the in-game menu; it is read from the key table, never from the recorded input.
-int CheckPauseKey(cPlayScene& scene) {
-  if (!(GetAsyncKeyState(VK_SPACE_KEY) & 0x8000)) return 0;
-  PlaySysSe(SE_MENU);
-  scene.m_nSavedState = scene.m_nState;
-  scene.m_nSavedStep = scene.m_nStep;
-  return 1;
-}
 
 }  // namespace
 
@@ -71,6 +61,11 @@ void cPlayScene::Update() {
     case 0: FadeIn(); break;
     case 1: StateStart(); break;
     case 2: StatePlay(); break;
+    case 3: StateMenu(); break;
+    case 4: StateEnd(); break;
+    case 5: StateChoice(); break;
+    case 6: StateWaitKey(); break;
+    case 7: FadeOut(); break;
     default: break;
   }
   SweepPlayLists();
@@ -219,7 +214,7 @@ void cPlayScene::StatePlay() {
     PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
     return;
   }
-  if (CheckPauseKey(*this)) {
+  if (CheckMenuKey()) {
     m_nStep = 0;
     m_nState = 3;
     return;

@@ -234,8 +234,8 @@ class cPlayScene {
   int32_t m_bAssignKilled = 0;
 
   // States, frame and stage set-up (play_frame.cpp, stage_setup.cpp).
-  // State 0 fade-in, 1 start display, 2 play (3..7: the menu and the end of play, not built
-  // here); -1 until Init has run. The step inside a state.
+  // State 0 fade-in, 1 start display, 2 play, 3 menu, 4 end of play, 5 retry or quit, 6 game
+  // over, 7 fade-out; -1 until Init has run. The step inside a state.
   int32_t m_nState = -1;
   int32_t m_nStep = 0;
   int32_t m_nSavedState = 0;
@@ -325,6 +325,20 @@ class cPlayScene {
   int RunPauseLoop();
   // Registers the result in the rankings and shows them until decide.
   void EnterRanking();
+
+  // Menus and end of play (play_menu.cpp, play_end.cpp): states 3 to 7, the menu's enable
+  // flags and cursor row, the scene type to go to and the title menu's row (-1 unchanged).
+  void StateMenu();
+  void StateEnd();
+  void StateChoice();
+  void StateWaitKey();
+  void FadeOut();
+  // Space opens the menu: the state and step are kept for resume; 1 when it was pressed.
+  int CheckMenuKey();
+  int32_t m_nMenuEnable[4] = {1, 1, 1, 1};
+  int32_t m_nMenuRow = 0;
+  int32_t m_nNextScene = 0;
+  int32_t m_nTitleRow = -1;
 
   // Conditions: rule 0 all hold (an empty list holds), rule 1 one holds (an empty list
   // fails), other rules fail.
