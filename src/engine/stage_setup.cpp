@@ -301,6 +301,8 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
     m_bRemoveItem = anySide(st.m_RuleItem);
 
     m_lEffect.clear();
+    m_ScrEffect.Clear();
+    m_ScreenColor = cScreenColor();
 
     m_vHitSchedule = BuildHitSchedule(st.m_nSubSteps, st.m_nHitChecks);
 
