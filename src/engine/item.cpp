@@ -33,8 +33,12 @@ void cItem::SetData(int id, const cItemData& def, int carried) {
 }
 
 void cItem::SetTilePos(int column, int row) {
-  m_dX = (column + static_cast<double>(MAP_MARGIN)) * CELL_DOTS + m_nBaseGraphicX + 0.5;
-  m_dY = (row + static_cast<double>(MAP_MARGIN)) * CELL_DOTS + m_nBaseGraphicY;
+  SetCellDotPos((column + MAP_MARGIN) * CELL_DOTS, (row + MAP_MARGIN) * CELL_DOTS);
+}
+
+void cItem::SetCellDotPos(int x, int y) {
+  m_dX = static_cast<double>(x) + m_nBaseGraphicX + 0.5;
+  m_dY = static_cast<double>(y) + m_nBaseGraphicY;
   int zoom = m_bCarried ? 1 : m_nZoom;
   ReanchorX(zoom, 1);
   ReanchorY(zoom, 1);

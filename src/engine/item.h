@@ -27,6 +27,8 @@ class cItem : public cObject {
   void SetData(int id, const cItemData& def, int carried);
   // Places the item on a stage cell (column and row of the stage proper).
   void SetTilePos(int column, int row);
+  // Position by the top-left dot of the 32 x 32 cell the item stands in.
+  void SetCellDotPos(int x, int y);
   // The item's cell at its screen rectangle, stepping its animation unless held, and its mark.
   void Draw(DDSURFACEDATA* surface, int hold);
 };

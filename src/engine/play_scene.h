@@ -43,6 +43,8 @@ struct DDSURFACEDATA;
 class cCharaData;
 class cItemData;
 class cSaveData;
+struct cCharaSummon;
+struct cItemSummon;
 
 class cPlayScene {
  public:
@@ -302,6 +304,9 @@ class cPlayScene {
   int SetStage(int bLoadStage, int bFirst);
   void PlaceChara(int cellX, int cellY, const cCharaData& def, const cItem* lpDrop);
   void PlaceItem(int cellX, int cellY, const cItemData& def);
+  // Summoned characters and items (the summon commands' placements); they use up ids.
+  void SummonChara(const cCharaSummon& summon);
+  void SummonItem(const cItemSummon& summon);
   // The damage-pass schedule of k sub-steps with m passes per frame.
   static cSafeVector<int32_t> BuildHitSchedule(int k, int m);
   void ResetPlayCounters();

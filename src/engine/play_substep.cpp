@@ -207,7 +207,13 @@ int cPlayScene::SubStep(int i) {
   }
 
   // Shots move even while the hero is dead.
-  m_lShot.ForEach([](cShot& s) {
+  // On the first sub-step a shot beyond its side's removal range goes (not while the hero is
+  // dead); a side without any removal side set keeps its shots.
+  auto anySide = [](const cRemovalRule& r) { return r.m_bLeft || r.m_bRight || r.m_bTop || r.m_bBottom; };
+  const bool rangeStep = i == 1 && !hero.m_bDead;
+  const bool removeHeroShots = rangeStep && anySide(st.m_RuleHeroShot);
+  const bool removeCharaShots = rangeStep && anySide(st.m_RuleCharaShot);
+  m_lShot.ForEach([&](cShot& s) {
     if (s.Move()) {
       cObjectList<cShot>::Remove(s);
       return;
@@ -215,6 +221,10 @@ int cPlayScene::SubStep(int i) {
     s.ApplyGravity();
     s.StepY();
     s.StepX();
+    if ((s.m_nKind == 0 ? removeHeroShots : removeCharaShots) && s.IsOutOfShotRange()) {
+      cObjectList<cShot>::Remove(s);
+      return;
+    }
     if (s.HitMap()) cObjectList<cShot>::Remove(s);
   });
 

@@ -67,8 +67,12 @@ void cStageChara::Place(int id, const cCharaData& def, const cItem* lpDrop, cons
 }
 
 void cStageChara::SetBlockXY(int column, int row) {
-  m_dX = (column + static_cast<double>(MAP_MARGIN)) * CELL_DOTS + m_nBaseGraphicX + 0.5;
-  m_dY = (row + static_cast<double>(MAP_MARGIN)) * CELL_DOTS + m_nBaseGraphicY;
+  SetCellDotXY((column + MAP_MARGIN) * CELL_DOTS, (row + MAP_MARGIN) * CELL_DOTS);
+}
+
+void cStageChara::SetCellDotXY(int x, int y) {
+  m_dX = static_cast<double>(x) + m_nBaseGraphicX + 0.5;
+  m_dY = static_cast<double>(y) + m_nBaseGraphicY;
   ChangeZoom(m_nZoom, 1);
   OnMoveX();
   OnMoveY();

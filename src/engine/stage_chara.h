@@ -54,6 +54,8 @@ class cStageChara : public cChara {
              cChara* lpCreator);
   // Position on the stage grid (column and row of the stage proper).
   void SetBlockXY(int column, int row);
+  // Position by the top-left dot of the 32 x 32 cell the character stands in.
+  void SetCellDotXY(int x, int y);
   // The activity range against the scene's activation-group flags; a group number beyond them
   // is no group.
   int UpdateInRange(cSafeVector<uint8_t>& flags);

@@ -16,6 +16,7 @@
 #include "engine/player.h"
 #include "engine/shot.h"
 #include "engine/stage_chara.h"
+#include "engine/summon.h"
 #include "platform/message.h"
 #include "platform/random.h"
 #include "platform/time.h"
@@ -53,6 +54,16 @@ void AppendToDrawList(cPlayScene& scene, cChara& chara) {
   scene.m_vDrawList.CheckedAt(static_cast<size_t>(chara.m_nLayer & 7)).push_back(&chara);
 }
 
+// Shifts a group member by its group offsets for the definition's facing.
+void ShiftByGroupOffset(cChara& chara, const cCharaData& def, int member) {
+  const int dx = def.GetGroupOffsetX(member, def.m_byDirection);
+  const int dy = def.GetGroupOffsetY(member, def.m_byDirection);
+  chara.m_dX += dx;
+  chara.m_dFarX += dx;
+  chara.m_dY += dy;
+  chara.m_dFarY += dy;
+}
+
 }  // namespace
 
 cSafeVector<int32_t> cPlayScene::BuildHitSchedule(int k, int m) {
@@ -87,12 +98,7 @@ void cPlayScene::PlaceChara(int cellX, int cellY, const cCharaData& def, const c
     auto chara = std::make_unique<cStageChara>();
     chara->Place(m_nNextId, def, lpDrop, none, 0, nullptr);
     chara->SetBlockXY(cellX, cellY);
-    const int dx = def.GetGroupOffsetX(i, def.m_byDirection);
-    const int dy = def.GetGroupOffsetY(i, def.m_byDirection);
-    chara->m_dX += dx;
-    chara->m_dFarX += dx;
-    chara->m_dY += dy;
-    chara->m_dFarY += dy;
+    ShiftByGroupOffset(*chara, def, i);
     if (!chara->IsInsideStage(1)) continue;
     chara->ClampX(2);
     chara->ClampY(2);
@@ -109,6 +115,44 @@ void cPlayScene::PlaceItem(int cellX, int cellY, const cItemData& def) {
   if (!item->IsInsideStage(1)) return;
   item->ClampX(2);
   item->ClampY(2);
+  cItem& placed = g_lItem.Add(std::move(item));
+  placed.CalcScreenRect();
+  ++m_nNextId;
+}
+
+void cPlayScene::SummonChara(const cCharaSummon& summon) {
+  static const int32_t none[4] = {0, 0, 0, 0};
+  if (!summon.lpDef || !summon.lpShot) return;
+  // The summon's facing and side replace the definition's own.
+  cCharaData def = *summon.lpDef;
+  def.m_byDirection = static_cast<uint8_t>(summon.nDir ? 1 : 0);
+  def.m_byLayer = static_cast<uint8_t>(summon.nLayer);
+  auto chara = std::make_unique<cStageChara>();
+  chara->Place(m_nNextId, def, nullptr, none, 0, summon.lpUser);
+  chara->SetCellDotXY(summon.nX, summon.nY);
+  ShiftByGroupOffset(*chara, def, 0);
+  if (!chara->IsInsideStage(1)) return;
+  chara->ClampX(2);
+  chara->ClampY(2);
+  // A member that lands in a wall or a block character is not kept; its id stays used.
+  ++m_nNextId;
+  if (IsPlaceBlocked(*chara)) return;
+  cStageChara& placed = g_lChara.Add(std::move(chara));
+  placed.CalcScreenRect();
+  placed.LinkInitialTargets(summon.lpUser);
+  if (summon.lpShot->m_bLifetime) placed.m_nLife = summon.lpShot->m_sLifetime * g_StageData.m_nSubSteps6;
+  AppendToDrawList(*this, placed);
+}
+
+void cPlayScene::SummonItem(const cItemSummon& summon) {
+  if (!summon.lpDef || !summon.lpShot) return;
+  auto item = std::make_unique<cItem>();
+  item->SetData(m_nNextId, *summon.lpDef, 0);
+  item->SetCellDotPos(summon.nX, summon.nY);
+  if (!item->IsInsideStage(1)) return;
+  item->ClampX(2);
+  item->ClampY(2);
+  if (summon.lpShot->m_bLifetime) item->m_nLife = summon.lpShot->m_sLifetime * g_StageData.m_nSubSteps6;
   cItem& placed = g_lItem.Add(std::move(item));
   placed.CalcScreenRect();
   ++m_nNextId;
@@ -257,6 +301,8 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
     m_bRemoveItem = anySide(st.m_RuleItem);
 
     m_lEffect.clear();
+    m_ScrEffect.Clear();
+    m_ScreenColor = cScreenColor();
 
     m_vHitSchedule = BuildHitSchedule(st.m_nSubSteps, st.m_nHitChecks);
 

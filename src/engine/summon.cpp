@@ -9,8 +9,6 @@
 #include "project/common_palette.h"
 #include "project/stage.h"
 
-void (*g_lpfnSummonChara)(const cCharaSummon& summon) = nullptr;
-void (*g_lpfnSummonItem)(const cItemSummon& summon) = nullptr;
 
 namespace {
 
@@ -38,15 +36,6 @@ std::vector<cShotSpawn> LayOut(cChara& user, const cEdShot& shot, int size) {
 
 int Zoom(const cEdShot& shot) { return shot.m_byZoom ? shot.m_byZoom : 1; }
 
-bool Placeable(void* fn) {
-  static bool reported = false;
-  if (fn) return true;
-  if (!reported) {
-    reported = true;
-    ReportLog("Summon without a placement in the play scene: nothing is placed");
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -62,8 +51,7 @@ const cItemData* SummonItemDef(const cEdShot& shot) {
 
 void CmdSummonChara(cChara& user, cCmdState&, const cEdShot& shot) {
   const cCharaData* def = SummonCharaDef(shot);
-  if (!def || def->m_byControl != 1) return;
-  if (!Placeable(reinterpret_cast<void*>(g_lpfnSummonChara))) return;
+  if (!def || def->m_byControl != 1 || !g_lpPlayScene) return;
   int facing = shot.m_bReverseFacing ? 1 - user.m_nDir : user.m_nDir;
   int layer = shot.m_byLayerMode == 1 ? user.m_nLayer : shot.m_byLayerMode == 2 ? shot.m_byLayer : def->m_byLayer;
   for (const cShotSpawn& s : LayOut(user, shot, Zoom(shot) * 32)) {
@@ -76,14 +64,13 @@ void CmdSummonChara(cChara& user, cCmdState&, const cEdShot& shot) {
     c.lpShot = &shot;
     c.lpDef = def;
     c.lpUser = &user;
-    g_lpfnSummonChara(c);
+    g_lpPlayScene->SummonChara(c);
   }
 }
 
 void CmdSummonItem(cChara& user, cCmdState&, const cEdShot& shot) {
   const cItemData* def = SummonItemDef(shot);
-  if (!def) return;
-  if (!Placeable(reinterpret_cast<void*>(g_lpfnSummonItem))) return;
+  if (!def || !g_lpPlayScene) return;
   for (const cShotSpawn& s : LayOut(user, shot, Zoom(shot) * 32)) {
     cItemSummon c;
     c.nX = s.nX;
@@ -91,7 +78,7 @@ void CmdSummonItem(cChara& user, cCmdState&, const cEdShot& shot) {
     c.nUserDir = user.m_nDir;
     c.lpShot = &shot;
     c.lpDef = def;
-    g_lpfnSummonItem(c);
+    g_lpPlayScene->SummonItem(c);
   }
 }
 

@@ -34,11 +34,6 @@ struct cItemSummon {
   const cItemData* lpDef = nullptr;
 };
 
-// The play scene's placements of summoned characters and items (they use up the scene's
-// character and item ids). Null: a summon places nothing (reported once).
-extern void (*g_lpfnSummonChara)(const cCharaSummon& summon);
-extern void (*g_lpfnSummonItem)(const cItemSummon& summon);
-
 // The definition at the shot data's summon index in the chosen palette (0 common, 1 the
 // stage's); null for an index outside the list.
 const cBlockData* SummonBlockDef(const cEdShot& shot);

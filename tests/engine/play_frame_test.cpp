@@ -2,6 +2,7 @@
 // codes that end the frame or take a character out, the time running out, the dead hero.
 #include <gtest/gtest.h>
 
+#include "engine/shot.h"
 #include "fixture/fixture.h"
 #include "play_scene_kit.h"
 #include "project/shell_state.h"
@@ -14,9 +15,9 @@ using playscene::PlaySceneTest;
 
 // A stage of one sub-step per frame with the hero standing on a floor, nothing shown at the
 // start.
-cStage FloorStage(void (*edit)(cStage&) = nullptr) {
-  cStage s = fixture::Stage(20, 15);
-  fixture::Fill(s, fixture::Block(1), 0, 14, 19, 14);
+cStage FloorStage(void (*edit)(cStage&) = nullptr, int width = 20) {
+  cStage s = fixture::Stage(width, 15);
+  fixture::Fill(s, fixture::Block(1), 0, 14, width - 1, 14);
   fixture::Place(s, fixture::Hero(2), 2, 13);
   s.m_nSpeedLevel = 1;
   s.m_bShowStartBanner = 0;
@@ -181,6 +182,34 @@ TEST(PlayFrame, AQuitRequestClosesWithoutPlaying) {
   t.Frames(1);
   EXPECT_EQ(t.Scene().m_nFrame, 0);
   EXPECT_EQ(t.Scene().m_nState, 2);
+}
+
+// A still hero shot well right of the screen (cell 30 of a 40-cell stage, the camera at the
+// left end) goes on the first sub-step only when the hero-shot range tests the right side.
+TEST(PlayFrame, AShotBeyondItsSidesRemovalRangeGoesOnTheFirstSubStep) {
+  struct Case {
+    int heroRight, charaRight;
+    size_t left;
+  } cases[] = {{0, 0, 1}, {0, 1, 1}, {1, 0, 0}};
+  for (const Case& c : cases) {
+    cStage stage = FloorStage(nullptr, 40);
+    stage.m_RuleHeroShot = cRemovalRule();
+    stage.m_RuleCharaShot = cRemovalRule();
+    stage.m_RuleHeroShot.m_bRight = c.heroRight;
+    stage.m_RuleCharaShot.m_bRight = c.charaRight;
+    PlaySceneTest t(stage);
+    ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+    t.Scene().m_nState = 2;
+    cEdShot data;
+    cShotSpawn spawn;
+    spawn.nX = (30 + 10) * 32;
+    spawn.nY = (5 + 10) * 32;
+    cShot shot;
+    ASSERT_EQ(shot.SetData(99, g_vPlayer[0], SHOT_KIND_SHOT, data, spawn), 1);
+    CloneShot(t.Scene().m_lShot, shot);
+    t.Frames(1);
+    EXPECT_EQ(t.Scene().m_lShot.Count(), c.left) << c.heroRight << c.charaRight;
+  }
 }
 
 }  // namespace

@@ -108,6 +108,21 @@ TEST(StageSetUp, SpeedLevelTwentyRunsTwentySubStepsAndHostileLevelsAreHeld) {
   EXPECT_EQ(g_StageData.m_nSubSteps, 100);
 }
 
+TEST(StageSetUp, ARestartClearsTheScreenEffectAndTheScreenColour) {
+  PlaySceneTest t(HeroStage(20, 15, 1, 13));
+  ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+  t.Scene().m_ScrEffect.m_nMode = 3;
+  t.Scene().m_ScreenColor.m_bActive = 1;
+  t.Scene().m_ScreenColor.m_nIntensity = 50;
+  t.Scene().m_ScreenColor.m_nPrevAlpha = 0;
+  ASSERT_EQ(t.Scene().SetStage(1, 0), 1);
+  EXPECT_EQ(t.Scene().m_ScrEffect.m_nMode, 0);
+  EXPECT_EQ(t.Scene().m_ScreenColor.m_bActive, 0);
+  EXPECT_EQ(t.Scene().m_ScreenColor.m_nIntensity, 0);
+  // The brightness of the untinted frame.
+  EXPECT_EQ(t.Scene().m_ScreenColor.m_nPrevAlpha, 255);
+}
+
 TEST(StageSetUp, AStageWithoutAHeroStopsTheScene) {
   cStage s = fixture::Stage(20, 15);
   fixture::Place(s, fixture::Chara(3), 2, 2);

@@ -147,16 +147,23 @@ TEST_P(ShotCommands, BlockSummonPutsTheBlockUnderTheUsersCentre) {
   EXPECT_EQ(g_MapGrid[static_cast<size_t>(w.world.scene.CellAtDot(cx, cy))].m_wGraphic, 7);
 }
 
-std::vector<cCharaSummon>& Summoned() {
-  static std::vector<cCharaSummon> v;
+std::vector<cStageChara*> CharasOtherThan(const cChara& user) {
+  std::vector<cStageChara*> v;
+  g_lChara.ForEach([&](cStageChara& c) {
+    if (&c != &user) v.push_back(&c);
+  });
   return v;
+}
+
+bool InDrawList(const cPlayScene& scene, const cChara& c) {
+  for (const auto& l : scene.m_vDrawList)
+    for (const cChara* p : l)
+      if (p == &c) return true;
+  return false;
 }
 
 TEST_P(ShotCommands, CharacterSummonOnlyComputerCharactersWithTheirSideAndFacing) {
   ScriptWorld w(k(), {});
-  Summoned().clear();
-  auto* saved = g_lpfnSummonChara;
-  g_lpfnSummonChara = [](const cCharaSummon& c) { Summoned().push_back(c); };
   cCharaData computer = fixture::Chara(4);
   computer.m_byLayer = 6;
   cCharaData player = fixture::Chara(5);
@@ -170,6 +177,8 @@ TEST_P(ShotCommands, CharacterSummonOnlyComputerCharactersWithTheirSideAndFacing
   s.m_bySummonPalette = 1;
   s.m_sSummonIndex = static_cast<int16_t>(n - 2);
   s.m_byLayer = 3;
+  s.m_bLifetime = 1;
+  s.m_sLifetime = 5;
   cCmdState state;
   w.chara.m_nDir = 1;
   w.chara.m_nLayer = 2;
@@ -177,31 +186,59 @@ TEST_P(ShotCommands, CharacterSummonOnlyComputerCharactersWithTheirSideAndFacing
     int mode, reverse, layer, dir;
   } cases[] = {{0, 0, 6, 1}, {1, 1, 2, 0}, {2, 0, 3, 1}};
   for (const Case& c : cases) {
-    Summoned().clear();
+    g_lChara.ForEach([&](cStageChara& o) {
+      if (&o != &w.chara) w.world.scene.EraseChara(o);
+    });
+    w.world.scene.SweepPlayLists();
+    const int firstId = w.world.scene.m_nNextId;
     s.m_byLayerMode = static_cast<uint8_t>(c.mode);
     s.m_bReverseFacing = static_cast<uint8_t>(c.reverse);
     CmdSummonChara(w.chara, state, s);
-    ASSERT_EQ(Summoned().size(), 2u);
-    EXPECT_EQ(Summoned()[0].nLayer, c.layer);
-    EXPECT_EQ(Summoned()[0].nDir, c.dir);
-    EXPECT_EQ(Summoned()[0].nUserDir, 1);
-    EXPECT_EQ(Summoned()[0].lpUser, &w.chara);
+    std::vector<cStageChara*> made = CharasOtherThan(w.chara);
+    ASSERT_EQ(made.size(), 2u);
+    EXPECT_EQ(w.world.scene.m_nNextId, firstId + 2);
+    for (size_t i = 0; i < made.size(); ++i) {
+      EXPECT_EQ(made[i]->m_nId, firstId + static_cast<int>(i));
+      EXPECT_EQ(made[i]->m_nLayer, c.layer);
+      EXPECT_EQ(made[i]->m_nDir, c.dir);
+      EXPECT_EQ(made[i]->m_lpSummoner, &w.chara);
+      // Five tenths of a second: 5 x 6k sub-steps.
+      EXPECT_EQ(made[i]->m_nLife, 5 * 6 * k());
+      EXPECT_TRUE(InDrawList(w.world.scene, *made[i]));
+    }
   }
-  Summoned().clear();
+  const size_t before = CharasOtherThan(w.chara).size();
   s.m_sSummonIndex = static_cast<int16_t>(n - 1);
   CmdSummonChara(w.chara, state, s);
   s.m_sSummonIndex = static_cast<int16_t>(n);
   CmdSummonChara(w.chara, state, s);
-  EXPECT_TRUE(Summoned().empty());
-  g_lpfnSummonChara = saved;
+  EXPECT_EQ(CharasOtherThan(w.chara).size(), before);
 }
 
-std::vector<cItemSummon>& ItemsSummoned() {
-  static std::vector<cItemSummon> v;
-  return v;
+TEST_P(ShotCommands, CharacterSummonIntoAWallIsNotKeptButUsesItsId) {
+  ScriptWorld w(k(), {});
+  g_StageData.m_vBlock.push_back(fixture::Block(7));
+  g_StageData.m_vChara.push_back(fixture::Chara(4));
+  cEdShot s;
+  s.m_byFormation = 4;
+  s.m_byCount = 1;
+  s.m_bySummonPalette = 1;
+  s.m_sSummonIndex = static_cast<int16_t>(g_StageData.m_vChara.size() - 1);
+  cCmdState state;
+  // Without a lifetime the summoned character lives on.
+  CmdSummonChara(w.chara, state, s);
+  ASSERT_EQ(CharasOtherThan(w.chara).size(), 1u);
+  EXPECT_EQ(CharasOtherThan(w.chara)[0]->m_nLife, LIFETIME_UNLIMITED);
+  cEdShot block = s;
+  block.m_sSummonIndex = static_cast<int16_t>(g_StageData.m_vBlock.size() - 1);
+  CmdSummonBlock(w.chara, state, block);
+  const int id = w.world.scene.m_nNextId;
+  CmdSummonChara(w.chara, state, s);
+  EXPECT_EQ(CharasOtherThan(w.chara).size(), 1u);
+  EXPECT_EQ(w.world.scene.m_nNextId, id + 1);
 }
 
-TEST_P(ShotCommands, ItemSummonFromThePaletteAndNothingWithoutAPlacement) {
+TEST_P(ShotCommands, ItemSummonFromThePalette) {
   ScriptWorld w(k(), {});
   cItemData item = fixture::Item(6);
   g_StageData.m_vItem.push_back(item);
@@ -210,20 +247,26 @@ TEST_P(ShotCommands, ItemSummonFromThePaletteAndNothingWithoutAPlacement) {
   s.m_byCount = 3;
   s.m_bySummonPalette = 1;
   s.m_sSummonIndex = static_cast<int16_t>(g_StageData.m_vItem.size() - 1);
+  s.m_bLifetime = 1;
+  s.m_sLifetime = 2;
   cCmdState state;
-  auto* saved = g_lpfnSummonItem;
-  g_lpfnSummonItem = nullptr;
+  const size_t before = g_lItem.Count();
+  const int firstId = w.world.scene.m_nNextId;
   CmdSummonItem(w.chara, state, s);
-  ItemsSummoned().clear();
-  g_lpfnSummonItem = [](const cItemSummon& c) { ItemsSummoned().push_back(c); };
-  CmdSummonItem(w.chara, state, s);
-  ASSERT_EQ(ItemsSummoned().size(), 3u);
-  // Explosion from the centre: 32 × 32 objects at the user's centre less 16.
+  std::vector<cItem*> items;
+  g_lItem.ForEach([&](cItem& i) { items.push_back(&i); });
+  ASSERT_EQ(items.size(), before + 3);
+  EXPECT_EQ(w.world.scene.m_nNextId, firstId + 3);
+  // Explosion from the centre: 32 x 32 cells at the user's centre less 16; the item's graphic
+  // sits centred in its cell.
   w.chara.CalcScreenRect();
-  EXPECT_EQ(ItemsSummoned()[0].nX, TruncPos(w.chara.m_rcScreen.left + (w.chara.m_nGraphicW >> 1) +
-                                            w.world.scene.m_ScrollX.m_dPos - 16));
-  EXPECT_EQ(ItemsSummoned()[0].lpDef, &g_StageData.m_vItem.back());
-  g_lpfnSummonItem = saved;
+  const long long left = TruncPos(w.chara.m_rcScreen.left + (w.chara.m_nGraphicW >> 1) +
+                                  w.world.scene.m_ScrollX.m_dPos - 16);
+  cItem& first = *items[before];
+  EXPECT_EQ(first.m_nId, firstId);
+  EXPECT_EQ(first.m_nGraphic, 6);
+  EXPECT_EQ(first.m_nLife, 2 * 6 * k());
+  EXPECT_EQ(first.m_dX, static_cast<double>(left) + (16 - (g_StageData.m_nItemW >> 1)) + 0.5);
 }
 
 INSTANTIATE_TEST_SUITE_P(SubSteps, ShotCommands, ::testing::Values(1, 3));
