@@ -11,6 +11,8 @@
 #include "script/cmd_vanish.h"
 #include "script/cmd_warp.h"
 #include "script/cmd_chase.h"
+#include "script/cmd_flow_op.h"
+#include "script/cmd_message.h"
 #include "script/cmd_move.h"
 #include "script/cmd_shot.h"
 #include "script/status_op.h"
@@ -32,6 +34,10 @@ struct ImplTableSetUp {
     g_apfnCmdImpl[CMD_CHANGE_ANIMESET] = CmdChangeAnimSet;
     g_apfnCmdImpl[CMD_PLAY_ANIME] = CmdPlayAnim;
     g_apfnCmdImpl[CMD_SWORD] = CmdSwordImpl;
+    g_apfnCmdImpl[CMD_FLOW_OPERATION] = CmdFlowOperation;
+    g_apfnCmdImpl[CMD_STAGE_CLEAR] = CmdStageClear;
+    g_apfnCmdImpl[CMD_GAME_WAIT] = CmdGameWait;
+    g_apfnCmdImpl[CMD_MESSAGE] = CmdMessageEntry;
   }
 } s_implTableSetUp;
 }  // namespace

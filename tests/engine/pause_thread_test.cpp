@@ -113,23 +113,6 @@ int Fakes::registers = 0;
 cPlayScene* Fakes::scene = nullptr;
 std::vector<std::pair<int, int>> Fakes::drawn;
 
-// Runs fn as the game thread does, while this thread answers the requests sent to the main
-// window (the recorder's window is this thread's).
-void AsGameThread(const std::function<void()>& fn) {
-  std::atomic<bool> done{false};
-  TestThread game([&] {
-    fn();
-    done = true;
-  });
-  MSG msg{};
-  while (!done.load()) {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-  EXPECT_TRUE(game.Join());
-}
-
 class Loops : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -162,7 +145,7 @@ class Loops : public ::testing::Test {
 
   int Hold() {
     int result = -1;
-    AsGameThread([&] { result = world_->scene.RunPauseLoop(); });
+    RunAsGameThread([&] { result = world_->scene.RunPauseLoop(); });
     return result;
   }
   // The story mode records these ranking kinds; the result reached these places.
@@ -176,7 +159,7 @@ class Loops : public ::testing::Test {
   }
   void Rank() {
     Fakes::polls = 0;
-    AsGameThread([&] { world_->scene.EnterRanking(); });
+    RunAsGameThread([&] { world_->scene.EnterRanking(); });
   }
 
   playkit::WindowRequestRecorder requests_;

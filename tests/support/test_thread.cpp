@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <thread>
 
@@ -45,4 +46,19 @@ void DiscardMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
   }
+}
+
+void RunAsGameThread(const std::function<void()>& fn) {
+  std::atomic<bool> done{false};
+  TestThread game([&] {
+    fn();
+    done = true;
+  });
+  MSG msg{};
+  while (!done.load()) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  EXPECT_TRUE(game.Join());
 }

@@ -40,3 +40,8 @@ bool WaitUntil(const std::function<bool()>& cond);
 // Removes every message waiting in the calling thread's queue, without dispatching it, so that
 // a test starts and leaves with an empty queue.
 void DiscardMessages();
+
+// Runs fn on a thread of its own, as the game thread does, while the calling thread serves the
+// requests sent to its windows (the recorder's main window is the test's thread's); fails the
+// test when fn has not ended within 10 seconds.
+void RunAsGameThread(const std::function<void()>& fn);
