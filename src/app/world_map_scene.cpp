@@ -251,7 +251,8 @@ bool cWorldMapScene::StepWalk() {
     }
   }
   if (!enter) {
-    RankingButtons(input.m_wButton);
+    // The ranking buttons belong to the stage under the walker.
+    if (HasStage()) RankingButtons(input.m_wButton);
     if (!(input.m_wButton & 2)) return true;
     PlaySysSe(4);
     g_SaveData.m_nMapX = g_Cursor.Current().nCol;

@@ -304,6 +304,25 @@ TEST_F(WorldMapTest, AutosaveAfterAPlayOnly) {
   EXPECT_EQ(g_vSaveSlotInfo[4].m_bUsed, 1);
 }
 
+TEST_F(WorldMapTest, RankingViewTogglesOnlyOnAStage) {
+  g_SystemData.m_vRankingKinds[GAMEMODE_STORY].m_bRanking = 1;
+  g_SaveData.m_vStageFlags[12] = 1;
+  Start(2, 0);
+  g_req.sounds.clear();
+  Walk(0, 4);
+  EXPECT_EQ(g_SaveData.m_bShowRanking, 0);
+  Walk(INPUT_RIGHT);
+  g_req.sounds.clear();
+  Walk(0, 4);
+  EXPECT_EQ(g_SaveData.m_bShowRanking, 1);
+  EXPECT_EQ(g_req.sounds, (std::vector<int>{6}));
+  // Rankings off: the view is cleared without a sound.
+  g_SystemData.m_vRankingKinds[GAMEMODE_STORY].m_bRanking = 0;
+  Walk(0, 4);
+  EXPECT_EQ(g_SaveData.m_bShowRanking, 0);
+  EXPECT_EQ(g_req.sounds, (std::vector<int>{6}));
+}
+
 TEST_F(WorldMapTest, Button2GoesToTheSaveScreenKeepingTheCell) {
   Start(0, 4);
   Walk(INPUT_RIGHT);
