@@ -5,8 +5,9 @@
 #include "app/main_window.h"
 #include "app/menu_box.h"
 #include "app/menu_cursor.h"
-#include "app/palette_anim.h"
 #include "app/ranking.h"
+#include "app/palette_anim.h"
+#include "app/screen_panel.h"
 #include "app/screen_surface.h"
 #include "app/title_scene.h"
 #include "core/shell_link.h"
@@ -159,15 +160,7 @@ void cSettingsScene::DrawPanel() {
 }
 
 void cSettingsScene::DrawScreen() {
-  if (!g_vScreenSurface.empty()) {
-    DDSURFACEDATA* panel = &g_vScreenSurface.CheckedAt(0);
-    if (panel->bLost) {
-      DrawPanel();
-      panel->bLost = 0;
-    }
-    DDBltFast(&BackBuffer, 0, 0, 640, 480, panel, 0, 0, 0);
-  }
-  AnimatePalette();
+  ShowScreenPanel([this] { DrawPanel(); });
 }
 
 void cSettingsScene::FadeIn() {
