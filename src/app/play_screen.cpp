@@ -1,8 +1,10 @@
 #include "app/play_screen.h"
 
+#include "app/palette_anim.h"
 #include "app/scene.h"
 #include "draw/context.h"
 #include "draw/wave_split_fade.h"
+#include "engine/chara_anim.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
 #include "engine/shot.h"
@@ -56,4 +58,5 @@ void RegisterPlayScreen() {
   g_PlayShellLink.lpfnFadeInStep = &FadeInStep;
   g_PlayShellLink.lpfnSetFrameRate = &SetFrameRate;
   g_PlayShellLink.lpfnSetCurrentBgm = &SetCurrentBgm;
+  g_lpfnFlashColor = &GetFlashColor;
 }

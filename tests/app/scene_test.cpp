@@ -6,8 +6,11 @@
 #include <stdexcept>
 
 #include "app/palette_anim.h"
+#include "app/play_screen.h"
 #include "app/scene.h"
 #include "draw/context.h"
+#include "engine/chara_anim.h"
+#include "engine/play_scene.h"
 #include "project/system_data.h"
 #include "core/shell_link.h"
 #include "platform/gdi.h"
@@ -312,6 +315,36 @@ TEST(PaletteAnimation, Direct3DPulsesAndTheCyclingColour) {
   AnimatePalette();
   EXPECT_EQ(g_FlashColor[9].dwColor, Argb(0, 5, 0));
   EXPECT_EQ(g_FlashColor[9].nColorOp, 7);
+}
+
+// The character drawing reads the pulses through the hook the play screen installs: entries
+// 1..9 as the animation left them, nothing for 0 and 10.
+TEST(PaletteAnimation, CharacterDrawingReadsThePulses) {
+  AnimationScope scope(true);
+  auto* const old = g_lpfnFlashColor;
+  const PlaySceneHooks oldHooks = g_SceneManager.PlayHooks();
+  const auto oldLink = g_PlayShellLink;
+  RegisterPlayScreen();
+  ASSERT_NE(g_lpfnFlashColor, nullptr);
+  g_SystemData.m_nPaletteAnimStep = 5;
+  AnimatePalette();
+  AnimatePalette();
+  uint32_t colour = 0;
+  int32_t op = 0;
+  EXPECT_EQ(g_lpfnFlashColor(2, &colour, &op), 1);
+  EXPECT_EQ(colour, Argb(5, 5, 5));
+  EXPECT_EQ(op, 10);
+  EXPECT_EQ(g_lpfnFlashColor(9, &colour, &op), 1);
+  EXPECT_EQ(colour, Argb(5, 0, 0));
+  EXPECT_EQ(op, 7);
+  for (int outside : {0, 10, -1}) {
+    colour = 1;
+    EXPECT_EQ(g_lpfnFlashColor(outside, &colour, &op), 0) << outside;
+    EXPECT_EQ(colour, 1u) << "nothing written for entry " << outside;
+  }
+  g_lpfnFlashColor = old;
+  g_SceneManager.SetPlaySceneHooks(oldHooks);
+  g_PlayShellLink = oldLink;
 }
 
 TEST(PaletteAnimation, EightBitCyclingEverySixthCall) {
