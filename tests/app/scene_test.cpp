@@ -2,7 +2,9 @@
 // play scene's pointer, the frame-time ring, and the colour steps of the palette animation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 #include <stdexcept>
 
 #include "app/palette_anim.h"
@@ -345,6 +347,21 @@ TEST(PaletteAnimation, CharacterDrawingReadsThePulses) {
   g_lpfnFlashColor = old;
   g_SceneManager.SetPlaySceneHooks(oldHooks);
   g_PlayShellLink = oldLink;
+}
+
+// The play's system images: 65 images when play is entered, the eight background layers
+// 55..62 when it goes on from stage to stage; the title's and the world map's images are not
+// among them.
+TEST(PlayImages, LongAndShortLists) {
+  const int* list = nullptr;
+  ASSERT_EQ(PlayImageList(0, &list), 65);
+  std::vector<int> all(list, list + 65);
+  for (int n : {1, 2, 20, 43, 46, 49, 51, 55, 62, 63, 70}) {
+    EXPECT_NE(std::find(all.begin(), all.end(), n), all.end()) << n;
+  }
+  for (int n : {0, 47, 48, 52, 53, 54}) EXPECT_EQ(std::find(all.begin(), all.end(), n), all.end()) << n;
+  ASSERT_EQ(PlayImageList(1, &list), 8);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(list[i], 55 + i);
 }
 
 TEST(PaletteAnimation, EightBitCyclingEverySixthCall) {
