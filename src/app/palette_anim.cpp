@@ -16,6 +16,13 @@
 
 FlashColor g_FlashColor[10];
 
+int GetFlashColor(int index, uint32_t* lpColor, int32_t* lpColorOp) {
+  if (index < 1 || index > 9) return 0;
+  *lpColor = g_FlashColor[index].dwColor;
+  *lpColorOp = g_FlashColor[index].nColorOp;
+  return 1;
+}
+
 namespace {
 
 constexpr int32_t kTopAdd = 7;

@@ -17,6 +17,9 @@ struct FlashColor {
   int32_t nColorOp;
 };
 extern FlashColor g_FlashColor[10];
+// Entry 1..9 of the pulses, for the character drawing: 1 with the colour and operation, 0 for
+// any other entry.
+int GetFlashColor(int index, uint32_t* lpColor, int32_t* lpColorOp);
 
 // The highest colour scheme: 0..11 rotate the palette, 12..23 repeat one block of it.
 constexpr int HBT_SCHEME_MAX = 23;

@@ -3,5 +3,9 @@
 // the engine's shell link.
 #pragma once
 
+// The system images the play scene loads when it is entered: the whole list, or (bShort, play
+// going on from stage to stage) the eight background layers. Sets the list, returns its length.
+int PlayImageList(int bShort, const int** lplpList);
+
 // Registers the play screen's hooks with the scene manager and the shell link with the engine.
 void RegisterPlayScreen();

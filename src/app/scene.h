@@ -84,7 +84,9 @@ class cSceneManager {
   void SetScene(int nType);
   // Deletes every screen object.
   void DeleteAll();
-  // The restore pass of a lost DirectDraw surface; 1 when nothing was lost or all is restored.
+  // The restore pass of lost DirectDraw surfaces (the primary surface with the system images,
+  // the stage's images, the screen's work surfaces, the fonts' digit sheets); 1 when nothing was
+  // lost or all is restored, and always under Direct3D.
   int CheckSurfaceLost();
 
   // The creation functions of the screens (types other than the play type) and the play hooks.

@@ -6,12 +6,16 @@
 
 #include "app/font_setup.h"
 #include "app/frame.h"
+#include "app/screen_surface.h"
+#include "app/surface_restore.h"
 #include "app/system_ini.h"
 #include "core/frame_timing.h"
 #include "core/log.h"
 #include "core/shell_link.h"
 #include "draw/context.h"
 #include "draw/device_restore.h"
+#include "engine/stage_images.h"
+#include "platform/ddraw.h"
 #include "project/global_data.h"
 #include "ui/input.h"
 
@@ -115,7 +119,17 @@ void cSceneManager::DeleteAll() {
   g_lpPlayScene = nullptr;
 }
 
-int cSceneManager::CheckSurfaceLost() { return 1; }
+int cSceneManager::CheckSurfaceLost() {
+  if (lpDTCon) return 1;
+  IDirectDrawSurface7* primary = PrimarySD.lpDDObj ? PrimarySD.lpDDObj->lpSurface : nullptr;
+  if (primary && primary->IsLost() == DDERR_SURFACELOST && !DDRestore()) return 0;
+  if (!RestoreSurfaces(g_vStageBmpSurface) || !RestoreSurfaces(g_vEffectSurface) ||
+      !RestoreSurfaces(g_vSwordSurface) || !RestoreSurfaces(g_vScreenSurface)) {
+    return 0;
+  }
+  RestoreFontSurfaces(g_FontSurface, FONT_COUNT);
+  return 1;
+}
 
 void RecordFrameTime(int32_t nTime) {
   g_FrameTimeRing[g_nFrameTimeIndex] = nTime;

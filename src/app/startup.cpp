@@ -26,6 +26,7 @@
 #include "draw/setup.h"
 #include "engine/chara_effect.h"
 #include "engine/scr_effect.h"
+#include "engine/stage_images.h"
 #include "engine/stage_draw.h"
 #include "draw/surface.h"
 #include "platform/ddraw.h"
@@ -318,6 +319,8 @@ bool InitApplication(const char* lpCmdLine, int nCmdShow) {
   if (mode.bThickFrame) g_MainWindow.AddStyle(WS_THICKFRAME);
   SetWindowTextA(g_hWnd, g_SystemData.m_strTitle.c_str());
   if (g_nScreenBpp == 8) g_SystemIni.DD_VideoStretch = 0;
+  // The stage and character drawing read the setting from the engine's copy.
+  g_bVideoStretch = g_SystemIni.DD_VideoStretch;
   if (!StartDrawing(&g_SystemIni.Direct3D, g_SystemIni.VSync != 0, nCmdShow, &DrawingInit)) return false;
   if (lpDTCon) {
     lpDTCon->strTextureErrMsg =

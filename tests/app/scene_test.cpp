@@ -2,12 +2,17 @@
 // play scene's pointer, the frame-time ring, and the colour steps of the palette animation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 #include <stdexcept>
 
 #include "app/palette_anim.h"
+#include "app/play_screen.h"
 #include "app/scene.h"
 #include "draw/context.h"
+#include "engine/chara_anim.h"
+#include "engine/play_scene.h"
 #include "project/system_data.h"
 #include "core/shell_link.h"
 #include "platform/gdi.h"
@@ -312,6 +317,51 @@ TEST(PaletteAnimation, Direct3DPulsesAndTheCyclingColour) {
   AnimatePalette();
   EXPECT_EQ(g_FlashColor[9].dwColor, Argb(0, 5, 0));
   EXPECT_EQ(g_FlashColor[9].nColorOp, 7);
+}
+
+// The character drawing reads the pulses through the hook the play screen installs: entries
+// 1..9 as the animation left them, nothing for 0 and 10.
+TEST(PaletteAnimation, CharacterDrawingReadsThePulses) {
+  AnimationScope scope(true);
+  auto* const old = g_lpfnFlashColor;
+  const PlaySceneHooks oldHooks = g_SceneManager.PlayHooks();
+  const auto oldLink = g_PlayShellLink;
+  RegisterPlayScreen();
+  ASSERT_NE(g_lpfnFlashColor, nullptr);
+  g_SystemData.m_nPaletteAnimStep = 5;
+  AnimatePalette();
+  AnimatePalette();
+  uint32_t colour = 0;
+  int32_t op = 0;
+  EXPECT_EQ(g_lpfnFlashColor(2, &colour, &op), 1);
+  EXPECT_EQ(colour, Argb(5, 5, 5));
+  EXPECT_EQ(op, 10);
+  EXPECT_EQ(g_lpfnFlashColor(9, &colour, &op), 1);
+  EXPECT_EQ(colour, Argb(5, 0, 0));
+  EXPECT_EQ(op, 7);
+  for (int outside : {0, 10, -1}) {
+    colour = 1;
+    EXPECT_EQ(g_lpfnFlashColor(outside, &colour, &op), 0) << outside;
+    EXPECT_EQ(colour, 1u) << "nothing written for entry " << outside;
+  }
+  g_lpfnFlashColor = old;
+  g_SceneManager.SetPlaySceneHooks(oldHooks);
+  g_PlayShellLink = oldLink;
+}
+
+// The play's system images: 65 images when play is entered, the eight background layers
+// 55..62 when it goes on from stage to stage; the title's and the world map's images are not
+// among them.
+TEST(PlayImages, LongAndShortLists) {
+  const int* list = nullptr;
+  ASSERT_EQ(PlayImageList(0, &list), 65);
+  std::vector<int> all(list, list + 65);
+  for (int n : {1, 2, 20, 43, 46, 49, 51, 55, 62, 63, 70}) {
+    EXPECT_NE(std::find(all.begin(), all.end(), n), all.end()) << n;
+  }
+  for (int n : {0, 47, 48, 52, 53, 54}) EXPECT_EQ(std::find(all.begin(), all.end(), n), all.end()) << n;
+  ASSERT_EQ(PlayImageList(1, &list), 8);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(list[i], 55 + i);
 }
 
 TEST(PaletteAnimation, EightBitCyclingEverySixthCall) {
