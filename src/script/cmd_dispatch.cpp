@@ -6,6 +6,7 @@
 #include "engine/chara.h"
 #include "engine/play_scene.h"
 #include "script/arrange.h"
+#include "script/cmd_effect.h"
 #include "script/cmd_graphic.h"
 #include "script/cmd_target.h"
 #include "script/cmd_vanish.h"
@@ -15,6 +16,7 @@
 #include "script/cmd_message.h"
 #include "script/cmd_move.h"
 #include "script/cmd_shot.h"
+#include "script/cmd_sound.h"
 #include "script/status_op.h"
 
 CmdImpl g_apfnCmdImpl[CMD_KIND_COUNT] = {};
@@ -38,6 +40,14 @@ struct ImplTableSetUp {
     g_apfnCmdImpl[CMD_STAGE_CLEAR] = CmdStageClear;
     g_apfnCmdImpl[CMD_GAME_WAIT] = CmdGameWait;
     g_apfnCmdImpl[CMD_MESSAGE] = CmdMessageEntry;
+    g_apfnCmdImpl[CMD_EFFECT] = CmdPlayEffect;
+    g_apfnCmdImpl[CMD_CHARA_EFFECT] = CmdCharaEffect;
+    g_apfnCmdImpl[CMD_SCREEN_EFFECT] = CmdScreenEffect;
+    g_apfnCmdImpl[CMD_SCREEN_COLOR] = CmdScreenColor;
+    g_apfnCmdImpl[CMD_CHANGE_BACK] = CmdChangeBack;
+    g_apfnCmdImpl[CMD_SOUND] = CmdPlaySound;
+    g_apfnCmdImpl[CMD_BGM] = CmdPlayBgm;
+    g_apfnCmdImpl[CMD_CODE] = CmdRunCode;
   }
 } s_implTableSetUp;
 }  // namespace

@@ -15,6 +15,12 @@ cFlowCmd Cmd(int kind, int time, int zeroTime, const std::string& tag) {
   return c;
 }
 
+cFlowCmd CmdWith(int kind, std::initializer_list<int32_t> params) {
+  cFlowCmd c = Cmd(kind, 0);
+  c.m_vParam = params;
+  return c;
+}
+
 cFlowCmd ListCmd(int kind, const std::string& tag) {
   cFlowCmd c;
   c.m_bySelector = 1;

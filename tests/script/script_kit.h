@@ -3,6 +3,7 @@
 // tables for the length of a test (they record which tagged commands ran).
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ namespace scriptkit {
 // A flow command of a kind with its parameter list sized; the tag is its text, which the
 // recording entries log.
 cFlowCmd Cmd(int kind, int time, int zeroTime = 0, const std::string& tag = "");
+// A flow command of a kind lasting one tick with exactly these parameters.
+cFlowCmd CmdWith(int kind, std::initializer_list<int32_t> params);
 // An item-list command of a list kind.
 cFlowCmd ListCmd(int kind, const std::string& tag = "");
 // "ループ": repeat count and block length.
