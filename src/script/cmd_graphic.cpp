@@ -19,35 +19,6 @@ namespace {
 constexpr int PALETTE_COMMON = 0;
 constexpr int PALETTE_STAGE = 1;
 
-// folded into the character animations when merged: the basic animations rebuilt from an
-// animation set, one looping animation per animation of the set, each frame a step of its
-// wait × 6 frames; the current animation number stays, from its first step.
-void RebuildAnimeSet(cChara& chara, int set) {
-  chara.m_Data.m_wAnimeSet = static_cast<uint16_t>(set);
-  cSafeVector<cAnimeSet>& sets = g_Database.m_vAnimeSet;
-  if (sets.empty()) return;
-  const cAnimeSet& entry = sets.CheckedAt(set);
-  std::vector<std::vector<int>> lists;
-  for (const cAnime& anime : entry.m_vAnimation) {
-    std::vector<int> list;
-    for (const cAnimeFrame& frame : anime.m_vFrame) {
-      list.push_back(frame.m_nPattern);
-      list.push_back(frame.m_nTime * 6);
-      list.push_back(1);
-    }
-    list.push_back(ANIM_LOOP);
-    list.push_back(0);
-    list.push_back(1);
-    lists.push_back(std::move(list));
-  }
-  std::vector<const int*> heads;
-  for (const std::vector<int>& list : lists) heads.push_back(list.data());
-  heads.push_back(nullptr);
-  const int current = chara.m_Anime.Anime();
-  chara.m_Anime.Build(heads.data());
-  if (!lists.empty()) chara.m_Anime.Set(current < static_cast<int>(lists.size()) ? current : 0, 1);
-}
-
 }  // namespace
 
 int CmdTakeItem(cChara&, cFlowCmd& cmd) {
@@ -75,7 +46,8 @@ int CmdChangeGraphic(cChara& chara, cFlowCmd& cmd) {
 }
 
 int CmdChangeAnimSet(cChara& chara, cFlowCmd& cmd) {
-  RebuildAnimeSet(chara, static_cast<uint16_t>(cmd.Param(0)));
+  // The number is an unsigned 16-bit value; the set is rebuilt even when it is the current one.
+  chara.SetAnimeSet(static_cast<uint16_t>(cmd.Param(0)), 1);
   return 0;
 }
 
