@@ -1,7 +1,6 @@
 #include "script/cmd_graphic.h"
 
 #include <cstdint>
-#include <vector>
 
 #include "core/log.h"
 #include "defs/flow_cmd.h"
