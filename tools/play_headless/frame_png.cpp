@@ -50,6 +50,7 @@ bool OpenFrameDrawing(std::string* error) {
     *error = "the drawing layer cannot be set up";
     return false;
   }
+  LinkSurfaceTables(g_SystemImage);
   if (!SetUpPalette()) {
     *error = std::string("the palette cannot be read from ") + g_SystemBitmapTable[0].szFileName;
     CloseFrameDrawing();

@@ -1,0 +1,319 @@
+// The character effects' pictures, pixel by pixel: a 32 × 32 picture whose 4 × 4 blocks each
+// have their own colour is drawn through each kind's handler onto the back buffer, and chosen
+// pixels are compared with the values worked out by hand from the drawing operations'
+// definitions, under DirectDraw at 8 bits and Direct3D at 32 bits.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "draw_fixture.h"
+#include "engine/chara.h"
+#include "engine/chara_anim.h"
+#include "engine/effect_draw.h"
+#include "project/database.h"
+#include "project/system_data.h"
+#include "platform/d3d9.h"
+
+namespace {
+
+constexpr int kBack = 1;  // the colour of the cleared back buffer
+constexpr int kOpposite = 30;  // the picture of the other facing
+
+// The picture's colour at (x, y): one palette number per 4 × 4 block, 100..163.
+int P(int x, int y) { return 100 + x / 4 + 8 * (y / 4); }
+
+struct Probe {
+  int x, y, colour;
+};
+
+struct Case {
+  const char* name;
+  int kind;
+  double value;
+  int params[5];  // p1..p5
+  int modes;      // 1 DirectDraw 8 bits, 2 Direct3D 32 bits
+  std::vector<Probe> probes;
+};
+
+class EffectPixelTest : public DrawTest, public testing::WithParamInterface<int> {
+ protected:
+  void SetUp() override {
+    DrawTest::SetUp();
+    savedSystem_ = g_SystemData;
+    g_SystemData.m_vDisplayItems.resize(5);
+    // The work surfaces as the system image table makes them.
+    table[67] = Entry("E", 1, 0, 0, 0, 0, 0, 0, 0, 640, 480);
+    table[68] = Entry("E", 1, 1, 0, 1, 0, 0, 0, 0, 640, 480);
+    table[69] = Entry("E", 1, 0, 2, 0, 0, 0, 0, 0, 1024, 1024);
+    table[70] = Entry("E", 1, 1, 1, 0, 0, 0, 0, 0, 1024, 1024);
+    d3d_ = GetParam();
+    ASSERT_TRUE(Init(d3d_, d3d_ ? 32 : 8, d3d_));
+    // Under Direct3D work surface 68 is drawn as 67, as the program links them (the sheets
+    // here are surfaces of their own).
+    if (d3d_) g_SystemImage[68].lpSubstitute = &g_SystemImage[67];
+    DDSetTransmit(255, 0, 255);
+    const int work[] = {67, 68, 69, 70};
+    ASSERT_TRUE(DDLoadSystemBitmaps(g_SystemImage, work, 4));
+    // Character sheet 0: cell 1 holds the picture, as drawn (4) and as second variant (22);
+    // the mirrored sheets (5, 23) hold colour 30 there.
+    for (int n : {4, 22, 5, 23}) {
+      ASSERT_TRUE(DDCreateSurface(&g_SystemImage[n], 256, 64, 1, 1, DTMEMORYTYPE_SYSTEM, 0, 0));
+      DDClearSurface(&g_SystemImage[n], 0);
+    }
+    for (int by = 0; by < 8; ++by)
+      for (int bx = 0; bx < 8; ++bx)
+        for (int n : {4, 22}) DDFillRect(&g_SystemImage[n], 32 + 4 * bx, 4 * by, 4, 4, static_cast<DWORD>(P(4 * bx, 4 * by)));
+    for (int n : {5, 23}) DDFillRect(&g_SystemImage[n], 32, 0, 32, 32, kOpposite);
+    SelectEffectSurfaces();
+    c_.m_Data.m_byGraphicKind = 1;
+    c_.m_Data.m_wGraphicSub = 1;
+    c_.m_Data.m_byZoom = 1;
+    c_.m_nGraphic = 0;
+    c_.m_nBaseGraphicW = c_.m_nBaseGraphicH = 32;
+    c_.m_nGraphicW = c_.m_nGraphicH = 32;
+    c_.m_dX = 100;
+    c_.m_dY = 50;
+    c_.m_bFree = 1;
+    c_.m_nDir = 0;
+  }
+  void TearDown() override {
+    for (DDSURFACEDATA& sd : g_SystemImage) {
+      DDReleaseSurface(&sd);
+      sd.lpSubstitute = nullptr;
+    }
+    g_lpZoomMarkSurface = g_lpCharaWorkSurface = g_lpCharaWorkSurface2 = nullptr;
+    g_SystemData = savedSystem_;
+    DrawTest::TearDown();
+  }
+  // The character drawn held with the effect of a kind at a value, on a back buffer of colour 1.
+  void DrawWith(const Case& c) {
+    c_.m_Effect.Clear();
+    c_.m_Effect.m_sEffect = 1;
+    c_.m_Effect.m_nKind = c.kind;
+    c_.m_Effect.m_nStart = 0;
+    c_.m_Effect.m_nEnd = 1000;
+    c_.m_Effect.m_dCurrent = c.value;
+    c_.m_Effect.m_dStep = 1;
+    for (int i = 0; i < 5; ++i) c_.m_Effect.m_nParam[i] = c.params[i];
+    DDClearSurface(&BackBuffer, kBack);
+    c_.Draw(&BackBuffer, 1);
+    DDFlushSpriteBatch();
+  }
+  // The colour shown at a pixel of the back buffer (0x00RRGGBB).
+  uint32_t Shown(int x, int y) {
+    if (lpDTCon) return Pixel(&BackBuffer, x, y) & 0xFFFFFFu;
+    return SheetColor(static_cast<int>(SurfacePixel(BackBuffer.lpDDObj->lpSurface, x, y) & 0xFFu));
+  }
+  void Check(const Case& c) {
+    if (!(c.modes & (d3d_ ? 2 : 1))) return;
+    SCOPED_TRACE(c.name);
+    DrawWith(c);
+    for (const Probe& p : c.probes)
+      EXPECT_EQ(Shown(p.x, p.y), SheetColor(p.colour)) << "(" << p.x << ", " << p.y << ") colour " << p.colour;
+  }
+
+  int d3d_ = 0;
+  cChara c_;
+  cSystemData savedSystem_;
+};
+
+constexpr int kBoth = 3;
+
+TEST_P(EffectPixelTest, EachKindMovesThePicturesPixelsWhereItsOperationPutsThem) {
+  const Case cases[] = {
+      // The plain picture at (100, 50).
+      {"plain", 0, 0, {}, kBoth, {{100, 50, P(0, 0)}, {131, 81, P(31, 31)}, {99, 50, kBack}, {132, 81, kBack}}},
+      // Burst by 4: the 16 × 16 quarters at (96, 46), (120, 46), (96, 70) and (120, 70).
+      {"burst",
+       1,
+       4,
+       {},
+       kBoth,
+       {{96, 46, P(0, 0)},
+        {111, 61, P(15, 15)},
+        {112, 46, kBack},
+        {120, 46, P(16, 0)},
+        {135, 61, P(31, 15)},
+        {136, 46, kBack},
+        {96, 70, P(0, 16)},
+        {135, 85, P(31, 31)},
+        {116, 66, kBack}}},
+      // Rows of ceil(32 / 4) = 8 dots: even rows 3 to the right, odd rows 3 to the left.
+      {"split rows",
+       2,
+       3,
+       {0, 0, 0, 4, 0},
+       kBoth,
+       {{103, 50, P(0, 0)},
+        {134, 57, P(31, 7)},
+        {102, 50, kBack},
+        {135, 50, kBack},
+        {97, 58, P(0, 8)},
+        {128, 65, P(31, 15)},
+        {129, 58, kBack},
+        {103, 66, P(0, 16)},
+        {97, 81, P(0, 31)}}},
+      // Columns of 8 dots: even columns 3 down, odd columns 3 up.
+      {"split columns",
+       3,
+       3,
+       {0, 0, 0, 4, 0},
+       kBoth,
+       {{100, 53, P(0, 0)},
+        {100, 52, kBack},
+        {107, 84, P(7, 31)},
+        {100, 85, kBack},
+        {108, 47, P(8, 0)},
+        {108, 46, kBack},
+        {115, 78, P(15, 31)},
+        {108, 79, kBack},
+        {124, 47, P(24, 0)}}},
+      // Two waves in strips of 4 rows, amplitude 5, phase 0: the strips' sines at 90°, 180°,
+      // 270°, 360° ... move them by 5, 0, -5, 0, ...
+      {"wave rows",
+       4,
+       5,
+       {0, 0, 0, 2, 4},
+       kBoth,
+       {{105, 50, P(0, 0)},
+        {104, 50, kBack},
+        {136, 53, P(31, 3)},
+        {137, 50, kBack},
+        {100, 54, P(0, 4)},
+        {99, 54, kBack},
+        {95, 58, P(0, 8)},
+        {94, 58, kBack},
+        {126, 61, P(31, 11)},
+        {127, 58, kBack}}},
+      {"wave columns",
+       5,
+       5,
+       {0, 0, 0, 2, 4},
+       kBoth,
+       {{100, 55, P(0, 0)}, {100, 54, kBack}, {103, 86, P(3, 31)}, {100, 87, kBack}, {108, 45, P(8, 0)}, {108, 44, kBack}}},
+      // Half a turn about the pivot (16, 16) at (116, 66): sine 0 and cosine -1024 / 1024, so
+      // the dot at (100 + dx, 50 + dy) shows the picture's (32 - dx, 32 - dy); x 101..132.
+      {"rotate A by 180",
+       7,
+       180,
+       {},
+       kBoth,
+       {{102, 52, P(30, 30)}, {126, 52, P(6, 30)}, {130, 80, P(2, 2)}, {132, 66, P(0, 16)}, {100, 66, kBack},
+        {133, 66, kBack}}},
+      {"rotate B by 180", 8, 180, {}, kBoth, {{102, 52, P(30, 30)}, {130, 80, P(2, 2)}, {132, 66, P(0, 16)}}},
+      // Turning about the vertical axis, size 32 (u = 16): phase 8 shows the front 16 wide from
+      // x + 8; phase 24 (q = 1, v = 16 - 8 - 1 = 7) the back 18 wide from x + 7.
+      {"depth phase 8",
+       9,
+       8,
+       {},
+       kBoth,
+       {{108, 50, P(0, 0)}, {107, 50, kBack}, {123, 81, P(31, 31)}, {124, 50, kBack}}},
+      {"depth phase 24",
+       9,
+       24,
+       {},
+       kBoth,
+       {{107, 50, kOpposite}, {124, 81, kOpposite}, {106, 50, kBack}, {125, 50, kBack}}},
+      // A circle of radius 10 about the centre (116, 66): row 0 has the half-width 10 cut to 9
+      // (x 107..124), rows -9 and 9 floor(sqrt(100 - 81)) = 4 (x 112..119), row -10 none.
+      {"circle",
+       10,
+       10,
+       {0, 0, 0, 1, 0},
+       kBoth,
+       {{107, 66, P(7, 16)},
+        {106, 66, kBack},
+        {124, 66, P(24, 16)},
+        {125, 66, kBack},
+        {116, 56, kBack},
+        {116, 57, P(16, 7)},
+        {112, 75, P(12, 25)},
+        {111, 75, kBack},
+        {119, 75, P(19, 25)},
+        {120, 75, kBack}}},
+      // Lens of depth 10 over radius g = trunc(sqrt(2) x 16) = 22 about (116, 66); E = trunc(sqrt(
+      // 22² + 10²)) = 24. A column offset lx samples lx x 10 / sqrt(576 - lx²) + 0.5, truncated:
+      // -5 → -1, -20 → -14, 20 → 15; -22 (the rim) reaches outside the picture.
+      {"lens",
+       12,
+       10,
+       {0, 0, 0, 0, 0},
+       kBoth,
+       {{116, 66, P(16, 16)},
+        {111, 66, P(15, 16)},
+        {104, 66, P(11, 16)},
+        {96, 66, P(2, 16)},
+        {94, 66, kBack},
+        {136, 66, P(31, 16)},
+        {116, 46, P(16, 2)},
+        {94, 44, kBack}}},
+      // Blocks of 8 dots, each of its top-left pixel's colour.
+      {"mosaic",
+       15,
+       8,
+       {},
+       kBoth,
+       {{100, 50, P(0, 0)}, {113, 63, P(8, 8)}, {131, 81, P(24, 24)}, {132, 50, kBack}, {99, 81, kBack}}},
+      // Blur of radius 1 (Direct3D at 32 bits; the sheet's colours from 6 on are greys n, n, n):
+      // each pixel the average of the 2 × 2 dots above-left of and at it.
+      {"blur",
+       16,
+       1,
+       {},
+       2,
+       {{100, 50, P(0, 0)}, {104, 50, 100}, {104, 54, 104}, {105, 55, P(4, 4)}, {132, 50, kBack}}},
+  };
+  for (const Case& c : cases) Check(c);
+}
+
+// The invincibility colour of the test: the vertex colour green, selected as the pixel's colour.
+int GreenFlash(int, uint32_t* colour, int32_t* op) {
+  *colour = 0xFF00FF00u;
+  *op = D3DTOP_SELECTARG2;
+  return 1;
+}
+
+// Under Direct3D a coloured character's lens, mosaic and blur are drawn in a work surface and
+// blitted with the colour, so every dot of the picture they show takes it; the dots they leave
+// keep the back buffer's colour.
+// The invincibility colour is drawn under Direct3D only.
+class ColouredEffectTest : public EffectPixelTest {};
+
+TEST_P(ColouredEffectTest, PixelEffectsTakeTheColourThroughTheirWorkSurface) {
+  const cDatabase savedDb = g_Database;
+  g_Database.m_vAnimeSet.assign(1, cAnimeSet());
+  g_Database.m_vAnimeSet[0].m_nInvinciblePattern = 0;  // the same cell
+  g_SystemData.m_bOption287 = 1;
+  g_lpfnFlashColor = &GreenFlash;
+  c_.m_Data.m_wAnimeSet = 0;
+  c_.m_Data.m_byInvincible = 1;
+  c_.m_Data.m_byInvincibleOption = 3;
+  const uint32_t green = 0x00FF00u;
+  const uint32_t back = SheetColor(kBack);
+  const struct {
+    Case c;
+    std::vector<Probe> inside;
+    std::vector<Probe> outside;
+  } cases[] = {
+      {{"lens", 12, 10, {}, 2, {}}, {{116, 66}, {96, 66}, {136, 66}, {116, 46}}, {{94, 66}, {94, 44}}},
+      {{"mosaic", 15, 8, {}, 2, {}}, {{100, 50}, {113, 63}, {131, 81}}, {{132, 50}, {99, 81}}},
+      {{"blur", 16, 1, {}, 2, {}}, {{100, 50}, {104, 54}, {131, 81}}, {{132, 50}, {99, 81}}},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.c.name);
+    DrawWith(k.c);
+    for (const Probe& p : k.inside) EXPECT_EQ(Shown(p.x, p.y), green) << p.x << ", " << p.y;
+    for (const Probe& p : k.outside) EXPECT_EQ(Shown(p.x, p.y), back) << p.x << ", " << p.y;
+  }
+  g_lpfnFlashColor = nullptr;
+  g_Database = savedDb;
+}
+
+std::string ModeName(const testing::TestParamInfo<int>& i) { return i.param ? "Direct3D32" : "DirectDraw8"; }
+INSTANTIATE_TEST_SUITE_P(Modes, EffectPixelTest, testing::Values(0, 1), ModeName);
+INSTANTIATE_TEST_SUITE_P(Direct3D, ColouredEffectTest, testing::Values(1), ModeName);
+
+}  // namespace
