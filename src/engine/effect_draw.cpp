@@ -266,7 +266,7 @@ int ColourChange(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, 
   if (draw && ref) {
     Frame f(c, *ref);
     f.UseWorkCopy();
-    DDBltColorChange(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, 1, DDPalette, g_BlendTable, f.Param(3), f.v);
+    DDBltColorChange(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, 1, DDPaletteWork, g_BlendTable, f.Param(3), f.v);
   }
   return StepUnlessHeld(c, hold);
 }
@@ -315,7 +315,7 @@ int Blur(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw
     Frame f(c, *ref);
     if (DDBpp == 8) {
       f.UseWorkCopy();
-      DDBltColorChange(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, 1, DDPalette, g_BlendTable, 31, f.v);
+      DDBltColorChange(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, 1, DDPaletteWork, g_BlendTable, 31, f.v);
     } else {
       DrawPixelEffect(s, f, [](DDSURFACEDATA* dst, int x, int y, Frame& fr) {
         DDBlur(dst, x, y, fr.w, fr.h, fr.v, fr.v, fr.src, fr.sx, fr.sy, 1);

@@ -4,6 +4,7 @@
 // definitions, under DirectDraw at 8 bits and Direct3D at 32 bits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "draw_fixture.h"
 #include "engine/chara.h"
 #include "engine/chara_anim.h"
+#include "draw/blend_blit.h"
+#include "draw/context.h"
 #include "engine/effect_draw.h"
 #include "project/database.h"
 #include "project/system_data.h"
@@ -267,6 +270,32 @@ TEST_P(EffectPixelTest, EachKindMovesThePicturesPixelsWhereItsOperationPutsThem)
        {{100, 50, P(0, 0)}, {104, 50, 100}, {104, 54, 104}, {105, 55, P(4, 4)}, {132, 50, kBack}}},
   };
   for (const Case& c : cases) Check(c);
+}
+
+// Colour change toward colour 20 at strength 1: under DirectDraw at 8 bits through the blend
+// table (here (p + c) >> 1), under Direct3D each channel halfway to colour 20 of the working
+// palette (here 200, 40, 0; the palette as loaded has another colour there).
+TEST_P(EffectPixelTest, ColourChangePullsThePictureTowardTheWorkingPalettesColour) {
+  std::vector<BYTE> savedTable(g_BlendTable, g_BlendTable + DD_BLEND_TABLE_SIZE);
+  std::vector<PALETTEENTRY> savedWork(DDPaletteWork, DDPaletteWork + 256);
+  for (int p = 0; p < 256; ++p)
+    for (int c = 0; c < 256; ++c) g_BlendTable[p * 256 + c] = static_cast<BYTE>((p + c) >> 1);
+  std::copy(DDPalette, DDPalette + 256, DDPaletteWork);
+  DDPaletteWork[20] = PALETTEENTRY{200, 40, 0, 0};
+  const Case c{"colour change", 13, 1, {0, 0, 0, 20, 0}, 3, {}};
+  DrawWith(c);
+  struct {
+    int x, y;
+    uint32_t dd8, d3d32;
+  } const probes[] = {
+      {100, 50, SheetColor((100 + 20) >> 1), 0x964632u},  // grey 100: (100 + 200) >> 1, (100 + 40) >> 1, 100 >> 1
+      {131, 81, SheetColor((163 + 20) >> 1), 0xB56551u},  // grey 163
+      {99, 50, SheetColor(kBack), SheetColor(kBack)},
+      {132, 81, SheetColor(kBack), SheetColor(kBack)},
+  };
+  for (const auto& p : probes) EXPECT_EQ(Shown(p.x, p.y), d3d_ ? p.d3d32 : p.dd8) << p.x << ", " << p.y;
+  std::copy(savedTable.begin(), savedTable.end(), g_BlendTable);
+  std::copy(savedWork.begin(), savedWork.end(), DDPaletteWork);
 }
 
 // The invincibility colour of the test: the vertex colour green, selected as the pixel's colour.
