@@ -14,7 +14,10 @@
 #include "engine/chara_anim.h"
 #include "draw/blend_blit.h"
 #include "draw/context.h"
+#include "engine/effect.h"
 #include "engine/effect_draw.h"
+#include "engine/play_scene.h"
+#include "engine/stage_images.h"
 #include "project/database.h"
 #include "project/system_data.h"
 #include "platform/d3d9.h"
@@ -296,6 +299,64 @@ TEST_P(EffectPixelTest, ColourChangePullsThePictureTowardTheWorkingPalettesColou
   for (const auto& p : probes) EXPECT_EQ(Shown(p.x, p.y), d3d_ ? p.d3d32 : p.dd8) << p.x << ", " << p.y;
   std::copy(savedTable.begin(), savedTable.end(), g_BlendTable);
   std::copy(savedWork.begin(), savedWork.end(), DDPaletteWork);
+}
+
+// Running effects: entry 1 with 16 × 16 frames; its sheet shows frame 0 in colour 120, its
+// magnified copy in colour 122. The picture's top-left corner lies at the stage position minus
+// the scroll, each truncated toward zero; a picture of another size is stretched from the
+// magnified copy (from the sheet itself under DirectDraw with the video-memory stretch on).
+TEST_P(EffectPixelTest, RunningEffectsSitAtTheirStagePositionLessTheScroll) {
+  const cDatabase savedDb = g_Database;
+  const cAnimStepTable savedSteps = g_vEffectSteps;
+  const int savedStretch = g_bVideoStretch;
+  g_Database.m_vEffect.assign(2, cEffectData());
+  cEffectData& e = g_Database.m_vEffect[1];
+  e.m_nWidth = e.m_nHeight = 16;
+  e.m_vFrame.assign(1, cEffectFrame());
+  e.m_vFrame[0].m_nPattern = 0;
+  e.m_vFrame[0].m_nTime = 10;
+  BuildEffectStepTable(g_Database, g_vEffectSteps);
+  g_vEffectSurface.assign(2, DDSURFACEDATA());
+  for (int i = 0; i < 2; ++i) {
+    DDSURFACEDATA* sd = &g_vEffectSurface[static_cast<size_t>(i)];
+    ASSERT_TRUE(DDCreateSurface(sd, 64, 16, 1, 1, DTMEMORYTYPE_SYSTEM, 0, 0));
+    DDClearSurface(sd, 0);
+    DDFillRect(sd, 0, 0, 16, 16, static_cast<DWORD>(120 + 2 * i));
+  }
+  cPlayScene scene;
+  g_lpPlayScene = &scene;
+  scene.m_ScrollX.m_dPos = 320.5;
+  scene.m_ScrollY.m_dPos = 240;
+  const struct {
+    const char* name;
+    double x, y;
+    int size, stretch;
+    std::vector<Probe> probes;
+  } cases[] = {
+      // (330.9 - 320.5, 250.2 - 240) → (10, 10).
+      {"inside", 330.9, 250.2, 16, 0, {{10, 10, 120}, {25, 25, 120}, {9, 10, kBack}, {26, 25, kBack}, {10, 9, kBack}}},
+      // 310 - 320.5 = -10.5 → -10: columns -10..5 (flooring would end at 4).
+      {"left edge", 310, 250, 16, 0, {{0, 10, 120}, {5, 10, 120}, {6, 10, kBack}}},
+      // (9.5, 10) → (9, 10), 32 × 32: x 9..40, y 10..41.
+      {"stretched", 330, 250, 32, 0, {{9, 10, 122}, {40, 41, 122}, {41, 41, kBack}, {40, 42, kBack}}},
+      {"stretched, video-memory stretch", 330, 250, 32, 1, {{9, 10, d3d_ ? 122 : 120}, {40, 41, d3d_ ? 122 : 120}}},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    g_bVideoStretch = k.stretch;
+    cEffect fx;
+    ASSERT_EQ(fx.Start(1, k.x, k.y, k.size, k.size, 0), 1);
+    DDClearSurface(&BackBuffer, kBack);
+    EXPECT_EQ(fx.Draw(&BackBuffer, 0), 0);
+    DDFlushSpriteBatch();
+    for (const Probe& p : k.probes) EXPECT_EQ(Shown(p.x, p.y), SheetColor(p.colour)) << p.x << ", " << p.y;
+  }
+  g_lpPlayScene = nullptr;
+  for (DDSURFACEDATA& sd : g_vEffectSurface) DDReleaseSurface(&sd);
+  g_vEffectSurface.clear();
+  g_bVideoStretch = savedStretch;
+  g_vEffectSteps = savedSteps;
+  g_Database = savedDb;
 }
 
 // The invincibility colour of the test: the vertex colour green, selected as the pixel's colour.
