@@ -279,14 +279,17 @@ TEST_F(SightTest, ASquareSightCutsItsWindowInTheMiddle) {
   EXPECT_NE(At(147, 247), SheetColor(16));
 }
 
-// The circle of radius 32 is cut into the mask in every mode, Direct3D included: over a frame of
-// colour 5 the hero's surroundings show inside the circle and stay dark outside it.
+// The circle of radius 32 is cut into the mask in every mode, Direct3D included, and in a
+// full-colour project (whose window is filled with the transparent colour itself): over a
+// frame of colour 5 the hero's surroundings show inside the circle and stay dark outside it.
 TEST_F(SightTest, ACircularSightShowsTheFrameInsideItsCircleOnly) {
   struct Mode {
-    int d3d, bpp, windowed;
-  } const modes[] = {{1, 32, 1}, {1, 16, 1}, {0, 8, 0}, {0, 16, 0}};
+    int d3d, bpp, windowed, fullColour;
+  } const modes[] = {{1, 32, 1, 0}, {1, 16, 1, 0}, {0, 8, 0, 0}, {0, 16, 0, 0}, {1, 32, 1, 1}, {0, 32, 0, 1}};
+  const int savedFullColour = g_SystemData.m_bFullColour;
   for (const Mode& m : modes) {
-    SCOPED_TRACE(testing::Message() << "d3d " << m.d3d << " bpp " << m.bpp);
+    SCOPED_TRACE(testing::Message() << "d3d " << m.d3d << " bpp " << m.bpp << " full colour " << m.fullColour);
+    g_SystemData.m_bFullColour = m.fullColour;
     InitOrFail(m.d3d, m.bpp, m.windowed);
     DDSetTransmit(255, 0, 255);  // the sheet's colour 0
     {
@@ -316,6 +319,7 @@ TEST_F(SightTest, ACircularSightShowsTheFrameInsideItsCircleOnly) {
     for (DDSURFACEDATA& sd : g_SystemImage) DDReleaseSurface(&sd);
     DDEnd();
   }
+  g_SystemData.m_bFullColour = savedFullColour;
 }
 
 TEST_F(SightTest, TheWindowIsKeptOnTheMaskNearTheScreenEdges) {
