@@ -1,7 +1,8 @@
 // The character effects' pictures, pixel by pixel: a 32 × 32 picture whose 4 × 4 blocks each
 // have their own colour is drawn through each kind's handler onto the back buffer, and chosen
 // pixels are compared with the values worked out by hand from the drawing operations'
-// definitions, under DirectDraw at 8 bits and Direct3D at 32 bits.
+// definitions, under DirectDraw at 8 bits and Direct3D at 32 bits (and at 16 bits, where the lens
+// copies the picture into a square half as wide).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -39,10 +40,12 @@ struct Case {
   int kind;
   double value;
   int params[5];  // p1..p5
-  int modes;      // 1 DirectDraw 8 bits, 2 Direct3D 32 bits
+  int modes;      // 1 DirectDraw 8 bits, 2 Direct3D 32 bits, 4 Direct3D 16 bits
   std::vector<Probe> probes;
 };
 
+// The mode a test runs in: 0 DirectDraw at 8 bits (full screen), 1 Direct3D at 32 bits, 2 at 16
+// bits (in a window).
 class EffectPixelTest : public DrawTest, public testing::WithParamInterface<int> {
  protected:
   void SetUp() override {
@@ -54,8 +57,9 @@ class EffectPixelTest : public DrawTest, public testing::WithParamInterface<int>
     table[68] = Entry("E", 1, 1, 0, 1, 0, 0, 0, 0, 640, 480);
     table[69] = Entry("E", 1, 0, 2, 0, 0, 0, 0, 0, 1024, 1024);
     table[70] = Entry("E", 1, 1, 1, 0, 0, 0, 0, 0, 1024, 1024);
-    d3d_ = GetParam();
-    ASSERT_TRUE(Init(d3d_, d3d_ ? 32 : 8, d3d_));
+    mode_ = GetParam();
+    d3d_ = mode_ != 0;
+    ASSERT_TRUE(Init(d3d_, mode_ == 2 ? 16 : d3d_ ? 32 : 8, d3d_));
     // Under Direct3D work surface 68 is drawn as 67, as the program links them (the sheets
     // here are surfaces of their own).
     if (d3d_) g_SystemImage[68].lpSubstitute = &g_SystemImage[67];
@@ -107,36 +111,49 @@ class EffectPixelTest : public DrawTest, public testing::WithParamInterface<int>
     c_.Draw(&BackBuffer, 1);
     DDFlushSpriteBatch();
   }
-  // The colour shown at a pixel of the back buffer (0x00RRGGBB).
+  // The colour shown at a pixel of the back buffer (0x00RRGGBB; at 16 bits the pixel's colour
+  // bits, A1R5G5B5).
   uint32_t Shown(int x, int y) {
+    if (mode_ == 2) return Pixel(&BackBuffer, x, y) & 0x7FFFu;
     if (lpDTCon) return Pixel(&BackBuffer, x, y) & 0xFFFFFFu;
     return SheetColor(static_cast<int>(SurfacePixel(BackBuffer.lpDDObj->lpSurface, x, y) & 0xFFu));
   }
+  // A palette colour as Shown reports it: at 16 bits each channel scaled to 5 bits (× 31 / 255,
+  // as the fills make them).
+  uint32_t Expected(int colour) const {
+    const uint32_t c = SheetColor(colour);
+    if (mode_ != 2) return c;
+    return ((c >> 16) * 31 / 255) << 10 | (((c >> 8) & 0xFFu) * 31 / 255) << 5 | (c & 0xFFu) * 31 / 255;
+  }
   void Check(const Case& c) {
-    if (!(c.modes & (d3d_ ? 2 : 1))) return;
+    if (!(c.modes & (1 << mode_))) return;
     SCOPED_TRACE(c.name);
     DrawWith(c);
     for (const Probe& p : c.probes)
-      EXPECT_EQ(Shown(p.x, p.y), SheetColor(p.colour)) << "(" << p.x << ", " << p.y << ") colour " << p.colour;
+      EXPECT_EQ(Shown(p.x, p.y), Expected(p.colour)) << "(" << p.x << ", " << p.y << ") colour " << p.colour;
   }
 
+  int mode_ = 0;
   int d3d_ = 0;
   cChara c_;
   cSystemData savedSystem_;
 };
 
-constexpr int kBoth = 3;
+constexpr int kAll = 7;
 
-TEST_P(EffectPixelTest, EachKindMovesThePicturesPixelsWhereItsOperationPutsThem) {
+// The kinds' table runs in the three modes.
+class KindPixelTest : public EffectPixelTest {};
+
+TEST_P(KindPixelTest, EachKindMovesThePicturesPixelsWhereItsOperationPutsThem) {
   const Case cases[] = {
       // The plain picture at (100, 50).
-      {"plain", 0, 0, {}, kBoth, {{100, 50, P(0, 0)}, {131, 81, P(31, 31)}, {99, 50, kBack}, {132, 81, kBack}}},
+      {"plain", 0, 0, {}, kAll, {{100, 50, P(0, 0)}, {131, 81, P(31, 31)}, {99, 50, kBack}, {132, 81, kBack}}},
       // Burst by 4: the 16 × 16 quarters at (96, 46), (120, 46), (96, 70) and (120, 70).
       {"burst",
        1,
        4,
        {},
-       kBoth,
+       kAll,
        {{96, 46, P(0, 0)},
         {111, 61, P(15, 15)},
         {112, 46, kBack},
@@ -151,7 +168,7 @@ TEST_P(EffectPixelTest, EachKindMovesThePicturesPixelsWhereItsOperationPutsThem)
        2,
        3,
        {0, 0, 0, 4, 0},
-       kBoth,
+       kAll,
        {{103, 50, P(0, 0)},
         {134, 57, P(31, 7)},
         {102, 50, kBack},
@@ -166,7 +183,7 @@ TEST_P(EffectPixelTest, EachKindMovesThePicturesPixelsWhereItsOperationPutsThem)
        3,
        3,
        {0, 0, 0, 4, 0},
-       kBoth,
+       kAll,
        {{100, 53, P(0, 0)},
         {100, 52, kBack},
         {107, 84, P(7, 31)},
@@ -182,7 +199,7 @@ TEST_P(EffectPixelTest, EachKindMovesThePicturesPixelsWhereItsOperationPutsThem)
        4,
        5,
        {0, 0, 0, 2, 4},
-       kBoth,
+       kAll,
        {{105, 50, P(0, 0)},
         {104, 50, kBack},
         {136, 53, P(31, 3)},
@@ -197,7 +214,7 @@ TEST_P(EffectPixelTest, EachKindMovesThePicturesPixelsWhereItsOperationPutsThem)
        5,
        5,
        {0, 0, 0, 2, 4},
-       kBoth,
+       kAll,
        {{100, 55, P(0, 0)}, {100, 54, kBack}, {103, 86, P(3, 31)}, {100, 87, kBack}, {108, 45, P(8, 0)}, {108, 44, kBack}}},
       // Half a turn about the pivot (16, 16) at (116, 66): sine 0 and cosine -1024 / 1024, so
       // the dot at (100 + dx, 50 + dy) shows the picture's (32 - dx, 32 - dy); x 101..132.
@@ -205,23 +222,23 @@ TEST_P(EffectPixelTest, EachKindMovesThePicturesPixelsWhereItsOperationPutsThem)
        7,
        180,
        {},
-       kBoth,
+       kAll,
        {{102, 52, P(30, 30)}, {126, 52, P(6, 30)}, {130, 80, P(2, 2)}, {132, 66, P(0, 16)}, {100, 66, kBack},
         {133, 66, kBack}}},
-      {"rotate B by 180", 8, 180, {}, kBoth, {{102, 52, P(30, 30)}, {130, 80, P(2, 2)}, {132, 66, P(0, 16)}}},
+      {"rotate B by 180", 8, 180, {}, kAll, {{102, 52, P(30, 30)}, {130, 80, P(2, 2)}, {132, 66, P(0, 16)}}},
       // Turning about the vertical axis, size 32 (u = 16): phase 8 shows the front 16 wide from
       // x + 8; phase 24 (q = 1, v = 16 - 8 - 1 = 7) the back 18 wide from x + 7.
       {"depth phase 8",
        9,
        8,
        {},
-       kBoth,
+       kAll,
        {{108, 50, P(0, 0)}, {107, 50, kBack}, {123, 81, P(31, 31)}, {124, 50, kBack}}},
       {"depth phase 24",
        9,
        24,
        {},
-       kBoth,
+       kAll,
        {{107, 50, kOpposite}, {124, 81, kOpposite}, {106, 50, kBack}, {125, 50, kBack}}},
       // A circle of radius 10 about the centre (116, 66): row 0 has the half-width 10 cut to 9
       // (x 107..124), rows -9 and 9 floor(sqrt(100 - 81)) = 4 (x 112..119), row -10 none.
@@ -229,7 +246,7 @@ TEST_P(EffectPixelTest, EachKindMovesThePicturesPixelsWhereItsOperationPutsThem)
        10,
        10,
        {0, 0, 0, 1, 0},
-       kBoth,
+       kAll,
        {{107, 66, P(7, 16)},
         {106, 66, kBack},
         {124, 66, P(24, 16)},
@@ -247,7 +264,7 @@ TEST_P(EffectPixelTest, EachKindMovesThePicturesPixelsWhereItsOperationPutsThem)
        12,
        10,
        {0, 0, 0, 0, 0},
-       kBoth,
+       kAll,
        {{116, 66, P(16, 16)},
         {111, 66, P(15, 16)},
         {104, 66, P(11, 16)},
@@ -261,7 +278,7 @@ TEST_P(EffectPixelTest, EachKindMovesThePicturesPixelsWhereItsOperationPutsThem)
        15,
        8,
        {},
-       kBoth,
+       kAll,
        {{100, 50, P(0, 0)}, {113, 63, P(8, 8)}, {131, 81, P(24, 24)}, {132, 50, kBack}, {99, 81, kBack}}},
       // Blur of radius 1 (Direct3D at 32 bits; the sheet's colours from 6 on are greys n, n, n):
       // each pixel the average of the 2 × 2 dots above-left of and at it.
@@ -402,7 +419,10 @@ TEST_P(ColouredEffectTest, PixelEffectsTakeTheColourThroughTheirWorkSurface) {
   g_Database = savedDb;
 }
 
-std::string ModeName(const testing::TestParamInfo<int>& i) { return i.param ? "Direct3D32" : "DirectDraw8"; }
+std::string ModeName(const testing::TestParamInfo<int>& i) {
+  return i.param == 2 ? "Direct3D16" : i.param ? "Direct3D32" : "DirectDraw8";
+}
+INSTANTIATE_TEST_SUITE_P(Modes, KindPixelTest, testing::Values(0, 1, 2), ModeName);
 INSTANTIATE_TEST_SUITE_P(Modes, EffectPixelTest, testing::Values(0, 1), ModeName);
 INSTANTIATE_TEST_SUITE_P(Direct3D, ColouredEffectTest, testing::Values(1), ModeName);
 
