@@ -165,9 +165,13 @@ TEST_F(PlayHeadlessPng, BadRequestsAreRefusedAndUnwritableFilesReported) {
     SCOPED_TRACE(arg);
     EXPECT_EQ(RunHeadless("--project " + root + " --frames 2 " + arg + " " + stageName).status, 2);
   }
-  const RunResult run = RunHeadless("--project " + root + " --frames 3 --png 2:" + dir / "none/x.png" + " " + stageName);
+  // A file that cannot be written, and a frame after the last one played: both reported, the
+  // run fails and gives no digest.
+  const RunResult run = RunHeadless("--project " + root + " --frames 3 --png 2:" + dir / "none/x.png" + " --png 4:" +
+                                    dir / "late.png" + " " + stageName);
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("cannot write the picture"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("frame 4 was not played"), std::string::npos) << run.out;
   EXPECT_NE(LastLine(run.out).rfind("digest ", 0), 0u);
 }
 

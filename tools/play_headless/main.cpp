@@ -24,7 +24,6 @@
 #include "core/save_record.h"
 #include "defs/def_context.h"
 #include "engine/chara_effect.h"
-#include "frame_png.h"
 #include "engine/play_digest.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
@@ -41,6 +40,8 @@
 #include "project/stage_load.h"
 #include "project/system_data.h"
 #include "script/cmd_param_def.h"
+
+#include "frame_png.h"
 
 namespace {
 
@@ -259,7 +260,9 @@ int main(int argc, char** argv) {
     scene.m_nSeed = static_cast<int32_t>(o.seed);
     g_lpPlayScene = &scene;
     cInput& input = g_vInput.CheckedAt(0);
+    long played = 0;
     for (long frame = 1; frame <= o.frames; ++frame) {
+      played = frame;
       WORD dir = 0, button = 0;
       if (o.randomInput) {
         random.Next(dir, button);
@@ -289,6 +292,12 @@ int main(int argc, char** argv) {
         }
       }
       if (scene.m_bInitFailed) break;
+    }
+    for (const FramePicture& p : o.pictures) {
+      if (p.frame <= played) continue;
+      std::fprintf(stderr, "play_headless: frame %ld was not played; the picture %s is not written\n", p.frame,
+                   p.file.c_str());
+      failed = true;
     }
     if (!o.recordFile.empty() && !SaveAttemptReplay(0, o.recordFile.c_str())) {
       std::fprintf(stderr, "play_headless: cannot write the replay %s\n", o.recordFile.c_str());
