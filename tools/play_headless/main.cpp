@@ -3,7 +3,10 @@
 //
 //   play_headless [--project DIR] [--frames N] [--seed S]
 //                 [--input FILE | --random-input SEED | --replay FILE] [--record FILE]
-//                 [--describe N] STAGE_FILE
+//                 [--describe N] [--png FRAME:FILE]... STAGE_FILE
+//
+// --png FRAME:FILE writes frame FRAME (counted from 1) as the player would show it to the PNG
+// file FILE; the option may be given for several frames.
 //
 // The input file holds one line per frame range: "FIRST[-LAST] KEY..." with the keys left,
 // right, up, down and b1..b8 held in those frames (frames count from 1); "#" starts a comment.
@@ -38,7 +41,14 @@
 #include "project/system_data.h"
 #include "script/cmd_param_def.h"
 
+#include "frame_png.h"
+
 namespace {
+
+struct FramePicture {
+  long frame = 0;
+  std::string file;
+};
 
 struct Options {
   std::string project;
@@ -51,6 +61,7 @@ struct Options {
   std::string recordFile;
   std::string stage;
   long describe = -1;
+  std::vector<FramePicture> pictures;
 };
 
 struct HeldRange {
@@ -63,7 +74,7 @@ struct HeldRange {
 int Usage() {
   std::fprintf(stderr,
                "usage: play_headless [--project DIR] [--frames N] [--seed S] [--input FILE | --random-input SEED |"
-               " --replay FILE] [--record FILE] STAGE_FILE\n");
+               " --replay FILE] [--record FILE] [--describe N] [--png FRAME:FILE]... STAGE_FILE\n");
   return 2;
 }
 
@@ -97,6 +108,14 @@ bool ParseArgs(int argc, char** argv, Options& o) {
       o.describe = std::strtol(v.c_str(), nullptr, 10);
     } else if (a == "--record") {
       if (!value(o.recordFile)) return false;
+    } else if (a == "--png") {
+      if (!value(v)) return false;
+      FramePicture p;
+      char* end = nullptr;
+      p.frame = std::strtol(v.c_str(), &end, 10);
+      if (end == v.c_str() || *end != ':' || end[1] == '\0' || p.frame < 1) return false;
+      p.file = end + 1;
+      o.pictures.push_back(p);
     } else if (!a.empty() && a[0] == '-') {
       return false;
     } else {
@@ -206,6 +225,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!LoadProject()) return 1;
+  std::string drawingError;
+  if (!o.pictures.empty() && !OpenFrameDrawing(&drawingError)) {
+    std::fprintf(stderr, "play_headless: %s\n", drawingError.c_str());
+    return 1;
+  }
 
   // The seed: the clock that a recorded start reads, and the seed of an unrecorded one.
   UseTestClock(o.seed);
@@ -236,7 +260,9 @@ int main(int argc, char** argv) {
     scene.m_nSeed = static_cast<int32_t>(o.seed);
     g_lpPlayScene = &scene;
     cInput& input = g_vInput.CheckedAt(0);
+    long played = 0;
     for (long frame = 1; frame <= o.frames; ++frame) {
+      played = frame;
       WORD dir = 0, button = 0;
       if (o.randomInput) {
         random.Next(dir, button);
@@ -255,7 +281,23 @@ int main(int argc, char** argv) {
       all = DigestBytes(all, &digest, sizeof digest);
       std::printf("%ld %016" PRIx64 "\n", frame, digest);
       if (frame == o.describe) std::printf("%s", DescribePlayState().c_str());
+      std::vector<std::string> files;
+      for (const FramePicture& p : o.pictures)
+        if (p.frame == frame) files.push_back(p.file);
+      if (!files.empty()) {
+        std::string unwritten;
+        if (!WriteShownFrame(files, &unwritten)) {
+          std::fprintf(stderr, "play_headless: cannot write the picture %s\n", unwritten.c_str());
+          failed = true;
+        }
+      }
       if (scene.m_bInitFailed) break;
+    }
+    for (const FramePicture& p : o.pictures) {
+      if (p.frame <= played) continue;
+      std::fprintf(stderr, "play_headless: frame %ld was not played; the picture %s is not written\n", p.frame,
+                   p.file.c_str());
+      failed = true;
     }
     if (!o.recordFile.empty() && !SaveAttemptReplay(0, o.recordFile.c_str())) {
       std::fprintf(stderr, "play_headless: cannot write the replay %s\n", o.recordFile.c_str());
@@ -268,6 +310,7 @@ int main(int argc, char** argv) {
     g_vPlayer.clear();
     g_lpPlayScene = nullptr;
   }
+  if (!o.pictures.empty()) CloseFrameDrawing();
   if (failed) return 1;
   std::printf("digest %016" PRIx64 "\n", all);
   return 0;
