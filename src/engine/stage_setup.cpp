@@ -12,6 +12,8 @@
 #include "core/shell_link.h"
 #include "core/sound_request.h"
 #include "engine/map_grid.h"
+#include "engine/pause_thread.h"
+#include "engine/play_menu.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
 #include "engine/shot.h"
@@ -405,10 +407,25 @@ void cPlayScene::EndPlay() {
   PlaySysSe(14);
   AddTotalScore();
   m_bRanked = m_bRankIn = 0;
-  m_vRankPos.assign(5, -1);
-  // The ranking positions need the ranking tables of the shell; the values are kept here.
+  m_vRankPos.assign(RANKING_KIND_COUNT, -1);
+  const int rankingsOn = g_PauseLink.lpfnRankingsOn ? g_PauseLink.lpfnRankingsOn() : 0;
+  if (!g_bFreePlay && !(rankingsOn && HasNoNextStage(m_nNextStage))) return;
   const cSaveData& p = g_SaveData;
   m_vRankValue = cSafeVector<int32_t>({p.m_nTotalScore, p.m_nTotalTime, p.m_nTotalPlayTime, p.m_nTotalHp, p.m_nTotalSp});
+  // Test play shows the values but enters no ranking.
+  if (g_bTestPlay) return;
+  // The kinds the game mode records and the stage takes part in (a missing entry or switch: off).
+  const cSafeVector<RankingEntry>& modes = g_SystemData.m_vRankingKinds;
+  if (g_nGameMode < 0 || static_cast<size_t>(g_nGameMode) >= modes.size()) return;
+  const cSafeVector<uint8_t>& kinds = modes[static_cast<size_t>(g_nGameMode)].m_vKinds;
+  const cSafeVector<int32_t>& stageKinds = g_StageData.m_vRanking;
+  for (int i = 0; i < RANKING_KIND_COUNT; ++i) {
+    const size_t k = static_cast<size_t>(i);
+    if (k >= kinds.size() || !kinds[k] || k >= stageKinds.size() || !stageKinds[k]) continue;
+    const int pos = g_PlayMenuLink.lpfnFindRankPos ? g_PlayMenuLink.lpfnFindRankPos(i, m_vRankValue[k]) : -1;
+    m_vRankPos[k] = pos;
+    if (pos != -1) m_bRankIn = 1;
+  }
 }
 
 void cPlayScene::AddTotalScore() {
