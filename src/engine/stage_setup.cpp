@@ -445,12 +445,22 @@ void cPlayScene::AddTotalScore() {
   if (p.m_nLives == UNLIMITED_LIVES || !sys.m_bExtraLife || sys.m_nExtraLifeScore == 0) return;
   const long long d = sys.m_nExtraLifeScore;
   const long long crossings = p.m_nTotalScore / d - oldTotal / d;
+  const int heroId = g_vPlayer.empty() ? 0 : g_vPlayer[0].m_nId;
   for (long long e = 0; e < crossings; ++e) {
     p.m_nLives = std::min(p.m_nLives + 1, MAX_LIVES);
     PlaySysSe(15);
+    // The extra-life picture above the hero for 30 frames, drawn by the pause loop while the
+    // game waits; each crossing shows its own.
+    m_lMessage.emplace_back(MESSAGE_EXTRA_LIFE, "", 0, 0, 0, 4, 0, 0, 0, 0, 0, 1, MESSAGE_TIMED, 30, 1, heroId, 0, 0,
+                            0, 0, 0, 0, 0, 0);
+    const cMessageWindow* popup = &m_lMessage.back();
+    m_PauseWait.Set(4, 0, 30, 0);
+    RunPauseLoop();
+    RemoveMessage(popup);
     if (m_bQuit) {
       PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
       break;
     }
+    while (g_PauseLink.lpfnIsActive && !g_PauseLink.lpfnIsActive() && !m_bQuit) Sleep(1);
   }
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/map_grid.h"
+#include "engine/pause_thread.h"
 #include "fixture/fixture.h"
 #include "play_scene_kit.h"
 #include "project/replay.h"
@@ -182,30 +183,65 @@ TEST(Lives, ConsumeLifeByTheLivesLeft) {
   g_bFreePlay = saved;
 }
 
-TEST(Lives, EachCrossingOfTheExtraLifeStepGivesALifeUpTo99) {
+// The frames the pause loop presents, each with the number of extra-life pop-ups over the hero
+// (id 0) then in the scene's list.
+std::vector<int> g_popupFrames;
+void CountPopups() {
+  int n = 0;
+  for (const cMessageWindow& w : g_lpPlayScene->m_lMessage)
+    if (w.m_nWindowKind == MESSAGE_EXTRA_LIFE && w.m_nAnchorId == 0 && w.m_nDisplayMode == MESSAGE_TIMED) ++n;
+  g_popupFrames.push_back(n);
+}
+
+TEST(Lives, EachCrossingOfTheExtraLifeStepGivesALifeUpTo99AndItsPopUp) {
   struct Case {
     int lives, total, score;
-    int livesAfter, sounds;
+    int livesAfter, crossings;
   };
   // Step 1000: 1500 + 1600 = 3100 crosses 2000 and 3000.
-  const Case cases[] = {{3, 1500, 1600, 5, 2}, {98, 1500, 1600, 99, 2}, {999999, 1500, 1600, 999999, 0},
-                        {3, 1500, 499, 3, 0}, {3, 1500, 500, 4, 1}};
+  const Case cases[] = {{3, 1500, 1600, 5, 2}, {98, 1500, 1600, 99, 2}, {99, 1500, 1600, 99, 2},
+                        {999999, 1500, 1600, 999999, 0}, {3, 1500, 499, 3, 0}, {3, 1500, 500, 4, 1}};
+  const cPauseLink saved = g_PauseLink;
   for (const Case& c : cases) {
     PlaySceneTest t(HeroStage(20, 15, 1, 13));
     ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+    ASSERT_EQ(g_vPlayer[0].m_nId, 0);
     g_SystemData.m_bExtraLife = 1;
     g_SystemData.m_nExtraLifeScore = 1000;
     g_SaveData.m_nLives = c.lives;
     g_SaveData.m_nTotalScore = c.total;
     g_SaveData.m_nStageScore = c.score;
+    g_popupFrames.clear();
+    g_PauseLink.lpfnPresentFrame = &CountPopups;
     playkit::WindowRequestRecorder window;
     t.Scene().AddTotalScore();
+    g_PauseLink = saved;
     EXPECT_EQ(g_SaveData.m_nTotalScore, c.total + c.score);
     EXPECT_EQ(g_SaveData.m_nLives, c.livesAfter) << c.lives << " " << c.score;
     int extra = 0;
     for (int se : window.Sounds()) extra += se == 15;
-    EXPECT_EQ(extra, c.sounds);
+    EXPECT_EQ(extra, c.crossings);
+    // Each crossing holds the game for 30 drawn frames with one pop-up, one after the other;
+    // none is left afterwards.
+    EXPECT_EQ(g_popupFrames, std::vector<int>(static_cast<size_t>(30 * c.crossings), 1));
+    EXPECT_TRUE(t.Scene().m_lMessage.empty());
   }
+}
+
+TEST(Lives, AClosedWindowStopsTheExtraLivesAfterTheFirst) {
+  PlaySceneTest t(HeroStage(20, 15, 1, 13));
+  ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+  g_SystemData.m_bExtraLife = 1;
+  g_SystemData.m_nExtraLifeScore = 1000;
+  g_SaveData.m_nLives = 3;
+  g_SaveData.m_nTotalScore = 1500;
+  g_SaveData.m_nStageScore = 1600;
+  t.Scene().m_bQuit = 1;
+  playkit::WindowRequestRecorder window;
+  t.Scene().AddTotalScore();
+  EXPECT_EQ(g_SaveData.m_nLives, 4);
+  EXPECT_EQ(window.Sounds(), std::vector<int>({15}));
+  EXPECT_TRUE(t.Scene().m_lMessage.empty());
 }
 
 TEST(Lives, TheRestartAfterADeathTakesALifeOrEndsTheGame) {
