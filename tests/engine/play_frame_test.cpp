@@ -165,19 +165,6 @@ TEST(PlayFrame, TheTimeRunningOutKillsTheHeroBeforeAnySubStepAndThenOnlyShotsMov
   EXPECT_EQ(g_vPlayer[0].m_bDead, 1);
 }
 
-TEST(PlayFrame, TheHeroSqueezedBetweenWallsDiesAndGoesBack) {
-  // A body 40 dots wide in a gap of 32 between two walls is pressed on both sides.
-  PlaySceneTest t(FloorStage([](cStage& s) {
-    s.m_nHeroW = 40;
-    fixture::Fill(s, fixture::Block(1), 1, 10, 1, 13);
-    fixture::Fill(s, fixture::Block(1), 3, 10, 3, 13);
-  }));
-  ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
-  t.Scene().m_nState = 2;
-  t.Frames(1);
-  EXPECT_EQ(g_vPlayer[0].m_bDead, 1);
-}
-
 // The error log written while it lives (the log is otherwise off).
 class ErrorLogCapture {
  public:
@@ -201,25 +188,26 @@ class ErrorLogCapture {
   std::string path_;
 };
 
-TEST(PlayFrame, TheCrushTestRunsBeforeTheContactsAndAgainAfterTheRetests) {
-  {
-    // Squeezed by the map alone: the first test catches it, before any contact.
-    PlaySceneTest t(FloorStage([](cStage& s) {
-      s.m_nHeroW = 40;
-      fixture::Fill(s, fixture::Block(1), 1, 10, 1, 13);
-      fixture::Fill(s, fixture::Block(1), 3, 10, 3, 13);
-    }));
-    ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
-    t.Scene().m_nState = 2;
-    ErrorLogCapture log;
-    t.Frames(1);
-    EXPECT_EQ(g_vPlayer[0].m_bDead, 1);
-    const std::string text = log.Text();
-    EXPECT_NE(text.find("Player[P1].LRUD = 1,1,"), std::string::npos) << text;
-    // The first death line is the one of the test before the contacts.
-    EXPECT_EQ(text.find("Dead "), text.find("Dead SP")) << text;
-    EXPECT_NE(text.find("Dead SP"), std::string::npos) << text;
-  }
+TEST(PlayFrame, TheHeroSqueezedBetweenWallsDiesAndGoesBack) {
+  // A body 40 dots wide in a gap of 32 between two walls is pressed on both sides.
+  PlaySceneTest t(FloorStage([](cStage& s) {
+    s.m_nHeroW = 40;
+    fixture::Fill(s, fixture::Block(1), 1, 10, 1, 13);
+    fixture::Fill(s, fixture::Block(1), 3, 10, 3, 13);
+  }));
+  ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+  t.Scene().m_nState = 2;
+  ErrorLogCapture log;
+  t.Frames(1);
+  EXPECT_EQ(g_vPlayer[0].m_bDead, 1);
+  // Squeezed by the map alone: the crush test before the contacts catches it first.
+  const std::string text = log.Text();
+  EXPECT_NE(text.find("Player[P1].LRUD = 1,1,"), std::string::npos) << text;
+  EXPECT_NE(text.find("Dead SP"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Dead "), text.find("Dead SP")) << text;
+}
+
+TEST(PlayFrame, AHeroSqueezedOnlyAfterTheContactsDiesByTheSecondCrushTest) {
   {
     // A 16-dot hero in its cell at 392.5..407.5, the wall from 416 on. A block character beside
     // the left of its upper half, overlapping it by 10.5 dots, pushes it to the block's far edge
