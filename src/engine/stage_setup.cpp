@@ -5,18 +5,21 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "core/frame_timing.h"
 #include "core/log.h"
 #include "core/shell_link.h"
 #include "core/sound_request.h"
+#include "draw/context.h"
 #include "engine/map_grid.h"
 #include "engine/pause_thread.h"
 #include "engine/play_menu.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
 #include "engine/shot.h"
+#include "engine/stage_draw.h"
 #include "engine/stage_chara.h"
 #include "engine/summon.h"
 #include "platform/message.h"
@@ -256,6 +259,8 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
     hero.m_dY += hdy;
     hero.m_dFarY += hdy;
     if (st.m_bCarryOver) g_SaveData.GetCarriedValues(0, &hero.m_nHp, &hero.m_nSp);
+    // The animation the hero shows while the stage starts (the start display sets it again).
+    hero.m_Anime.Set(hero.m_bFree ? 2 : 0, 1);
     ErrorLog("B");
 
     // The camera on the hero.
@@ -264,6 +269,7 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
     m_ScrollX.Clamp();
     m_ScrollY.Clamp();
     hero.CalcScreenRect();
+    if (hero.m_nSight != 0) MakeSightMask(&g_SystemImage[IMAGE_SIGHT_MASK], &g_SystemImage[IMAGE_SIGHT_WINDOW]);
 
     m_vStageVar.assign(1000, 0);
     ErrorLog("10");
@@ -302,6 +308,8 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
     m_bRemoveBlockChara = anySide(st.m_RuleBlockChara);
     m_bRemoveItem = anySide(st.m_RuleItem);
 
+    for (cMessageWindow& window : m_lMessage) window.ReleaseSurface();
+    m_lMessage.clear();
     m_lEffect.clear();
     m_ScrEffect.Clear();
     m_ScreenColor = cScreenColor();
@@ -321,7 +329,14 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
       input.ClearHistory();
       input.ResetLogs();
     }
+    if (g_PlayShellLink.lpfnResetCursor) g_PlayShellLink.lpfnResetCursor();
     EveryNCalls(0, 0);
+    for (cBgData& bg : st.m_vBg) bg.m_dOffsetX = bg.m_dOffsetY = 0;
+    // An 8-bit screen starts from the stage's palette, whatever a fade or a colour change left.
+    if (DDBpp == 8) {
+      std::memcpy(DDPaletteWork, DDPalette, sizeof DDPaletteWork);
+      if (lpDDPal) lpDDPal->SetEntries(0, 0, 256, DDPaletteWork);
+    }
     if (g_PlayShellLink.lpfnSetFrameRate) g_PlayShellLink.lpfnSetFrameRate(st.m_nFps);
 
     hero.LinkInitialTargets(nullptr);

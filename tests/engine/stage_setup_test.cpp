@@ -124,6 +124,41 @@ TEST(StageSetUp, ARestartClearsTheScreenEffectAndTheScreenColour) {
   EXPECT_EQ(t.Scene().m_ScreenColor.m_nPrevAlpha, 255);
 }
 
+int g_cursorResets = 0;
+void CountCursorReset() { ++g_cursorResets; }
+
+TEST(StageSetUp, AStartEmptiesTheMessagesAndPutsTheLayersTheCursorAndTheHeroBack) {
+  for (int flying : {0, 1}) {
+    SCOPED_TRACE(flying);
+    cStage s = HeroStage(20, 15, 1, 13);
+    s.m_vPlacedChara[static_cast<size_t>(s.FindPlayer())].m_byFlying = static_cast<uint8_t>(flying);
+    PlaySceneTest t(s);
+    ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+    t.Scene().m_lMessage.emplace_back();
+    t.Scene().m_lMessage.emplace_back();
+    ASSERT_FALSE(g_StageData.m_vBg.empty());
+    for (cBgData& bg : g_StageData.m_vBg) {
+      bg.m_dOffsetX = 17.5;
+      bg.m_dOffsetY = -3;
+    }
+    const cPlayShellLink saved = g_PlayShellLink;
+    g_PlayShellLink.lpfnResetCursor = &CountCursorReset;
+    g_cursorResets = 0;
+    const int ok = t.Scene().SetStage(0, 1);
+    g_PlayShellLink = saved;
+    ASSERT_EQ(ok, 1);
+    EXPECT_TRUE(t.Scene().m_lMessage.empty());
+    for (const cBgData& bg : g_StageData.m_vBg) {
+      EXPECT_EQ(bg.m_dOffsetX, 0);
+      EXPECT_EQ(bg.m_dOffsetY, 0);
+    }
+    EXPECT_EQ(g_cursorResets, 1);
+    // The hero shows animation 2 when it is free of gravity, else 0, from the first drawn frame.
+    EXPECT_EQ(g_vPlayer[0].m_bFree, flying);
+    EXPECT_EQ(g_vPlayer[0].m_Anime.Anime(), flying ? 2 : 0);
+  }
+}
+
 TEST(StageSetUp, AStageWithoutAHeroStopsTheScene) {
   cStage s = fixture::Stage(20, 15);
   fixture::Place(s, fixture::Chara(3), 2, 2);
