@@ -2,12 +2,14 @@
 
 #include <iterator>
 
+#include "app/menu_cursor.h"
 #include "app/palette_anim.h"
 #include "app/scene.h"
 #include "draw/blit.h"
 #include "draw/context.h"
 #include "draw/frames_numbers.h"
 #include "draw/surface.h"
+#include "draw/surface_ops.h"
 #include "draw/wave_split_fade.h"
 #include "engine/chara_anim.h"
 #include "engine/play_scene.h"
@@ -15,6 +17,7 @@
 #include "engine/shot.h"
 #include "engine/stage_chara.h"
 #include "engine/stage_draw.h"
+#include "engine/stage_images.h"
 #include "project/system_image.h"
 
 namespace {
@@ -28,6 +31,21 @@ constexpr int kPlayImages[] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 1
                                57, 58, 59, 60, 61, 62, 63, 64, 65, 66, 67, 68, 69, 70};
 constexpr int kBackLayerImages[] = {55, 56, 57, 58, 59, 60, 61, 62};
 
+// The images play loaded: the system images of its list (the sight mask among them) and the
+// stage's own bitmaps, swords and effects with their creation entries.
+void ReleasePlayImages() {
+  for (int n : kPlayImages) DDReleaseSurface(&g_SystemImage[n]);
+  DDReleaseSurfaceArray(g_vStageBmpSurface);
+  DDReleaseSurfaceArray(g_vSwordSurface);
+  DDReleaseSurfaceArray(g_vEffectSurface);
+  g_vStageBmpSurface.clear();
+  g_vStageBmpEntry.clear();
+  g_vSwordSurface.clear();
+  g_vSwordBmpEntry.clear();
+  g_vEffectSurface.clear();
+  g_vEffectBmpEntry.clear();
+}
+
 // The screen that runs a play scene of its own.
 class cPlayScreen : public cScene {
  public:
@@ -38,6 +56,7 @@ class cPlayScreen : public cScene {
     g_lChara.Clear();
     g_lItem.Clear();
     g_vPlayer.clear();
+    ReleasePlayImages();
   }
   void Update() override { m_Play.Update(); }
 
@@ -80,6 +99,7 @@ void DrawBanner(int nKind, int nNumber) {
 }
 
 void SetFrameRate(int nFps) { g_SceneManager.m_nFrameRate = nFps; }
+void ResetCursor() { g_Cursor.Reset(); }
 void SetCurrentBgm(int nBgm) { g_SceneManager.g_nCurrentBgm = nBgm; }
 
 }  // namespace
@@ -106,5 +126,6 @@ void RegisterPlayScreen() {
   g_PlayShellLink.lpfnDrawBanner = &DrawBanner;
   g_PlayShellLink.lpfnSetFrameRate = &SetFrameRate;
   g_PlayShellLink.lpfnSetCurrentBgm = &SetCurrentBgm;
+  g_PlayShellLink.lpfnResetCursor = &ResetCursor;
   g_lpfnFlashColor = &GetFlashColor;
 }
