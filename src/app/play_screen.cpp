@@ -17,7 +17,6 @@
 #include "engine/shot.h"
 #include "engine/stage_chara.h"
 #include "engine/stage_draw.h"
-#include "engine/stage_images.h"
 #include "project/system_image.h"
 
 namespace {
@@ -31,19 +30,9 @@ constexpr int kPlayImages[] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 1
                                57, 58, 59, 60, 61, 62, 63, 64, 65, 66, 67, 68, 69, 70};
 constexpr int kBackLayerImages[] = {55, 56, 57, 58, 59, 60, 61, 62};
 
-// The images play loaded: the system images of its list (the sight mask among them) and the
-// stage's own bitmaps, swords and effects with their creation entries.
+// The system images play loaded (the play scene itself gives back the images it made).
 void ReleasePlayImages() {
   for (int n : kPlayImages) DDReleaseSurface(&g_SystemImage[n]);
-  DDReleaseSurfaceArray(g_vStageBmpSurface);
-  DDReleaseSurfaceArray(g_vSwordSurface);
-  DDReleaseSurfaceArray(g_vEffectSurface);
-  g_vStageBmpSurface.clear();
-  g_vStageBmpEntry.clear();
-  g_vSwordSurface.clear();
-  g_vSwordBmpEntry.clear();
-  g_vEffectSurface.clear();
-  g_vEffectBmpEntry.clear();
 }
 
 // The screen that runs a play scene of its own.

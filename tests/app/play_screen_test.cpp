@@ -13,6 +13,9 @@ namespace {
 class PlayScreenImages : public DrawTest {
  protected:
   void SetUp() override {
+    // The drawing layer keeps pointing at this test's image table after it ends.
+    savedTable_ = g_SystemImageTable;
+    savedCount_ = g_nSystemImageCount;
     DrawTest::SetUp();
     savedHooks_ = g_SceneManager.PlayHooks();
     savedLink_ = g_PlayShellLink;
@@ -22,11 +25,15 @@ class PlayScreenImages : public DrawTest {
     g_SceneManager.SetPlaySceneHooks(savedHooks_);
     g_PlayShellLink = savedLink_;
     DrawTest::TearDown();
+    g_SystemImageTable = savedTable_;
+    g_nSystemImageCount = savedCount_;
   }
   static bool Made(const DDSURFACEDATA& sd) { return sd.lpDT != nullptr; }
 
   PlaySceneHooks savedHooks_;
   cPlayShellLink savedLink_;
+  const BitmapEntry* savedTable_ = nullptr;
+  int savedCount_ = 0;
 };
 
 TEST_F(PlayScreenImages, EndingPlayReleasesItsImagesAndKeepsTheTitles) {

@@ -66,6 +66,9 @@ void ReleaseStageImages() {
 class PlayInitImages : public DrawTest {
  protected:
   void SetUp() override {
+    // The drawing layer keeps pointing at this test's image table after it ends.
+    savedTable_ = g_SystemImageTable;
+    savedCount_ = g_nSystemImageCount;
     DrawTest::SetUp();
     ReleaseStageImages();
     savedLink_ = g_PlayShellLink;
@@ -78,9 +81,13 @@ class PlayInitImages : public DrawTest {
     g_Database.SetDefault();
     g_PlayShellLink = savedLink_;
     DrawTest::TearDown();
+    g_SystemImageTable = savedTable_;
+    g_nSystemImageCount = savedCount_;
   }
 
   cPlayShellLink savedLink_;
+  const BitmapEntry* savedTable_ = nullptr;
+  int savedCount_ = 0;
 };
 
 TEST_F(PlayInitImages, EnteringPlayLoadsTheStagesOwnImagesAndGoingOnDoesNot) {
