@@ -29,6 +29,8 @@ struct cPlayMenuLink {
   // Leaves play for the scene type: the frame rate 60, the previous scene type play; the
   // title menu opens on nTitleRow (-1: as it was).
   void (*lpfnChangeScene)(int nNext, int nTitleRow) = nullptr;
+  // The position a value would take in ranking kind nKind (0..4) of the stage in play; -1 when it does not rank.
+  int (*lpfnFindRankPos)(int nKind, int32_t nValue) = nullptr;
 };
 extern cPlayMenuLink g_PlayMenuLink;
 

@@ -381,8 +381,14 @@ struct cPlayShellLink {
   // The scene manager's frame rate and its current music number.
   void (*lpfnSetFrameRate)(int nFps) = nullptr;
   void (*lpfnSetCurrentBgm)(int nBgm) = nullptr;
+  // Puts the shared menu cursor back to its first position.
+  void (*lpfnResetCursor)() = nullptr;
 };
 extern cPlayShellLink g_PlayShellLink;
 
 // The running play scene; null outside play.
 extern cPlayScene* g_lpPlayScene;
+
+// Enters the image files of the stage's background layers as system images 55..62; a missing
+// layer or a layer filled with a colour gets an empty name.
+void SetBackLayerImageNames(const cStage& stage);
