@@ -301,6 +301,7 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
     m_bRemoveItem = anySide(st.m_RuleItem);
 
     m_lEffect.clear();
+    ClearPictures();
     m_ScrEffect.Clear();
     m_ScreenColor = cScreenColor();
 
