@@ -19,6 +19,7 @@
 #include "fixture/fixture.h"
 #include "play_kit.h"
 #include "project/database.h"
+#include "project/stage.h"
 #include "script/cmd_effect.h"
 #include "test_thread.h"
 #include "ui/input.h"
@@ -369,6 +370,39 @@ TEST_F(PictureTest, ATimedPictureEndsWithItsSurfaceInTheDrawingPass) {
   world_->scene.DrawPictures(&BackBuffer, 1, 0);
   EXPECT_EQ(Numbers(), std::vector<int>{2});
   EXPECT_EQ(SurfaceWidths(), Widths({2}));
+}
+
+TEST_F(PictureTest, TheStageFrameDrawsLayerZeroBehindTheFrontLayersAndLayerOneInFront) {
+  InitOrFail(0, 32, 1);
+  cBgData back;
+  back.m_bShow = 1;
+  back.m_bFill = 1;
+  back.m_nFillColor = 3;  // colours of the sheet's palette
+  cBgData front = back;
+  front.m_nFillColor = 5;
+  front.m_nDepth = 1;
+  g_StageData.m_vBg = {back, front};
+  // Picture 1 on layer 0 at screen block (1, 1), on layer 1 at screen block (5, 1).
+  Show behind;
+  behind.placement = 3;
+  behind.layer = 0;
+  cFlowCmd first = PictureCmd(behind);
+  first.m_vParam[2] = 1;
+  first.m_vParam[3] = 1;
+  CmdShowPicture(*hero_, first);
+  cFlowCmd second = PictureCmd(behind);
+  second.m_vParam[6] = 1;
+  second.m_vParam[2] = 5;
+  second.m_vParam[3] = 1;
+  CmdShowPicture(*hero_, second);
+
+  world_->scene.Draw(1, 0, 0, 0);
+  EXPECT_EQ(At(32 + 8, 32 + 4), SheetColor(5)) << "the front layer covers layer 0";
+  EXPECT_EQ(At(160 + 8, 32 + 4), 0xFF0000u) << "layer 1 is drawn over the front layer";
+  g_StageData.m_vBg[1].m_bShow = 0;
+  world_->scene.Draw(1, 0, 0, 0);
+  EXPECT_EQ(At(32 + 8, 32 + 4), 0xFF0000u) << "layer 0 is drawn over the back layer";
+  EXPECT_EQ(At(32 + 8, 32 + 12), SheetColor(3));
 }
 
 TEST_F(PictureTest, NothingWhileTheSceneQuits) {
