@@ -27,6 +27,7 @@
 #include "project/database.h"
 #include "project/save_data.h"
 #include "project/stage_load.h"
+#include "script/cmd_effect.h"
 #include "temp_dir.h"
 #include "test_thread.h"
 #include "ui/input.h"
@@ -195,6 +196,35 @@ TEST_F(StageToTheEnd, MessageAndPictureHoldTheGameThenTheClearNamesTheNextStage)
   g_PauseLink = savedLink;
   g_Database.m_vPicture = savedPictures;
   g_DefContext = savedContext;
+}
+
+TEST_F(StageToTheEnd, SettingTheStageUpAgainTakesEveryPictureAway) {
+  InitOrFail(0, 32, 1);
+  const std::string root = env->dir() / "game";
+  ASSERT_TRUE(WriteGame(root));
+  ScopedChdir in(root);
+  const cSafeVector<cPictureData> savedPictures = g_Database.m_vPicture;
+  g_Database.m_vPicture.assign(2, cPictureData());
+  g_Database.m_vPicture[1] = fixture::FileRecord<cPictureData>("sign", "pic\\sign.bmp");
+  {
+    cStage stage = fixture::Stage(20, 15);
+    fixture::Place(stage, fixture::Hero(2), 3, 13);
+    PlaySceneTest t(stage);
+    ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+    cFlowCmd show = Command(CMD_PICTURE);
+    show.m_vParam[0] = 1;
+    show.m_vParam[7] = 100;
+    show.m_vParam[8] = 1;  // until the stage ends
+    CmdShowPicture(g_vPlayer[0], show);
+    CmdShowPicture(g_vPlayer[0], show);
+    ASSERT_EQ(t.Scene().m_lPicture.size(), 2u);
+    ASSERT_EQ(g_lPictureSurface.size(), 2u);
+    ASSERT_EQ(t.Scene().SetStage(1, 0), 1);
+    EXPECT_TRUE(t.Scene().m_lPicture.empty());
+    EXPECT_TRUE(g_lPictureSurface.empty());
+    EXPECT_TRUE(g_lPictureBmpEntry.empty());
+  }
+  g_Database.m_vPicture = savedPictures;
 }
 
 // The headless tool on the same project: the frames of the held message take their numbers
