@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-
 #include <cstring>
 #include <iterator>
 #include <string>
@@ -110,8 +109,8 @@ DDSURFACEDATA* LoadPictureSurface(int i, const std::string& file, int percent) {
   const int n = static_cast<int>(g_lPictureSurface.size());
   const int at = i < 0 || i > n ? n : i;
   auto sd = g_lPictureSurface.insert(std::next(g_lPictureSurface.begin(), at), DDSURFACEDATA{});
-  g_lPictureBmpEntry.insert(std::next(g_lPictureBmpEntry.begin(), std::min(at, static_cast<int>(g_lPictureBmpEntry.size()))),
-                            entry);
+  const int entryAt = std::min(at, static_cast<int>(g_lPictureBmpEntry.size()));
+  g_lPictureBmpEntry.insert(std::next(g_lPictureBmpEntry.begin(), entryAt), entry);
   const int result = DDCreateSurfaceFromFile(&*sd, entry.szFileName, entry.nTransmit, DDBpp, entry.nDDMemory,
                                              static_cast<DWORD>(entry.nD3DMemory), entry.bNoTexture, entry.bPaletteMap,
                                              entry.nMirrorCellW, entry.nMirrorCellH, 0);

@@ -59,8 +59,9 @@ struct Show {
 cFlowCmd PictureCmd(const Show& s) {
   cFlowCmd cmd;
   cmd.m_byKind = CMD_PICTURE;
-  cmd.m_vParam = {s.number, s.placement, 0,      0, 0, 0, s.layer, s.percent, s.display, s.tenths, s.hold, s.fixed,
-                  s.id >= 0 ? 1 : 0, s.id >= 0 ? s.id : 0, 0};
+  // Blocks and offsets 0; [12], [13] the ID; [14] 0: the time in tenths.
+  cmd.m_vParam = {s.number, s.placement, 0,        0,      0, 0, s.layer, s.percent, s.display, s.tenths,
+                  s.hold,   s.fixed,     s.id >= 0 ? 1 : 0, s.id >= 0 ? s.id : 0, 0};
   return cmd;
 }
 

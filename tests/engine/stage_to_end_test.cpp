@@ -93,8 +93,8 @@ bool WriteGame(const std::string& root) {
   fixture::Palette256 palette{};
   palette[kSheetGreen] = fixture::Rgb{0, 255, 0};
   return project.WriteDatabase() && project.WriteSystemData() && project.WriteCommonPalette() &&
-         project.WriteStage(start, "start", 0) && project.WriteStage(goal, "goal", 0) && fixture::MakeFolder(project.StoredPath("pic")) &&
-         fixture::WriteBmp8(root + "/pic/sign.bmp", sign, palette);
+         project.WriteStage(start, "start", 0) && project.WriteStage(goal, "goal", 0) &&
+         fixture::MakeFolder(project.StoredPath("pic")) && fixture::WriteBmp8(root + "/pic/sign.bmp", sign, palette);
 }
 
 // What the held frames saw: the pause loop's input comes from here. A key wait gets its

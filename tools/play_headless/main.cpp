@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
+#include "core/path.h"
 #include "core/save_record.h"
 #include "defs/def_context.h"
-#include "core/path.h"
 #include "engine/chara_effect.h"
 #include "engine/pause_thread.h"
 #include "engine/play_digest.h"
