@@ -311,6 +311,7 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
     for (cMessageWindow& window : m_lMessage) window.ReleaseSurface();
     m_lMessage.clear();
     m_lEffect.clear();
+    ClearPictures();
     m_ScrEffect.Clear();
     m_ScreenColor = cScreenColor();
 
