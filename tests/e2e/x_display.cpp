@@ -98,6 +98,7 @@ bool XDisplay::Start(std::string* error) {
 
 bool XDisplay::Attach(const std::string& name) {
   name_ = name;
+  XSetErrorHandler(&QuietError);
   dpy_ = XOpenDisplay(name_.c_str());
   return dpy_ != nullptr;
 }
