@@ -88,14 +88,22 @@ bool ReadBmp8(const std::string& path, Picture* out) {
 // The player as a process on the display, its output kept in a file.
 class Player {
  public:
-  Player(const XDisplay& display, const std::string& project, const std::string& log) : display_(display), log_(log) {
-    setenv("DISPLAY", display.Name().c_str(), 1);
-    unsetenv("SDL_VIDEODRIVER");
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    // The X libraries keep allocations to the end: not the program's leaks. Any other report
-    // ends the program with a failure.
-    setenv("ASAN_OPTIONS", "halt_on_error=1:detect_leaks=0", 1);
-    setenv("UBSAN_OPTIONS", "halt_on_error=1:print_stacktrace=1", 1);
+  Player(const std::string& display, const std::string& project, const std::string& log) : log_(log) {
+    // The test's environment, with the display, no SDL video driver of the tests, silent sound,
+    // and the sanitizers' options: the X libraries keep allocations to the end, which are not
+    // the program's leaks; any other report ends the program with a failure.
+    std::vector<std::string> env = {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy",
+                                    "ASAN_OPTIONS=halt_on_error=1:detect_leaks=0",
+                                    "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"};
+    for (char** e = environ; *e; ++e) {
+      const std::string var = *e;
+      bool replaced = var.rfind("SDL_VIDEODRIVER=", 0) == 0;
+      for (size_t i = 0; i < 4; ++i) replaced = replaced || var.rfind(env[i].substr(0, env[i].find('=') + 1), 0) == 0;
+      if (!replaced) env.push_back(var);
+    }
+    std::vector<char*> envp;
+    for (const std::string& v : env) envp.push_back(const_cast<char*>(v.c_str()));
+    envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -104,9 +112,8 @@ class Player {
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    if (posix_spawn(&pid_, TW_PLAYER_EXE, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    if (posix_spawn(&pid_, TW_PLAYER_EXE, &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
   }
   ~Player() {
     if (pid_ > 0) {
@@ -132,7 +139,6 @@ class Player {
   std::string Output() const { return ReadFileBytes(log_); }
 
  private:
-  const XDisplay& display_;
   std::string log_;
   pid_t pid_ = -1;
 };
@@ -178,7 +184,7 @@ class PlayerWindow : public testing::Test {
 
   // Starts the player and waits for its window, focused.
   void StartPlayer() {
-    player_.reset(new Player(display_, project_, dir_ / "player.log"));
+    player_.reset(new Player(display_.Name(), project_, dir_ / "player.log"));
     ASSERT_GT(player_->Pid(), 0);
     window_ = display_.WaitWindow(player_->Pid(), {}, 30000);
     ASSERT_NE(window_, 0u) << "no window; the program wrote:\n" << player_->Output();
