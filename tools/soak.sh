@@ -57,46 +57,63 @@ for project in "${projects[@]}"; do
 done
 [ ${#runs[@]} -gt 0 ] || { echo "soak: no stage found" >&2; exit 1; }
 
-# The longest start display a playback may show beyond the recorded run's, in frames.
-lead=200
+# The frames of the replay banner, which a playback shows where its stage shows no stage number.
+banner=79
 
-# One stage: recorded run, playback, comparison. Writes "ok COMPARED FIRST SHIFT" or "fail TEXT" into
+# One stage: recorded run, playback, comparison. Writes "ok COMPARED FIRST SHIFT HOW" or "fail TEXT" into
 # $work/N.result.
 soak_one() {
   local n=$1 project=$2 stage=$3
   local base=$work/$n rpl=$work/$n.rpl4_790
   local record=("$player" --project "$project" --frames "$frames" --seed "$seed" --random-input "$seed"
-    --record "$rpl" "$stage")
-  local replay=("$player" --project "$project" --frames "$((frames + lead))" --replay "$rpl")
+    --record "$rpl" --describe 1 "$stage")
+  local replay=("$player" --project "$project" --frames "$((frames + banner))" --replay "$rpl" --describe 1)
   local how
   how="$(printf '%q ' "${record[@]}")&& $(printf '%q ' "${replay[@]}")"
-  if ! "${record[@]}" >"$base.run" 2>"$base.err"; then
+  if ! "${record[@]}" >"$base.out" 2>"$base.err"; then
     echo "fail the recorded run failed (status $?): $how" >"$base.result"; return
   fi
   if [ -s "$base.err" ]; then
     echo "fail the recorded run reported on stderr: $how" >"$base.result"; return
   fi
-  if [ "$(wc -l <"$base.run")" -ne $((frames + 1)) ] || ! tail -n 1 "$base.run" | grep -q '^digest [0-9a-f]\{16\}$'; then
+  grep -E '^[0-9]+ [0-9a-f]{16}$' "$base.out" >"$base.run" || true
+  local runFirst
+  runFirst=$(grep -m 1 '^random=' "$base.out" | cut -d= -f2)
+  if [ "$(wc -l <"$base.run")" -ne "$frames" ] || ! tail -n 1 "$base.out" | grep -q '^digest [0-9a-f]\{16\}$'; then
     echo "fail the recorded run did not print $frames frames and its digest: $how" >"$base.result"; return
   fi
-  if ! "${replay[@]}" >"$base.play" 2>"$base.err"; then
+  if ! "${replay[@]}" >"$base.out" 2>"$base.err"; then
     echo "fail the playback failed (status $?): $how" >"$base.result"; return
   fi
   if [ -s "$base.err" ]; then
     echo "fail the playback reported on stderr: $how" >"$base.result"; return
   fi
-  # The first frame k+1 of the recorded run from which every digest up to the last frame is the
-  # playback's from its frame d+1 on (the smallest such k: the longest stretch). d is the start
-  # display the playback shows beyond the recorded run's: the replay's banner, where the stage
-  # shows no stage number. The playback runs longer than the recorded run to cover it.
+  grep -E '^[0-9]+ [0-9a-f]{16}$' "$base.out" >"$base.play" || true
+  # The recorded attempt began at frame k+1: a start reads the clock for its seed, and the clock
+  # stands at the seed plus 16 ms a frame; the first frame's state shows the seed (the generator
+  # is not drawn from before play). Where the recorded run's first frame shows some other
+  # state, the stage's start draws from it: then k is the smallest frame from which the
+  # playback repeats the run.
+  local first k=-1
+  first=$(grep -m 1 '^random=' "$base.out" | cut -d= -f2)
+  if [ -n "$runFirst" ] && [ -n "$first" ] && [ $((16#$runFirst)) -eq "$seed" ]; then
+    k=$(((16#$first - seed) / 16))
+    if [ $(((16#$first - seed) % 16)) -ne 0 ] || [ "$k" -lt 0 ] || [ "$k" -ge "$frames" ]; then
+      echo "fail the replay's seed $first is not that of a start of the recorded run: $how" >"$base.result"; return
+    fi
+  fi
+  # Every digest of the recorded run from frame k+1 to the last must be the playback's from its
+  # frame d+1 on. d is 0, or the replay banner's frames where the stage shows no stage number:
+  # the playback shows it before the recorded run's start display, and runs longer than the
+  # recorded run to cover it.
   local match
-  match=$(awk -v frames="$frames" -v lead="$lead" '
-    NR == FNR { if ($1 != "digest") { a[$1] = $2; at[$2] = at[$2] " " $1 } next }
-    $1 != "digest" { b[$1] = $2 }
+  match=$(awk -v frames="$frames" -v banner="$banner" -v known="$k" '
+    NR == FNR { a[$1] = $2; at[$2] = at[$2] " " $1; next }
+    { b[$1] = $2 }
     END {
       best = -1
-      for (d = 0; d <= lead; ++d) {
-        n = split(at[b[d + 1]], starts, " ")
+      for (d = 0; d <= banner; d += banner) {
+        n = known >= 0 ? split(known + 1, starts, " ") : split(at[b[d + 1]], starts, " ")
         for (s = 1; s <= n; ++s) {
           k = starts[s] - 1
           if (best >= 0 && k >= best) break
@@ -111,7 +128,9 @@ soak_one() {
   if [ "$match" = none ]; then
     echo "fail the playback does not repeat the recorded run: $how" >"$base.result"; return
   fi
-  echo "ok $match" >"$base.result"
+  local found="the replay's seed"
+  [ "$k" -ge 0 ] || found="search"
+  echo "ok $match $found" >"$base.result"
 }
 
 start=$(date +%s)
@@ -135,10 +154,10 @@ for n in "${!runs[@]}"; do
   result=$(cat "$work/$n.result" 2>/dev/null || echo "fail no result")
   where="${project##*/}: $stage"
   if [ "${result%% *}" = ok ]; then
-    read -r _ count first shift <<<"$result"
+    read -r _ count first shift found <<<"$result"
     verified=$((verified + 1))
     compared=$((compared + count))
-    echo "$where: $frames frames; the playback repeats frames $first..$frames (after $shift frames of start display)"
+    echo "$where: $frames frames; the playback repeats frames $first..$frames (after $shift frames of start display; attempt's start by $found)"
   else
     failed=1
     echo "$where: FAILED: ${result#fail }"
