@@ -47,7 +47,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$writer" "$work/fixture"
 
-# The runs: project folder and stage file, one per line.
+# The runs: project folder and stage file, a tab between them.
 projects=("$sample" "$work/fixture")
 runs=()
 for project in "${projects[@]}"; do
