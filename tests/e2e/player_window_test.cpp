@@ -408,9 +408,7 @@ TEST_F(PlayerWindow, OptionsScreenLeftWritesTheUserOptions) {
   CloseAndExpectCleanExit();
 }
 
-// The sample stage's hero does not live past its first frames of play at present, so it cannot
-// walk; this journey runs once it does (--gtest_also_run_disabled_tests runs it now).
-TEST_F(PlayerWindow, DISABLED_HeroWalksWithTheRightKeyAndItsReplayWalksAgain) {
+TEST_F(PlayerWindow, HeroWalksWithTheRightKeyAndItsReplayWalksAgain) {
   StartPlayer();
   ASSERT_FALSE(HasFatalFailure());
   ASSERT_TRUE(WaitTitle(20000));
