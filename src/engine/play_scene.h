@@ -254,7 +254,6 @@ class cPlayScene {
   cSafeVector<uint8_t> m_vRangeFlag = cSafeVector<uint8_t>(60, 0);
   int32_t m_nFps = 0;
   int32_t m_nNextDropId = 0;
-  int32_t m_nNextSummonId = 0;
   int32_t m_bRemoveChara = 0;
   int32_t m_bRemoveBlockChara = 0;
   int32_t m_bRemoveItem = 0;

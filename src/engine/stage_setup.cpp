@@ -223,7 +223,9 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
     }
     if (g_PlayShellLink.lpfnSetCurrentBgm) g_PlayShellLink.lpfnSetCurrentBgm(0);
 
-    m_nNextId = m_nNextDropId = m_nNextSummonId = 0;
+    // The shot ids start again too, so a replay of this attempt, which starts a fresh scene,
+    // numbers its shots as the recorded attempt did.
+    m_nNextId = m_nNextDropId = m_nNextShotId = 0;
     // Speed levels of 20 and above exist; a hostile file is held at 100.
     if (st.m_nSpeedLevel > 100 || st.m_nSpeedLevel < 1) {
       const int level = std::clamp(st.m_nSpeedLevel, 1, 100);

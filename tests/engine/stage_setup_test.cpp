@@ -124,6 +124,20 @@ TEST(StageSetUp, ARestartClearsTheScreenEffectAndTheScreenColour) {
   EXPECT_EQ(t.Scene().m_ScreenColor.m_nPrevAlpha, 255);
 }
 
+// A restart numbers objects and shots from 0 again, as the fresh scene of a replay of that
+// attempt does.
+TEST(StageSetUp, ARestartStartsTheIdCountersAgain) {
+  PlaySceneTest t(HeroStage(20, 15, 1, 13));
+  ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+  t.Scene().m_nNextShotId = 7;
+  t.Scene().m_nNextDropId = 5;
+  ASSERT_EQ(t.Scene().SetStage(1, 0), 1);
+  EXPECT_EQ(t.Scene().m_nNextShotId, 0);
+  EXPECT_EQ(t.Scene().m_nNextDropId, 0);
+  // The hero took id 0.
+  EXPECT_EQ(t.Scene().m_nNextId, 1);
+}
+
 int g_cursorResets = 0;
 void CountCursorReset() { ++g_cursorResets; }
 
