@@ -12,8 +12,8 @@
 // started, which is how the tests and the headless tool run the scene.
 struct cPlayMenuLink {
   // Draws the in-game menu (kind 0: the four entries with their enable flags) or the
-  // two-choice window (kind 1) at x, y with the cursor cell on the given row of the enabled
-  // entries.
+  // two-choice window (kind 1) centred on x at y, with the cursor cell on the given row of the
+  // enabled entries.
   void (*lpfnDrawMenu)(int nKind, const int32_t* lpEnable, int x, int y, int nRow) = nullptr;
   // Draws a cell of the end of play: 0 the clear cell (split in while nShift > 0), 1 the game
   // over cell, 2 the hint for the rankings key.
@@ -29,6 +29,8 @@ struct cPlayMenuLink {
   // Leaves play for the scene type: the frame rate 60, the previous scene type play; the
   // title menu opens on nTitleRow (-1: as it was).
   void (*lpfnChangeScene)(int nNext, int nTitleRow) = nullptr;
+  // The position a value would take in ranking kind nKind (0..4) of the stage in play; -1 when it does not rank.
+  int (*lpfnFindRankPos)(int nKind, int32_t nValue) = nullptr;
 };
 extern cPlayMenuLink g_PlayMenuLink;
 
