@@ -1,0 +1,282 @@
+// The whole program in this process, driven by keys as a player would press them: start-up on a
+// fixture project, the game thread's frame ticks on a thread of the test, this thread serving
+// the main window (the file dialog answered by the dialog driver), and every screen on the way
+// from the title menu into play and back.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/menu_cursor.h"
+#include "app/pause_link.h"
+#include "app/process.h"
+#include "app/ranking.h"
+#include "app/scene.h"
+#include "app/startup.h"
+#include "app/system_ini.h"
+#include "app/title_scene.h"
+#include "app_fixture.h"
+#include "core/shell_link.h"
+#include "defs/cmd_kind.h"
+#include "defs/def_context.h"
+#include "draw/context.h"
+#include "engine/pause_thread.h"
+#include "engine/play_menu.h"
+#include "engine/play_scene.h"
+#include "fixture/fixture.h"
+#include "platform/dialog.h"
+#include "platform/input.h"
+#include "platform/message.h"
+#include "platform/time.h"
+#include "platform/window.h"
+#include "project/database.h"
+#include "project/global_data.h"
+#include "project/option_data.h"
+#include "project/save_data.h"
+#include "project/shell_state.h"
+#include "project/stage.h"
+#include "project/system_data.h"
+#include "support/dialog_driver.h"
+#include "support/temp_dir.h"
+#include "support/test_thread.h"
+#include "ui/file_dialog.h"
+#include "ui/keyboard_hook.h"
+
+namespace {
+
+constexpr int KEY_DECIDE = 'Z';
+constexpr int ROW_STORY = 0;
+constexpr int ROW_CHALLENGE = 2;
+constexpr int ROW_FREE = 3;
+
+// The file name typed into the stage file dialog.
+std::string g_stageFile;
+
+void AnswerFileDialog(DialogDriver& d, HWND dlg) {
+  if (!GetDlgItem(dlg, FILE_DIALOG_LIST) || g_stageFile.empty()) {
+    d.Key(SDL_SCANCODE_ESCAPE);
+    return;
+  }
+  d.Key(SDL_SCANCODE_TAB);  // to the name field
+  d.Text(g_stageFile);
+  d.Key(SDL_SCANCODE_RETURN);
+}
+
+LRESULT MainProc(HWND h, UINT msg, WPARAM w, LPARAM l) { return WndProc(h, msg, w, l); }
+
+// A stage the hero clears at once: a floor, the hero, and on the hero's cell an item whose list
+// clears the stage; no banners, so that play begins with the fade-in.
+cStage GoalStage() {
+  cStage stage = fixture::Stage(30, 15);
+  fixture::Fill(stage, fixture::Block(1), 0, 14, 29, 14);
+  fixture::Place(stage, fixture::Hero(2), 2, 13);
+  cItemData goal = fixture::Item(3);
+  cFlowCmd clear;
+  clear.m_bySelector = 1;
+  clear.m_byKind = static_cast<int8_t>(CMD_STAGE_CLEAR - LISTCMD_KIND_OFFSET);
+  clear.m_vParam.assign(static_cast<size_t>(g_CmdKindTable[CMD_STAGE_CLEAR].m_nParamCount), 0);
+  goal.m_vCmd.push_back(clear);
+  fixture::Place(stage, goal, 3, 13);
+  stage.m_bShowStartBanner = 0;
+  stage.m_bShowStageBanner = 0;
+  fixture::EncloseGrid(stage);
+  return stage;
+}
+
+// A stage that goes on until the player leaves it.
+cStage PlainStage() {
+  cStage stage = fixture::Stage(30, 15);
+  fixture::Fill(stage, fixture::Block(1), 0, 14, 29, 14);
+  fixture::Place(stage, fixture::Hero(2), 2, 13);
+  stage.m_bShowStartBanner = 0;
+  stage.m_bShowStageBanner = 0;
+  fixture::EncloseGrid(stage);
+  return stage;
+}
+
+// What happens on the game thread, frame by frame: wait until the condition holds, then press
+// the key for one frame (0: none) and let it go in the next.
+struct Step {
+  const char* what;
+  std::function<bool()> until;
+  int key = 0;
+};
+
+int PlayState() { return g_lpPlayScene ? g_lpPlayScene->m_nState : -2; }
+bool OnScreen(int type, int phase) {
+  const cScene* s = g_SceneManager.SceneOf(type);
+  return g_SceneManager.m_nScene == type && s && s->m_nPhase == phase;
+}
+bool OnTitleMenu() { return OnScreen(SCENE_TITLE, cTitleMenuScene::PHASE_MENU); }
+bool Playing() { return g_SceneManager.m_nScene == SCENE_PLAY && PlayState() == 2; }
+
+class ShellRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_.ini = g_SystemIni;
+    saved_.testPlay = g_DefContext.bTestPlay;
+    saved_.keepFlagged = g_DefContext.bKeepFlaggedFlows;
+    saved_.menuLink = g_PlayMenuLink;
+    saved_.pauseLink = g_PauseLink;
+    saved_.shellLink = g_PlayShellLink;
+    g_stageFile.clear();
+  }
+
+  // Writes the project with its stages and starts the program in it.
+  void Start(const std::vector<std::pair<std::string, cStage>>& stages,
+             const std::function<void(fixture::Project&)>& edit = nullptr) {
+    project_ = env_.dir() / "game";
+    ASSERT_TRUE(appfixture::WriteProject(project_));
+    fixture::Project p(project_);
+    if (edit) edit(p);
+    ASSERT_TRUE(p.WriteSystemData());
+    ASSERT_TRUE(p.WriteWorldMap());
+    for (auto [name, stage] : stages) ASSERT_TRUE(p.WriteStage(stage, name, 1));
+    chdir_ = std::make_unique<ScopedChdir>(project_);
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &MainProc;
+    wc.lpszClassName = "ShellRunMain";
+    RegisterClassExA(&wc);
+    window_ = CreateWindowExA(0, "ShellRunMain", "", WS_POPUP | WS_CAPTION, 0, 0, 640, 480, nullptr, nullptr, nullptr,
+                              nullptr);
+    ASSERT_NE(window_, nullptr);
+    oldMain_ = g_hWnd;
+    g_hWnd = window_;
+    g_MainWindow.m_hWnd = window_;
+    // Frames are paced on the test's clock, which Sleep moves on instead of waiting.
+    UseTestClock(100000);
+    ASSERT_TRUE(InitApplication("", SW_SHOWNORMAL)) << env_.ReportText();
+    started_ = true;
+    g_bActive = 1;
+  }
+
+  void TearDown() override {
+    input_internal::ReleaseAllKeys();
+    g_bActive = 0;
+    if (started_) ExitApplication();
+    UseSystemClock();
+    if (window_) DestroyWindow(window_);
+    g_MainWindow.m_hWnd = nullptr;
+    if (oldMain_) g_hWnd = oldMain_;
+    DiscardMessages();
+    cHook::UnhookAll();
+    g_SystemIni = saved_.ini;
+    g_DefContext.bTestPlay = saved_.testPlay;
+    g_DefContext.bKeepFlaggedFlows = saved_.keepFlagged;
+    g_PlayMenuLink = saved_.menuLink;
+    g_PauseLink = saved_.pauseLink;
+    g_PlayShellLink = saved_.shellLink;
+    g_SystemData.SetDefault();
+    g_Database.SetDefault();
+    g_SaveData.ResetGameData();
+    g_OptionData = cOptionData();
+    g_RankingTable.SetDefault();
+    g_StageData = cStage();
+    g_lpfnGetDisplayDdiVersion = nullptr;
+    g_lpfnFileDialogPalette = nullptr;
+    g_bFreePlay = 0;
+    g_nPlayMode = 0;
+    g_nGameMode = 0;
+    g_Cursor.Reset();
+    g_SceneManager.m_nScene = g_SceneManager.m_nNextScene = g_SceneManager.m_nPrevScene = 0;
+    g_SceneManager.m_bRanking = 0;
+    g_SceneManager.g_nCurrentBgm = 0;
+    chdir_.reset();
+  }
+
+  static void DiscardMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
+
+  // Runs the steps on a game thread, a frame tick at a time, while this thread serves the main
+  // window; at most maxFrames frames. The number of steps done.
+  size_t Run(const std::vector<Step>& steps, int maxFrames) {
+    std::atomic<bool> done{false};
+    size_t next = 0;
+    TestThread game([&] {
+      int held = 0;
+      for (int frame = 0; frame < maxFrames && next < steps.size(); ++frame) {
+        if (held) {
+          input_internal::SetKeyDown(held, false);
+          held = 0;
+        } else if (steps[next].until()) {
+          held = steps[next].key;
+          if (held) input_internal::SetKeyDown(held, true);
+          ++next;
+        }
+        if (!g_SceneManager.Tick()) break;
+      }
+      if (held) input_internal::SetKeyDown(held, false);
+      done = true;
+    });
+    MSG msg;
+    while (!done.load()) {
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_CLOSE) {
+          ++closes_;
+          continue;
+        }
+        DispatchMessageA(&msg);
+      }
+      Sleep(1);
+    }
+    EXPECT_TRUE(game.Join());
+    return next;
+  }
+  static std::string Describe(const std::vector<Step>& steps, size_t done) {
+    return done < steps.size() ? std::string("stalled waiting for: ") + steps[done].what : "all done";
+  }
+
+  CoreTestEnv env_{true};
+  DialogDriver driver_{&AnswerFileDialog};
+  std::string project_;
+  std::unique_ptr<ScopedChdir> chdir_;
+  HWND window_ = nullptr;
+  HWND oldMain_ = nullptr;
+  bool started_ = false;
+  int closes_ = 0;
+  struct Saved {
+    SYSTEMINI ini{};
+    int testPlay = 0, keepFlagged = 0;
+    cPlayMenuLink menuLink;
+    cPauseLink pauseLink;
+    cPlayShellLink shellLink;
+  } saved_;
+};
+
+// Free play: the stage file chosen in the dialog plays; the in-game menu's first entry leads back
+// to the title menu, which opens on free play again.
+TEST_F(ShellRunTest, FreePlayAndBackToTheTitleOnFreePlay) {
+  Start({{"plain", PlainStage()}});
+  g_stageFile = "plain.stg4_001";
+  int playedFrames = 0;
+  const std::vector<Step> steps = {
+      {"the title menu", OnTitleMenu},
+      {"down 1", [] { return true; }, VK_DOWN},
+      {"down 2", [] { return true; }, VK_DOWN},
+      {"down 3", [] { return true; }, VK_DOWN},
+      {"free play chosen", [] { return g_Cursor.Current().nRow == ROW_FREE; }, KEY_DECIDE},
+      {"play", Playing},
+      {"thirty frames of play", [&] { return ++playedFrames >= 30; }, VK_SPACE},
+      {"the in-game menu", [] { return PlayState() == 3; }, VK_UP},
+      {"the title entry", [] { return PlayState() == 3; }, KEY_DECIDE},
+      {"back on the title menu", OnTitleMenu},
+  };
+  const size_t done = Run(steps, 2000);
+  EXPECT_EQ(done, steps.size()) << Describe(steps, done);
+  EXPECT_EQ(g_nPlayMode, PLAYMODE_FREE_STAGE);
+  EXPECT_EQ(g_Cursor.Current().nRow, ROW_FREE) << "the title menu opens on free play";
+  EXPECT_EQ(g_SceneManager.m_nPrevScene, SCENE_PLAY) << "the title menu was entered from play";
+  EXPECT_EQ(g_SceneManager.m_nFrameRate, 60);
+  EXPECT_EQ(closes_, 0) << env_.ReportText();
+}
+
+}  // namespace
