@@ -19,6 +19,7 @@
 #include "app/scene.h"
 #include "app/startup.h"
 #include "app/system_ini.h"
+#include "app/stage_select_scene.h"
 #include "app/title_scene.h"
 #include "app_fixture.h"
 #include "core/shell_link.h"
@@ -81,7 +82,7 @@ cStage GoalStage() {
   clear.m_byKind = static_cast<int8_t>(CMD_STAGE_CLEAR - LISTCMD_KIND_OFFSET);
   clear.m_vParam.assign(static_cast<size_t>(g_CmdKindTable[CMD_STAGE_CLEAR].m_nParamCount), 0);
   goal.m_vCmd.push_back(clear);
-  fixture::Place(stage, goal, 3, 13);
+  fixture::Place(stage, goal, 2, 13);
   stage.m_bShowStartBanner = 0;
   stage.m_bShowStageBanner = 0;
   fixture::EncloseGrid(stage);
@@ -276,6 +277,33 @@ TEST_F(ShellRunTest, FreePlayAndBackToTheTitleOnFreePlay) {
   EXPECT_EQ(g_Cursor.Current().nRow, ROW_FREE) << "the title menu opens on free play";
   EXPECT_EQ(g_SceneManager.m_nPrevScene, SCENE_PLAY) << "the title menu was entered from play";
   EXPECT_EQ(g_SceneManager.m_nFrameRate, 60);
+  EXPECT_EQ(closes_, 0) << env_.ReportText();
+}
+
+// Challenge: the stage select starts stage 1, the goal clears it, the end display takes decide
+// from its 200th count on, and play hands back to the stage select; the challenge file records
+// stage 1 as cleared.
+TEST_F(ShellRunTest, ChallengeStageClearedBackOnTheStageSelect) {
+  Start({{"c01-1", GoalStage()}});
+  const std::vector<Step> steps = {
+      {"the title menu", OnTitleMenu},
+      {"down 1", [] { return true; }, VK_DOWN},
+      {"down 2", [] { return true; }, VK_DOWN},
+      {"challenge chosen", [] { return g_Cursor.Current().nRow == ROW_CHALLENGE; }, KEY_DECIDE},
+      {"the stage select", [] { return OnScreen(SCENE_STAGE_SELECT, cStageSelectScene::PHASE_SELECT); }, KEY_DECIDE},
+      {"play", Playing},
+      {"the end display ready for decide",
+       [] { return PlayState() == 4 && g_lpPlayScene->m_nStartCount >= 200; }, KEY_DECIDE},
+      {"back on the stage select", [] { return OnScreen(SCENE_STAGE_SELECT, cStageSelectScene::PHASE_SELECT); }},
+  };
+  const size_t done = Run(steps, 2000);
+  EXPECT_EQ(done, steps.size()) << Describe(steps, done);
+  EXPECT_EQ(g_nGameMode, GAMEMODE_CHALLENGE);
+  EXPECT_EQ(g_SceneManager.m_nPrevScene, SCENE_PLAY);
+  cSaveData back;
+  ASSERT_EQ(back.LoadFile("user_data\\challenge\\Challenge.dat"), 1);
+  ASSERT_GE(back.m_vChallenge.size(), 1u);
+  EXPECT_EQ(back.m_vChallenge[0].m_bCleared, 1);
   EXPECT_EQ(closes_, 0) << env_.ReportText();
 }
 
