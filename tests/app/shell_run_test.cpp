@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../draw/draw_fixture.h"
 #include "app/main_window.h"
 #include "app/menu_cursor.h"
 #include "app/pause_link.h"
@@ -21,6 +22,7 @@
 #include "app/system_ini.h"
 #include "app/stage_select_scene.h"
 #include "app/title_scene.h"
+#include "app/world_map_scene.h"
 #include "app_fixture.h"
 #include "core/shell_link.h"
 #include "defs/cmd_kind.h"
@@ -33,6 +35,7 @@
 #include "platform/dialog.h"
 #include "platform/input.h"
 #include "platform/message.h"
+#include "platform/text_engine.h"
 #include "platform/time.h"
 #include "platform/window.h"
 #include "project/database.h"
@@ -42,7 +45,9 @@
 #include "project/shell_state.h"
 #include "project/stage.h"
 #include "project/system_data.h"
+#include "project/world_map.h"
 #include "support/dialog_driver.h"
+#include "support/fake_synth.h"
 #include "support/temp_dir.h"
 #include "support/test_thread.h"
 #include "ui/file_dialog.h"
@@ -152,6 +157,10 @@ class ShellRunTest : public ::testing::Test {
     g_MainWindow.m_hWnd = window_;
     // Frames are paced on the test's clock, which Sleep moves on instead of waiting.
     UseTestClock(100000);
+    // The program's texts through the text engine, as the program itself starts.
+    gfx::UseTextEngine();
+    // The frames are kept here instead of shown in a window.
+    gfx::SetPresenter(&presenter_);
     ASSERT_TRUE(InitApplication("", SW_SHOWNORMAL)) << env_.ReportText();
     started_ = true;
     g_bActive = 1;
@@ -162,6 +171,7 @@ class ShellRunTest : public ::testing::Test {
     g_bActive = 0;
     if (started_) ExitApplication();
     UseSystemClock();
+    gfx::SetPresenter(nullptr);
     if (window_) DestroyWindow(window_);
     g_MainWindow.m_hWnd = nullptr;
     if (oldMain_) g_hWnd = oldMain_;
@@ -179,6 +189,7 @@ class ShellRunTest : public ::testing::Test {
     g_OptionData = cOptionData();
     g_RankingTable.SetDefault();
     g_StageData = cStage();
+    g_WorldMap.SetDefault();
     g_lpfnGetDisplayDdiVersion = nullptr;
     g_lpfnFileDialogPalette = nullptr;
     g_bFreePlay = 0;
@@ -237,6 +248,9 @@ class ShellRunTest : public ::testing::Test {
   }
 
   CoreTestEnv env_{true};
+  // Music is told to a synthesizer that plays nothing.
+  FakeSynth synth_;
+  TestPresenter presenter_;
   DialogDriver driver_{&AnswerFileDialog};
   std::string project_;
   std::unique_ptr<ScopedChdir> chdir_;
@@ -304,6 +318,62 @@ TEST_F(ShellRunTest, ChallengeStageClearedBackOnTheStageSelect) {
   ASSERT_EQ(back.LoadFile("user_data\\challenge\\Challenge.dat"), 1);
   ASSERT_GE(back.m_vChallenge.size(), 1u);
   EXPECT_EQ(back.m_vChallenge[0].m_bCleared, 1);
+  EXPECT_EQ(closes_, 0) << env_.ReportText();
+}
+
+// Story, continued from a save slot with autosave on: the walker steps onto a stage that starts
+// by itself, which opens its menu at once; its first entry plays the stage, the goal clears it, play hands back to the world map, and the map saves the
+// progress into the slot with the stage's clear flag.
+TEST_F(ShellRunTest, StoryMapStageAutoEntryAndAutosave) {
+  constexpr int kClearFlag = 10;
+  Start({{"w1", GoalStage()}}, [](fixture::Project& p) {
+    cWorldMap& map = p.worldMap;
+    ASSERT_EQ(map.SetSize(6, 5), 1);
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 6; ++x) map.Cell(x, y) = 5;  // open terrain
+    map.m_vNode.resize(1);
+    cWorldNode& node = map.m_vNode[0];
+    node.m_nX = 3;
+    node.m_nY = 2;
+    node.m_vStage[0].m_nKind = WORLDSTAGE_STAGE;
+    node.m_vStage[0].m_nClearFlag = kClearFlag;
+    node.m_vStage[0].m_strStageFile = "data\\stg4\\w1.stg4";
+    // The slot is checked against the program's map and settings as it is written.
+    g_WorldMap = map;
+    g_SystemData = p.systemData;
+    cSaveData progress;
+    progress.ResetGameData();
+    progress.m_nMapX = 2;
+    progress.m_nMapY = 2;
+    progress.m_nSlot = 0;
+    progress.m_bAutoSave = 1;
+    ASSERT_TRUE(p.WriteSaveSlot(progress, 0));
+  });
+  const std::vector<Step> steps = {
+      {"the title menu", OnTitleMenu},
+      {"down 1", [] { return true; }, VK_DOWN},
+      {"continue chosen", [] { return g_Cursor.Current().nRow == 1; }, KEY_DECIDE},
+      {"the slot list", [] { return OnScreen(SCENE_TITLE, cTitleMenuScene::PHASE_SLOT_LIST); }, KEY_DECIDE},
+      {"the world map", [] { return OnScreen(SCENE_WORLD_MAP, cWorldMapScene::PHASE_WALK); }, VK_RIGHT},
+      // On the stage, its menu opens by itself on "やっぱりやめる".
+      {"the stage's menu",
+       [] { return OnScreen(SCENE_WORLD_MAP, cWorldMapScene::PHASE_STAGE_MENU) && g_Cursor.Current().nRow == 1; },
+       VK_UP},
+      {"the entry that plays", [] { return g_Cursor.Current().nRow == 0; }, KEY_DECIDE},
+      {"play", Playing},
+      {"the end display ready for decide",
+       [] { return PlayState() == 4 && g_lpPlayScene->m_nStartCount >= 200; }, KEY_DECIDE},
+      {"back on the world map", [] { return OnScreen(SCENE_WORLD_MAP, cWorldMapScene::PHASE_WALK); }},
+  };
+  const size_t done = Run(steps, 2000);
+  EXPECT_EQ(done, steps.size()) << Describe(steps, done);
+  EXPECT_EQ(g_nGameMode, GAMEMODE_STORY);
+  EXPECT_EQ(g_Cursor.Current().nCol, 3) << "the walker stays on the cleared stage";
+  EXPECT_EQ(g_Cursor.Current().nRow, 2);
+  cSaveData back;
+  ASSERT_EQ(back.LoadFile("user_data\\story\\Story01.dat"), 1);
+  ASSERT_GT(back.m_vStageFlags.size(), static_cast<size_t>(kClearFlag));
+  EXPECT_EQ(back.m_vStageFlags[kClearFlag], 1) << "the autosave holds the clear";
   EXPECT_EQ(closes_, 0) << env_.ReportText();
 }
 
