@@ -31,6 +31,7 @@
 #include "engine/pause_thread.h"
 #include "engine/play_menu.h"
 #include "engine/play_scene.h"
+#include "fixture/bmp8.h"
 #include "fixture/fixture.h"
 #include "platform/dialog.h"
 #include "platform/input.h"
@@ -321,8 +322,8 @@ TEST_F(ShellRunTest, ChallengeStageClearedBackOnTheStageSelect) {
   EXPECT_EQ(closes_, 0) << env_.ReportText();
 }
 
-// Story, continued from a save slot with autosave on: the walker steps onto a stage that starts
-// by itself, which opens its menu at once; its first entry plays the stage, the goal clears it, play hands back to the world map, and the map saves the
+// Story, continued from a save slot with autosave on: the map shows its node where the view puts
+// it; the walker steps onto a stage that starts by itself, which opens its menu at once; its first entry plays the stage, the goal clears it, play hands back to the world map, and the map saves the
 // progress into the slot with the stage's clear flag.
 TEST_F(ShellRunTest, StoryMapStageAutoEntryAndAutosave) {
   constexpr int kClearFlag = 10;
@@ -348,13 +349,30 @@ TEST_F(ShellRunTest, StoryMapStageAutoEntryAndAutosave) {
     progress.m_nSlot = 0;
     progress.m_bAutoSave = 1;
     ASSERT_TRUE(p.WriteSaveSlot(progress, 0));
+    // Node pictures of one colour, told apart from the terrain chips.
+    fixture::Palette256 palette{};
+    palette[1] = {200, 10, 30};
+    ASSERT_TRUE(fixture::WriteBmp8(p.Root() + "/bmp/WorldEvent.bmp", fixture::Image8(64, 64, 1), palette));
   });
-  const std::vector<Step> steps = {
+  // The map as first shown: the view's origin is the walker (2, 2) less (9, 7), so the node at
+  // (3, 2) lies at ((3 + 7) x 32, (2 + 5) x 32), right of the walker at (288, 224).
+  const std::vector<Step> toMap = {
       {"the title menu", OnTitleMenu},
       {"down 1", [] { return true; }, VK_DOWN},
       {"continue chosen", [] { return g_Cursor.Current().nRow == 1; }, KEY_DECIDE},
       {"the slot list", [] { return OnScreen(SCENE_TITLE, cTitleMenuScene::PHASE_SLOT_LIST); }, KEY_DECIDE},
-      {"the world map", [] { return OnScreen(SCENE_WORLD_MAP, cWorldMapScene::PHASE_WALK); }, VK_RIGHT},
+      {"the world map", [] { return OnScreen(SCENE_WORLD_MAP, cWorldMapScene::PHASE_WALK); }},
+      {"a frame of the walk", [] { return true; }},
+  };
+  ASSERT_EQ(Run(toMap, 500), toMap.size());
+  ASSERT_EQ(presenter_.width, 640);
+  for (int y : {224, 240, 255})
+    for (int x : {320, 336, 351}) EXPECT_EQ(Rgb(presenter_.At(x, y)), 0xC80A1Eu) << x << "," << y;
+  EXPECT_NE(Rgb(presenter_.At(352, 240)), 0xC80A1Eu) << "one node picture wide";
+  EXPECT_NE(Rgb(presenter_.At(336, 256)), 0xC80A1Eu) << "and high";
+
+  const std::vector<Step> steps = {
+      {"on the map", [] { return OnScreen(SCENE_WORLD_MAP, cWorldMapScene::PHASE_WALK); }, VK_RIGHT},
       // On the stage, its menu opens by itself on "やっぱりやめる".
       {"the stage's menu",
        [] { return OnScreen(SCENE_WORLD_MAP, cWorldMapScene::PHASE_STAGE_MENU) && g_Cursor.Current().nRow == 1; },
