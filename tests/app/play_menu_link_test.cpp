@@ -168,7 +168,6 @@ class PlayMenuCellTest : public DrawTest {
     saved_ = g_PlayMenuLink;
     savedTexts_ = g_SystemData.m_vTexts;
     savedFadeStep_ = g_SceneManager.m_nFadeStep;
-    savedImageTable_ = g_SystemImageTable;
     InstallPlayMenuLink();
     g_SystemData.m_vTexts.assign(40, "");
   }
@@ -179,8 +178,6 @@ class PlayMenuCellTest : public DrawTest {
     g_PlayMenuLink = saved_;
     g_SystemData.m_vTexts = savedTexts_;
     DrawTest::TearDown();
-    // The layer was set up with this test's own image table, which goes with the test.
-    g_SystemImageTable = savedImageTable_;
   }
   // A 256 x 128 sheet without transparent pixels whose every pixel tells its place.
   std::string CellSheet() {
@@ -215,7 +212,6 @@ class PlayMenuCellTest : public DrawTest {
   cPlayMenuLink saved_;
   cSafeVector<std::string> savedTexts_;
   int savedFadeStep_ = 0;
-  const BitmapEntry* savedImageTable_ = nullptr;
 };
 
 TEST_F(PlayMenuCellTest, GameOverAndClearCells) {

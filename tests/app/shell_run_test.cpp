@@ -271,7 +271,16 @@ class ShellRunTest : public ::testing::Test {
 // Free play: the stage file chosen in the dialog plays; the in-game menu's first entry leads back
 // to the title menu, which opens on free play again.
 TEST_F(ShellRunTest, FreePlayAndBackToTheTitleOnFreePlay) {
-  Start({{"plain", PlainStage()}});
+  Start({{"plain", PlainStage()}}, [](fixture::Project& p) {
+    // The cursor cell (16 x 16 at (64, 0) of the accessory sheet) in a colour of its own.
+    fixture::Palette256 palette{};
+    palette[1] = {20, 200, 90};
+    palette[2] = {90, 90, 90};
+    fixture::Image8 sheet(256, 256, 2);
+    for (int y = 0; y < 16; ++y)
+      for (int x = 64; x < 80; ++x) sheet.Set(x, y, 1);
+    ASSERT_TRUE(fixture::WriteBmp8(p.Root() + "/bmp/Accessory.bmp", sheet, palette));
+  });
   g_stageFile = "plain.stg4_001";
   int playedFrames = 0;
   const std::vector<Step> steps = {
@@ -282,12 +291,29 @@ TEST_F(ShellRunTest, FreePlayAndBackToTheTitleOnFreePlay) {
       {"free play chosen", [] { return g_Cursor.Current().nRow == ROW_FREE; }, KEY_DECIDE},
       {"play", Playing},
       {"thirty frames of play", [&] { return ++playedFrames >= 30; }, VK_SPACE},
-      {"the in-game menu", [] { return PlayState() == 3; }, VK_UP},
+      {"the in-game menu", [] { return PlayState() == 3; }},
+      {"a frame of the menu", [] { return true; }},
+  };
+  size_t done = Run(steps, 2000);
+  ASSERT_EQ(done, steps.size()) << Describe(steps, done);
+  // The menu of free play offers "しゅうりょう", "つづける" and "リトライ": centred on 320 by the
+  // widest, 6 characters and the cursor column, 320 - 7 x 16 / 2 = 264; the cursor cell on
+  // row 1, "つづける", at y 288.
+  ASSERT_EQ(presenter_.width, 640);
+  const uint32_t cursor = 0x14C85A;
+  for (int y : {288, 303})
+    for (int x : {264, 279}) EXPECT_EQ(Rgb(presenter_.At(x, y)), cursor) << x << "," << y;
+  EXPECT_NE(Rgb(presenter_.At(263, 295)), cursor);
+  EXPECT_NE(Rgb(presenter_.At(280, 295)), cursor);
+  EXPECT_NE(Rgb(presenter_.At(270, 287)), cursor);
+  EXPECT_NE(Rgb(presenter_.At(270, 304)), cursor);
+  const std::vector<Step> back = {
+      {"up to the title entry", [] { return PlayState() == 3; }, VK_UP},
       {"the title entry", [] { return PlayState() == 3; }, KEY_DECIDE},
       {"back on the title menu", OnTitleMenu},
   };
-  const size_t done = Run(steps, 2000);
-  EXPECT_EQ(done, steps.size()) << Describe(steps, done);
+  done = Run(back, 2000);
+  EXPECT_EQ(done, back.size()) << Describe(back, done);
   EXPECT_EQ(g_nPlayMode, PLAYMODE_FREE_STAGE);
   EXPECT_EQ(g_Cursor.Current().nRow, ROW_FREE) << "the title menu opens on free play";
   EXPECT_EQ(g_SceneManager.m_nPrevScene, SCENE_PLAY) << "the title menu was entered from play";
