@@ -135,8 +135,9 @@ class ShellRunTest : public ::testing::Test {
   }
 
   // Writes the project with its stages and starts the program in it.
+  // A stage named in lpszCommandLine is played at once.
   void Start(const std::vector<std::pair<std::string, cStage>>& stages,
-             const std::function<void(fixture::Project&)>& edit = nullptr) {
+             const std::function<void(fixture::Project&)>& edit = nullptr, const char* lpszCommandLine = "") {
     project_ = env_.dir() / "game";
     ASSERT_TRUE(appfixture::WriteProject(project_));
     fixture::Project p(project_);
@@ -162,7 +163,7 @@ class ShellRunTest : public ::testing::Test {
     gfx::UseTextEngine();
     // The frames are kept here instead of shown in a window.
     gfx::SetPresenter(&presenter_);
-    ASSERT_TRUE(InitApplication("", SW_SHOWNORMAL)) << env_.ReportText();
+    ASSERT_TRUE(InitApplication(lpszCommandLine, SW_SHOWNORMAL)) << env_.ReportText();
     started_ = true;
     g_bActive = 1;
   }
@@ -419,6 +420,24 @@ TEST_F(ShellRunTest, StoryMapStageAutoEntryAndAutosave) {
   ASSERT_GT(back.m_vStageFlags.size(), static_cast<size_t>(kClearFlag));
   EXPECT_EQ(back.m_vStageFlags[kClearFlag], 1) << "the autosave holds the clear";
   EXPECT_EQ(closes_, 0) << env_.ReportText();
+}
+
+// A stage file named on the command line plays at once; the in-game menu's first entry then
+// closes the program instead of leading to the title menu.
+TEST_F(ShellRunTest, StageFromTheCommandLineClosesFromTheMenu) {
+  Start({{"plain", PlainStage()}}, nullptr, "data\\stg4\\plain.stg4");
+  int playedFrames = 0;
+  const std::vector<Step> steps = {
+      {"play", Playing},
+      {"ten frames of play", [&] { return ++playedFrames >= 10; }, VK_SPACE},
+      {"the in-game menu", [] { return PlayState() == 3; }, VK_UP},
+      {"the first entry", [] { return PlayState() == 3; }, KEY_DECIDE},
+      {"the fade-out", [] { return PlayState() == 7; }},
+  };
+  const size_t done = Run(steps, 1000);
+  EXPECT_EQ(done, steps.size()) << Describe(steps, done);
+  EXPECT_EQ(g_bFreePlay, 1);
+  EXPECT_EQ(closes_, 1) << "the window is asked to close";
 }
 
 }  // namespace
