@@ -1,9 +1,11 @@
 #!/bin/sh
 # Screenshots of the player under a virtual X display: the player's window on the test project,
-# the start dialog, the name dialog and the open and save file dialogs, driven with xdotool.
+# the start dialog, the name dialog and the open and save file dialogs, and the sample game's
+# screens (title, world map and its ranking, save, stage select and its ranking, options, a
+# stage in play), driven with xdotool.
 #   tools/screenshots.sh [BUILD_DIR] [OUT_DIR]   (defaults: build/test, build/screenshots)
-# Needs Xvfb, xdotool, xwd and python3 (apt-get install xvfb xdotool x11-apps; x11-xserver-utils for
-# the grey desktop), and the Japanese fonts of tools/setup_debian.sh for the dialogs' texts.
+# Needs Xvfb and xdotool (tools/setup_debian.sh installs them; x11-xserver-utils for the grey
+# desktop), the build's x_shot and sample game, and the Japanese fonts for the dialogs' texts.
 set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build/test}
@@ -11,59 +13,44 @@ out=${2:-build/screenshots}
 player=$build/src/app/tessellwhirl
 writer=$build/tests/app/write_test_project
 request=$build/tests/app/show_request
-for f in "$player" "$writer" "$request"; do
+xshot=$build/tests/e2e/x_shot
+for f in "$player" "$writer" "$request" "$xshot"; do
   [ -x "$f" ] || { echo "screenshots: $f is missing; build first" >&2; exit 1; }
 done
-player=$(realpath "$player"); writer=$(realpath "$writer"); request=$(realpath "$request")
+[ -f "$build/sample_game/System.ini" ] || { echo "screenshots: $build/sample_game is missing; build first" >&2; exit 1; }
+player=$(realpath "$player"); writer=$(realpath "$writer"); request=$(realpath "$request"); xshot=$(realpath "$xshot")
+sample=$(realpath "$build/sample_game")
 mkdir -p "$out"
 out=$(realpath "$out")
 work=$(mktemp -d)
-display=:${SCREEN_DISPLAY:-97}
 
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
 pids=""
+xvfb=""
 cleanup() {
   for p in $pids; do kill -KILL "$p" 2>/dev/null || true; done
-  kill "$xvfb" 2>/dev/null || true
+  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
+# The first free display number, as the server reports it.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+n=0
+until [ -s "$work/display" ]; do
+  n=$((n + 1)); [ $n -lt 100 ] || { echo "screenshots: Xvfb did not start" >&2; exit 1; }
+  sleep 0.1
+done
+display=:$(head -n 1 "$work/display")
 export DISPLAY=$display SDL_AUDIODRIVER=dummy
 # The X libraries' own allocations kept to the end are not the program's leaks.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 unset SDL_VIDEODRIVER
-# Until the display answers.
-n=0
-until xwininfo -root >/dev/null 2>&1; do
-  n=$((n + 1)); [ $n -lt 100 ] || { echo "screenshots: Xvfb did not start on $display" >&2; exit 1; }
-  sleep 0.1
-done
 # A grey desktop, so that the player's black window stands out.
 command -v xsetroot >/dev/null && xsetroot -solid '#808080'
 
-# The screen as a PNG: xwd's dump of a 24-bit display (24 or 32 bits a pixel) turned into RGB rows.
+# The screen (or the window given) as a PNG.
 shot() {
-  xwd -root -silent | python3 -c '
-import struct, sys, zlib
-d = sys.stdin.buffer.read()
-h = struct.unpack(">25I", d[:100])
-size, w, ht, order, bpp, stride, ncolors = h[0], h[4], h[5], h[7], h[11], h[12], h[19]
-if bpp not in (24, 32): sys.exit("screenshots: %d bits a pixel not handled" % bpp)
-n = bpp // 8
-px = d[size + 12 * ncolors:]
-rows = bytearray()
-for y in range(ht):
-    rows.append(0)
-    line = px[y * stride:y * stride + n * w]
-    for x in range(0, n * w, n):
-        v = int.from_bytes(line[x:x + n], "little" if order == 0 else "big")
-        rows += bytes(((v >> 16) & 255, (v >> 8) & 255, v & 255))
-def chunk(t, b): return struct.pack(">I", len(b)) + t + b + struct.pack(">I", zlib.crc32(t + b))
-sys.stdout.buffer.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, ht, 8, 2, 0, 0, 0))
-                       + chunk(b"IDAT", zlib.compress(bytes(rows), 6)) + chunk(b"IEND", b""))
-' > "$out/$1.png"
-  echo "$out/$1.png"
+  "$xshot" "$out/$1.png" ${2:-} && echo "$out/$1.png"
 }
 # The dialog over the request's main window (there is no window manager to stack them), focused
 # for typed keys.
@@ -110,3 +97,64 @@ for r in name stage replay save; do
   kill -KILL "$p" 2>/dev/null || true
   wait "$p" 2>/dev/null || true
 done
+
+# The sample game's screens, each reached with the keys from the title menu. The game runs its
+# frames only while its window has the focus.
+cd "$work"
+tap() {
+  xdotool keydown "$1"; sleep 0.1; xdotool keyup "$1"; sleep 0.3
+}
+start_sample() {
+  rm -rf "$work/sample"
+  cp -r "$sample" "$work/sample"
+  "$player" --project "$work/sample" "$@" &
+  p=$!; pids="$pids $p"
+  w=""
+  n=0
+  while [ -z "$w" ] && [ $n -lt 300 ]; do
+    w=$(xdotool search --onlyvisible --pid "$p" 2>/dev/null | head -n 1 || true)
+    n=$((n + 1)); sleep 0.1
+  done
+  [ -n "$w" ] || { echo "screenshots: the player's window did not come" >&2; exit 1; }
+  # Start-up may make its window again (the drawing back-end's fall-back): the one with the
+  # game's title, once it runs.
+  sleep 4
+  w=$(xdotool search --onlyvisible --pid "$p" --name 'Star Sprout' 2>/dev/null | head -n 1 || true)
+  xdotool windowfocus "$w"
+  sleep 1
+}
+stop_sample() {
+  kill -TERM "$p"; wait "$p" || true
+}
+
+start_sample
+shot title "$w"
+tap z; sleep 3
+shot world_map "$w"
+tap c; sleep 1.5
+shot world_map_ranking "$w"
+tap c; tap x; sleep 3
+shot save "$w"
+stop_sample
+
+start_sample
+tap Down; tap Down; tap z; sleep 4
+shot stage_select "$w"
+tap c; sleep 1.5
+shot stage_select_ranking "$w"
+stop_sample
+
+start_sample
+for k in 1 2 3 4 5; do tap Down; done
+tap z; sleep 3
+shot options "$w"
+stop_sample
+
+# A stage played at once from the command line; then the hero walks right.
+start_sample 'data\stg4\c01-1.stg4_000'
+shot stage "$w"
+sleep 2
+shot stage_play "$w"
+xdotool keydown Right; sleep 1; xdotool keyup Right
+shot stage_walk "$w"
+stop_sample

@@ -2,12 +2,14 @@
 
 #include <iterator>
 
+#include "app/menu_cursor.h"
 #include "app/palette_anim.h"
 #include "app/scene.h"
 #include "draw/blit.h"
 #include "draw/context.h"
 #include "draw/frames_numbers.h"
 #include "draw/surface.h"
+#include "draw/surface_ops.h"
 #include "draw/wave_split_fade.h"
 #include "engine/chara_anim.h"
 #include "engine/play_scene.h"
@@ -28,6 +30,11 @@ constexpr int kPlayImages[] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 1
                                57, 58, 59, 60, 61, 62, 63, 64, 65, 66, 67, 68, 69, 70};
 constexpr int kBackLayerImages[] = {55, 56, 57, 58, 59, 60, 61, 62};
 
+// The system images play loaded (the play scene itself gives back the images it made).
+void ReleasePlayImages() {
+  for (int n : kPlayImages) DDReleaseSurface(&g_SystemImage[n]);
+}
+
 // The screen that runs a play scene of its own.
 class cPlayScreen : public cScene {
  public:
@@ -38,6 +45,7 @@ class cPlayScreen : public cScene {
     g_lChara.Clear();
     g_lItem.Clear();
     g_vPlayer.clear();
+    ReleasePlayImages();
   }
   void Update() override { m_Play.Update(); }
 
@@ -80,6 +88,7 @@ void DrawBanner(int nKind, int nNumber) {
 }
 
 void SetFrameRate(int nFps) { g_SceneManager.m_nFrameRate = nFps; }
+void ResetCursor() { g_Cursor.Reset(); }
 void SetCurrentBgm(int nBgm) { g_SceneManager.g_nCurrentBgm = nBgm; }
 
 }  // namespace
@@ -106,5 +115,6 @@ void RegisterPlayScreen() {
   g_PlayShellLink.lpfnDrawBanner = &DrawBanner;
   g_PlayShellLink.lpfnSetFrameRate = &SetFrameRate;
   g_PlayShellLink.lpfnSetCurrentBgm = &SetCurrentBgm;
+  g_PlayShellLink.lpfnResetCursor = &ResetCursor;
   g_lpfnFlashColor = &GetFlashColor;
 }

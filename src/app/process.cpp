@@ -4,6 +4,9 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -238,7 +241,28 @@ int WinMain(HINSTANCE hInstance, HINSTANCE, const char* lpCmdLine, int nCmdShow)
   return static_cast<int>(msg.wParam);
 }
 
+namespace {
+
+// Set while the program runs, between the start of RunPlayer and its orderly end.
+std::atomic<bool> s_bRunning{false};
+
+// exit() called while the program runs — the X library ends the process so when its display
+// goes away — would destroy the global objects under the game-side and sound threads, which
+// still use them. The process ends at once instead: the player's files are written whole or not
+// at all, so nothing on the disk is lost by it.
+void EndAtOnceWhileRunning() {
+  if (!s_bRunning.load()) return;
+  ReportLog("Exit : the program was ended from outside its shutdown (the display lost?)");
+  std::fflush(nullptr);
+  std::_Exit(1);
+}
+
+}  // namespace
+
 int RunPlayer(const PlayerArgs& args) {
+  // Registered after the global objects were made, so it runs before their destructors.
+  static const bool s_bGuarded = std::atexit(&EndAtOnceWhileRunning) == 0;
+  (void)s_bGuarded;
   if (args.lpszProject && chdir(args.lpszProject) != 0) {
     std::fprintf(stderr, "tessellwhirl: cannot open the project folder %s: %s\n", args.lpszProject,
                  std::strerror(errno));
@@ -249,9 +273,11 @@ int RunPlayer(const PlayerArgs& args) {
   // the dialogs shown before the fonts exist (the start dialog) have their texts.
   gfx::UseTextEngine();
   static int s_nInstance = 0;
+  s_bRunning = true;
   const int code = WinMain(reinterpret_cast<HINSTANCE>(&s_nInstance), nullptr, args.lpszStage,
                            args.bTestPlay ? SW_SHOW : SW_SHOWNORMAL);
   // No game-side thread is left for the destructors at exit.
   ExitGameThreads();
+  s_bRunning = false;
   return code;
 }

@@ -14,6 +14,8 @@
 #include "core/shell_link.h"
 #include "draw/context.h"
 #include "draw/device_restore.h"
+#include "engine/message_window.h"
+#include "engine/picture.h"
 #include "engine/stage_images.h"
 #include "platform/ddraw.h"
 #include "project/global_data.h"
@@ -124,7 +126,8 @@ int cSceneManager::CheckSurfaceLost() {
   IDirectDrawSurface7* primary = PrimarySD.lpDDObj ? PrimarySD.lpDDObj->lpSurface : nullptr;
   if (primary && primary->IsLost() == DDERR_SURFACELOST && !DDRestore()) return 0;
   if (!RestoreSurfaces(g_vStageBmpSurface) || !RestoreSurfaces(g_vEffectSurface) ||
-      !RestoreSurfaces(g_vSwordSurface) || !RestoreSurfaces(g_vScreenSurface)) {
+      !RestoreSurfaces(g_vSwordSurface) || !RestoreSurfaces(g_lPictureSurface) ||
+      !RestoreSurfaces(g_vScreenSurface) || !RestoreSurfaces(Off_Msg)) {
     return 0;
   }
   RestoreFontSurfaces(g_FontSurface, FONT_COUNT);

@@ -36,6 +36,13 @@ bool RestoreSurfaces(cSafeVector<DDSURFACEDATA>& list) {
   return true;
 }
 
+bool RestoreSurfaces(cSafeList<DDSURFACEDATA>& list) {
+  for (DDSURFACEDATA& sd : list) {
+    if (!RestoreSurface(&sd)) return false;
+  }
+  return true;
+}
+
 bool RestoreFontSurfaces(DDSURFACEDATA* lpSheets, int n) {
   for (int i = 0; i < n && i < FONT_COUNT_MAX; ++i) {
     if (RestoreIfLost(&lpSheets[i]) && lpSheets[i].nMemory == 0) cFont::MakeDigitSheet(&lpSheets[i], &g_Font[i]);

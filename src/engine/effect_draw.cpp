@@ -226,21 +226,38 @@ int Grow(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw
   return StepUnlessHeld(c, hold);
 }
 
+// The work surface of the lock-based effects under Direct3D (lens, mosaic, blur): they draw in
+// it and it is blitted onto the destination. It lives in video memory, so that the blit is a
+// textured quad that carries the invincibility colour.
+constexpr int IMG_D3D_EFFECT_WORK = 69;
+
 int Lens(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
   if (draw && ref) {
     Frame f(c, *ref);
     const int dx = f.Param(3) * f.z;
     const int dy = f.Param(4) * f.z;
     const int g = TruncPos(std::sqrt(2.0) * (std::max(std::abs(dx), std::abs(dy)) + (f.w >> 1)));
-    // The picture in the middle of a cleared square of side 4g, the lens over it.
+    // The picture in the middle of a cleared square (of side 2g under Direct3D at 16 bits,
+    // else 4g), the lens over it.
+    const int side = lpDTCon && DDBpp == 16 ? 2 * g : 4 * g;
+    const int mid = side >> 1;
     DDSURFACEDATA* work = g_lpCharaWorkSurface2;
-    DDClearSurface(work, 0);
+    DDFillRect(work, 0, 0, side, side, 0);
     const int n = ref->byCells;
-    ColourScope colour(*ref);
-    DDBlt(work, 2 * g - (f.w >> 1), 2 * g - (f.h >> 1), f.w, f.h, f.scaled ? ref->lpChosenOwn : ref->lpOwn2,
-          ref->nSrcX, ref->nSrcY, f.scaled ? c.m_nBaseGraphicW * n : f.w, f.scaled ? c.m_nBaseGraphicH * n : f.h, 0);
+    DDBlt(work, mid - (f.w >> 1), mid - (f.h >> 1), f.w, f.h, f.scaled ? ref->lpChosenOwn : ref->lpOwn2, ref->nSrcX,
+          ref->nSrcY, f.scaled ? c.m_nBaseGraphicW * n : f.w, f.scaled ? c.m_nBaseGraphicH * n : f.h, 0);
     const int depth = f.scaled ? TruncPos(f.cur * f.z) : f.v;
-    DDLens(s, f.CentreX() + dx, f.CentreY() + dy, g, depth, work, 2 * g + dx, 2 * g + dy, 1, 0);
+    if (!lpDTCon) {
+      DDLens(s, f.CentreX() + dx, f.CentreY() + dy, g, depth, work, mid + dx, mid + dy, 1, 0);
+    } else {
+      // The lens is drawn by locking; under Direct3D it goes into a cleared square of its own,
+      // whose middle is then blitted (with the invincibility colour) onto the destination.
+      DDSURFACEDATA* lens = SystemImageAt(IMG_D3D_EFFECT_WORK);
+      DDFillRect(lens, 0, 0, 4 * g, 4 * g, 0);
+      DDLens(lens, 2 * g, 2 * g, g, depth, work, mid + dx, mid + dy, 1, 1);
+      ColourScope colour(*ref);
+      DDBlt(s, f.CentreX() + dx - g, f.CentreY() + dy - g, 2 * g, 2 * g, lens, g, g, 2 * g, 2 * g, 1);
+    }
   }
   return StepUnlessHeld(c, hold);
 }
@@ -249,7 +266,7 @@ int ColourChange(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, 
   if (draw && ref) {
     Frame f(c, *ref);
     f.UseWorkCopy();
-    DDBltColorChange(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, 1, DDPalette, g_BlendTable, f.Param(3), f.v);
+    DDBltColorChange(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, 1, DDPaletteWork, g_BlendTable, f.Param(3), f.v);
   }
   return StepUnlessHeld(c, hold);
 }
@@ -265,12 +282,30 @@ int HalfTransparent(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hol
   return StepUnlessHeld(c, hold);
 }
 
+// The pixel effects of kinds 15 and 16 work by locking. Under Direct3D they go into a work
+// surface cleared over twice the picture's size, whose picture is then blitted (with the
+// invincibility colour) onto the destination; under DirectDraw straight onto it.
+using PixelEffect = void (*)(DDSURFACEDATA* dst, int x, int y, Frame& f);
+
+void DrawPixelEffect(DDSURFACEDATA* s, Frame& f, PixelEffect effect) {
+  f.UseWorkCopy();
+  if (!lpDTCon) {
+    effect(s, f.L, f.T, f);
+    return;
+  }
+  DDSURFACEDATA* work = SystemImageAt(IMG_D3D_EFFECT_WORK);
+  DDFillRect(work, 0, 0, 2 * f.w, 2 * f.h, 0);
+  effect(work, 0, 0, f);
+  ColourScope colour(f.ref);
+  DDBltFast(s, f.L, f.T, f.w, f.h, work, 0, 0, 1);
+}
+
 int Mosaic(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
   if (draw && ref) {
     Frame f(c, *ref);
-    f.UseWorkCopy();
-    ColourScope colour(*ref);
-    DDMosaic(s, f.L, f.T, f.w, f.h, f.v, f.src, f.sx, f.sy, 1);
+    DrawPixelEffect(s, f, [](DDSURFACEDATA* dst, int x, int y, Frame& fr) {
+      DDMosaic(dst, x, y, fr.w, fr.h, fr.v, fr.src, fr.sx, fr.sy, 1);
+    });
   }
   return StepUnlessHeld(c, hold);
 }
@@ -278,12 +313,13 @@ int Mosaic(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int dr
 int Blur(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
   if (draw && ref) {
     Frame f(c, *ref);
-    f.UseWorkCopy();
     if (DDBpp == 8) {
-      DDBltColorChange(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, 1, DDPalette, g_BlendTable, 31, f.v);
+      f.UseWorkCopy();
+      DDBltColorChange(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, 1, DDPaletteWork, g_BlendTable, 31, f.v);
     } else {
-      ColourScope colour(*ref);
-      DDBlur(s, f.L, f.T, f.w, f.h, f.v, f.v, f.src, f.sx, f.sy, 1);
+      DrawPixelEffect(s, f, [](DDSURFACEDATA* dst, int x, int y, Frame& fr) {
+        DDBlur(dst, x, y, fr.w, fr.h, fr.v, fr.v, fr.src, fr.sx, fr.sy, 1);
+      });
     }
   }
   return StepUnlessHeld(c, hold);

@@ -5,7 +5,23 @@
 
 #include <cstdint>
 
-struct DDSURFACEDATA;
+#include "core/safe_container.h"
+#include "draw/bitmap_entry.h"
+#include "draw/surface_data.h"
+
+// The image surfaces of the shown pictures and their creation entries. Position i of both lists
+// and of the play scene's picture list belongs to the same picture.
+extern cSafeList<DDSURFACEDATA> g_lPictureSurface;
+extern cSafeList<BitmapEntry> g_lPictureBmpEntry;
+
+// Owned by the play scene: when the scene ends, the picture surfaces are released and both
+// lists emptied.
+struct cPictureSurfaceOwner {
+  cPictureSurfaceOwner() = default;
+  cPictureSurfaceOwner(const cPictureSurfaceOwner&) = delete;
+  cPictureSurfaceOwner& operator=(const cPictureSurfaceOwner&) = delete;
+  ~cPictureSurfaceOwner();
+};
 
 class cPicture {
  public:

@@ -2,6 +2,7 @@
 // banners, and one frame of play with its input (live or from the replay), the time, and the
 // sub-steps in their fixed order, each pass acting on the result codes of the objects.
 #include <climits>
+#include <cstdio>
 #include <exception>
 #include <string>
 
@@ -9,10 +10,12 @@
 #include "core/shell_link.h"
 #include "core/sound_request.h"
 #include "defs/def_context.h"
+#include "engine/chara_anim.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
 #include "engine/shot.h"
 #include "engine/stage_chara.h"
+#include "engine/stage_draw.h"
 #include "platform/input.h"
 #include "platform/message.h"
 #include "project/global_data.h"
@@ -21,6 +24,7 @@
 #include "project/shell_state.h"
 #include "project/stage.h"
 #include "project/system_data.h"
+#include "project/system_image.h"
 #include "script/flow_trigger.h"
 
 namespace {
@@ -38,6 +42,15 @@ int CheckChipConds(MapChip& chip) { return g_lpPlayScene ? g_lpPlayScene->CheckB
 
 
 }  // namespace
+
+void SetBackLayerImageNames(const cStage& stage) {
+  for (int i = 0; i < BACK_LAYER_IMAGES; ++i) {
+    const size_t n = static_cast<size_t>(i);
+    const bool image = n < stage.m_vBg.size() && !stage.m_vBg[n].m_bFill;
+    BitmapEntry& entry = g_SystemBitmapTable[IMAGE_BACK_LAYER + i];
+    std::snprintf(entry.szFileName, sizeof entry.szFileName, "%s", image ? stage.m_vBg[n].m_strImage.c_str() : "");
+  }
+}
 
 void cPlayScene::Update() {
   if (m_bInitFailed) return;
@@ -75,6 +88,8 @@ int cPlayScene::Init() {
   g_DefContext.lpfnCheckBlockConds = &CheckChipConds;
   m_vRankPos.assign(5, 0);
   m_vRankValue.assign(5, 0);
+  SelectEffectSurfaces();
+  SetBackLayerImageNames(g_StageData);
   const int prev = g_PlayShellLink.lpfnPrevScene ? g_PlayShellLink.lpfnPrevScene() : 0;
   const bool again = prev == SCENE_PLAY_TYPE;
   if (g_PlayShellLink.lpfnLoadImages && !g_PlayShellLink.lpfnLoadImages(again ? 1 : 0)) {
@@ -82,10 +97,15 @@ int cPlayScene::Init() {
     return 0;
   }
   if (!again) {
+    BuildChipSurfaces();
+    LoadStageBmp();
+    LoadSwords();
+    LoadEffects();
     ResetPlayCounters();
     ConsumeLife(g_SaveData);
   }
   if (!SetStage(again ? 1 : 0, 1)) return 0;
+  if (g_PlayShellLink.lpfnResetCursor) g_PlayShellLink.lpfnResetCursor();
   m_nStep = 0;
   return 1;
 }

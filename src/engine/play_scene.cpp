@@ -1,13 +1,30 @@
 #include "engine/play_scene.h"
 
 #include "core/frame_timing.h"
+#include "draw/context.h"
+#include "draw/surface_ops.h"
 #include "engine/shot.h"
+#include "engine/stage_draw.h"
+#include "engine/stage_images.h"
 #include "project/stage.h"
 
 cPlayScene::cPlayScene() = default;
 cPlayScene::~cPlayScene() {
   // Nothing may reach a play scene that is gone.
   if (g_lpPlayScene == this) g_lpPlayScene = nullptr;
+  // The images the play made for itself: the stage's own bitmaps, swords and effects with
+  // their creation entries, and the sight mask.
+  DDReleaseSurfaceArray(g_vStageBmpSurface);
+  DDReleaseSurfaceArray(g_vSwordSurface);
+  DDReleaseSurfaceArray(g_vEffectSurface);
+  g_vStageBmpSurface.clear();
+  g_vStageBmpEntry.clear();
+  g_vSwordSurface.clear();
+  g_vSwordBmpEntry.clear();
+  g_vEffectSurface.clear();
+  g_vEffectBmpEntry.clear();
+  DDReleaseSurface(&g_SystemImage[IMAGE_SIGHT_MASK]);
+  DDReleaseSurface(&g_SystemImage[IMAGE_SIGHT_WINDOW]);
 }
 
 void cPlayScene::SetUpScrolls(const cStage& stage) {

@@ -265,6 +265,7 @@ class cPlayScene {
   cSafeList<cMessageWindow> m_lMessage;
   cSafeList<cPicture> m_lPicture;
   cMessageSurfaceOwner m_MessageSurfaces;
+  cPictureSurfaceOwner m_PictureSurfaces;
   cPauseWait m_PauseWait;
   int32_t m_bRankIn = 0;
   cSafeVector<int32_t> m_vRankPos = cSafeVector<int32_t>(5, 0);
@@ -320,11 +321,22 @@ class cPlayScene {
   int GoNextStage();
   // The newest file of the next stage of the series; 1 when there is one.
   int MakeResFileName(std::string& name, int number) const;
+  // The name whose newest numbered file is the next stage: the path the stage clear named, or
+  // the series base name with the number.
+  std::string NextStageName(int number) const;
   int HasNoNextStage(int number) const;
 
   // Removes that window (its surface with it) when it is still in the list; windows before
   // it may have ended while the game was held.
   void RemoveMessage(const cMessageWindow* lpWindow);
+  // Pictures (picture.cpp). Empties the picture list with the picture surfaces (released) and
+  // their creation entries.
+  void ClearPictures();
+  // Removes that picture with its surface and creation entry when it is still in the list.
+  void RemovePicture(const cPicture* lpPicture);
+  // Draws the pictures of a layer (0 behind the stage, 1 in front of it); one that has ended
+  // goes with its surface and creation entry.
+  void DrawPictures(DDSURFACEDATA* lpTarget, int nLayer, int bFrozen);
   // Holds the game in the pause loop until m_PauseWait is met (or the window closes): starts
   // the pause thread and waits for it. 0 when the loop ended because of the quit flag.
   int RunPauseLoop();
@@ -381,8 +393,14 @@ struct cPlayShellLink {
   // The scene manager's frame rate and its current music number.
   void (*lpfnSetFrameRate)(int nFps) = nullptr;
   void (*lpfnSetCurrentBgm)(int nBgm) = nullptr;
+  // Puts the shared menu cursor back to its first position.
+  void (*lpfnResetCursor)() = nullptr;
 };
 extern cPlayShellLink g_PlayShellLink;
 
 // The running play scene; null outside play.
 extern cPlayScene* g_lpPlayScene;
+
+// Enters the image files of the stage's background layers as system images 55..62; a missing
+// layer or a layer filled with a colour gets an empty name.
+void SetBackLayerImageNames(const cStage& stage);

@@ -212,11 +212,14 @@ void cPlayer::StepJump(cCmdState& state) {
     m_bJumpReady = 1;
     m_bJumpStartA = 0;
   }
+  // Back on the ground the jump is over: its rise has ended too, so that the next press can
+  // jump again (nothing else clears that flag once a rise was ended).
   if (IsOnGround() && m_dVY >= 0) {
     if (keyState == -1) {
       m_nJumpHold = 0;
       m_bJumpReady = 1;
       m_bJumpStartA = m_bJumpStartB = 0;
+      m_bRiseEnded = 0;
       state.m_bStarted = 0;
       m_bJumpStepped = 1;
       return;
@@ -225,6 +228,7 @@ void cPlayer::StepJump(cCmdState& state) {
       m_nJumpHold = 0;
       m_bJumpReady = 1;
       m_bJumpStartA = m_bJumpStartB = 0;
+      m_bRiseEnded = 0;
       state.m_nRemaining = 0;
     }
   }

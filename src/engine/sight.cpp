@@ -36,7 +36,9 @@ void cPlayScene::MakeSightMask(DDSURFACEDATA* lpMask, DDSURFACEDATA* lpWindow) {
     DDFillRect(lpMask, w / 2 - r, h / 2 - r, 2 * r, 2 * r, kWindowColour);
     return;
   }
-  if (!DDCreateSurface(lpWindow, 2 * r, 2 * r, 0, 1, DTMEMORYTYPE_VIDEO_RT, 0, 0)) {
+  // The window is a keyed surface: its opaque copy then carries its transparency into the
+  // mask under Direct3D as well, where a copy of transparent texels would change nothing.
+  if (!DDCreateSurface(lpWindow, 2 * r, 2 * r, 1, 1, DTMEMORYTYPE_VIDEO_RT, 0, 0)) {
     OutOfMemoryExit();
     return;
   }

@@ -113,6 +113,7 @@ void cPlayScene::Draw(int bPlay, int bFrozen, int bTimerSound, int bNotice) {
     DrawBrightness(bFrozen);
     return;
   }
+  DrawPictures(&BackBuffer, 0, bFrozen);
   DrawBlocks(&BackBuffer, 0);
   const int bLayered = g_StageData.m_bDrawByPriority != 0;
   const int layers = bLayered ? 8 : 1;
@@ -121,6 +122,7 @@ void cPlayScene::Draw(int bPlay, int bFrozen, int bTimerSound, int bNotice) {
   DrawBackLayers(&BackBuffer, 1);
   DrawDistanceRanges(&BackBuffer);
   if (!g_vPlayer.empty()) g_vPlayer[0].DrawSight(&BackBuffer);
+  DrawPictures(&BackBuffer, 1, bFrozen);
 
   DDBeginSpriteBatch(1);
   for (auto it = m_lEffect.begin(); it != m_lEffect.end();) {

@@ -43,11 +43,17 @@ int TryNextStage(const cPlayScene& scene) {
 
 }  // namespace
 
+std::string cPlayScene::NextStageName(int number) const {
+  if (m_strNextStage.empty()) return g_SaveData.m_strStage + "-" + std::to_string(number) + ".stg4";
+  // A path named by the stage-clear command ends in the "." put where its extension was: only
+  // the extension goes after it, so "x." names "x.stg4" (not "x..stg4", which no file has).
+  return m_strNextStage + (m_strNextStage.back() == '.' ? "stg4" : ".stg4");
+}
+
 int cPlayScene::MakeResFileName(std::string& name, int number) const {
   name.clear();
   if (!g_SaveData.m_bSeries || m_nNextStage == 0) return 0;
-  const std::string base = (m_strNextStage.empty() ? g_SaveData.m_strStage + "-" + std::to_string(number) : m_strNextStage) + ".stg4";
-  if (!FindLastNumberedFileStr(name, base.c_str(), "stg4")) {
+  if (!FindLastNumberedFileStr(name, NextStageName(number).c_str(), "stg4")) {
     name.clear();
     return 0;
   }

@@ -5,16 +5,21 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "core/frame_timing.h"
 #include "core/log.h"
 #include "core/shell_link.h"
 #include "core/sound_request.h"
+#include "draw/context.h"
 #include "engine/map_grid.h"
+#include "engine/pause_thread.h"
+#include "engine/play_menu.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
 #include "engine/shot.h"
+#include "engine/stage_draw.h"
 #include "engine/stage_chara.h"
 #include "engine/summon.h"
 #include "platform/message.h"
@@ -254,6 +259,8 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
     hero.m_dY += hdy;
     hero.m_dFarY += hdy;
     if (st.m_bCarryOver) g_SaveData.GetCarriedValues(0, &hero.m_nHp, &hero.m_nSp);
+    // The animation the hero shows while the stage starts (the start display sets it again).
+    hero.m_Anime.Set(hero.m_bFree ? 2 : 0, 1);
     ErrorLog("B");
 
     // The camera on the hero.
@@ -262,6 +269,7 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
     m_ScrollX.Clamp();
     m_ScrollY.Clamp();
     hero.CalcScreenRect();
+    if (hero.m_nSight != 0) MakeSightMask(&g_SystemImage[IMAGE_SIGHT_MASK], &g_SystemImage[IMAGE_SIGHT_WINDOW]);
 
     m_vStageVar.assign(1000, 0);
     ErrorLog("10");
@@ -300,7 +308,10 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
     m_bRemoveBlockChara = anySide(st.m_RuleBlockChara);
     m_bRemoveItem = anySide(st.m_RuleItem);
 
+    for (cMessageWindow& window : m_lMessage) window.ReleaseSurface();
+    m_lMessage.clear();
     m_lEffect.clear();
+    ClearPictures();
     m_ScrEffect.Clear();
     m_ScreenColor = cScreenColor();
 
@@ -319,7 +330,14 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
       input.ClearHistory();
       input.ResetLogs();
     }
+    if (g_PlayShellLink.lpfnResetCursor) g_PlayShellLink.lpfnResetCursor();
     EveryNCalls(0, 0);
+    for (cBgData& bg : st.m_vBg) bg.m_dOffsetX = bg.m_dOffsetY = 0;
+    // An 8-bit screen starts from the stage's palette, whatever a fade or a colour change left.
+    if (DDBpp == 8) {
+      std::memcpy(DDPaletteWork, DDPalette, sizeof DDPaletteWork);
+      if (lpDDPal) lpDDPal->SetEntries(0, 0, 256, DDPaletteWork);
+    }
     if (g_PlayShellLink.lpfnSetFrameRate) g_PlayShellLink.lpfnSetFrameRate(st.m_nFps);
 
     hero.LinkInitialTargets(nullptr);
@@ -405,10 +423,25 @@ void cPlayScene::EndPlay() {
   PlaySysSe(14);
   AddTotalScore();
   m_bRanked = m_bRankIn = 0;
-  m_vRankPos.assign(5, -1);
-  // The ranking positions need the ranking tables of the shell; the values are kept here.
+  m_vRankPos.assign(RANKING_KIND_COUNT, -1);
+  const int rankingsOn = g_PauseLink.lpfnRankingsOn ? g_PauseLink.lpfnRankingsOn() : 0;
+  if (!g_bFreePlay && !(rankingsOn && HasNoNextStage(m_nNextStage))) return;
   const cSaveData& p = g_SaveData;
   m_vRankValue = cSafeVector<int32_t>({p.m_nTotalScore, p.m_nTotalTime, p.m_nTotalPlayTime, p.m_nTotalHp, p.m_nTotalSp});
+  // Test play shows the values but enters no ranking.
+  if (g_bTestPlay) return;
+  // The kinds the game mode records and the stage takes part in (a missing entry or switch: off).
+  const cSafeVector<RankingEntry>& modes = g_SystemData.m_vRankingKinds;
+  if (g_nGameMode < 0 || static_cast<size_t>(g_nGameMode) >= modes.size()) return;
+  const cSafeVector<uint8_t>& kinds = modes[static_cast<size_t>(g_nGameMode)].m_vKinds;
+  const cSafeVector<int32_t>& stageKinds = g_StageData.m_vRanking;
+  for (int i = 0; i < RANKING_KIND_COUNT; ++i) {
+    const size_t k = static_cast<size_t>(i);
+    if (k >= kinds.size() || !kinds[k] || k >= stageKinds.size() || !stageKinds[k]) continue;
+    const int pos = g_PlayMenuLink.lpfnFindRankPos ? g_PlayMenuLink.lpfnFindRankPos(i, m_vRankValue[k]) : -1;
+    m_vRankPos[k] = pos;
+    if (pos != -1) m_bRankIn = 1;
+  }
 }
 
 void cPlayScene::AddTotalScore() {
@@ -428,12 +461,22 @@ void cPlayScene::AddTotalScore() {
   if (p.m_nLives == UNLIMITED_LIVES || !sys.m_bExtraLife || sys.m_nExtraLifeScore == 0) return;
   const long long d = sys.m_nExtraLifeScore;
   const long long crossings = p.m_nTotalScore / d - oldTotal / d;
+  const int heroId = g_vPlayer.empty() ? 0 : g_vPlayer[0].m_nId;
   for (long long e = 0; e < crossings; ++e) {
     p.m_nLives = std::min(p.m_nLives + 1, MAX_LIVES);
     PlaySysSe(15);
+    // The extra-life picture above the hero for 30 frames, drawn by the pause loop while the
+    // game waits; each crossing shows its own.
+    m_lMessage.emplace_back(MESSAGE_EXTRA_LIFE, "", 0, 0, 0, 4, 0, 0, 0, 0, 0, 1, MESSAGE_TIMED, 30, 1, heroId, 0, 0,
+                            0, 0, 0, 0, 0, 0);
+    const cMessageWindow* popup = &m_lMessage.back();
+    m_PauseWait.Set(4, 0, 30, 0);
+    RunPauseLoop();
+    RemoveMessage(popup);
     if (m_bQuit) {
       PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
       break;
     }
+    while (g_PauseLink.lpfnIsActive && !g_PauseLink.lpfnIsActive() && !m_bQuit) Sleep(1);
   }
 }

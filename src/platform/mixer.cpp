@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -37,6 +38,9 @@ namespace {
 constexpr int kDefaultRate = 44100;
 constexpr int kBlockFrames = 512;
 
+struct Output;
+void CloseOutput(Output* o);
+
 // The one output of the program.
 struct Output {
   std::mutex mutex;  // guards everything below (not the mixer's own lock)
@@ -44,12 +48,21 @@ struct Output {
   bool manual = false;
   void (*hook)(const char*) = nullptr;
   std::unique_ptr<AudioMixer> mixer;
+  // The mixer the device's callback renders: set once the mixer exists, cleared before it goes.
+  std::atomic<AudioMixer*> live{nullptr};
   SDL_AudioDeviceID device = 0;
   // The silent output's pacing thread.
   std::thread silent;
   std::mutex silentMutex;
   std::condition_variable silentWake;
   bool silentStop = false;
+
+  // A process that ends without the last Release (exit() from a fatal display error, say)
+  // still stops the device's callback and the silent thread before the mixer is freed.
+  ~Output() {
+    std::lock_guard<std::mutex> lock(mutex);
+    CloseOutput(this);
+  }
 };
 
 Output& TheOutput() {
@@ -58,9 +71,15 @@ Output& TheOutput() {
 }
 
 void DeviceCallback(void* userdata, Uint8* stream, int len) {
-  // The mixer is in place before the device is unpaused and removed after it is closed.
   auto* o = static_cast<Output*>(userdata);
-  o->mixer->Render(reinterpret_cast<float*>(stream), len / static_cast<int>(2 * sizeof(float)));
+  const int frames = len / static_cast<int>(2 * sizeof(float));
+  AudioMixer* mixer = o->live.load(std::memory_order_acquire);
+  if (!mixer) {
+    // No mixer (the output is being closed): silence.
+    std::fill(reinterpret_cast<float*>(stream), reinterpret_cast<float*>(stream) + 2 * static_cast<size_t>(frames), 0.0f);
+    return;
+  }
+  mixer->Render(reinterpret_cast<float*>(stream), frames);
 }
 
 // Renders into nothing at the pace of a device, so that whatever counts on the sample clock
@@ -103,9 +122,32 @@ bool OpenDevice(Output* o, std::string* error) {
   }
   // A device opens paused: the callback does not run before the mixer exists.
   o->mixer = std::make_unique<AudioMixer>(have.freq);
+  o->live.store(o->mixer.get(), std::memory_order_release);
   o->device = device;
   SDL_PauseAudioDevice(device, 0);
   return true;
+}
+
+// Stops the device (waiting for a running callback) and the silent thread, then frees the
+// mixer. With the output's lock held.
+void CloseOutput(Output* o) {
+  o->live.store(nullptr, std::memory_order_release);
+  if (o->device) {
+    // Waits for a running callback to return.
+    SDL_CloseAudioDevice(o->device);
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    o->device = 0;
+  }
+  if (o->silent.joinable()) {
+    {
+      std::lock_guard<std::mutex> stop(o->silentMutex);
+      o->silentStop = true;
+    }
+    o->silentWake.notify_all();
+    o->silent.join();
+  }
+  o->mixer.reset();
+  o->refs = 0;
 }
 
 }  // namespace
@@ -135,21 +177,7 @@ void ReleaseAudioOutput() {
   Output& o = TheOutput();
   std::lock_guard<std::mutex> lock(o.mutex);
   if (o.refs == 0 || --o.refs > 0) return;
-  if (o.device) {
-    // Waits for a running callback to return.
-    SDL_CloseAudioDevice(o.device);
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    o.device = 0;
-  }
-  if (o.silent.joinable()) {
-    {
-      std::lock_guard<std::mutex> stop(o.silentMutex);
-      o.silentStop = true;
-    }
-    o.silentWake.notify_all();
-    o.silent.join();
-  }
-  o.mixer.reset();
+  CloseOutput(&o);
 }
 
 void SetAudioReportHook(void (*hook)(const char* line)) {

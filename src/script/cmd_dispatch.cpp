@@ -42,6 +42,7 @@ struct ImplTableSetUp {
     g_apfnCmdImpl[CMD_MESSAGE] = CmdMessageEntry;
     g_apfnCmdImpl[CMD_EFFECT] = CmdPlayEffect;
     g_apfnCmdImpl[CMD_CHARA_EFFECT] = CmdCharaEffect;
+    g_apfnCmdImpl[CMD_PICTURE] = CmdShowPicture;
     g_apfnCmdImpl[CMD_SCREEN_EFFECT] = CmdScreenEffect;
     g_apfnCmdImpl[CMD_SCREEN_COLOR] = CmdScreenColor;
     g_apfnCmdImpl[CMD_CHANGE_BACK] = CmdChangeBack;

@@ -3,15 +3,25 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <string>
 
+#include "core/log.h"
+#include "core/shell_link.h"
+#include "defs/cond.h"
 #include "defs/flow_cmd.h"
 #include "draw/context.h"
 #include "draw/present.h"
+#include "draw/surface.h"
 #include "engine/chara.h"
 #include "engine/effect.h"
 #include "engine/message_window.h"
+#include "engine/picture.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
+#include "engine/stage_images.h"
+#include "platform/message.h"
 #include "project/database.h"
 #include "project/stage.h"
 
@@ -40,6 +50,73 @@ int EffectFrames(const cEffectData& def) {
   long long total = 0;
   for (const cEffectFrame& f : def.m_vFrame) total += static_cast<long long>(f.m_nTime) * FRAMES_PER_TENTH;
   return static_cast<int>(std::clamp<long long>(total, 0, INT_MAX));
+}
+
+// Parameters of "ピクチャーの表示".
+enum ePictureParam {
+  PIC_NUMBER = 0,
+  PIC_PLACEMENT = 1,
+  PIC_BLOCK_X = 2,
+  PIC_BLOCK_Y = 3,
+  PIC_OFFSET_X = 4,
+  PIC_OFFSET_Y = 5,
+  PIC_LAYER = 6,
+  PIC_PERCENT = 7,
+  PIC_DISPLAY = 8,
+  PIC_TENTHS = 9,
+  PIC_HOLD = 10,
+  PIC_SCREEN_FIXED = 11,
+  PIC_HAS_ID = 12,
+  PIC_ID = 13,
+  PIC_ONE_FRAME = 14,
+};
+constexpr int PAUSE_PICTURE = 3;
+
+// The creation entry of a picture file: transparent, in video memory, except under DirectDraw
+// where a scaled picture goes to system memory unless stretching in video memory is on, and
+// any picture does when less than 20 % of the video memory is free.
+BitmapEntry PictureEntry(const std::string& file, int percent) {
+  BitmapEntry e;
+  std::memcpy(e.szFileName, file.c_str(), file.size() + 1);
+  e.nTransmit = 1;
+  if (!lpDTCon && lpDDCon) {
+    int total = 0, free = 0;
+    GetVideoMemoryMB(lpDD, &total, &free);
+    if (percent != 100 && !g_bVideoStretch)
+      e.nDDMemory = 1;
+    else if (total > 0 && free * 100 / total < 20)
+      e.nDDMemory = 1;
+  }
+  return e;
+}
+
+// The position of the first picture with that ID, or -1.
+int FindPictureById(const cSafeList<cPicture>& list, int id) {
+  int i = 0;
+  for (const cPicture& p : list) {
+    if (p.m_nPictureValue[0] && p.m_nPictureValue[1] == id) return i;
+    ++i;
+  }
+  return -1;
+}
+
+// Loads the picture file into a new surface at position i of the picture surfaces (the end for
+// -1), with its creation entry beside it; both are taken out again when the file does not load.
+DDSURFACEDATA* LoadPictureSurface(int i, const std::string& file, int percent) {
+  // A name that does not fit the creation entry is refused like a file that does not load.
+  if (file.size() >= sizeof(BitmapEntry::szFileName)) return nullptr;
+  const BitmapEntry entry = PictureEntry(file, percent);
+  const int n = static_cast<int>(g_lPictureSurface.size());
+  const int at = i < 0 || i > n ? n : i;
+  auto sd = g_lPictureSurface.insert(std::next(g_lPictureSurface.begin(), at), DDSURFACEDATA{});
+  const int entryAt = std::min(at, static_cast<int>(g_lPictureBmpEntry.size()));
+  g_lPictureBmpEntry.insert(std::next(g_lPictureBmpEntry.begin(), entryAt), entry);
+  const int result = DDCreateSurfaceFromFile(&*sd, entry.szFileName, entry.nTransmit, DDBpp, entry.nDDMemory,
+                                             static_cast<DWORD>(entry.nD3DMemory), entry.bNoTexture, entry.bPaletteMap,
+                                             entry.nMirrorCellW, entry.nMirrorCellH, 0);
+  if (DDCheckCreateResult(result)) return &*sd;
+  DDRemoveSurface(g_lPictureSurface, g_lPictureBmpEntry, &*sd);
+  return nullptr;
 }
 
 void CentreOf(const cChara& c, double sx, double sy, double& cx, double& cy) {
@@ -104,6 +181,62 @@ int CmdPlayEffect(cChara& chara, cFlowCmd& cmd) {
     SetPauseWait(2, 0, EffectFrames(def), 0);
     scene->RunPauseLoop();
   }
+  return 0;
+}
+
+int CmdShowPicture(cChara& chara, cFlowCmd& cmd) {
+  cPlayScene* scene = g_lpPlayScene;
+  if (!scene || scene->m_bQuit) return 0;
+  const int number = static_cast<int16_t>(cmd.Param(PIC_NUMBER));
+  const int hasId = cmd.Param(PIC_HAS_ID) == 1 ? 1 : 0;
+  if (number == 0 && !hasId) {
+    scene->ClearPictures();
+    return 0;
+  }
+  int at = -1;
+  if (hasId) {
+    const int found = FindPictureById(scene->m_lPicture, cmd.Param(PIC_ID));
+    if (found >= 0) scene->RemovePicture(&*std::next(scene->m_lPicture.begin(), found));
+    if (number == 0) return 0;
+    at = found;
+  }
+  // A number outside the database is reported (and closes the program) through the checked
+  // access; nothing is shown then.
+  if (number < 0 || static_cast<size_t>(number) >= g_Database.m_vPicture.size()) {
+    (void)g_Database.m_vPicture.CheckedAt(number);
+    return 0;
+  }
+  const std::string& file = g_Database.m_vPicture[static_cast<size_t>(number)].m_strFile;
+  const int percent = cmd.Param(PIC_PERCENT);
+  DDSURFACEDATA* sd = LoadPictureSurface(at, file, percent);
+  if (!sd) {
+    ReportErrorBox("%s 読み込み失敗！", file.c_str());
+    PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  const int w = PercentOf(sd->nWidth, percent);
+  const int h = PercentOf(sd->nHeight, percent);
+  double x = 0, y = 0;
+  CalcDisplayPosition(x, y, w, h, chara, cmd.Param(PIC_PLACEMENT), cmd.Param(PIC_BLOCK_X), cmd.Param(PIC_BLOCK_Y),
+                      cmd.Param(PIC_OFFSET_X), cmd.Param(PIC_OFFSET_Y));
+  const int displayMode = cmd.Param(PIC_DISPLAY);
+  const int frames = cmd.Param(PIC_ONE_FRAME) == 1 ? 1 : cmd.Param(PIC_TENTHS) * FRAMES_PER_TENTH;
+  const int hold = cmd.Param(PIC_HOLD);
+  cPicture picture;
+  picture.Setup(number, x, y, w, h, cmd.Param(PIC_SCREEN_FIXED), cmd.Param(PIC_LAYER), percent, displayMode, frames,
+                hold, hasId, cmd.Param(PIC_ID));
+  const int n = static_cast<int>(scene->m_lPicture.size());
+  auto shown = scene->m_lPicture.insert(std::next(scene->m_lPicture.begin(), at < 0 || at > n ? n : at), picture);
+  if (hold != 1) return 0;
+  // A picture shown until the stage ends holds the game like a key-wait one: the request is
+  // always set here, so an older one never decides how long the hold lasts.
+  if (displayMode == MESSAGE_TIMED)
+    SetPauseWait(PAUSE_PICTURE, 0, frames, 0);
+  else
+    SetPauseWait(PAUSE_PICTURE, 1, 0, 0);
+  scene->RunPauseLoop();
+  // By identity: pictures before it may have ended while the game was held.
+  scene->RemovePicture(&*shown);
   return 0;
 }
 

@@ -1,6 +1,7 @@
 // The presentation commands that start effects and change what the stage shows: "エフェクトの
 // 実行" (an effect of the effect table at a place, optionally holding the game until it has
-// played), "キャラエフェクトの実行", "画面エフェクトの実行", "画面の色を変更" and "背景の変更".
+// played), "キャラエフェクトの実行", "画面エフェクトの実行", "ピクチャーの表示" (a picture file
+// shown, replaced or erased, optionally holding the game), "画面の色を変更" and "背景の変更".
 #pragma once
 
 class cChara;
@@ -25,6 +26,10 @@ void CalcDisplayPosition(double& x, double& y, int w, int h, const cChara& chara
 int CmdPlayEffect(cChara& chara, cFlowCmd& cmd);
 // Kind 30: the character's own effect state.
 int CmdCharaEffect(cChara& chara, cFlowCmd& cmd);
+// Kind 32: shows a picture of the picture database, replaces or erases one by its ID, or (number
+// 0 without an ID) erases every picture; may hold the game while it is shown. A file that does
+// not load is reported and closes the program.
+int CmdShowPicture(cChara& chara, cFlowCmd& cmd);
 // Kind 31: the play scene's screen effect; with none running the virtual back buffer is
 // switched off.
 int CmdScreenEffect(cChara& chara, cFlowCmd& cmd);

@@ -10,7 +10,9 @@
 #include "engine/item.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
+#include "project/replay.h"
 #include "project/save_data.h"
+#include "project/shell_state.h"
 #include "project/system_data.h"
 #include "script/flow_run.h"
 #include "script/status_op.h"
@@ -197,7 +199,10 @@ int EvalCondDistance(const cCond& cond, cChara& subject) {
   }
   if (!target) return 0;
   subject.CalcScreenRect();
-  if (!g_SystemData.m_bLegacy782) target->CalcScreenRect();
+  // Files made before version 782 measured against the target's rectangle of the last frame; a
+  // replay recorded by such a version plays back only if it still does.
+  bool legacyReplay = g_nPlayMode == PLAYMODE_REPLAY && g_Replay.m_nDataVersion <= 781;
+  if (!g_SystemData.m_bLegacy782 && !legacyReplay) target->CalcScreenRect();
   int d = cond.m_nValue * 16 + cond.m_wRightIndex;
   int facingRight = subject.m_nDir == 1;
   int front = facingRight ? 0 : d;  // extension before (left / up)

@@ -23,6 +23,21 @@ bool WriteBmp8(const std::string& path, int w, int h) {
   return fixture::WriteBmp8(path, image, palette);
 }
 
+cStage WalkStage() {
+  cStage s = fixture::Stage(24, 15);
+  fixture::Fill(s, fixture::Block(1), 0, 14, 23, 14);
+  fixture::Place(s, fixture::Hero(2), 2, 13);
+  fixture::Place(s, fixture::Chara(3), 9, 13);
+  fixture::Place(s, fixture::Chara(3), 12, 6);
+  fixture::Place(s, fixture::Item(4), 6, 13);
+  s.m_nSpeedLevel = 3;
+  s.m_bShowStageBanner = 1;
+  s.m_bTimeLimit = 1;
+  s.m_nTimeLimit = 5;
+  fixture::EncloseGrid(s);
+  return s;
+}
+
 bool WriteProject(const std::string& root, const Options& options) {
   std::filesystem::create_directories(root + "/bmp/plt");
   fixture::Project project(root);

@@ -5,6 +5,8 @@
 
 #include <string>
 
+class cStage;
+
 namespace appfixture {
 
 struct Options {
@@ -21,6 +23,11 @@ bool WriteProject(const std::string& root, const Options& options = Options());
 
 // An 8-bit BMP of w x h pixels of palette index (x + y) % 16, with a 256-colour palette.
 bool WriteBmp8(const std::string& path, int w, int h);
+
+// A stage whose start shows the stage number (a replay shows its own banner in its place) and
+// the start banner, with a hero on a floor, two characters, an item and a time limit of five
+// seconds: the headless tool's and the soak's stage "walk".
+cStage WalkStage();
 
 // Writes text to a file; false on failure.
 bool WriteText(const std::string& path, const std::string& text);

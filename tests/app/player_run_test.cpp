@@ -7,6 +7,7 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <time.h>
@@ -72,6 +73,17 @@ int WaitExit(pid_t pid, int ms, int* waitedMs = nullptr) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
 }
 
+// Two seconds on a machine with a processor to spare. When the machine runs more than one
+// process per processor (the test suite runs in parallel), the wall clock stretches by that
+// factor, and so does the limit; on an idle machine it stays two seconds.
+int CloseLimitMs() {
+  double load = 0;
+  const long cpus = sysconf(_SC_NPROCESSORS_ONLN);
+  if (getloadavg(&load, 1) != 1 || cpus < 1) return 2000;
+  const double factor = load / static_cast<double>(cpus);
+  return factor > 1 ? static_cast<int>(2000 * factor) : 2000;
+}
+
 std::string ReportOf(const std::string& project) { return ReadFileBytes(project + "/Report_Game.txt"); }
 
 // Until the program's drawing device runs (the display lines in the report log), well into its
@@ -99,7 +111,7 @@ TEST(PlayerRun, PlaysTheNamedStageAndClosesInOrderOnSigterm) {
   ASSERT_TRUE(appfixture::WriteProject(project));
   int waited = 0;
   EXPECT_EQ(RunAndTerminate(project, "data\\stg4\\free.stg4", &waited), 0);
-  EXPECT_LE(waited, 2000) << "closing ends the process within two seconds";
+  EXPECT_LE(waited, CloseLimitMs()) << "closing ends the process within two seconds";
   // Windowed: the placement is saved (32 bytes).
   EXPECT_EQ(ReadFileBytes(project + "/user_data/Window.dat").size(), 32u);
   const std::string report = ReportOf(project);

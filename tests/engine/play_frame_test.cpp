@@ -2,10 +2,15 @@
 // codes that end the frame or take a character out, the time running out, the dead hero.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
+#include "core/log.h"
 #include "engine/shot.h"
 #include "fixture/fixture.h"
 #include "play_scene_kit.h"
 #include "project/shell_state.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -160,6 +165,29 @@ TEST(PlayFrame, TheTimeRunningOutKillsTheHeroBeforeAnySubStepAndThenOnlyShotsMov
   EXPECT_EQ(g_vPlayer[0].m_bDead, 1);
 }
 
+// The error log written while it lives (the log is otherwise off).
+class ErrorLogCapture {
+ public:
+  ErrorLogCapture() : path_(dir_.path() + "/log.txt") {
+    g_bErrorLogWritten = 0;
+    SetErrorLogPath(1, path_.c_str());
+  }
+  ~ErrorLogCapture() {
+    SetErrorLogPath(0, "");
+    g_bErrorLogWritten = 0;
+  }
+  std::string Text() const {
+    std::ifstream in(path_);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+
+ private:
+  TempDir dir_;
+  std::string path_;
+};
+
 TEST(PlayFrame, TheHeroSqueezedBetweenWallsDiesAndGoesBack) {
   // A body 40 dots wide in a gap of 32 between two walls is pressed on both sides.
   PlaySceneTest t(FloorStage([](cStage& s) {
@@ -169,8 +197,49 @@ TEST(PlayFrame, TheHeroSqueezedBetweenWallsDiesAndGoesBack) {
   }));
   ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
   t.Scene().m_nState = 2;
+  ErrorLogCapture log;
   t.Frames(1);
   EXPECT_EQ(g_vPlayer[0].m_bDead, 1);
+  // Squeezed by the map alone: the crush test before the contacts catches it first.
+  const std::string text = log.Text();
+  EXPECT_NE(text.find("Player[P1].LRUD = 1,1,"), std::string::npos) << text;
+  EXPECT_NE(text.find("Dead SP"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Dead "), text.find("Dead SP")) << text;
+}
+
+TEST(PlayFrame, AHeroSqueezedOnlyAfterTheContactsDiesByTheSecondCrushTest) {
+  {
+    // A 16-dot hero in its cell at 392.5..407.5, the wall from 416 on. A block character beside
+    // the left of its upper half, overlapping it by 10.5 dots, pushes it to the block's far edge
+    // + 1.5, 12 dots to the right: 3.5 dots into the wall, more than the contacts step back out
+    // of a chip (1.5 dots). Only the re-test then presses the right side, so only
+    // the second test finds the hero squeezed.
+    PlaySceneTest t(FloorStage([](cStage& s) { fixture::Fill(s, fixture::Block(1), 3, 10, 3, 13); }));
+    ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+    t.Scene().m_nState = 2;
+    t.Frames(1);
+    const cPlayer& hero = g_vPlayer[0];
+    ASSERT_EQ(hero.m_bDead, 0);
+    ASSERT_EQ(hero.m_dX, (2 + 10) * 32 + 8.5);
+    ASSERT_EQ(hero.m_nWidth, 16);
+    LoggedChara& block = t.AddLogged(0, 12, true);
+    block.m_nWidth = 32;
+    block.m_nHeight = 32;
+    block.m_dX = hero.m_dX + 12 - 1.5 - 31;
+    block.m_dY = hero.m_dY - 16;
+    block.UpdateFarX();
+    block.UpdateFarY();
+    block.SavePosition();
+    ErrorLogCapture log;
+    t.Frames(1);
+    EXPECT_EQ(g_vPlayer[0].m_bDead, 1);
+    const std::string text = log.Text();
+    EXPECT_NE(text.find("Player[P1].LRUD = 1,1,"), std::string::npos) << text;
+    EXPECT_NE(text.find("Dead 9"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Dead SP"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Dead 6"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Dead 7"), std::string::npos) << text;
+  }
 }
 
 TEST(PlayFrame, AQuitRequestClosesWithoutPlaying) {

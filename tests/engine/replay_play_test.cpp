@@ -21,22 +21,9 @@ namespace {
 
 using playscene::PlaySceneTest;
 
-// A stage whose start shows the stage number (a replay shows its own banner in its place) and
-// the start banner, with a hero, two characters and an item.
-cStage ReplayStage() {
-  cStage s = fixture::Stage(24, 15);
-  fixture::Fill(s, fixture::Block(1), 0, 14, 23, 14);
-  fixture::Place(s, fixture::Hero(2), 2, 13);
-  fixture::Place(s, fixture::Chara(3), 9, 13);
-  fixture::Place(s, fixture::Chara(3), 12, 6);
-  fixture::Place(s, fixture::Item(4), 6, 13);
-  s.m_nSpeedLevel = 3;
-  s.m_bShowStageBanner = 1;
-  s.m_bTimeLimit = 1;
-  s.m_nTimeLimit = 5;
-  fixture::EncloseGrid(s);
-  return s;
-}
+// The stage "walk": the stage number and the start banner at its start, a hero, two characters
+// and an item.
+cStage ReplayStage() { return appfixture::WalkStage(); }
 
 // The held keys of a frame: a fixed pattern of walks and presses.
 void Press(int frame) {

@@ -232,6 +232,10 @@ class SightTest : public StageDrawTest {
   }
   DDSURFACEDATA* Mask() { return &g_SystemImage[IMAGE_SIGHT_MASK]; }
   DDSURFACEDATA* Window() { return &g_SystemImage[IMAGE_SIGHT_WINDOW]; }
+  // A raw pixel of the back buffer in either back-end.
+  DWORD Back(int x, int y) {
+    return lpDTCon ? Pixel(&BackBuffer, x, y) : SurfacePixel(BackBuffer.lpDDObj->lpSurface, x, y);
+  }
 };
 
 TEST_F(SightTest, ASightOfZeroGivesAMaskAllInColour16) {
@@ -275,16 +279,47 @@ TEST_F(SightTest, ASquareSightCutsItsWindowInTheMiddle) {
   EXPECT_NE(At(147, 247), SheetColor(16));
 }
 
-TEST_F(SightTest, ACircularSightLeavesTheCornersOfItsSquareDark) {
-  InitOrFail(0, 32, 1);
-  playkit::PlayWorld world(fixture::Stage(40, 30));
-  Hero(world, 1, 32);
-  world.scene.MakeSightMask(Mask(), Window());
-  const DWORD dark = Pixel(Mask(), 0, 0);
-  EXPECT_NE(Pixel(Mask(), 672, 512), dark);
-  EXPECT_NE(Pixel(Mask(), 672, 482), dark);  // 30 above the centre: inside the circle
-  EXPECT_EQ(Pixel(Mask(), 641, 481), dark);  // the square's corner: outside it
-  EXPECT_EQ(Pixel(Mask(), 702, 542), dark);
+// The circle of radius 32 is cut into the mask in every mode, Direct3D included, and in a
+// full-colour project (whose window is filled with the transparent colour itself): over a
+// frame of colour 5 the hero's surroundings show inside the circle and stay dark outside it.
+TEST_F(SightTest, ACircularSightShowsTheFrameInsideItsCircleOnly) {
+  struct Mode {
+    int d3d, bpp, windowed, fullColour;
+  } const modes[] = {{1, 32, 1, 0}, {1, 16, 1, 0}, {0, 8, 0, 0}, {0, 16, 0, 0}, {1, 32, 1, 1}, {0, 32, 0, 1}};
+  const int savedFullColour = g_SystemData.m_bFullColour;
+  for (const Mode& m : modes) {
+    SCOPED_TRACE(testing::Message() << "d3d " << m.d3d << " bpp " << m.bpp << " full colour " << m.fullColour);
+    g_SystemData.m_bFullColour = m.fullColour;
+    InitOrFail(m.d3d, m.bpp, m.windowed);
+    DDSetTransmit(255, 0, 255);  // the sheet's colour 0
+    {
+      playkit::PlayWorld world(fixture::Stage(40, 30));
+      Hero(world, 1, 32);
+      world.scene.MakeSightMask(Mask(), Window());
+      const DWORD dark = Pixel(Mask(), 0, 0);
+      EXPECT_NE(Pixel(Mask(), 672, 512), dark);
+      EXPECT_NE(Pixel(Mask(), 672, 482), dark);  // 30 above the centre: inside the circle
+      EXPECT_EQ(Pixel(Mask(), 641, 481), dark);  // the square's corner: outside it
+      EXPECT_EQ(Pixel(Mask(), 702, 542), dark);
+
+      // The hero's centre (116, 216) on the mask's centre.
+      DDClearSurface(&BackBuffer, 5);
+      const DWORD frame = Back(116, 216);
+      g_vPlayer[0].DrawSight(&BackBuffer);
+      const DWORD shade = Back(0, 0);
+      EXPECT_NE(shade, frame);
+      const struct {
+        int x, y;
+        bool open;
+      } points[] = {{116, 216, true},  {116 + 25, 216, true}, {116, 216 - 30, true},  {116 - 31, 216, true},
+                    {85, 185, false},  {147, 247, false},     {116 - 33, 216, false}, {116, 216 + 33, false}};
+      for (const auto& p : points) EXPECT_EQ(Back(p.x, p.y), p.open ? frame : shade) << p.x << "," << p.y;
+      g_vPlayer.clear();
+    }
+    for (DDSURFACEDATA& sd : g_SystemImage) DDReleaseSurface(&sd);
+    DDEnd();
+  }
+  g_SystemData.m_bFullColour = savedFullColour;
 }
 
 TEST_F(SightTest, TheWindowIsKeptOnTheMaskNearTheScreenEdges) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/map_grid.h"
+#include "engine/pause_thread.h"
 #include "fixture/fixture.h"
 #include "play_scene_kit.h"
 #include "project/replay.h"
@@ -123,6 +124,41 @@ TEST(StageSetUp, ARestartClearsTheScreenEffectAndTheScreenColour) {
   EXPECT_EQ(t.Scene().m_ScreenColor.m_nPrevAlpha, 255);
 }
 
+int g_cursorResets = 0;
+void CountCursorReset() { ++g_cursorResets; }
+
+TEST(StageSetUp, AStartEmptiesTheMessagesAndPutsTheLayersTheCursorAndTheHeroBack) {
+  for (int flying : {0, 1}) {
+    SCOPED_TRACE(flying);
+    cStage s = HeroStage(20, 15, 1, 13);
+    s.m_vPlacedChara[static_cast<size_t>(s.FindPlayer())].m_byFlying = static_cast<uint8_t>(flying);
+    PlaySceneTest t(s);
+    ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+    t.Scene().m_lMessage.emplace_back();
+    t.Scene().m_lMessage.emplace_back();
+    ASSERT_FALSE(g_StageData.m_vBg.empty());
+    for (cBgData& bg : g_StageData.m_vBg) {
+      bg.m_dOffsetX = 17.5;
+      bg.m_dOffsetY = -3;
+    }
+    const cPlayShellLink saved = g_PlayShellLink;
+    g_PlayShellLink.lpfnResetCursor = &CountCursorReset;
+    g_cursorResets = 0;
+    const int ok = t.Scene().SetStage(0, 1);
+    g_PlayShellLink = saved;
+    ASSERT_EQ(ok, 1);
+    EXPECT_TRUE(t.Scene().m_lMessage.empty());
+    for (const cBgData& bg : g_StageData.m_vBg) {
+      EXPECT_EQ(bg.m_dOffsetX, 0);
+      EXPECT_EQ(bg.m_dOffsetY, 0);
+    }
+    EXPECT_EQ(g_cursorResets, 1);
+    // The hero shows animation 2 when it is free of gravity, else 0, from the first drawn frame.
+    EXPECT_EQ(g_vPlayer[0].m_bFree, flying);
+    EXPECT_EQ(g_vPlayer[0].m_Anime.Anime(), flying ? 2 : 0);
+  }
+}
+
 TEST(StageSetUp, AStageWithoutAHeroStopsTheScene) {
   cStage s = fixture::Stage(20, 15);
   fixture::Place(s, fixture::Chara(3), 2, 2);
@@ -182,30 +218,65 @@ TEST(Lives, ConsumeLifeByTheLivesLeft) {
   g_bFreePlay = saved;
 }
 
-TEST(Lives, EachCrossingOfTheExtraLifeStepGivesALifeUpTo99) {
+// The frames the pause loop presents, each with the number of extra-life pop-ups over the hero
+// (id 0) then in the scene's list.
+std::vector<int> g_popupFrames;
+void CountPopups() {
+  int n = 0;
+  for (const cMessageWindow& w : g_lpPlayScene->m_lMessage)
+    if (w.m_nWindowKind == MESSAGE_EXTRA_LIFE && w.m_nAnchorId == 0 && w.m_nDisplayMode == MESSAGE_TIMED) ++n;
+  g_popupFrames.push_back(n);
+}
+
+TEST(Lives, EachCrossingOfTheExtraLifeStepGivesALifeUpTo99AndItsPopUp) {
   struct Case {
     int lives, total, score;
-    int livesAfter, sounds;
+    int livesAfter, crossings;
   };
   // Step 1000: 1500 + 1600 = 3100 crosses 2000 and 3000.
-  const Case cases[] = {{3, 1500, 1600, 5, 2}, {98, 1500, 1600, 99, 2}, {999999, 1500, 1600, 999999, 0},
-                        {3, 1500, 499, 3, 0}, {3, 1500, 500, 4, 1}};
+  const Case cases[] = {{3, 1500, 1600, 5, 2}, {98, 1500, 1600, 99, 2}, {99, 1500, 1600, 99, 2},
+                        {999999, 1500, 1600, 999999, 0}, {3, 1500, 499, 3, 0}, {3, 1500, 500, 4, 1}};
+  const cPauseLink saved = g_PauseLink;
   for (const Case& c : cases) {
     PlaySceneTest t(HeroStage(20, 15, 1, 13));
     ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+    ASSERT_EQ(g_vPlayer[0].m_nId, 0);
     g_SystemData.m_bExtraLife = 1;
     g_SystemData.m_nExtraLifeScore = 1000;
     g_SaveData.m_nLives = c.lives;
     g_SaveData.m_nTotalScore = c.total;
     g_SaveData.m_nStageScore = c.score;
+    g_popupFrames.clear();
+    g_PauseLink.lpfnPresentFrame = &CountPopups;
     playkit::WindowRequestRecorder window;
     t.Scene().AddTotalScore();
+    g_PauseLink = saved;
     EXPECT_EQ(g_SaveData.m_nTotalScore, c.total + c.score);
     EXPECT_EQ(g_SaveData.m_nLives, c.livesAfter) << c.lives << " " << c.score;
     int extra = 0;
     for (int se : window.Sounds()) extra += se == 15;
-    EXPECT_EQ(extra, c.sounds);
+    EXPECT_EQ(extra, c.crossings);
+    // Each crossing holds the game for 30 drawn frames with one pop-up, one after the other;
+    // none is left afterwards.
+    EXPECT_EQ(g_popupFrames, std::vector<int>(static_cast<size_t>(30 * c.crossings), 1));
+    EXPECT_TRUE(t.Scene().m_lMessage.empty());
   }
+}
+
+TEST(Lives, AClosedWindowStopsTheExtraLivesAfterTheFirst) {
+  PlaySceneTest t(HeroStage(20, 15, 1, 13));
+  ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+  g_SystemData.m_bExtraLife = 1;
+  g_SystemData.m_nExtraLifeScore = 1000;
+  g_SaveData.m_nLives = 3;
+  g_SaveData.m_nTotalScore = 1500;
+  g_SaveData.m_nStageScore = 1600;
+  t.Scene().m_bQuit = 1;
+  playkit::WindowRequestRecorder window;
+  t.Scene().AddTotalScore();
+  EXPECT_EQ(g_SaveData.m_nLives, 4);
+  EXPECT_EQ(window.Sounds(), std::vector<int>({15}));
+  EXPECT_TRUE(t.Scene().m_lMessage.empty());
 }
 
 TEST(Lives, TheRestartAfterADeathTakesALifeOrEndsTheGame) {

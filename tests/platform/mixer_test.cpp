@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -138,6 +140,37 @@ TEST(AudioOutput, WithoutADeviceItRunsSilentlyAndSaysSoOnce) {
   ReleaseAudioOutput();
   ASSERT_EQ(ReportLines::lines().size(), 1u);
   EXPECT_EQ(ReportLines::lines()[0].rfind("Audio : no output device (", 0), 0u) << ReportLines::lines()[0];
+}
+
+// Signals that the output has called it. Made before the output's own state, it is destroyed
+// after it at exit, and then lingers so that an output thread still running would call into
+// the freed state meanwhile.
+struct Lingering : AudioSource {
+  void Mix(float*, int, uint64_t) override { entered = true; }
+  ~Lingering() override {
+    if (entered) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  std::atomic<bool> entered{false};
+};
+Lingering g_Lingering;
+
+// The process ends by exit() while the output runs and was never released, as when a lost
+// display makes the X library end the program: the output thread must not touch a freed mixer
+// (a sanitizer report or std::terminate fails the child).
+void ExitWhileOutputRuns(const char* driver) {
+  setenv("SDL_AUDIODRIVER", driver, 1);
+  AudioMixer* mixer = AcquireAudioOutput();
+  if (!mixer) std::_Exit(3);
+  mixer->AddSource(&g_Lingering);
+  for (int i = 0; i < 2000 && !g_Lingering.entered; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  if (!g_Lingering.entered) std::_Exit(4);
+  std::exit(0);
+}
+
+TEST(AudioOutputDeathTest, ExitWithoutReleaseStopsTheOutputFirst) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(ExitWhileOutputRuns("dummy"), testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(ExitWhileOutputRuns("no-such-driver"), testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -3,13 +3,18 @@
 // background layer switches.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "defs/flow_cmd.h"
 #include "engine/effect.h"
+#include "engine/pause_thread.h"
 #include "fixture/fixture.h"
 #include "project/database.h"
 #include "script/cmd_dispatch.h"
 #include "script/cmd_effect.h"
 #include "script_kit.h"
+#include "support/test_thread.h"
+#include "ui/input.h"
 
 using namespace scriptkit;
 
@@ -116,6 +121,46 @@ TEST_F(EffectCmdTest, NothingWhileTheSceneQuits) {
   Scene().m_bQuit = 1;
   Run(me, CmdWith(CMD_EFFECT, {1, 0, 0, 0, 0, 0, 100, 0}));
   EXPECT_TRUE(Scene().m_lEffect.empty());
+}
+
+// The patterns of the running effects at each frame the pause loop polls.
+std::vector<std::vector<int>> g_heldPatterns;
+void NotePatterns(cSafeVector<cInput>&) {
+  std::vector<int> now;
+  for (const cEffect& e : g_lpPlayScene->m_lEffect) now.push_back(e.m_Frames.Pattern());
+  g_heldPatterns.push_back(now);
+}
+
+TEST_F(EffectCmdTest, AHeldEffectPlaysDuringItsHoldWhileOthersStandStill) {
+  // Pattern 0 for 2 tenths (12 frames), then pattern 1 for 3 tenths (18 frames).
+  g_Database.m_vEffect[1].m_vFrame[1].m_nPattern = 1;
+  const cAnimStepTable savedSteps = g_vEffectSteps;
+  BuildEffectStepTable(g_Database, g_vEffectSteps);
+  const cPauseLink savedLink = g_PauseLink;
+  g_PauseLink = cPauseLink{};
+  g_PauseLink.lpfnPollInput = NotePatterns;
+  g_heldPatterns.clear();
+
+  Run(me, CmdWith(CMD_EFFECT, {1, 0, 0, 0, 0, 0, 100, 0}));
+  cFlowCmd held = CmdWith(CMD_EFFECT, {1, 0, 0, 0, 0, 0, 100, 1});
+  RunAsGameThread([&] { Run(me, held); });
+  g_PauseLink = savedLink;
+  g_vEffectSteps = savedSteps;
+
+  // The hold lasts the effect's 30 frames: 30 drawn, the 31st poll ends it.
+  ASSERT_EQ(g_heldPatterns.size(), 31u);
+  for (const std::vector<int>& p : g_heldPatterns) {
+    ASSERT_GE(p.size(), 1u);
+    EXPECT_EQ(p[0], 0) << "the effect started before the hold stands still";
+  }
+  // The held one plays: pattern 0 for its first 12 frames, then pattern 1.
+  ASSERT_EQ(g_heldPatterns[11].size(), 2u);
+  EXPECT_EQ(g_heldPatterns[11][1], 0);
+  ASSERT_EQ(g_heldPatterns[12].size(), 2u);
+  EXPECT_EQ(g_heldPatterns[12][1], 1);
+  ASSERT_FALSE(Scene().m_lEffect.empty());
+  EXPECT_EQ(Scene().m_lEffect.front().m_bAlwaysAnimate, 0);
+  EXPECT_EQ(Scene().m_lEffect.front().m_Frames.Pattern(), 0);
 }
 
 TEST_F(EffectCmdTest, BackgroundLayersCountFromOne) {

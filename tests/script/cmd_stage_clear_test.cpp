@@ -75,6 +75,30 @@ TEST_F(StageClear, PathClearTickedTwiceCutsOnlyOnce) {
   EXPECT_EQ(world_.scene.m_strNextStage, "a.b.");
 }
 
+TEST_F(StageClear, APathClearLeadsToTheNewestFileOfThatStage) {
+  // Stage files are stored numbered: "next.stg4_000", "next.stg4_003".
+  fixture::Project project(env_.dir().path());
+  cStage next = fixture::Stage(20, 15);
+  ASSERT_TRUE(project.WriteStage(next, "next", 0));
+  ASSERT_TRUE(project.WriteStage(next, "next", 3));
+  ScopedChdir in(env_.dir().path());
+  g_SaveData.m_bSeries = 1;
+  const char* paths[] = {"data\\stg4\\next.stg4", "data\\stg4\\next", "data\\stg4\\next.stg4_000"};
+  for (const char* path : paths) {
+    cFlowCmd cmd = Clear(2, 0, path);
+    Run(cmd);
+    std::string name;
+    EXPECT_EQ(world_.scene.MakeResFileName(name, world_.scene.m_nNextStage), 1) << path;
+    EXPECT_EQ(name, "data\\stg4\\next.stg4_003") << path;
+  }
+  // A path to no stage file finds none.
+  cFlowCmd none = Clear(2, 0, "data\\stg4\\other.stg4");
+  Run(none);
+  std::string name = "x";
+  EXPECT_EQ(world_.scene.MakeResFileName(name, world_.scene.m_nNextStage), 0);
+  EXPECT_EQ(name, "");
+}
+
 TEST_F(StageClear, PathClearWithoutAPathReportsAndKeepsTheStage) {
   cFlowCmd cmd = Clear(2, 9, "");
   EXPECT_EQ(Run(cmd), 1);

@@ -11,6 +11,9 @@
 #include "engine/item.h"
 #include "engine/player.h"
 #include "fixture/fixture.h"
+#include "project/replay.h"
+#include "project/shell_state.h"
+#include "project/system_data.h"
 #include "script/conditions.h"
 #include "script_kit.h"
 
@@ -351,6 +354,47 @@ TEST_F(Conditions, DistanceShapesAgainstTheFacing) {
   cCond c = Var(7, 0, 1, 1);
   c.m_byLeftOwner = 2;
   EXPECT_EQ(Check(c), 0);
+}
+
+TEST_F(Conditions, DistanceRefreshesTheTargetRectangleExceptForOldData) {
+  // The target's rectangle is taken at x 148 (in reach of one half block ahead), then the target
+  // moves to x 400. A refreshed rectangle puts it out of reach; the stale one keeps it in reach.
+  for (cChara* c : {static_cast<cChara*>(&me), static_cast<cChara*>(&other)}) {
+    c->m_nGraphicX = c->m_nGraphicY = 0;
+    c->m_nGraphicW = c->m_nGraphicH = 32;
+    c->m_bFree = 0;
+  }
+  me.m_dX = me.m_dY = 100;
+  me.m_nDir = 1;
+  other.m_dY = 100;
+  const int playMode = g_nPlayMode;
+  const int32_t dataVersion = g_Replay.m_nDataVersion;
+  const struct {
+    int legacySwitch, playMode, version, inReach;
+  } rows[] = {
+      {0, PLAYMODE_REPLAY, 782, 0},  // a replay of the current rule: refreshed
+      {0, PLAYMODE_REPLAY, 781, 1},  // a replay of older data: stale
+      {0, PLAYMODE_REPLAY, 100, 1},
+      {0, 0, 781, 0},                // live play is never stale by the replay's version
+      {1, 0, 790, 1},                // the system switch of older project data: stale
+      {1, PLAYMODE_REPLAY, 790, 1},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << "switch " << r.legacySwitch << " mode " << r.playMode << " version " << r.version);
+    g_SystemData.m_bLegacy782 = r.legacySwitch;
+    g_nPlayMode = r.playMode;
+    g_Replay.m_nDataVersion = r.version;
+    other.m_dX = 148;
+    other.CalcScreenRect();
+    other.m_dX = 400;
+    cCond c = Var(7, 0, 0, 1);
+    c.m_byLeftOwner = 1;
+    c.m_byDistMode = 0;
+    EXPECT_EQ(Check(c), r.inReach);
+  }
+  g_SystemData.m_bLegacy782 = 0;
+  g_nPlayMode = playMode;
+  g_Replay.m_nDataVersion = dataVersion;
 }
 
 }  // namespace

@@ -134,9 +134,38 @@ TEST(HeroJumpFlow, TheButtonStartsAJumpThatRisesFallsAndLandsWhileTheHeroWalks) 
     EXPECT_EQ(hero.m_dX, x0 + (frame < 6 ? frame + 1 : 6)) << "frame " << frame;
   }
   // The rise of 5.158 a sub-step, 0.4 less each, turns on frame 12 about 30.7 dots up; the
-  // fall lands on frame 24, and the jump is not made again.
+  // fall lands on frame 24, and the jump is not made again while the button stays up.
   EXPECT_EQ(landing, 24);
   EXPECT_NEAR(y0 - top, 30.7, 0.05);
+}
+
+// A jump of 7 half-blocks whose height the button decides (the key-controlled jump): after
+// landing, each fresh press jumps again, after a press held through the whole rise as after
+// one let go early.
+TEST(HeroJumpFlow, EachFreshPressAfterLandingJumpsAgain) {
+  cStage stage = fixture::Stage(20, 15);
+  stage.m_nSpeedLevel = 1;
+  fixture::Fill(stage, fixture::Block(3), 0, 8, 19, 8);
+  playkit::PlayWorld world(stage);
+  g_lpfnFireEventEx = nullptr;
+  cCharaData def = fixture::Hero(1);
+  cFlowCmd jump = Cmd(CMD_JUMP, 0);
+  jump.m_vParam = {1, 0, 7, 0, 3};
+  def.m_vFlow.assign(1, KeyFlow(KEYPOS_BUTTON_1, jump));
+  cPlayer& hero = world.PlaceHero(def, 5, 4);
+  g_vInput.CheckedAt(0).ResetLogs();
+  for (int i = 0; i < 40; ++i) Frame(world, hero, 0, 0, 1);
+  for (int held : {40, 40, 2, 40, 1, 40}) {
+    SCOPED_TRACE(testing::Message() << "a press held " << held << " frames");
+    const double floorY = hero.m_dY;
+    double high = floorY;
+    for (int frame = 0; frame < 80; ++frame) {
+      Frame(world, hero, 0, frame < held ? 1 : 0, 1);
+      high = std::min(high, hero.m_dY);
+    }
+    EXPECT_GT(floorY - high, 8) << "the hero rose";
+    EXPECT_NEAR(hero.m_dY, floorY, 1) << "and is back on the floor";
+  }
 }
 
 }  // namespace

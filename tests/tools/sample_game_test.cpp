@@ -17,13 +17,23 @@
 #include "audio/wave_file.h"
 #include "defs/cmd_kind.h"
 #include "defs/def_context.h"
+#include "engine/chara_effect.h"
+#include "engine/play_scene.h"
+#include "engine/player.h"
+#include "engine/shot.h"
+#include "engine/stage_chara.h"
 #include "platform/gdi.h"
 #include "platform/vox.h"
 #include "project/data_folder.h"
 #include "project/database.h"
 #include "project/global_data.h"
+#include "project/save_data.h"
+#include "project/shell_state.h"
 #include "project/stage_load.h"
 #include "project/system_image.h"
+#include "platform/time.h"
+#include "script/cmd_param_def.h"
+#include "ui/input.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -249,6 +259,110 @@ TEST_F(SampleGame, TheHeroWalksJumpsAndShootsOnItsKeys) {
         found = true;
     EXPECT_TRUE(found) << "key position " << e.key;
   }
+}
+
+// Free play of one sample stage from its file, frame by frame with the keys given per play
+// frame; the modes and the progress are put back at the end.
+class SampleStagePlay {
+ public:
+  explicit SampleStagePlay(const std::string& file) {
+    BuildCommandParamTable();
+    g_Database.CopyEffectLists();
+    BuildAnimeStepTable(g_Database, g_vAnimeSteps);
+    BuildEffectStepTable(g_Database, g_vEffectSteps);
+    BuildCharaEffectTables(g_vCharaEffectTemplate, g_vCharaEffectTemplateRev);
+    UseTestClock(1000);
+    g_SaveData.ResetGameData();
+    g_nPlayMode = PLAYMODE_FREE_STAGE;
+    g_nGameMode = GAMEMODE_FREE;
+    g_bFreePlay = 1;
+    loaded = LoadStageFile(file.c_str(), 1, &g_StageInit) == 1;
+    g_lpPlayScene = &scene;
+  }
+  ~SampleStagePlay() {
+    scene.m_lShot.Clear();
+    g_lChara.Clear();
+    g_lItem.Clear();
+    g_vPlayer.clear();
+    g_lpPlayScene = nullptr;
+    g_nPlayMode = savedPlayMode_;
+    g_nGameMode = savedGameMode_;
+    g_bFreePlay = savedFreePlay_;
+    g_SaveData = savedProgress_;
+  }
+  // Frames until play runs (the start banners), then n frames of play with the direction held.
+  void Play(int n, WORD dir) {
+    for (int guard = 0; guard < 400 && scene.m_nState != 2; ++guard) Frame(0);
+    for (int i = 0; i < n; ++i) Frame(dir);
+  }
+  cPlayer& Hero() { return g_vPlayer.CheckedAt(0); }
+
+  bool loaded = false;
+  cPlayScene scene;
+
+ private:
+  void Frame(WORD dir) {
+    cInput& input = g_vInput.CheckedAt(0);
+    input.SetWords(dir, 0);
+    input.m_nDirCode = cInput::GetDirCode(&input.m_wDir);
+    scene.Update();
+    AdvanceTestClock(16);
+  }
+  int savedPlayMode_ = g_nPlayMode;
+  int savedGameMode_ = g_nGameMode;
+  int savedFreePlay_ = g_bFreePlay;
+  cSaveData savedProgress_ = g_SaveData;
+};
+
+TEST_F(SampleGame, EveryStagesFieldCoversItsMapGrid) {
+  // The outer edge of each scroll axis is the stage's extra value + 640; the map grid is the
+  // stage with 10 cells of margin on every side, 32 dots each.
+  for (size_t i = 0; i < g_WorldMap.m_vNode.size(); ++i) {
+    cStage stage;
+    ASSERT_TRUE(Load(g_WorldMap.m_vNode[i].m_vStage[0].m_strStageFile, stage));
+    EXPECT_EQ(g_StageData.m_nScrollExtraX + 640, (g_StageData.m_nWidth + 20) * 32) << "stage " << i + 1;
+    EXPECT_EQ(g_StageData.m_nScrollExtraY + 640, (g_StageData.m_nHeight + 20) * 32) << "stage " << i + 1;
+  }
+}
+
+TEST_F(SampleGame, EveryCharacterStartsInItsCellAndEveryHeroStandsAliveWithoutInput) {
+  for (size_t i = 0; i < g_WorldMap.m_vNode.size(); ++i) {
+    const std::string file = g_WorldMap.m_vNode[i].m_vStage[0].m_strStageFile;
+    SCOPED_TRACE(file);
+    SampleStagePlay play(file);
+    ASSERT_TRUE(play.loaded);
+    play.Play(0, 0);
+    ASSERT_EQ(play.scene.m_nState, 2);
+    // Nothing has moved yet: each character stands in the cell of its placement (whose map dots
+    // begin at (cell + 10) x 32): the middle of its bottom edge lies in that cell.
+    int charas = 0;
+    for (const cCharaData& placed : g_StageData.m_vPlacedChara) {
+      if (placed.m_byControl != 1) continue;
+      const double left = (placed.m_wHeadA + 10) * 32.0;
+      const double top = (placed.m_wHeadB + 10) * 32.0;
+      const bool inCell = g_lChara.Find([&](cStageChara& c) {
+        const double middle = (c.m_dX + c.m_dFarX) / 2;
+        return middle >= left && middle < left + 32 && c.m_dFarY >= top && c.m_dFarY < top + 32;
+      }) != nullptr;
+      EXPECT_TRUE(inCell) << placed.m_strName << " of cell " << placed.m_wHeadA << "," << placed.m_wHeadB;
+      ++charas;
+    }
+    EXPECT_GT(charas, 0);
+    play.Play(30, 0);
+    EXPECT_EQ(play.Hero().m_bDead, 0);
+    EXPECT_EQ(play.scene.m_nState, 2);
+  }
+}
+
+TEST_F(SampleGame, TheHeroWalksOnWhileTheDirectionIsHeld) {
+  // The walking move runs 3 dots a frame (30 tenths) and starts again while right is held:
+  // 30 frames carry the hero 90 dots.
+  SampleStagePlay play(g_WorldMap.m_vNode[0].m_vStage[0].m_strStageFile);
+  ASSERT_TRUE(play.loaded);
+  play.Play(0, 0);
+  const double start = play.Hero().m_dX;
+  play.Play(30, INPUT_RIGHT);
+  EXPECT_NEAR(play.Hero().m_dX - start, 90.0, 3.0);
 }
 
 TEST_F(SampleGame, EveryImageSoundAndMusicFileOpens) {

@@ -3,10 +3,17 @@
 //
 //   play_headless [--project DIR] [--frames N] [--seed S]
 //                 [--input FILE | --random-input SEED | --replay FILE] [--record FILE]
-//                 [--describe N] STAGE_FILE
+//                 [--describe N] [--png FRAME:FILE]... STAGE_FILE
+//
+// --png FRAME:FILE writes frame FRAME (counted from 1) as the player would show it to the PNG
+// file FILE; the option may be given for several frames.
 //
 // The input file holds one line per frame range: "FIRST[-LAST] KEY..." with the keys left,
 // right, up, down and b1..b8 held in those frames (frames count from 1); "#" starts a comment.
+// Frames the game is held in (a message waiting for its key, a picture or an effect shown while
+// the game stands still) count too: they take their keys from the same frame numbers, and a
+// play frame's line carries the number of its frame. When play ends (the stage is cleared or
+// the game is over), a line "next stage: ..." tells what follows, before the last line.
 #include <unistd.h>
 
 #include <cinttypes>
@@ -18,14 +25,18 @@
 #include <string>
 #include <vector>
 
+#include "core/path.h"
 #include "core/save_record.h"
 #include "defs/def_context.h"
 #include "engine/chara_effect.h"
+#include "engine/pause_thread.h"
 #include "engine/play_digest.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
 #include "engine/shot.h"
 #include "engine/stage_chara.h"
+#include "platform/message.h"
+#include "platform/thread.h"
 #include "platform/time.h"
 #include "project/common_palette.h"
 #include "project/database.h"
@@ -38,7 +49,14 @@
 #include "project/system_data.h"
 #include "script/cmd_param_def.h"
 
+#include "frame_png.h"
+
 namespace {
+
+struct FramePicture {
+  long frame = 0;
+  std::string file;
+};
 
 struct Options {
   std::string project;
@@ -51,6 +69,7 @@ struct Options {
   std::string recordFile;
   std::string stage;
   long describe = -1;
+  std::vector<FramePicture> pictures;
 };
 
 struct HeldRange {
@@ -63,7 +82,7 @@ struct HeldRange {
 int Usage() {
   std::fprintf(stderr,
                "usage: play_headless [--project DIR] [--frames N] [--seed S] [--input FILE | --random-input SEED |"
-               " --replay FILE] [--record FILE] STAGE_FILE\n");
+               " --replay FILE] [--record FILE] [--describe N] [--png FRAME:FILE]... STAGE_FILE\n");
   return 2;
 }
 
@@ -97,6 +116,14 @@ bool ParseArgs(int argc, char** argv, Options& o) {
       o.describe = std::strtol(v.c_str(), nullptr, 10);
     } else if (a == "--record") {
       if (!value(o.recordFile)) return false;
+    } else if (a == "--png") {
+      if (!value(v)) return false;
+      FramePicture p;
+      char* end = nullptr;
+      p.frame = std::strtol(v.c_str(), &end, 10);
+      if (end == v.c_str() || *end != ':' || end[1] == '\0' || p.frame < 1) return false;
+      p.file = end + 1;
+      o.pictures.push_back(p);
     } else if (!a.empty() && a[0] == '-') {
       return false;
     } else {
@@ -168,6 +195,50 @@ class RandomPresses {
   WORD button_ = 0;
 };
 
+// The frames of the run: played and held ones take their keys from one count of frames.
+struct Timeline {
+  const std::vector<HeldRange>* ranges = nullptr;
+  RandomPresses* random = nullptr;
+  long frame = 0;
+  long last = 0;
+
+  // The next frame: its number goes up and the keys held in it are set on the input record.
+  void Next(cInput& input) {
+    ++frame;
+    WORD dir = 0, button = 0;
+    if (random) {
+      random->Next(dir, button);
+    } else {
+      for (const HeldRange& r : *ranges) {
+        if (frame < r.first || frame > r.last) continue;
+        dir |= r.dir;
+        button |= r.button;
+      }
+    }
+    input.SetWords(dir, button);
+    input.m_nDirCode = cInput::GetDirCode(&input.m_wDir);
+  }
+};
+Timeline g_timeline;
+
+// A frame drawn while the game is held: the next frame of the run. A hold that outlasts the run
+// is ended (the loop takes its own thread's quit), so a key that never comes cannot stall it.
+void PollHeldFrame(cSafeVector<cInput>& input) {
+  g_timeline.Next(input.CheckedAt(0));
+  AdvanceTestClock(16);
+  if (g_timeline.frame >= g_timeline.last) PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 0, 0);
+}
+
+// What follows the end of play: the newest file of the next stage the clear asked for, or none
+// (no next stage asked, a world clear, or the game is over).
+std::string NextStageReport(const cPlayScene& scene) {
+  if (scene.m_nState != 4 || scene.m_nNextStage == 0) return "none";
+  const std::string name = scene.NextStageName(scene.m_nNextStage);
+  std::string file;
+  if (FindLastNumberedFileStr(file, name.c_str(), "stg4")) return file;
+  return name + " (no such file)";
+}
+
 bool LoadProject() {
   g_nDataVersion = DATA_VERSION;
   BuildCommandParamTable();
@@ -206,6 +277,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!LoadProject()) return 1;
+  std::string drawingError;
+  if (!o.pictures.empty() && !OpenFrameDrawing(&drawingError)) {
+    std::fprintf(stderr, "play_headless: %s\n", drawingError.c_str());
+    return 1;
+  }
 
   // The seed: the clock that a recorded start reads, and the seed of an unrecorded one.
   UseTestClock(o.seed);
@@ -229,33 +305,48 @@ int main(int argc, char** argv) {
   g_SystemData.m_bReplay = o.recordFile.empty() ? 0 : 1;
 
   RandomPresses random(o.randomSeed);
+  g_timeline.ranges = &ranges;
+  g_timeline.random = o.randomInput ? &random : nullptr;
+  g_timeline.last = o.frames;
+  g_PauseLink.lpfnPollInput = PollHeldFrame;
   uint64_t all = kDigestBasis;
   bool failed = false;
+  std::string nextStage;
   {
     cPlayScene scene;
     scene.m_nSeed = static_cast<int32_t>(o.seed);
     g_lpPlayScene = &scene;
     cInput& input = g_vInput.CheckedAt(0);
-    for (long frame = 1; frame <= o.frames; ++frame) {
-      WORD dir = 0, button = 0;
-      if (o.randomInput) {
-        random.Next(dir, button);
-      } else {
-        for (const HeldRange& r : ranges) {
-          if (frame < r.first || frame > r.last) continue;
-          dir |= r.dir;
-          button |= r.button;
-        }
-      }
-      input.SetWords(dir, button);
-      input.m_nDirCode = cInput::GetDirCode(&input.m_wDir);
+    long played = 0;
+    while (g_timeline.frame < o.frames) {
+      g_timeline.Next(input);
+      const long frame = g_timeline.frame;
+      played = frame;
       scene.Update();
       AdvanceTestClock(16);
       const uint64_t digest = PlayStateDigest();
       all = DigestBytes(all, &digest, sizeof digest);
       std::printf("%ld %016" PRIx64 "\n", frame, digest);
       if (frame == o.describe) std::printf("%s", DescribePlayState().c_str());
+      std::vector<std::string> files;
+      for (const FramePicture& p : o.pictures)
+        if (p.frame == frame) files.push_back(p.file);
+      if (!files.empty()) {
+        std::string unwritten;
+        if (!WriteShownFrame(files, &unwritten)) {
+          std::fprintf(stderr, "play_headless: cannot write the picture %s\n", unwritten.c_str());
+          failed = true;
+        }
+      }
+      // Play ends with the end-of-play display or the game over.
+      if (nextStage.empty() && (scene.m_nState == 4 || scene.m_nState == 6)) nextStage = NextStageReport(scene);
       if (scene.m_bInitFailed) break;
+    }
+    for (const FramePicture& p : o.pictures) {
+      if (p.frame <= played) continue;
+      std::fprintf(stderr, "play_headless: frame %ld was not played; the picture %s is not written\n", p.frame,
+                   p.file.c_str());
+      failed = true;
     }
     if (!o.recordFile.empty() && !SaveAttemptReplay(0, o.recordFile.c_str())) {
       std::fprintf(stderr, "play_headless: cannot write the replay %s\n", o.recordFile.c_str());
@@ -268,7 +359,9 @@ int main(int argc, char** argv) {
     g_vPlayer.clear();
     g_lpPlayScene = nullptr;
   }
+  if (!o.pictures.empty()) CloseFrameDrawing();
   if (failed) return 1;
+  if (!nextStage.empty()) std::printf("next stage: %s\n", nextStage.c_str());
   std::printf("digest %016" PRIx64 "\n", all);
   return 0;
 }

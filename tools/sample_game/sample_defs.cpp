@@ -172,6 +172,9 @@ cCharaData HeroDef() {
   c.m_vFlow.push_back(Flow("左へ歩く", TRIGGER_ALWAYS, {Move(CMD_MOVE_LINE, 2, 30, 1)}, {Key(KEYPOS_DIR_LEFT, false)}));
   c.m_vFlow.push_back(
       Flow("右へ歩く", TRIGGER_ALWAYS, {Move(CMD_MOVE_LINE, 3, 30, 1)}, {Key(KEYPOS_DIR_RIGHT, false)}));
+  // Walking goes on while the direction is held: each step of a tenth of a second starts again.
+  c.m_vFlow[0].m_bKeyRepeat = 1;
+  c.m_vFlow[1].m_bKeyRepeat = 1;
   c.m_vFlow.push_back(Flow("ジャンプ", TRIGGER_ALWAYS, {Jump(7, true)}, {Key(KEYPOS_BUTTON_1, true)}));
   ShotParams shot;
   c.m_vFlow.push_back(Flow("ショット", TRIGGER_ALWAYS, {Shot(shot)}, {Key(KEYPOS_BUTTON_2, true)}));

@@ -153,6 +153,9 @@ cStage BuildStage(size_t n) {
   for (const std::string& r : layout.rows) width = std::max(width, static_cast<int>(r.size()));
   const int height = static_cast<int>(layout.rows.size());
   cStage stage = fixture::Stage(width, height);
+  // The field reaches over the whole map grid: without it everything beyond the first 640 dots
+  // of either axis would be outside the field, and the hero would fall out of it at once.
+  fixture::EncloseGrid(stage);
   stage.m_nBgm = layout.bgm;
   stage.m_bBgmLoop = 1;
   stage.m_bShowStageBanner = 1;

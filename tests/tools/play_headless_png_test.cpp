@@ -1,0 +1,178 @@
+// play_headless --png: a run writes the frames asked for as PNG files of the frame shown, and
+// the pictures do not change the play.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/play_screen.h"
+#include "fixture/bmp8.h"
+#include "fixture/fixture.h"
+#include "project/system_image.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// Palette colours of the fixture: the transparent magenta, the background and the block.
+constexpr int kBackColour = 5;
+constexpr int kBlockColour = 7;
+const fixture::Rgb kBack{0x20, 0x40, 0xA0};
+const fixture::Rgb kBlock{0xC0, 0x80, 0x10};
+
+fixture::Palette256 Palette() {
+  fixture::Palette256 p{};
+  for (int i = 0; i < 256; ++i) p[static_cast<size_t>(i)] = fixture::Rgb{uint8_t(i), uint8_t(i), uint8_t(i)};
+  p[0] = fixture::Rgb{0xFF, 0x00, 0xFF};
+  p[kBackColour] = kBack;
+  p[kBlockColour] = kBlock;
+  return p;
+}
+
+// The path of a stored image name under the root; its folder is made.
+std::string OnDisk(const std::string& root, const char* stored) {
+  std::string path = root + "/";
+  for (const char* c = stored; *c; ++c) path += *c == '\\' ? '/' : *c;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  return path;
+}
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+};
+
+RunResult RunHeadless(const std::string& args) {
+  RunResult r;
+  const std::string command = std::string(PLAY_HEADLESS) + " " + args + " 2>&1";
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  const int status = pclose(p);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+std::string LastLine(const std::string& text) {
+  const size_t end = text.find_last_not_of('\n');
+  if (end == std::string::npos) return "";
+  const size_t start = text.rfind('\n', end);
+  return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> rgb;
+  uint32_t At(int x, int y) const {
+    const size_t i = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3;
+    return uint32_t{rgb[i]} << 16 | uint32_t{rgb[i + 1]} << 8 | rgb[i + 2];
+  }
+};
+
+bool ReadPng(const std::string& file, Picture* out) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, file.c_str())) return false;
+  image.format = PNG_FORMAT_RGB;
+  out->width = static_cast<int>(image.width);
+  out->height = static_cast<int>(image.height);
+  out->rgb.resize(PNG_IMAGE_SIZE(image));
+  return png_image_finish_read(&image, nullptr, out->rgb.data(), 0, nullptr) != 0;
+}
+
+uint32_t Colour(const fixture::Rgb& c) { return uint32_t{c.r} << 16 | uint32_t{c.g} << 8 | c.b; }
+
+// A project of one 20 × 15 stage (the size of the screen, so it does not scroll) on a
+// background of colour 5, with a floor of blocks whose chip (graphic 1) is colour 7 on row 14 and the hero
+// (an empty cell) on it. Every image the play needs is there; all but the palette and the
+// block sheet are empty (colour 0, the transparent colour).
+class PlayHeadlessPng : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = dir / "game";
+    fixture::Project project(root);
+    ASSERT_TRUE(project.WriteDatabase());
+    ASSERT_TRUE(project.WriteSystemData());
+    ASSERT_TRUE(project.WriteCommonPalette());
+    cStage stage = fixture::Stage(20, 15);
+    cBgData back;
+    back.m_bShow = 1;
+    back.m_bFill = 1;
+    back.m_nFillColor = kBackColour;
+    stage.m_vBg.assign(1, back);
+    stage.m_bShowStartBanner = 0;
+    stage.m_bShowStageBanner = 0;
+    fixture::Fill(stage, fixture::Block(1), 0, 14, 19, 14);
+    fixture::Place(stage, fixture::Hero(1), 3, 13);
+    ASSERT_TRUE(project.WriteStage(stage, "png"));
+    stageName = "data\\\\stg4\\\\png.stg4_000";
+
+    const fixture::Palette256 palette = Palette();
+    // The palette image: entry n at (n mod 16, 8 + n / 16).
+    fixture::Image8 paletteImage(16, 24);
+    for (int n = 0; n < 256; ++n) paletteImage.Set(n % 16, 8 + n / 16, static_cast<uint8_t>(n));
+    ASSERT_TRUE(fixture::WriteBmp8(OnDisk(root, g_SystemBitmapTable[0].szFileName), paletteImage, palette));
+    const int* list = nullptr;
+    const int count = PlayImageList(0, &list);
+    std::vector<int> images(list, list + count);
+    images.push_back(1);
+    for (int i : images) {
+      const BitmapEntry& e = g_SystemBitmapTable[i];
+      if (e.bOptional || std::string(e.szFileName) == "E" || i == 0) continue;
+      fixture::Image8 picture(64, 64, i == 2 || i == 3 ? kBlockColour : 0);
+      ASSERT_TRUE(fixture::WriteBmp8(OnDisk(root, e.szFileName), picture, palette)) << e.szFileName;
+    }
+  }
+
+  TempDir dir;
+  std::string root;
+  std::string stageName;
+};
+
+TEST_F(PlayHeadlessPng, TheFramesAskedForAreWrittenAsShown) {
+  const std::string first = dir / "first.png", later = dir / "later.png", same = dir / "same.png";
+  const RunResult run = RunHeadless("--project " + root + " --frames 12 --png 1:" + first + " --png 10:" + later +
+                              " --png 10:" + same + " " + stageName);
+  ASSERT_EQ(run.status, 0) << run.out;
+  for (const std::string& file : {first, later, same}) {
+    SCOPED_TRACE(file);
+    Picture p;
+    ASSERT_TRUE(ReadPng(file, &p));
+    ASSERT_EQ(p.width, 640);
+    ASSERT_EQ(p.height, 480);
+    // The background fills the screen; the floor's chips lie on the bottom row of cells.
+    EXPECT_EQ(p.At(10, 240), Colour(kBack));
+    EXPECT_EQ(p.At(639, 447), Colour(kBack));
+    EXPECT_EQ(p.At(0, 448), Colour(kBlock));
+    EXPECT_EQ(p.At(31, 479), Colour(kBlock));
+    EXPECT_EQ(p.At(639, 479), Colour(kBlock));
+  }
+
+  // Without pictures the run plays the same frames.
+  const RunResult plain = RunHeadless("--project " + root + " --frames 12 " + stageName);
+  ASSERT_EQ(plain.status, 0) << plain.out;
+  EXPECT_EQ(LastLine(plain.out), LastLine(run.out));
+  EXPECT_EQ(LastLine(plain.out).rfind("digest ", 0), 0u);
+}
+
+TEST_F(PlayHeadlessPng, BadRequestsAreRefusedAndUnwritableFilesReported) {
+  for (const char* arg : {"--png 0:x.png", "--png 3", "--png 3:"}) {
+    SCOPED_TRACE(arg);
+    EXPECT_EQ(RunHeadless("--project " + root + " --frames 2 " + arg + " " + stageName).status, 2);
+  }
+  // A file that cannot be written, and a frame after the last one played: both reported, the
+  // run fails and gives no digest.
+  const RunResult run = RunHeadless("--project " + root + " --frames 3 --png 2:" + dir / "none/x.png" + " --png 4:" +
+                                    dir / "late.png" + " " + stageName);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("cannot write the picture"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("frame 4 was not played"), std::string::npos) << run.out;
+  EXPECT_NE(LastLine(run.out).rfind("digest ", 0), 0u);
+}
+
+}  // namespace
