@@ -34,6 +34,7 @@
 #include "fixture/bmp8.h"
 #include "fixture/fixture.h"
 #include "platform/dialog.h"
+#include "platform/file.h"
 #include "platform/input.h"
 #include "platform/message.h"
 #include "platform/text_engine.h"
@@ -112,6 +113,16 @@ struct Step {
   const char* what;
   std::function<bool()> until;
   int key = 0;
+};
+
+// The frames shown, kept by the test presenter and counted for another thread to read.
+class CountingPresenter : public TestPresenter {
+ public:
+  void ShowFrame(HWND hWnd, const gfx::PixelBuffer& frame, const uint32_t* palette, bool vsync) override {
+    TestPresenter::ShowFrame(hWnd, frame, palette, vsync);
+    ++shown;
+  }
+  std::atomic<int> shown{0};
 };
 
 int PlayState() { return g_lpPlayScene ? g_lpPlayScene->m_nState : -2; }
@@ -212,7 +223,8 @@ class ShellRunTest : public ::testing::Test {
 
   // Runs the steps on a game thread, a frame tick at a time, while this thread serves the main
   // window; at most maxFrames frames. The number of steps done.
-  size_t Run(const std::vector<Step>& steps, int maxFrames) {
+  // serve, when given, runs on this thread at every turn of the serving.
+  size_t Run(const std::vector<Step>& steps, int maxFrames, const std::function<void()>& serve = nullptr) {
     std::atomic<bool> done{false};
     size_t next = 0;
     TestThread game([&] {
@@ -233,6 +245,7 @@ class ShellRunTest : public ::testing::Test {
     });
     MSG msg;
     while (!done.load()) {
+      if (serve) serve();
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_CLOSE) {
           ++closes_;
@@ -252,7 +265,7 @@ class ShellRunTest : public ::testing::Test {
   CoreTestEnv env_{true};
   // Music is told to a synthesizer that plays nothing.
   FakeSynth synth_;
-  TestPresenter presenter_;
+  CountingPresenter presenter_;
   DialogDriver driver_{&AnswerFileDialog};
   std::string project_;
   std::unique_ptr<ScopedChdir> chdir_;
@@ -323,10 +336,16 @@ TEST_F(ShellRunTest, FreePlayAndBackToTheTitleOnFreePlay) {
 }
 
 // Challenge: the stage select starts stage 1, the goal clears it, the end display takes decide
-// from its 200th count on, and play hands back to the stage select; the challenge file records
-// stage 1 as cleared.
+// from its 200th count on and registers the result in the stage's ranking file, and play hands
+// back to the stage select; the challenge file records stage 1 as cleared.
 TEST_F(ShellRunTest, ChallengeStageClearedBackOnTheStageSelect) {
-  Start({{"c01-1", GoalStage()}});
+  cStage stage = GoalStage();
+  stage.m_vRanking.assign(5, 0);
+  stage.m_vRanking[0] = 1;  // the stage ranks its score
+  Start({{"c01-1", stage}});
+  // Registration with the decide button under the player's fixed name.
+  g_OptionData.m_nRankingMethod = 3;
+  g_OptionData.m_strRankingName = "abc";
   const std::vector<Step> steps = {
       {"the title menu", OnTitleMenu},
       {"down 1", [] { return true; }, VK_DOWN},
@@ -338,8 +357,35 @@ TEST_F(ShellRunTest, ChallengeStageClearedBackOnTheStageSelect) {
        [] { return PlayState() == 4 && g_lpPlayScene->m_nStartCount >= 200; }, KEY_DECIDE},
       {"back on the stage select", [] { return OnScreen(SCENE_STAGE_SELECT, cStageSelectScene::PHASE_SELECT); }},
   };
-  const size_t done = Run(steps, 2000);
+  // The decide press that registers the result is still held while the rankings are shown (the
+  // frame that pressed it waits for them): once the ranking file is written, let go of it and
+  // press it anew, each for a few shown frames, to close them.
+  const char* const rankingFile = "user_data\\challenge\\c01.rkg";
+  int phase = 0;
+  int mark = 0;
+  const auto pressAfterRanking = [&] {
+    if (phase == 0 && GetFileAttributesA(rankingFile) != INVALID_FILE_ATTRIBUTES) {
+      input_internal::SetKeyDown(KEY_DECIDE, false);
+      mark = presenter_.shown.load();
+      phase = 1;
+    } else if (phase == 1 && presenter_.shown.load() >= mark + 3) {
+      input_internal::SetKeyDown(KEY_DECIDE, true);
+      mark = presenter_.shown.load();
+      phase = 2;
+    } else if (phase == 2 && presenter_.shown.load() >= mark + 3) {
+      input_internal::SetKeyDown(KEY_DECIDE, false);
+      phase = 3;
+    }
+  };
+  const size_t done = Run(steps, 2000, pressAfterRanking);
   EXPECT_EQ(done, steps.size()) << Describe(steps, done);
+  EXPECT_EQ(phase, 3) << "the result was registered";
+  // The stage "c01-1" is the first of the series "c01": its ranking file is c01.rkg.
+  cRankingTable table;
+  ASSERT_EQ(table.LoadFile(rankingFile), 1);
+  EXPECT_EQ(table.m_vList[0].m_vEntry[0].m_bUsed, 1u);
+  EXPECT_EQ(table.m_vList[0].m_vEntry[0].m_strName, "abc");
+  EXPECT_EQ(table.m_vList[1].m_vEntry[0].m_bUsed, 0u) << "the stage ranks its score only";
   EXPECT_EQ(g_nGameMode, GAMEMODE_CHALLENGE);
   EXPECT_EQ(g_SceneManager.m_nPrevScene, SCENE_PLAY);
   cSaveData back;
