@@ -243,9 +243,8 @@ class ShellRunTest : public ::testing::Test {
       if (held) input_internal::SetKeyDown(held, false);
       done = true;
     });
-    MSG msg;
-    while (!done.load()) {
-      if (serve) serve();
+    const auto pump = [&] {
+      MSG msg;
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_CLOSE) {
           ++closes_;
@@ -253,9 +252,15 @@ class ShellRunTest : public ::testing::Test {
         }
         DispatchMessageA(&msg);
       }
+    };
+    while (!done.load()) {
+      if (serve) serve();
+      pump();
       Sleep(1);
     }
     EXPECT_TRUE(game.Join());
+    // What the last frames posted.
+    pump();
     return next;
   }
   static std::string Describe(const std::vector<Step>& steps, size_t done) {
