@@ -34,7 +34,9 @@ void Register(cPlayScene& scene) {
     if (i >= static_cast<int>(scene.m_vRankPos.size()) || scene.m_vRankPos[i] == -1) continue;
     g_RankingTable.m_vList[i].Register(scene.m_strRankName, scene.m_vRankValue.CheckedAt(i));
   }
-  SaveDataFile(g_RankingTable, g_nGameMode, g_SaveData.m_strStage.c_str(), 0, 0, 0);
+  // The same file the table was loaded from: story stages keep one per world-map key triple.
+  SaveDataFile(g_RankingTable, g_nGameMode, g_SaveData.m_strStage.c_str(), g_SaveData.m_bStageCond,
+               g_SaveData.m_nCondVar, g_SaveData.m_nCondValue);
 }
 
 void DrawRanking(int nKind, int nPlace) { DrawRankingOf(g_RankingTable, &BackBuffer, 184, 64, nKind, nPlace); }

@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/palette_anim.h"
 #include "app/pause_link.h"
+#include "app/play_menu_link.h"
 #include "app/scene.h"
 #include "app/screens.h"
 #include "app/start_game.h"
@@ -246,6 +247,7 @@ bool InitApplication(const char* lpCmdLine, int nCmdShow) {
   g_lpfnGetDisplayDdiVersion = &GetDisplayDdiVersion;
   g_lpfnFileDialogPalette = &FileDialogPalette;
   InstallPauseLink();
+  InstallPlayMenuLink();
   g_nDataVersion = DATA_VERSION;
   BuildCommandParamTable();
   RegisterScreens();

@@ -397,6 +397,8 @@ void cWorldMapScene::DrawMapLayer() {
     const int sy = m_nOriginY > 0 ? m_nOriginY * 32 : 0;
     DDBltFast(layer, dx, dy, 640, 480, &g_SystemImage[IMAGE_MAP_BACK], sx, sy, 0);
   }
+  // Terrain and nodes each go to the device as one batch of quads.
+  DDBeginSpriteBatch(0);
   for (int r = 0; r < 15; ++r) {
     for (int col = 0; col < 20; ++col) {
       const int mx = m_nOriginX + col;
@@ -406,6 +408,8 @@ void cWorldMapScene::DrawMapLayer() {
       DDBltFast(layer, 32 * col, 32 * r, 32, 32, &g_SystemImage[IMAGE_MAP_CHIPS], (n % 5) * 32, (n / 5) * 32, 1);
     }
   }
+  DDFlushSpriteBatch();
+  DDBeginSpriteBatch(0);
   for (const cWorldNode& node : map.m_vNode) {
     const cWorldStage* s = CurrentStageOf(&node);
     if (!s) continue;
@@ -413,6 +417,7 @@ void cWorldMapScene::DrawMapLayer() {
     DDBltFast(layer, (node.m_nX - m_nOriginX) * 32, (node.m_nY - m_nOriginY) * 32, 32, 32,
               &g_SystemImage[IMAGE_MAP_NODES], sx, s->m_nIcon * 32, 1);
   }
+  DDFlushSpriteBatch();
 }
 
 void cWorldMapScene::DrawScreen(bool bStageInfo) {

@@ -27,6 +27,7 @@ constexpr int BUTTON_DECIDE = 1;
 constexpr int BUTTON_CANCEL = 2;
 constexpr int DIR_UP = 4;
 constexpr int DIR_DOWN = 8;
+constexpr int MENU_X = 320;  // the centre of both windows
 constexpr int MENU_Y = 272;
 constexpr int SCENE_TITLE = 0;
 constexpr int SCENE_WORLD_MAP = 1;
@@ -114,7 +115,7 @@ void cPlayScene::StateMenu() {
   const int cancel = input.m_wButton & BUTTON_CANCEL;
   if (!decide && !cancel) {
     Draw(0, 1, 0, 1);
-    if (g_PlayMenuLink.lpfnDrawMenu) g_PlayMenuLink.lpfnDrawMenu(0, m_nMenuEnable, 320, MENU_Y, m_nMenuRow);
+    if (g_PlayMenuLink.lpfnDrawMenu) g_PlayMenuLink.lpfnDrawMenu(0, m_nMenuEnable, MENU_X, MENU_Y, m_nMenuRow);
     return;
   }
   if (!decide) {
@@ -184,7 +185,7 @@ void cPlayScene::StateChoice() {
     return;
   }
   Draw(0, 1, 0, 1);
-  if (g_PlayMenuLink.lpfnDrawMenu) g_PlayMenuLink.lpfnDrawMenu(1, nullptr, 0, MENU_Y, m_nMenuRow);
+  if (g_PlayMenuLink.lpfnDrawMenu) g_PlayMenuLink.lpfnDrawMenu(1, nullptr, MENU_X, MENU_Y, m_nMenuRow);
 }
 
 void cPlayScene::StateWaitKey() {

@@ -12,8 +12,8 @@
 // started, which is how the tests and the headless tool run the scene.
 struct cPlayMenuLink {
   // Draws the in-game menu (kind 0: the four entries with their enable flags) or the
-  // two-choice window (kind 1) at x, y with the cursor cell on the given row of the enabled
-  // entries.
+  // two-choice window (kind 1) centred on x at y, with the cursor cell on the given row of the
+  // enabled entries.
   void (*lpfnDrawMenu)(int nKind, const int32_t* lpEnable, int x, int y, int nRow) = nullptr;
   // Draws a cell of the end of play: 0 the clear cell (split in while nShift > 0), 1 the game
   // over cell, 2 the hint for the rankings key.

@@ -46,6 +46,7 @@ void DrawTest::SetUp() {
                          nullptr);
   ASSERT_NE(hwnd, nullptr);
   gfx::SetPresenter(&presenter);
+  oldImageTable_ = g_SystemImageTable;
   UseTestClock(10000);
   ResetFrameTiming();
   // The sheet's colours, until a test loads a palette of its own.
@@ -64,6 +65,8 @@ void DrawTest::TearDown() {
   gfx::SetVideoMemoryBudgetForTest(-1);
   if (hwnd) DestroyWindow(hwnd);
   gfx::SetPresenter(nullptr);
+  // The layer keeps a pointer to the test's image table, which goes with the test.
+  g_SystemImageTable = oldImageTable_;
   UseSystemClock();
   ResetFrameTiming();
   env.reset();

@@ -75,6 +75,9 @@ class DrawTest : public ::testing::Test {
   BitmapEntry table[DD_SYSTEM_IMAGE_COUNT];
   // A test that leaves a DirectDraw surface unreleased on purpose sets this.
   bool expectLeakBox = false;
+
+ private:
+  const BitmapEntry* oldImageTable_ = nullptr;
 };
 
 // The sheet's colour table: 0 magenta, 1 red, 2 green, 3 blue, 4 white, 5 cyan, then greys
