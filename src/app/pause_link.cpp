@@ -39,6 +39,11 @@ void Register(cPlayScene& scene) {
                g_SaveData.m_nCondVar, g_SaveData.m_nCondValue);
 }
 
+void LoadRankings() {
+  LoadDataFile(g_RankingTable, g_nGameMode, g_SaveData.m_strStage.c_str(), g_SaveData.m_bStageCond,
+               g_SaveData.m_nCondVar, g_SaveData.m_nCondValue);
+}
+
 void DrawRanking(int nKind, int nPlace) { DrawRankingOf(g_RankingTable, &BackBuffer, 184, 64, nKind, nPlace); }
 
 }  // namespace
@@ -53,4 +58,5 @@ void InstallPauseLink() {
   g_PauseLink.lpfnAskName = &AskName;
   g_PauseLink.lpfnRegister = &Register;
   g_PauseLink.lpfnDrawRanking = &DrawRanking;
+  g_PauseLink.lpfnLoadRankings = &LoadRankings;
 }

@@ -28,6 +28,8 @@ struct cPauseLink {
   void (*lpfnAskName)(cPlayScene& scene) = nullptr;
   void (*lpfnRegister)(cPlayScene& scene) = nullptr;
   void (*lpfnDrawRanking)(int nKind, int nPlace) = nullptr;
+  // Loads the ranking file of the game mode and the stage in play into the shell's table.
+  void (*lpfnLoadRankings)() = nullptr;
 };
 extern cPauseLink g_PauseLink;
 

@@ -375,6 +375,12 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
 
 void cPlayScene::ResetPlayCounters() {
   cSaveData& p = g_SaveData;
+  // A stage entered under a common-variable condition sets that variable (a replay brings its
+  // own variables). A variable number outside the bank sets nothing.
+  if (!IsReplayPlayback() && p.m_bStageCond && p.m_nCondVar >= 0 &&
+      p.m_nCondVar < static_cast<int32_t>(p.m_vCommonVar.size())) {
+    p.m_vCommonVar[static_cast<size_t>(p.m_nCondVar)] = p.m_nCondValue;
+  }
   p.m_nStageScore = 0;
   p.m_nLives = p.m_nStartLives;
   p.ClearTotals();
@@ -384,11 +390,17 @@ void cPlayScene::ResetPlayCounters() {
   m_bWaitRelease = 0;
   m_nTime = 0;
   m_bRanked = 0;
+  for (cMessageWindow& window : m_lMessage) window.ReleaseSurface();
+  m_lMessage.clear();
   if (!IsReplayPlayback()) {
     g_Replay.Reset();
     g_PrevReplay.Reset();
   }
   if (g_bFreePlay) p.m_nStageNumber = 1;
+  // The results of this play rank against the file of its game mode and stage.
+  if (g_PauseLink.lpfnRankingsOn && g_PauseLink.lpfnRankingsOn() && g_PauseLink.lpfnLoadRankings) {
+    g_PauseLink.lpfnLoadRankings();
+  }
 }
 
 int cPlayScene::ConsumeLife(cSaveData& progress) {

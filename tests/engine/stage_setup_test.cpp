@@ -138,6 +138,51 @@ TEST(StageSetUp, ARestartStartsTheIdCountersAgain) {
   EXPECT_EQ(t.Scene().m_nNextId, 1);
 }
 
+int g_rankingLoads = 0;
+int RankingsAreOn() { return 1; }
+void CountRankingLoad() { ++g_rankingLoads; }
+
+// Entering play from another screen: the stage's common-variable condition is set (not while a
+// replay plays, and never outside the bank), the messages go, and the ranking file is loaded
+// when the mode has rankings.
+TEST(StageSetUp, EnteringPlaySetsTheConditionVariableAndLoadsTheRankings) {
+  PlaySceneTest t(HeroStage(20, 15, 1, 13));
+  ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+  const cPauseLink saved = g_PauseLink;
+  const int playMode = g_nPlayMode;
+  g_PauseLink.lpfnLoadRankings = &CountRankingLoad;
+  cSaveData& p = g_SaveData;
+  p.m_vCommonVar.assign(1001, 0);
+  const struct {
+    int cond, var, mode, rankings, setVar, loads;
+  } rows[] = {
+      {1, 7, 0, 1, 7, 1},
+      {0, 7, 0, 0, -1, 0},
+      {1, 7, PLAYMODE_REPLAY, 0, -1, 0},
+      {1, 1000, 0, 0, 1000, 0},
+      {1, 1001, 0, 0, -1, 0},
+      {1, -1, 0, 0, -1, 0},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << "cond " << r.cond << " var " << r.var << " mode " << r.mode);
+    p.m_vCommonVar.assign(1001, 0);
+    p.m_bStageCond = r.cond;
+    p.m_nCondVar = r.var;
+    p.m_nCondValue = 42;
+    g_nPlayMode = r.mode;
+    g_PauseLink.lpfnRankingsOn = r.rankings ? &RankingsAreOn : nullptr;
+    g_rankingLoads = 0;
+    t.Scene().m_lMessage.emplace_back();
+    t.Scene().ResetPlayCounters();
+    for (int i = 0; i < 1001; ++i) EXPECT_EQ(p.m_vCommonVar[static_cast<size_t>(i)], i == r.setVar ? 42 : 0) << i;
+    EXPECT_EQ(g_rankingLoads, r.loads);
+    EXPECT_TRUE(t.Scene().m_lMessage.empty());
+  }
+  g_PauseLink = saved;
+  g_nPlayMode = playMode;
+  p.m_bStageCond = 0;
+}
+
 int g_cursorResets = 0;
 void CountCursorReset() { ++g_cursorResets; }
 
