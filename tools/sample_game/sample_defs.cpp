@@ -175,7 +175,7 @@ cCharaData HeroDef() {
   // Walking goes on while the direction is held: each step of a tenth of a second starts again.
   c.m_vFlow[0].m_bKeyRepeat = 1;
   c.m_vFlow[1].m_bKeyRepeat = 1;
-  c.m_vFlow.push_back(Flow("ジャンプ", TRIGGER_ALWAYS, {Jump(7, true)}, {Key(KEYPOS_BUTTON_1, true)}));
+  c.m_vFlow.push_back(Flow("ジャンプ", TRIGGER_ALWAYS, {Jump(10, true)}, {Key(KEYPOS_BUTTON_1, true)}));
   ShotParams shot;
   c.m_vFlow.push_back(Flow("ショット", TRIGGER_ALWAYS, {Shot(shot)}, {Key(KEYPOS_BUTTON_2, true)}));
   return c;

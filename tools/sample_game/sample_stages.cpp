@@ -40,7 +40,7 @@ const StageLayout kMeadow = {
         "              =====      o            BBBBBB                  ooo",
         "                        ===                                  =====",
         "",
-        " H  i      w     J        w                 w       j   J         w   o o o  G",
+        " H  i      w  J           w                 w       j   J         w   o o o  G",
         "###################  ############   ######################  ####################",
         "###################^^############^^^######################^^####################",
     },
@@ -60,13 +60,13 @@ const StageLayout kCave = {
         "B                       BBBBBBB                       BBB      g           B",
         "B                                       t                     BBBB         B",
         "B               t                     BBBBB                                B",
-        "B             BBBBB                             oo                         B",
-        "B                                              BBBB             t          B",
+        "B             BBBBB                        oo                              B",
+        "B                                         BBBB                  t          B",
         "B         o                 ooo                               BBBBB        B",
         "B        BBBB              BBBBB    C                                      B",
         "B               CC                  C                   C                  B",
         "B H  i     w    CC           j      C   w       j       C          w     G B",
-        "SSSSSSSSSSSSSSSSSSSSSS^^^^SSSSSSSSSSSSSSSSSSSSSSSS^^^^^SSSSSSSSSSSSSSSSSSSSS",
+        "SSSSSSSSSSSSSSSSSSSSSS^^^SSSSSSSSSSSSSSSSSSSSSSSSS^^^SSSSSSSSSSSSSSSSSSSSSSS",
         "SSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSS",
     },
     "木箱はショットで壊せるよ。トゲに注意！",
@@ -179,7 +179,7 @@ cStage BuildStage(size_t n) {
   const cBlockData spikes = fixture::DeadlyBlock(CHIP_SPIKES);
   cBlockData spring = fixture::Block(CHIP_SPRING);
   spring.m_byEffect = 1;  // throws whoever stands on it up
-  spring.m_nEffectX = 10;
+  spring.m_nEffectX = 14;
   const cBlockData bridge = fixture::Block(CHIP_BRIDGE);
   const cBlockData cloud = fixture::Block(CHIP_CLOUD);
   for (const cBlockData* b : std::initializer_list<const cBlockData*>{&grass, &dirt, &brick, &stone, &castle, &spikes,
