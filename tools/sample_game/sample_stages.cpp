@@ -76,20 +76,22 @@ const StageLayout kCave = {
 };
 
 // Stage 3: clouds in the sky, with nothing below them; the key at the far end ends the stage.
+// The gaps between the low clouds are three cells, one jump; the high clouds, with the gem, coins
+// and a heart, are reached from the springs and lie above the height of a plain jump.
 const StageLayout kSky = {
     {
         "",
         "",
         "",
-        "                                         g                     o o o",
-        "                                        ccc                   ccccccc",
-        "                                 j",
-        "            ooo                ccccc                      w",
-        "           ccccc      o o                    + t        ccccc            t  k",
-        "                     ccccc                   ccccc                    cccccccc",
+        "            g                                   o o +",
+        "          cccccc                               cccccc",
         "",
-        " H i      J        w         J          w           J            o",
-        "cccccc   cccc    cccccc     cccc     cccccc        cccc         cccc",
+        "",
+        "",
+        "                 o        o        o                  o        o        o",
+        "",
+        " H i                 w        j         t                 w         t        k",
+        "ccccccJ   cccccc   cccccc   cccccc   ccccccJ   cccccc   cccccc   cccccc   cccccc",
         "",
         "",
         "",
@@ -179,7 +181,7 @@ cStage BuildStage(size_t n) {
   const cBlockData spikes = fixture::DeadlyBlock(CHIP_SPIKES);
   cBlockData spring = fixture::Block(CHIP_SPRING);
   spring.m_byEffect = 1;  // throws whoever stands on it up
-  spring.m_nEffectX = 14;
+  spring.m_nEffectX = 16;
   const cBlockData bridge = fixture::Block(CHIP_BRIDGE);
   const cBlockData cloud = fixture::Block(CHIP_CLOUD);
   for (const cBlockData* b : std::initializer_list<const cBlockData*>{&grass, &dirt, &brick, &stone, &castle, &spikes,
