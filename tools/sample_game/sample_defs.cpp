@@ -165,6 +165,7 @@ cCharaData HeroDef() {
   c.m_strName = "ルミ";
   c.m_byLayer = kHeroLayer;
   c.m_byDirection = 1;  // facing right
+  c.m_bFixedFacing = 0;  // walking turns the hero, so it shoots the way it walks
   c.m_nMaxHp = 3;
   c.m_nPower = 0;
   c.m_wHitEffect = EFFECT_SPARKLE;
@@ -219,9 +220,11 @@ cCharaData BossDef() {
   s.range = 30;
   s.tenths = 6;
   s.sound = SE_BOSS;
+  // Each round it turns to the hero (target 1) first: walking on the ground turns only at floor
+  // edges, never at the hall's walls, so without it the boss would stay pressed to one wall.
   c.m_vFlow.push_back(Flow("暴れる", TRIGGER_ALWAYS,
-                           {Move(CMD_MOVE_GROUND_TURN, 0, 20, 20), Jump(6, false), Shot(s), Command(CMD_WAIT, {}, 10),
-                            Command(CMD_LOOP, {2, 1}), Shot(s)}));
+                           {Command(CMD_TURN, {2}), Move(CMD_MOVE_GROUND_TURN, 0, 20, 20), Jump(6, false), Shot(s),
+                            Command(CMD_WAIT, {}, 10), Command(CMD_LOOP, {2, 1}), Shot(s)}));
   cFlowCmd shake = Command(CMD_SCREEN_EFFECT, {SCR_EFFECT_SHAKE, 0, 0});
   shake.m_bZeroTime = 1;
   // The death pass steps the death flows once: both commands run in that one step.

@@ -40,8 +40,8 @@ const StageLayout kMeadow = {
         "              =====      o            BBBBBB                  ooo",
         "                        ===                                  =====",
         "",
-        " H  i      w  J           w                 w       j   J         w   o o o  G",
-        "###################  ############   ######################  ####################",
+        " H  i      w              w                 w       j             w   o o o  G",
+        "############J######  ############   #####################J  ####################",
         "###################^^############^^^######################^^####################",
     },
     "Zキーでジャンプ、Xキーでショット！ 旗をめざせ！",
@@ -65,7 +65,7 @@ const StageLayout kCave = {
         "B         o                 ooo                               BBBBB        B",
         "B        BBBB              BBBBB    C                                      B",
         "B               CC                  C                   C                  B",
-        "B H  i     w    CC           j      C   w       j       C          w     G B",
+        "B H  i     w    CC           j      C   w       j       C          w   C G B",
         "SSSSSSSSSSSSSSSSSSSSSS^^^SSSSSSSSSSSSSSSSSSSSSSSSS^^^SSSSSSSSSSSSSSSSSSSSSSS",
         "SSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSS",
     },
@@ -132,7 +132,9 @@ const StageLayout* const kLayouts[] = {&kMeadow, &kCave, &kSky, &kCastle};
 bool Solid(const std::vector<std::string>& rows, int x, int y) {
   if (y < 0 || y >= static_cast<int>(rows.size())) return false;
   const std::string& r = rows[static_cast<size_t>(y)];
-  return x >= 0 && x < static_cast<int>(r.size()) && r[static_cast<size_t>(x)] == '#';
+  if (x < 0 || x >= static_cast<int>(r.size())) return false;
+  const char c = r[static_cast<size_t>(x)];
+  return c == '#' || c == 'J';
 }
 
 }  // namespace
