@@ -62,6 +62,7 @@ struct ShotParams {
   int power = 1;
   int tenths = 3;
   int sound = SE_SHOT;
+  bool passBlocks = false;
 };
 
 cFlowCmd Shot(const ShotParams& s) {
@@ -78,6 +79,7 @@ cFlowCmd Shot(const ShotParams& s) {
   e.m_sSpeed = static_cast<int16_t>(s.speed);
   e.m_bRange = 1;
   e.m_sRange = static_cast<int16_t>(s.range);
+  e.m_bPassBlocks = s.passBlocks ? 1 : 0;
   e.m_byShotStrength = 1;
   e.m_nPower = s.power;
   e.m_sHitEffect = EFFECT_SPARKLE;
@@ -204,6 +206,9 @@ cCharaData ShooterDef() {
   s.speed = 30;
   s.range = 30;
   s.tenths = 3;
+  // Shooters stand on ledges and aim down at the hero: their pellets fly through the blocks, or
+  // the ledge under them would swallow every one.
+  s.passBlocks = true;
   c.m_vFlow.push_back(Flow("撃つ", TRIGGER_ALWAYS, {Command(CMD_WAIT, {}, 15), Shot(s)}));
   return c;
 }
