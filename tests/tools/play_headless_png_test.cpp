@@ -12,6 +12,7 @@
 #include "fixture/bmp8.h"
 #include "fixture/fixture.h"
 #include "project/system_image.h"
+#include "headless_run.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -37,24 +38,6 @@ std::string OnDisk(const std::string& root, const char* stored) {
   for (const char* c = stored; *c; ++c) path += *c == '\\' ? '/' : *c;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());
   return path;
-}
-
-struct RunResult {
-  int status = -1;
-  std::string out;
-};
-
-RunResult RunHeadless(const std::string& args) {
-  RunResult r;
-  const std::string command = std::string(PLAY_HEADLESS) + " " + args + " 2>&1";
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  const int status = pclose(p);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
 }
 
 std::string LastLine(const std::string& text) {
@@ -136,7 +119,7 @@ class PlayHeadlessPng : public ::testing::Test {
 
 TEST_F(PlayHeadlessPng, TheFramesAskedForAreWrittenAsShown) {
   const std::string first = dir / "first.png", later = dir / "later.png", same = dir / "same.png";
-  const RunResult run = RunHeadless("--project " + root + " --frames 12 --png 1:" + first + " --png 10:" + later +
+  const HeadlessRun run = RunHeadless("--project " + root + " --frames 12 --png 1:" + first + " --png 10:" + later +
                               " --png 10:" + same + " " + stageName);
   ASSERT_EQ(run.status, 0) << run.out;
   for (const std::string& file : {first, later, same}) {
@@ -154,7 +137,7 @@ TEST_F(PlayHeadlessPng, TheFramesAskedForAreWrittenAsShown) {
   }
 
   // Without pictures the run plays the same frames.
-  const RunResult plain = RunHeadless("--project " + root + " --frames 12 " + stageName);
+  const HeadlessRun plain = RunHeadless("--project " + root + " --frames 12 " + stageName);
   ASSERT_EQ(plain.status, 0) << plain.out;
   EXPECT_EQ(LastLine(plain.out), LastLine(run.out));
   EXPECT_EQ(LastLine(plain.out).rfind("digest ", 0), 0u);
@@ -167,7 +150,7 @@ TEST_F(PlayHeadlessPng, BadRequestsAreRefusedAndUnwritableFilesReported) {
   }
   // A file that cannot be written, and a frame after the last one played: both reported, the
   // run fails and gives no digest.
-  const RunResult run = RunHeadless("--project " + root + " --frames 3 --png 2:" + dir / "none/x.png" + " --png 4:" +
+  const HeadlessRun run = RunHeadless("--project " + root + " --frames 3 --png 2:" + dir / "none/x.png" + " --png 4:" +
                                     dir / "late.png" + " " + stageName);
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("cannot write the picture"), std::string::npos) << run.out;

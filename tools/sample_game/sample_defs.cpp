@@ -62,6 +62,7 @@ struct ShotParams {
   int power = 1;
   int tenths = 3;
   int sound = SE_SHOT;
+  bool passBlocks = false;
 };
 
 cFlowCmd Shot(const ShotParams& s) {
@@ -78,6 +79,7 @@ cFlowCmd Shot(const ShotParams& s) {
   e.m_sSpeed = static_cast<int16_t>(s.speed);
   e.m_bRange = 1;
   e.m_sRange = static_cast<int16_t>(s.range);
+  e.m_bPassBlocks = s.passBlocks ? 1 : 0;
   e.m_byShotStrength = 1;
   e.m_nPower = s.power;
   e.m_sHitEffect = EFFECT_SPARKLE;
@@ -165,6 +167,7 @@ cCharaData HeroDef() {
   c.m_strName = "ルミ";
   c.m_byLayer = kHeroLayer;
   c.m_byDirection = 1;  // facing right
+  c.m_bFixedFacing = 0;  // walking turns the hero, so it shoots the way it walks
   c.m_nMaxHp = 3;
   c.m_nPower = 0;
   c.m_wHitEffect = EFFECT_SPARKLE;
@@ -175,7 +178,10 @@ cCharaData HeroDef() {
   // Walking goes on while the direction is held: each step of a tenth of a second starts again.
   c.m_vFlow[0].m_bKeyRepeat = 1;
   c.m_vFlow[1].m_bKeyRepeat = 1;
-  c.m_vFlow.push_back(Flow("ジャンプ", TRIGGER_ALWAYS, {Jump(7, true)}, {Key(KEYPOS_BUTTON_1, true)}));
+  // A full jump rises some four and a half blocks (the hero's jump speed is a little under the
+  // height's own): ledges four blocks above the ground are within reach, and a pit of three
+  // cells is crossed with room to spare.
+  c.m_vFlow.push_back(Flow("ジャンプ", TRIGGER_ALWAYS, {Jump(10, true)}, {Key(KEYPOS_BUTTON_1, true)}));
   ShotParams shot;
   c.m_vFlow.push_back(Flow("ショット", TRIGGER_ALWAYS, {Shot(shot)}, {Key(KEYPOS_BUTTON_2, true)}));
   return c;
@@ -203,6 +209,9 @@ cCharaData ShooterDef() {
   s.speed = 30;
   s.range = 30;
   s.tenths = 3;
+  // Shooters stand on ledges and aim down at the hero: their pellets fly through the blocks, or
+  // the ledge under them would swallow every one.
+  s.passBlocks = true;
   c.m_vFlow.push_back(Flow("撃つ", TRIGGER_ALWAYS, {Command(CMD_WAIT, {}, 15), Shot(s)}));
   return c;
 }
@@ -219,9 +228,11 @@ cCharaData BossDef() {
   s.range = 30;
   s.tenths = 6;
   s.sound = SE_BOSS;
+  // Each round it turns to the hero (target 1) first: walking on the ground turns only at floor
+  // edges, never at the hall's walls, so without it the boss would stay pressed to one wall.
   c.m_vFlow.push_back(Flow("暴れる", TRIGGER_ALWAYS,
-                           {Move(CMD_MOVE_GROUND_TURN, 0, 20, 20), Jump(6, false), Shot(s), Command(CMD_WAIT, {}, 10),
-                            Command(CMD_LOOP, {2, 1}), Shot(s)}));
+                           {Command(CMD_TURN, {2}), Move(CMD_MOVE_GROUND_TURN, 0, 20, 20), Jump(6, false), Shot(s),
+                            Command(CMD_WAIT, {}, 10), Command(CMD_LOOP, {2, 1}), Shot(s)}));
   cFlowCmd shake = Command(CMD_SCREEN_EFFECT, {SCR_EFFECT_SHAKE, 0, 0});
   shake.m_bZeroTime = 1;
   // The death pass steps the death flows once: both commands run in that one step.

@@ -40,8 +40,8 @@ const StageLayout kMeadow = {
         "              =====      o            BBBBBB                  ooo",
         "                        ===                                  =====",
         "",
-        " H  i      w     J        w                 w       j   J         w   o o o  G",
-        "###################  ############   ######################  ####################",
+        " H  i      w              w                 w       j             w   o o o  G",
+        "############J######  ############   #####################J  ####################",
         "###################^^############^^^######################^^####################",
     },
     "Zキーでジャンプ、Xキーでショット！ 旗をめざせ！",
@@ -60,13 +60,13 @@ const StageLayout kCave = {
         "B                       BBBBBBB                       BBB      g           B",
         "B                                       t                     BBBB         B",
         "B               t                     BBBBB                                B",
-        "B             BBBBB                             oo                         B",
-        "B                                              BBBB             t          B",
+        "B             BBBBB                        oo                              B",
+        "B                                         BBBB                  t          B",
         "B         o                 ooo                               BBBBB        B",
         "B        BBBB              BBBBB    C                                      B",
         "B               CC                  C                   C                  B",
-        "B H  i     w    CC           j      C   w       j       C          w     G B",
-        "SSSSSSSSSSSSSSSSSSSSSS^^^^SSSSSSSSSSSSSSSSSSSSSSSS^^^^^SSSSSSSSSSSSSSSSSSSSS",
+        "B H  i     w    CC           j      C   w       j       C          w   C G B",
+        "SSSSSSSSSSSSSSSSSSSSSS^^^SSSSSSSSSSSSSSSSSSSSSSSSS^^^SSSSSSSSSSSSSSSSSSSSSSS",
         "SSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSS",
     },
     "木箱はショットで壊せるよ。トゲに注意！",
@@ -76,20 +76,22 @@ const StageLayout kCave = {
 };
 
 // Stage 3: clouds in the sky, with nothing below them; the key at the far end ends the stage.
+// The gaps between the low clouds are three cells, one jump; the high clouds, with the gem, coins
+// and a heart, are reached from the springs and lie above the height of a plain jump.
 const StageLayout kSky = {
     {
         "",
         "",
         "",
-        "                                         g                     o o o",
-        "                                        ccc                   ccccccc",
-        "                                 j",
-        "            ooo                ccccc                      w",
-        "           ccccc      o o                    + t        ccccc            t  k",
-        "                     ccccc                   ccccc                    cccccccc",
+        "            g                                   o o +",
+        "          cccccc                               cccccc",
         "",
-        " H i      J        w         J          w           J            o",
-        "cccccc   cccc    cccccc     cccc     cccccc        cccc         cccc",
+        "",
+        "",
+        "                 o        o        o                  o        o        o",
+        "",
+        " H i                 w        j         t                 w         t        k",
+        "ccccccJ   cccccc   cccccc   cccccc   ccccccJ   cccccc   cccccc   cccccc   cccccc",
         "",
         "",
         "",
@@ -130,7 +132,9 @@ const StageLayout* const kLayouts[] = {&kMeadow, &kCave, &kSky, &kCastle};
 bool Solid(const std::vector<std::string>& rows, int x, int y) {
   if (y < 0 || y >= static_cast<int>(rows.size())) return false;
   const std::string& r = rows[static_cast<size_t>(y)];
-  return x >= 0 && x < static_cast<int>(r.size()) && r[static_cast<size_t>(x)] == '#';
+  if (x < 0 || x >= static_cast<int>(r.size())) return false;
+  const char c = r[static_cast<size_t>(x)];
+  return c == '#' || c == 'J';
 }
 
 }  // namespace
@@ -178,8 +182,10 @@ cStage BuildStage(size_t n) {
   const cBlockData castle = fixture::Block(CHIP_CASTLE);
   const cBlockData spikes = fixture::DeadlyBlock(CHIP_SPIKES);
   cBlockData spring = fixture::Block(CHIP_SPRING);
-  spring.m_byEffect = 1;  // throws whoever stands on it up
-  spring.m_nEffectX = 10;
+  // Throws the hero up 16 half-blocks, well above a plain jump: onto the high ledges, or over a
+  // pit. Springs lie level with the ground, so walkers cross them as floor.
+  spring.m_byEffect = 1;
+  spring.m_nEffectX = 16;
   const cBlockData bridge = fixture::Block(CHIP_BRIDGE);
   const cBlockData cloud = fixture::Block(CHIP_CLOUD);
   for (const cBlockData* b : std::initializer_list<const cBlockData*>{&grass, &dirt, &brick, &stone, &castle, &spikes,
