@@ -269,6 +269,61 @@ TEST_F(Loops, CloseDuringAHoldEndsTheLoopAfterItsGrace) {
   EXPECT_GE(timeGetTime() - start, 2000u);
 }
 
+// The window closed on the system clock while a loop runs: the window thread sets the scene's
+// quit flag and, as the program's close does, posts WM_QUIT to the loop's thread (or leaves it
+// out, so that the loop ends itself after its grace). The game thread gets back in time.
+std::atomic<int> g_shown{0};
+TEST_F(Loops, ClosingTheWindowEndsEachLoopWithinTwoSeconds) {
+  struct Row {
+    const char* name;
+    int ranking;  // 0: a pause loop with the wait below
+    int mode, waitKey, frames;
+    bool quitMessage;
+    long withinMs;
+  };
+  const Row rows[] = {
+      {"message key wait", 0, 1, 1, 0, true, 2000},
+      {"timed hold", 0, 0, 0, 1000000, true, 2000},
+      {"rankings", 1, 0, 0, 0, true, 2000},
+      // Without the quit message the loop stops drawing and ends itself after 2000 ms.
+      {"message key wait, quit flag alone", 0, 1, 1, 0, false, 2600},
+  };
+  UseSystemClock();
+  const int savedMode = g_nGameMode;
+  RankIn(cSafeVector<uint8_t>{1, 0, 0, 0, 0}, cSafeVector<int32_t>{2, -1, -1, -1, -1}, 1);
+  g_PauseLink.lpfnPresentFrame = [] { ++g_shown; };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    g_shown = 0;
+    world_->scene.m_bQuit = 0;
+    world_->scene.m_bRankIn = 1;
+    world_->scene.m_bRanked = 0;
+    world_->scene.m_PauseWait.Set(row.mode, row.waitKey, row.frames, 0);
+    cThread& loop = row.ranking ? thRanking : thPause;
+    std::atomic<long> closedAt{0};
+    std::thread window([&] {
+      while (g_shown.load() < 3) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      closedAt = static_cast<long>(timeGetTime());
+      world_->scene.m_bQuit = 1;
+      if (row.quitMessage) PostThreadMessageA(loop.m_dwThreadId.load(), WM_QUIT, 0, 0);
+    });
+    int result = -1;
+    RunAsGameThread([&] {
+      if (row.ranking)
+        world_->scene.EnterRanking();
+      else
+        result = world_->scene.RunPauseLoop();
+    });
+    const long elapsed = static_cast<long>(timeGetTime()) - closedAt.load();
+    window.join();
+    EXPECT_LT(elapsed, row.withinMs);
+    if (!row.quitMessage) EXPECT_GE(elapsed, 2000);
+    if (!row.ranking) EXPECT_EQ(result, 0) << "the play frame closes the window next";
+    EXPECT_EQ(loop.m_hThread.load(), nullptr);
+  }
+  g_nGameMode = savedMode;
+}
+
 TEST_F(Loops, QuitFlagSetBeforeTheHoldDrawsNothing) {
   world_->scene.m_bQuit = 1;
   world_->scene.m_PauseWait.Set(1, 1, 0, 0);
