@@ -224,7 +224,7 @@ struct Timeline {
 };
 Timeline g_timeline;
 
-// The pictures asked for, and whether the run writes them (false when one could not be).
+// The pictures asked for; set once one of them could not be written.
 std::vector<FramePicture>* g_pictures = nullptr;
 bool g_picturesFailed = false;
 
