@@ -188,6 +188,65 @@ TEST_F(Loops, KeyHoldEndsOnAFreshPressWithItsSound) {
   EXPECT_EQ(requests_.Sounds(), std::vector<int>{12});
 }
 
+TEST_F(Loops, KeyWaitsTakeOnlyAPressMadeDuringTheWait) {
+  // Button 1 is held in the game's frames before each wait; each row gives the wait request and
+  // the decide button of the loop's polls (past the end: the last entry).
+  struct Row {
+    const char* name;
+    int mode, waitKey, frames, chained;
+    std::vector<int> script;
+    int polls;       // the poll that ends the wait
+    int sound;       // -1: none
+  };
+  const std::vector<int> held12(12, 1);
+  auto then = [](std::vector<int> v, std::initializer_list<int> more) {
+    v.insert(v.end(), more);
+    return v;
+  };
+  const Row rows[] = {
+      // A message after ten frames of key delay: still held after it, released, pressed.
+      {"message held", 1, 1, 0, 0, then(held12, {0, 1}), 14, 12},
+      // Pressed afresh in the eleventh poll, the first after the delay.
+      {"message pressed", 1, 1, 0, 0, then(std::vector<int>(10, 0), {1}), 11, 12},
+      {"message pressed in the delay, still held", 1, 1, 0, 0, then(std::vector<int>(5, 0), {1}), 0, -1},
+      // Chained messages and pictures have no key delay.
+      {"chained message held", 1, 1, 0, 1, {1, 1, 1, 0, 1}, 5, 12},
+      {"chained message pressed", 1, 1, 0, 1, {0, 1}, 2, 12},
+      {"picture held", 3, 1, 0, 0, {1, 1, 0, 0, 1}, 5, 1},
+      {"picture pressed", 3, 1, 0, 0, {0, 1}, 2, 1},
+      // Timed waits draw their frames whatever the button does.
+      {"timed message held", 1, 0, 5, 0, {1}, 6, -1},
+      {"timed message pressed", 1, 0, 5, 0, {0, 1, 0, 1}, 6, -1},
+      {"game wait", 0, 0, 3, 0, {0, 1}, 4, -1},
+      {"effect", 2, 0, 4, 0, {1}, 5, -1},
+      {"extra life", 4, 0, 30, 0, {0, 1}, 31, -1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (int i = 0; i < 3; ++i) {
+      g_vInput[0].SetWords(0, 1);
+      g_vInput[0].PushHistory();
+    }
+    world_->scene.m_bWaitRelease = 0;
+    world_->scene.m_PauseWait.Set(row.mode, row.waitKey, row.frames, row.chained);
+    Fakes::script = row.script;
+    Fakes::polls = Fakes::presents = 0;
+    // A wait that never ends is ended by the program's quit after 40 frames.
+    Fakes::wmQuitAt = row.polls == 0 ? 40 : 0;
+    requests_.requests.clear();
+    EXPECT_EQ(Hold(), 1);
+    if (row.polls == 0) {
+      EXPECT_EQ(Fakes::presents, 40);
+      EXPECT_EQ(world_->scene.m_bWaitRelease, 0);
+      continue;
+    }
+    EXPECT_EQ(Fakes::polls, row.polls);
+    EXPECT_EQ(Fakes::presents, row.polls - 1);
+    EXPECT_EQ(world_->scene.m_bWaitRelease, row.sound < 0 ? 0 : 1);
+    EXPECT_EQ(requests_.Sounds(), row.sound < 0 ? std::vector<int>{} : std::vector<int>{row.sound});
+  }
+}
+
 TEST_F(Loops, HeldInputLeavesTheGameInputAlone) {
   g_vInput[0].SetWords(4, 2);
   Fakes::script = {0, 1};
@@ -208,6 +267,61 @@ TEST_F(Loops, CloseDuringAHoldEndsTheLoopAfterItsGrace) {
   // The loop gave the close its grace on the test clock (the waiting game thread's polls move
   // that clock too, so only the lower bound is the loop's).
   EXPECT_GE(timeGetTime() - start, 2000u);
+}
+
+// The window closed on the system clock while a loop runs: the window thread sets the scene's
+// quit flag and, as the program's close does, posts WM_QUIT to the loop's thread (or leaves it
+// out, so that the loop ends itself after its grace). The game thread gets back in time.
+std::atomic<int> g_shown{0};
+TEST_F(Loops, ClosingTheWindowEndsEachLoopWithinTwoSeconds) {
+  struct Row {
+    const char* name;
+    int ranking;  // 0: a pause loop with the wait below
+    int mode, waitKey, frames;
+    bool quitMessage;
+    long withinMs;
+  };
+  const Row rows[] = {
+      {"message key wait", 0, 1, 1, 0, true, 2000},
+      {"timed hold", 0, 0, 0, 1000000, true, 2000},
+      {"rankings", 1, 0, 0, 0, true, 2000},
+      // Without the quit message the loop stops drawing and ends itself after 2000 ms.
+      {"message key wait, quit flag alone", 0, 1, 1, 0, false, 2600},
+  };
+  UseSystemClock();
+  const int savedMode = g_nGameMode;
+  RankIn(cSafeVector<uint8_t>{1, 0, 0, 0, 0}, cSafeVector<int32_t>{2, -1, -1, -1, -1}, 1);
+  g_PauseLink.lpfnPresentFrame = [] { ++g_shown; };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    g_shown = 0;
+    world_->scene.m_bQuit = 0;
+    world_->scene.m_bRankIn = 1;
+    world_->scene.m_bRanked = 0;
+    world_->scene.m_PauseWait.Set(row.mode, row.waitKey, row.frames, 0);
+    cThread& loop = row.ranking ? thRanking : thPause;
+    std::atomic<long> closedAt{0};
+    std::thread window([&] {
+      while (g_shown.load() < 3) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      closedAt = static_cast<long>(timeGetTime());
+      world_->scene.m_bQuit = 1;
+      if (row.quitMessage) PostThreadMessageA(loop.m_dwThreadId.load(), WM_QUIT, 0, 0);
+    });
+    int result = -1;
+    RunAsGameThread([&] {
+      if (row.ranking)
+        world_->scene.EnterRanking();
+      else
+        result = world_->scene.RunPauseLoop();
+    });
+    const long elapsed = static_cast<long>(timeGetTime()) - closedAt.load();
+    window.join();
+    EXPECT_LT(elapsed, row.withinMs);
+    if (!row.quitMessage) EXPECT_GE(elapsed, 2000);
+    if (!row.ranking) EXPECT_EQ(result, 0) << "the play frame closes the window next";
+    EXPECT_EQ(loop.m_hThread.load(), nullptr);
+  }
+  g_nGameMode = savedMode;
 }
 
 TEST_F(Loops, QuitFlagSetBeforeTheHoldDrawsNothing) {

@@ -39,31 +39,23 @@ using playscene::PlaySceneTest;
 constexpr int kPictureTenths = 2;  // 12 frames
 constexpr int kSheetGreen = 2;
 
-cFlowCmd Command(int kind) {
-  cFlowCmd c;
-  c.m_byKind = static_cast<int8_t>(kind);
-  c.m_vParam.assign(static_cast<size_t>(g_CmdKindTable[kind].m_nParamCount), 0);
-  c.m_bZeroTime = 1;
-  return c;
-}
-
 // The hero's flow: "Hello" until a fresh key, picture 1 at the screen centre for 0.2 s, then
 // the clear towards "data\stg4\goal.stg4".
 cFlow HeroFlow() {
   cFlow f;
   f.m_byTrigger = TRIGGER_ALWAYS;
-  cFlowCmd message = Command(CMD_MESSAGE);
+  cFlowCmd message = fixture::Command(CMD_MESSAGE);
   message.m_strText = "Hello";
   message.m_vParam[6] = 0;  // until the key
   message.m_vParam[8] = 1;  // holding the game
-  cFlowCmd picture = Command(CMD_PICTURE);
+  cFlowCmd picture = fixture::Command(CMD_PICTURE);
   picture.m_vParam[0] = 1;
   picture.m_vParam[6] = 1;  // in front of the stage
   picture.m_vParam[7] = 100;
   picture.m_vParam[8] = 2;  // for a time
   picture.m_vParam[9] = kPictureTenths;
   picture.m_vParam[10] = 1;  // holding the game
-  cFlowCmd clear = Command(CMD_STAGE_CLEAR);
+  cFlowCmd clear = fixture::Command(CMD_STAGE_CLEAR);
   clear.m_vParam[0] = 2;  // by path
   clear.m_strText = "data\\stg4\\goal.stg4";
   f.m_vCmd = {message, picture, clear};
@@ -211,7 +203,7 @@ TEST_F(StageToTheEnd, SettingTheStageUpAgainTakesEveryPictureAway) {
     fixture::Place(stage, fixture::Hero(2), 3, 13);
     PlaySceneTest t(stage);
     ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
-    cFlowCmd show = Command(CMD_PICTURE);
+    cFlowCmd show = fixture::Command(CMD_PICTURE);
     show.m_vParam[0] = 1;
     show.m_vParam[7] = 100;
     show.m_vParam[8] = 1;  // until the stage ends

@@ -158,6 +158,13 @@ TEST_F(EffectCmdTest, AHeldEffectPlaysDuringItsHoldWhileOthersStandStill) {
   EXPECT_EQ(g_heldPatterns[11][1], 0);
   ASSERT_EQ(g_heldPatterns[12].size(), 2u);
   EXPECT_EQ(g_heldPatterns[12][1], 1);
+  // Every frame is shown within the hold: the last pattern up to the 29th drawn frame; the 30th
+  // step reaches the end (the sequencer counts a frame before it compares), so the effect goes
+  // in the hold's last frame and none of it is left for the game's own frames.
+  ASSERT_EQ(g_heldPatterns[29].size(), 2u);
+  EXPECT_EQ(g_heldPatterns[29][1], 1);
+  EXPECT_EQ(g_heldPatterns[30].size(), 1u);
+  EXPECT_EQ(Scene().m_lEffect.size(), 1u);
   ASSERT_FALSE(Scene().m_lEffect.empty());
   EXPECT_EQ(Scene().m_lEffect.front().m_bAlwaysAnimate, 0);
   EXPECT_EQ(Scene().m_lEffect.front().m_Frames.Pattern(), 0);

@@ -13,6 +13,8 @@
 #include "engine/pause_thread.h"
 #include "engine/play_scene.h"
 #include "fixture/fixture.h"
+#include "platform/message.h"
+#include "platform/thread.h"
 #include "platform/time.h"
 #include "play_kit.h"
 #include "script/cmd_flow_op.h"
@@ -167,6 +169,24 @@ TEST_F(MessageCmd, KeyHoldEndsOnAFreshPressAndLeavesNoWindow) {
   EXPECT_EQ(Texts(), std::vector<std::string>{"stays"});
   // The message sound before the hold, the key's sound at its end.
   EXPECT_EQ(requests_.Sounds(), (std::vector<int>{11, 12}));
+}
+
+TEST_F(MessageCmd, ClosingTheWindowEndsTheKeyHoldAndLeavesNoWindow) {
+  // The button is pressed in every frame; the window closes after the third frame, within the
+  // key delay: the window thread sets the quit flag and ends the loop.
+  Frames::script = {1, 0};
+  Frames::onPresent = [] {
+    if (Frames::presents != 3) return;
+    g_lpPlayScene->m_bQuit = 1;
+    PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 0, 0);
+  };
+  cFlowCmd held = Message("held", MESSAGE_UNTIL_KEY, 1);
+  Run(held);
+  EXPECT_EQ(Frames::presents, 3);
+  EXPECT_TRUE(Windows().empty());
+  EXPECT_EQ(world_->scene.m_bWaitRelease, 0);
+  // The message sound only: no key ended the hold.
+  EXPECT_EQ(requests_.Sounds(), std::vector<int>{11});
 }
 
 TEST_F(MessageCmd, ChainedKeyWaitPlaysNoMessageSound) {

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "app/play_screen.h"
+#include "defs/cmd_kind.h"
+#include "defs/flow.h"
 #include "fixture/bmp8.h"
 #include "fixture/fixture.h"
 #include "project/system_image.h"
@@ -20,8 +22,10 @@ namespace {
 // Palette colours of the fixture: the transparent magenta, the background and the block.
 constexpr int kBackColour = 5;
 constexpr int kBlockColour = 7;
+constexpr int kPictureColour = 9;
 const fixture::Rgb kBack{0x20, 0x40, 0xA0};
 const fixture::Rgb kBlock{0xC0, 0x80, 0x10};
+const fixture::Rgb kPicture{0x30, 0xD0, 0x60};
 
 fixture::Palette256 Palette() {
   fixture::Palette256 p{};
@@ -29,6 +33,7 @@ fixture::Palette256 Palette() {
   p[0] = fixture::Rgb{0xFF, 0x00, 0xFF};
   p[kBackColour] = kBack;
   p[kBlockColour] = kBlock;
+  p[kPictureColour] = kPicture;
   return p;
 }
 
@@ -79,10 +84,12 @@ class PlayHeadlessPng : public ::testing::Test {
   void SetUp() override {
     root = dir / "game";
     fixture::Project project(root);
+    cStage stage = fixture::Stage(20, 15);
+    cCharaData hero = fixture::Hero(1);
+    Shape(project, hero);
     ASSERT_TRUE(project.WriteDatabase());
     ASSERT_TRUE(project.WriteSystemData());
     ASSERT_TRUE(project.WriteCommonPalette());
-    cStage stage = fixture::Stage(20, 15);
     cBgData back;
     back.m_bShow = 1;
     back.m_bFill = 1;
@@ -91,7 +98,7 @@ class PlayHeadlessPng : public ::testing::Test {
     stage.m_bShowStartBanner = 0;
     stage.m_bShowStageBanner = 0;
     fixture::Fill(stage, fixture::Block(1), 0, 14, 19, 14);
-    fixture::Place(stage, fixture::Hero(1), 3, 13);
+    fixture::Place(stage, hero, 3, 13);
     ASSERT_TRUE(project.WriteStage(stage, "png"));
     stageName = "data\\\\stg4\\\\png.stg4_000";
 
@@ -111,6 +118,9 @@ class PlayHeadlessPng : public ::testing::Test {
       ASSERT_TRUE(fixture::WriteBmp8(OnDisk(root, e.szFileName), picture, palette)) << e.szFileName;
     }
   }
+
+  // What a test adds to the project's database and to the hero before they are written.
+  virtual void Shape(fixture::Project& /*project*/, cCharaData& /*hero*/) {}
 
   TempDir dir;
   std::string root;
@@ -156,6 +166,60 @@ TEST_F(PlayHeadlessPng, BadRequestsAreRefusedAndUnwritableFilesReported) {
   EXPECT_NE(run.out.find("cannot write the picture"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("frame 4 was not played"), std::string::npos) << run.out;
   EXPECT_NE(LastLine(run.out).rfind("digest ", 0), 0u);
+}
+
+// The hero's flow holds the game twice as soon as play starts: a picture (32 × 16, at the
+// screen's centre) for one second, then a wait of ten seconds without it.
+class HeldFramesPng : public PlayHeadlessPng {
+ protected:
+  void Shape(fixture::Project& project, cCharaData& hero) override {
+    project.database.m_vPicture.resize(2);
+    project.database.m_vPicture[1] = fixture::FileRecord<cPictureData>("sign", "pic\\sign.bmp");
+    cFlow flow;
+    flow.m_byTrigger = TRIGGER_ALWAYS;
+    cFlowCmd picture = fixture::Command(CMD_PICTURE);
+    picture.m_vParam[0] = 1;
+    picture.m_vParam[6] = 1;    // in front of the stage
+    picture.m_vParam[7] = 100;  // its own size
+    picture.m_vParam[8] = 2;    // for a time
+    picture.m_vParam[9] = 10;   // tenths: 60 frames
+    picture.m_vParam[10] = 1;   // holding the game
+    cFlowCmd wait = fixture::Command(CMD_GAME_WAIT);
+    wait.m_vParam[0] = 100;  // tenths: 600 frames
+    flow.m_vCmd = {picture, wait};
+    hero.m_vFlow.assign(1, flow);
+  }
+  void SetUp() override {
+    PlayHeadlessPng::SetUp();
+    ASSERT_TRUE(fixture::WriteBmp8(OnDisk(root, "pic\\sign.bmp"), fixture::Image8(32, 16, kPictureColour), Palette()));
+  }
+};
+
+TEST_F(HeldFramesPng, FramesTheGameIsHeldInAreWrittenAsTheHoldDrawsThem) {
+  // Play starts within the first few frames; the picture's hold covers the sixty frames after
+  // that, the wait the six hundred after those.
+  const std::string inPicture = dir / "picture.png", inWait = dir / "wait.png";
+  const RunResult run = RunHeadless("--project " + root + " --frames 200 --png 40:" + inPicture + " --png 150:" +
+                                    inWait + " " + stageName);
+  ASSERT_EQ(run.status, 0) << run.out;
+  Picture p, w;
+  ASSERT_TRUE(ReadPng(inPicture, &p));
+  ASSERT_TRUE(ReadPng(inWait, &w));
+  // The picture lies over (304, 232) to (335, 247); the stage shows around it.
+  EXPECT_EQ(p.At(304, 232), Colour(kPicture));
+  EXPECT_EQ(p.At(335, 247), Colour(kPicture));
+  EXPECT_EQ(p.At(303, 240), Colour(kBack));
+  EXPECT_EQ(p.At(320, 248), Colour(kBack));
+  EXPECT_EQ(p.At(0, 448), Colour(kBlock));
+  // The picture left with its hold; the wait shows the stage alone.
+  EXPECT_EQ(w.At(320, 240), Colour(kBack));
+  EXPECT_EQ(w.At(0, 448), Colour(kBlock));
+
+  // The held frames have no lines of their own, and writing them changes nothing of the play.
+  EXPECT_EQ(run.out.find("\n40 "), std::string::npos) << run.out;
+  const RunResult plain = RunHeadless("--project " + root + " --frames 200 " + stageName);
+  ASSERT_EQ(plain.status, 0) << plain.out;
+  EXPECT_EQ(LastLine(plain.out), LastLine(run.out));
 }
 
 }  // namespace

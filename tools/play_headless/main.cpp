@@ -6,7 +6,9 @@
 //                 [--describe N] [--png FRAME:FILE]... STAGE_FILE
 //
 // --png FRAME:FILE writes frame FRAME (counted from 1) as the player would show it to the PNG
-// file FILE; the option may be given for several frames.
+// file FILE; the option may be given for several frames. A frame the game is held in is written
+// as the hold draws it; the frame that ends a hold draws nothing of its own and is written as
+// the play frame drawn after the hold.
 //
 // The input file holds one line per frame range: "FIRST[-LAST] KEY..." with the keys left,
 // right, up, down and b1..b8 held in those frames (frames count from 1); "#" starts a comment.
@@ -56,6 +58,7 @@ namespace {
 struct FramePicture {
   long frame = 0;
   std::string file;
+  bool written = false;
 };
 
 struct Options {
@@ -221,6 +224,31 @@ struct Timeline {
 };
 Timeline g_timeline;
 
+// The pictures asked for; set once one of them could not be written.
+std::vector<FramePicture>* g_pictures = nullptr;
+bool g_picturesFailed = false;
+
+// Writes the pictures not yet written of the frames up to the given one from the frame shown
+// now (presented first).
+void WritePicturesUpTo(long frame) {
+  if (!g_pictures) return;
+  std::vector<std::string> files;
+  for (FramePicture& p : *g_pictures) {
+    if (p.written || p.frame > frame) continue;
+    files.push_back(p.file);
+    p.written = true;
+  }
+  if (files.empty()) return;
+  std::string unwritten;
+  if (!WriteShownFrame(files, &unwritten)) {
+    std::fprintf(stderr, "play_headless: cannot write the picture %s\n", unwritten.c_str());
+    g_picturesFailed = true;
+  }
+}
+
+// A frame the hold has drawn: written when it was asked for.
+void PresentHeldFrame() { WritePicturesUpTo(g_timeline.frame); }
+
 // A frame drawn while the game is held: the next frame of the run. A hold that outlasts the run
 // is ended (the loop takes its own thread's quit), so a key that never comes cannot stall it.
 void PollHeldFrame(cSafeVector<cInput>& input) {
@@ -309,6 +337,10 @@ int main(int argc, char** argv) {
   g_timeline.random = o.randomInput ? &random : nullptr;
   g_timeline.last = o.frames;
   g_PauseLink.lpfnPollInput = PollHeldFrame;
+  if (!o.pictures.empty()) {
+    g_pictures = &o.pictures;
+    g_PauseLink.lpfnPresentFrame = PresentHeldFrame;
+  }
   uint64_t all = kDigestBasis;
   bool failed = false;
   std::string nextStage;
@@ -317,33 +349,24 @@ int main(int argc, char** argv) {
     scene.m_nSeed = static_cast<int32_t>(o.seed);
     g_lpPlayScene = &scene;
     cInput& input = g_vInput.CheckedAt(0);
-    long played = 0;
     while (g_timeline.frame < o.frames) {
       g_timeline.Next(input);
       const long frame = g_timeline.frame;
-      played = frame;
       scene.Update();
       AdvanceTestClock(16);
       const uint64_t digest = PlayStateDigest();
       all = DigestBytes(all, &digest, sizeof digest);
       std::printf("%ld %016" PRIx64 "\n", frame, digest);
       if (frame == o.describe) std::printf("%s", DescribePlayState().c_str());
-      std::vector<std::string> files;
-      for (const FramePicture& p : o.pictures)
-        if (p.frame == frame) files.push_back(p.file);
-      if (!files.empty()) {
-        std::string unwritten;
-        if (!WriteShownFrame(files, &unwritten)) {
-          std::fprintf(stderr, "play_headless: cannot write the picture %s\n", unwritten.c_str());
-          failed = true;
-        }
-      }
+      // This frame, and the one that ended a hold in it (nothing was drawn in that one).
+      WritePicturesUpTo(g_timeline.frame);
       // Play ends with the end-of-play display or the game over.
       if (nextStage.empty() && (scene.m_nState == 4 || scene.m_nState == 6)) nextStage = NextStageReport(scene);
       if (scene.m_bInitFailed) break;
     }
+    if (g_picturesFailed) failed = true;
     for (const FramePicture& p : o.pictures) {
-      if (p.frame <= played) continue;
+      if (p.written) continue;
       std::fprintf(stderr, "play_headless: frame %ld was not played; the picture %s is not written\n", p.frame,
                    p.file.c_str());
       failed = true;
