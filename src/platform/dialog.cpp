@@ -972,6 +972,25 @@ bool DialogPixelsForTest(HWND hDlg, int* width, int* height, std::vector<uint32_
   return true;
 }
 
+bool DialogWindowPixelsForTest(HWND hDlg, int* width, int* height, std::vector<uint32_t>* argb) {
+  Dialog* d = DialogOf(hDlg);
+  SDL_Surface* window = d && d->sdl ? SDL_GetWindowSurface(d->sdl) : nullptr;
+  if (!window) return false;
+  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(window, SDL_PIXELFORMAT_ARGB8888, 0);
+  if (!rgb) return false;
+  *width = rgb->w;
+  *height = rgb->h;
+  argb->clear();
+  SDL_LockSurface(rgb);
+  for (int y = 0; y < rgb->h; ++y) {
+    const uint32_t* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(rgb->pixels) + y * rgb->pitch);
+    for (int x = 0; x < rgb->w; ++x) argb->push_back(row[x] | 0xFF000000u);
+  }
+  SDL_UnlockSurface(rgb);
+  SDL_FreeSurface(rgb);
+  return true;
+}
+
 bool DialogHasCaptionForTest(HWND hDlg) {
   Dialog* d = DialogOf(hDlg);
   return d && d->sdl && !(SDL_GetWindowFlags(d->sdl) & SDL_WINDOW_BORDERLESS);

@@ -191,6 +191,8 @@ uint32_t DialogSdlIdForTest(HWND hDlg);
 BOOL GetDlgItemRectForTest(HWND hDlg, int nIDDlgItem, RECT* rect);
 // The dialog drawn now, as 0xAARRGGBB pixels of its client area; false when it is no dialog.
 bool DialogPixelsForTest(HWND hDlg, int* width, int* height, std::vector<uint32_t>* argb);
+// What the dialog's window shows now, as 0xFFRRGGBB pixels; false when it has no window picture.
+bool DialogWindowPixelsForTest(HWND hDlg, int* width, int* height, std::vector<uint32_t>* argb);
 // Whether a dialog's window has a border and caption of the window manager.
 bool DialogHasCaptionForTest(HWND hDlg);
 

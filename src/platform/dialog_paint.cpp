@@ -226,8 +226,10 @@ void PaintDialog(Dialog& d) {
 
   SDL_Surface* window = d.sdl ? SDL_GetWindowSurface(d.sdl) : nullptr;
   if (!window) return;
+  // The pixels' top byte is no alpha: text leaves it 0. Read as alpha it would let the window's
+  // previous picture show through every letter.
   SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(d.pixels.bits.data(), d.w, d.h, 32, d.pixels.pitch,
-                                                        SDL_PIXELFORMAT_ARGB8888);
+                                                        SDL_PIXELFORMAT_RGB888);
   if (src) {
     SDL_BlitSurface(src, nullptr, window, nullptr);
     SDL_FreeSurface(src);
