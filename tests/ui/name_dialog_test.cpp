@@ -267,4 +267,34 @@ TEST_F(NameDialogTest, TypedNameShowsInTheWindowOverTheOldSelection) {
   EXPECT_GT(inkRight - inkLeft, 12);
 }
 
+// The label "登録名(3文字まで)" stands on one line beside the field: the layout follows the
+// dialog font's measure, so the text fits the control made for it.
+TEST_F(NameDialogTest, LabelStandsOnOneLine) {
+  TextEngineInstalled engine;
+  std::string name = "aaa";
+  int w = 0, h = 0, top = 1 << 30, bottom = -1;
+  std::vector<uint32_t> px;
+  RECT label{}, edit{};
+  DialogDriver driver([&](DialogDriver& d, HWND dlg) {
+    DialogPixelsForTest(dlg, &w, &h, &px);
+    GetDlgItemRectForTest(dlg, 1007, &label);
+    GetDlgItemRectForTest(dlg, 1003, &edit);
+    d.Key(SDL_SCANCODE_RETURN);
+  });
+  EXPECT_EQ(RunNameDialog(nullptr, 1, &name, 0), 1);
+  ASSERT_FALSE(px.empty());
+  for (int y = label.top; y < label.bottom; ++y) {
+    for (int x = label.left; x < label.right; ++x) {
+      if ((px[static_cast<size_t>(y * w + x)] & 0xFFFFFFu) != 0) continue;  // black ink only
+      top = std::min(top, y);
+      bottom = std::max(bottom, y + 1);
+    }
+  }
+  ASSERT_GE(bottom, 0);
+  // One line of a 12-pixel font: at most 13 rows of ink; two lines would take about 25.
+  EXPECT_LE(bottom - top, 13);
+  // The label ends before the field begins.
+  EXPECT_LE(label.right, edit.left);
+}
+
 }  // namespace
