@@ -146,6 +146,10 @@ std::string cSettingsScene::ValueText(int nKind) {
   return text;
 }
 
+const std::string& cSettingsScene::EntryName(int nRow) const {
+  return g_SystemData.m_vOptionMenu.CheckedAt(m_nKind[nRow]).m_strName;
+}
+
 void cSettingsScene::DrawPanel() {
   if (g_vScreenSurface.empty()) return;
   DDSURFACEDATA* panel = &g_vScreenSurface.CheckedAt(0);
@@ -154,7 +158,7 @@ void cSettingsScene::DrawPanel() {
   g_Font[2].Print(panel, 320 - 32 * CountChars(heading.c_str()) / 2, 32, heading.c_str());
   for (int i = 0; i < m_nEntries; ++i) {
     const int y = kEntryTop + 16 * i;
-    g_Font[1].Print(panel, kNameX, y, g_SystemData.m_vOptionMenu.CheckedAt(m_nKind[i]).m_strName.c_str());
+    g_Font[1].Print(panel, kNameX, y, EntryName(i).c_str());
     g_Font[1].Print(panel, kValueX, y, ValueText(m_nKind[i]).c_str());
   }
 }

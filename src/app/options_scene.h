@@ -61,6 +61,8 @@ class cSettingsScene : public cScene {
   void Leave();
   // The value text an entry of that kind shows.
   static std::string ValueText(int nKind);
+  // The name shown on a row: the options list's entry of the row's kind.
+  const std::string& EntryName(int nRow) const;
 
   int32_t m_nEntries = 0;
   int32_t m_nKind[OPTIONS_MENU_MAX] = {};

@@ -66,7 +66,9 @@ cStageSelectScene::~cStageSelectScene() {
   DDReleaseSurfaceArray(g_vScreenSurface);
 }
 
-void cStageSelectScene::Update() { StepScreen(3); }
+// Buttons 3 and 4 toggle the ranking view and step its kind: like buttons 1 and 2 they report
+// once per press, else a press held over several frames would toggle the view on every one.
+void cStageSelectScene::Update() { StepScreen(15); }
 
 void cStageSelectScene::UpdateListSize() {
   m_nListLength = g_SystemData.m_bChallengeAllOpen ? g_SystemData.m_nChallengeStages : g_SaveData.m_nChallengeOpen;

@@ -99,7 +99,8 @@ cWorldMapScene::~cWorldMapScene() {
   DDReleaseSurfaceArray(g_vScreenSurface);
 }
 
-void cWorldMapScene::Update() { StepScreen(3); }
+// Buttons 3 and 4 (ranking view and kind) report once per press, like buttons 1 and 2.
+void cWorldMapScene::Update() { StepScreen(15); }
 
 void cWorldMapScene::LookUp() {
   const CursorPos& c = g_Cursor.Current();

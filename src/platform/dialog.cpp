@@ -686,8 +686,18 @@ void RegisterDialogTemplate(WORD id, const DialogTemplate* dialogTemplate) {
   }
 }
 
-int DialogUnitsToPixelsX(int units) { return (units * 6 + (units >= 0 ? 2 : -2)) / 4; }
-int DialogUnitsToPixelsY(int units) { return (units * 13 + (units >= 0 ? 4 : -4)) / 8; }
+namespace {
+
+// units × base / divisor, rounded half away from zero.
+int ScaleUnits(int units, int base, int divisor) {
+  const int n = units * base;
+  return (n + (n >= 0 ? divisor / 2 : -(divisor / 2))) / divisor;
+}
+
+}  // namespace
+
+int DialogUnitsToPixelsX(int units, int baseX) { return ScaleUnits(units, baseX, 4); }
+int DialogUnitsToPixelsY(int units, int baseY) { return ScaleUnits(units, baseY, 8); }
 
 LRESULT DialogBoxParamA(HINSTANCE hInstance, const char* lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
                         LPARAM dwInitParam) {
@@ -709,8 +719,9 @@ LRESULT DialogBoxIndirectParamA(HINSTANCE, const DialogTemplate* t, HWND hWndPar
   d->style = t->style;
   d->caption = t->caption ? t->caption : "";
   d->owner = hWndParent;
-  d->w = DialogUnitsToPixelsX(t->cx);
-  d->h = DialogUnitsToPixelsY(t->cy);
+  const DialogBaseUnits base = MeasureDialogBaseUnits();
+  d->w = DialogUnitsToPixelsX(t->cx, base.x);
+  d->h = DialogUnitsToPixelsY(t->cy, base.y);
   const bool framed = (t->style & WS_CAPTION) == WS_CAPTION;
   // Centred on the owner (the desktop without one) until the dialog places itself.
   RECT owner{0, 0, 0, 0};
@@ -736,8 +747,8 @@ LRESULT DialogBoxIndirectParamA(HINSTANCE, const DialogTemplate* t, HWND hWndPar
     c->style = it2.style;
     c->text = it2.text ? it2.text : "";
     c->enabled = !(it2.style & WS_DISABLED);
-    c->rc = RECT{DialogUnitsToPixelsX(it2.x), DialogUnitsToPixelsY(it2.y), DialogUnitsToPixelsX(it2.x + it2.cx),
-                 DialogUnitsToPixelsY(it2.y + it2.cy)};
+    c->rc = RECT{DialogUnitsToPixelsX(it2.x, base.x), DialogUnitsToPixelsY(it2.y, base.y),
+                 DialogUnitsToPixelsX(it2.x + it2.cx, base.x), DialogUnitsToPixelsY(it2.y + it2.cy, base.y)};
     c->hwnd = CreateWindowHandle(&ControlWndProc);
     {
       std::lock_guard<std::mutex> lock(g_registryMutex);
@@ -969,6 +980,25 @@ bool DialogPixelsForTest(HWND hDlg, int* width, int* height, std::vector<uint32_
   for (int y = 0; y < d->pixels.height; ++y) {
     for (int x = 0; x < d->pixels.width; ++x) argb->push_back(d->pixels.Get(x, y));
   }
+  return true;
+}
+
+bool DialogWindowPixelsForTest(HWND hDlg, int* width, int* height, std::vector<uint32_t>* argb) {
+  Dialog* d = DialogOf(hDlg);
+  SDL_Surface* window = d && d->sdl ? SDL_GetWindowSurface(d->sdl) : nullptr;
+  if (!window) return false;
+  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(window, SDL_PIXELFORMAT_ARGB8888, 0);
+  if (!rgb) return false;
+  *width = rgb->w;
+  *height = rgb->h;
+  argb->clear();
+  SDL_LockSurface(rgb);
+  for (int y = 0; y < rgb->h; ++y) {
+    const uint32_t* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(rgb->pixels) + y * rgb->pitch);
+    for (int x = 0; x < rgb->w; ++x) argb->push_back(row[x] | 0xFF000000u);
+  }
+  SDL_UnlockSurface(rgb);
+  SDL_FreeSurface(rgb);
   return true;
 }
 

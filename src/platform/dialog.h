@@ -4,8 +4,9 @@
 // keyboard navigation of Windows dialogs, the thread keyboard hook, the input method's
 // composition state and window properties.
 //
-// A dialog is laid out from its template's dialog units at 1.5 pixels per horizontal and
-// 1.625 pixels per vertical unit (the base units of a 9-point font). Texts are drawn through
+// A dialog is laid out from its template's dialog units by the base units of its font (as
+// measured by the text engine; 1.5 pixels per horizontal and 1.625 per vertical unit without
+// one), so that the texts fit the fields made for them. Texts are drawn through
 // the GDI text calls (gdi.h). The dialog window is the template's client area: a caption is
 // left to the display's window manager (its text is the SDL window's title); a dialog without
 // WS_CAPTION is a borderless window with a frame of its own.
@@ -124,9 +125,19 @@ struct DialogTemplate {
 // alive while registered; null removes it.
 void RegisterDialogTemplate(WORD id, const DialogTemplate* dialogTemplate);
 
-// Dialog units to pixels: 1.5 pixels per horizontal unit, 1.625 per vertical unit, rounded.
-int DialogUnitsToPixelsX(int units);
-int DialogUnitsToPixelsY(int units);
+// The dialog font's base units: x the average width of the letters A-Z and a-z (the extent of
+// the 52 letters / 26, plus 1, halved), y the height of its character cell. 6 and 13 (those of
+// a 9-point gothic) when no text engine measures the font.
+struct DialogBaseUnits {
+  int x = 6;
+  int y = 13;
+};
+DialogBaseUnits MeasureDialogBaseUnits();
+
+// Dialog units to pixels: a horizontal unit is a quarter of the base x, a vertical one an eighth
+// of the base y, rounded.
+int DialogUnitsToPixelsX(int units, int baseX = DialogBaseUnits().x);
+int DialogUnitsToPixelsY(int units, int baseY = DialogBaseUnits().y);
 
 // Stands in for DialogBoxParamA: the dialog of the template lpTemplateName (MAKEINTRESOURCEA of
 // its number) owned by hWndParent, run modally until EndDialog; WM_INITDIALOG reaches the dialog
@@ -191,6 +202,8 @@ uint32_t DialogSdlIdForTest(HWND hDlg);
 BOOL GetDlgItemRectForTest(HWND hDlg, int nIDDlgItem, RECT* rect);
 // The dialog drawn now, as 0xAARRGGBB pixels of its client area; false when it is no dialog.
 bool DialogPixelsForTest(HWND hDlg, int* width, int* height, std::vector<uint32_t>* argb);
+// What the dialog's window shows now, as 0xFFRRGGBB pixels; false when it has no window picture.
+bool DialogWindowPixelsForTest(HWND hDlg, int* width, int* height, std::vector<uint32_t>* argb);
 // Whether a dialog's window has a border and caption of the window manager.
 bool DialogHasCaptionForTest(HWND hDlg);
 

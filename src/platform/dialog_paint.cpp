@@ -173,6 +173,10 @@ void PaintList(Painter& p, const Control& c, bool focused) {
 
 }  // namespace
 
+HFONT CreateDialogFont() {
+  return CreateFontA(-kTextHeight, 0, 0, 0, 400, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, "ＭＳ Ｐゴシック");
+}
+
 int ListRows(const Control& c) { return std::max<int>(0, (c.rc.bottom - c.rc.top - 4) / kListRowHeight); }
 
 void PaintDialog(Dialog& d) {
@@ -181,7 +185,7 @@ void PaintDialog(Dialog& d) {
   if (d.pixels.width != d.w || d.pixels.height != d.h) d.pixels.Allocate(gfx::PixelFormat::kX8R8G8B8, d.w, d.h);
   if (d.pixels.Empty()) return;
   HDC dc = gfx::CreateSurfaceDC(&d.pixels, nullptr);
-  HFONT font = CreateFontA(-kTextHeight, 0, 0, 0, 400, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, "ＭＳ Ｐゴシック");
+  HFONT font = CreateDialogFont();
   HGDIOBJ oldFont = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
   Painter p{d.pixels, dc};
@@ -226,8 +230,10 @@ void PaintDialog(Dialog& d) {
 
   SDL_Surface* window = d.sdl ? SDL_GetWindowSurface(d.sdl) : nullptr;
   if (!window) return;
+  // The pixels' top byte is no alpha: text leaves it 0. Read as alpha it would let the window's
+  // previous picture show through every letter.
   SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(d.pixels.bits.data(), d.w, d.h, 32, d.pixels.pitch,
-                                                        SDL_PIXELFORMAT_ARGB8888);
+                                                        SDL_PIXELFORMAT_RGB888);
   if (src) {
     SDL_BlitSurface(src, nullptr, window, nullptr);
     SDL_FreeSurface(src);
@@ -236,3 +242,22 @@ void PaintDialog(Dialog& d) {
 }
 
 }  // namespace dialog_internal
+
+DialogBaseUnits MeasureDialogBaseUnits() {
+  DialogBaseUnits base;
+  gfx::PixelBuffer scratch;
+  if (!scratch.Allocate(gfx::PixelFormat::kX8R8G8B8, 1, 1)) return base;
+  HDC dc = gfx::CreateSurfaceDC(&scratch, nullptr);
+  HFONT font = dialog_internal::CreateDialogFont();
+  HGDIOBJ old = SelectObject(dc, font);
+  static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  SIZE size{0, 0};
+  if (GetTextExtentPoint32A(dc, kLetters, 52, &size) && size.cx > 0 && size.cy > 0) {
+    base.x = (size.cx / 26 + 1) / 2;
+    base.y = size.cy;
+  }
+  SelectObject(dc, old);
+  DeleteObject(font);
+  gfx::DestroySurfaceDC(dc);
+  return base;
+}

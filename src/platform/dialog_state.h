@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gdi.h"
 #include "platform/pixels.h"
 #include "platform/wintypes.h"
 
@@ -58,6 +59,9 @@ struct Dialog {
 // Height of a list row in pixels, and how many whole rows a list shows.
 constexpr int kListRowHeight = 16;
 int ListRows(const Control& c);
+
+// The dialogs' font: the templates' 9-point "ＭＳ Ｐゴシック".
+HFONT CreateDialogFont();
 
 // Draws the dialog into its pixels and shows them in its window.
 void PaintDialog(Dialog& d);

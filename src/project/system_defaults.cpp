@@ -63,7 +63,9 @@ void cSystemData::SetDefault() {
   SetMenu(m_vTitleMenu, TITLE_MENU_COUNT,
           {"はじめから", "つづきから", "チャレンジ", "フリー", "リプレイ", "オプション", "しゅうりょう"});
   SetMenu(m_vSaveMenu, SAVE_MENU_COUNT, {"セーブ", "オートセーブ", "もどる", "タイトルへ"});
-  SetMenu(m_vOptionMenu, OPTION_MENU_COUNT, {"BGM", "SE", "ランキング登録", "ランキング登録名", "もどる"});
+  // Entry k of the options menu edits option k, the first being the palette number: the names
+  // follow that order, so that each row of the options screen is labelled with what it edits.
+  SetMenu(m_vOptionMenu, OPTION_MENU_COUNT, {"パレット", "BGM", "SE", "ランキング登録", "ランキング登録名", "もどる"});
   m_vRankingMethods.resize(RANKING_METHOD_COUNT);
   const char* const methods[RANKING_METHOD_COUNT] = {"手動登録（登録名入力）", "手動登録（登録名固定）",
                                                      "自動登録（登録名入力）", "自動登録（登録名固定）"};

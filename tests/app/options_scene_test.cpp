@@ -85,6 +85,25 @@ TEST_F(OptionsSceneTest, EntriesAreTheEnabledKindsAtMostSix) {
   EXPECT_EQ(scene.m_nKind[0], 0);
 }
 
+// Row k of a new project's options screen edits option k, so its label names that option:
+// palette number, music, sound-effect volume, ranking mode, ranking name, return.
+TEST_F(OptionsSceneTest, EachRowOfANewProjectIsLabelledWithTheOptionItEdits) {
+  const char* const labels[] = {"パレット", "BGM", "SE", "ランキング登録", "ランキング登録名", "もどる"};
+  ASSERT_EQ(scene.m_nEntries, 6);
+  for (int row = 0; row < 6; ++row) EXPECT_EQ(scene.EntryName(row), labels[row]) << row;
+  EXPECT_EQ(scene.m_nKind[1], OPTION_BGM);
+  EXPECT_EQ(scene.m_nKind[5], OPTION_RETURN);
+
+  // With entries switched off, the rows keep the names of the kinds they edit.
+  g_SystemData.m_vOptionMenu[OPTION_PALETTE].m_bEnable = 0;
+  g_SystemData.m_vOptionMenu[OPTION_SE_VOLUME].m_bEnable = 0;
+  scene.SetUpEntries();
+  ASSERT_EQ(scene.m_nEntries, 4);
+  const char* const shown[] = {"BGM", "ランキング登録", "ランキング登録名", "もどる"};
+  for (int row = 0; row < 4; ++row) EXPECT_EQ(scene.EntryName(row), shown[row]) << row;
+  EXPECT_EQ(scene.ValueText(scene.m_nKind[0]), g_OptionData.m_bBgm ? "ON" : "OFF");
+}
+
 TEST_F(OptionsSceneTest, ValuesWrapInTheirRangesAndTakeEffectAtOnce) {
   struct Case {
     int kind;

@@ -210,4 +210,36 @@ TEST_F(StageSelectTest, RankingButtons) {
   EXPECT_EQ(g_req.sounds, (std::vector<int>{6, 6}));
 }
 
+// Whole frames as the game runs them: a button held over several frames acts once per press, so
+// the ranking view shows after one press of button 3 and goes after the next.
+TEST_F(StageSelectTest, HeldRankingButtonsActOncePerPress) {
+  g_SystemData.m_vRankingKinds[GAMEMODE_CHALLENGE].m_bRanking = 1;
+  g_SaveData.m_bShowRanking = 0;
+  g_req.sounds.clear();
+  auto frame = [&](int buttons) {
+    Input(0, buttons);
+    scene.Update();
+  };
+  frame(0);  // nothing held before
+  for (int i = 0; i < 4; ++i) frame(4);
+  EXPECT_EQ(g_SaveData.m_bShowRanking, 1);
+  frame(0);
+  EXPECT_EQ(g_SaveData.m_bShowRanking, 1);
+  for (int i = 0; i < 3; ++i) frame(4);
+  EXPECT_EQ(g_SaveData.m_bShowRanking, 0);
+  frame(0);
+  EXPECT_EQ(g_req.sounds, (std::vector<int>{6, 6}));
+
+  // Button 4 held steps the kind shown once: kinds 0, 2 and 4 recorded.
+  cSafeVector<uint8_t>& kinds = g_SystemData.m_vRankingKinds[GAMEMODE_CHALLENGE].m_vKinds;
+  kinds.assign(RANKING_KIND_COUNT, 0);
+  kinds[0] = kinds[2] = kinds[4] = 1;
+  g_SaveData.m_nRankingKind = 0;
+  for (int i = 0; i < 2; ++i) frame(8);
+  EXPECT_EQ(g_SaveData.m_nRankingKind, 2);
+  frame(0);
+  frame(8);
+  EXPECT_EQ(g_SaveData.m_nRankingKind, 4);
+}
+
 }  // namespace

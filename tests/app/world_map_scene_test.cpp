@@ -323,6 +323,26 @@ TEST_F(WorldMapTest, RankingViewTogglesOnlyOnAStage) {
   EXPECT_EQ(g_req.sounds, (std::vector<int>{6}));
 }
 
+// Whole frames: button 3 held over several frames toggles the view once per press.
+TEST_F(WorldMapTest, HeldRankingButtonTogglesOncePerPress) {
+  g_SystemData.m_vRankingKinds[GAMEMODE_STORY].m_bRanking = 1;
+  g_SaveData.m_vStageFlags[12] = 1;
+  Start(2, 0);
+  Walk(INPUT_RIGHT);
+  g_req.sounds.clear();
+  auto frame = [&](int buttons) {
+    Input(0, buttons);
+    scene.Update();
+  };
+  frame(0);  // nothing held before
+  for (int i = 0; i < 4; ++i) frame(4);
+  EXPECT_EQ(g_SaveData.m_bShowRanking, 1);
+  frame(0);
+  for (int i = 0; i < 3; ++i) frame(4);
+  EXPECT_EQ(g_SaveData.m_bShowRanking, 0);
+  EXPECT_EQ(g_req.sounds, (std::vector<int>{6, 6}));
+}
+
 TEST_F(WorldMapTest, Button2GoesToTheSaveScreenKeepingTheCell) {
   Start(0, 4);
   Walk(INPUT_RIGHT);

@@ -637,8 +637,14 @@ TEST_F(SystemDataTest, NewProjectDefaults) {
   EXPECT_EQ(Bytes(sd.m_vRankingKinds[3].m_vKinds), std::vector<int>(5, 0));
   EXPECT_EQ(sd.m_vTitleMenu[6].m_strName, "しゅうりょう");
   EXPECT_EQ(sd.m_vSaveMenu[1].m_strName, "オートセーブ");
-  EXPECT_EQ(sd.m_vOptionMenu[4].m_strName, "もどる");
-  EXPECT_EQ(sd.m_vOptionMenu[5].m_strName, "");
+  // Entry k edits option k: palette, music, sound-effect volume, ranking mode, ranking name,
+  // return.
+  ASSERT_EQ(sd.m_vOptionMenu.size(), 6u);
+  EXPECT_EQ(sd.m_vOptionMenu[0].m_strName, "パレット");
+  EXPECT_EQ(sd.m_vOptionMenu[1].m_strName, "BGM");
+  EXPECT_EQ(sd.m_vOptionMenu[4].m_strName, "ランキング登録名");
+  EXPECT_EQ(sd.m_vOptionMenu[5].m_strName, "もどる");
+  EXPECT_EQ(sd.m_vOptionMenu[0].m_bEnable, 1u);
   EXPECT_EQ(sd.m_vOptionMenu[5].m_bEnable, 1u);
   EXPECT_EQ(sd.m_vRankingMethods[2], "自動登録（登録名入力）");
   EXPECT_EQ(sd.m_vTexts.size(), 29u);

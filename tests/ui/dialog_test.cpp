@@ -304,6 +304,17 @@ TEST(DialogUnits, NineHalfPointFontBaseUnits) {
   EXPECT_EQ(DialogUnitsToPixelsY(8), 13);
   EXPECT_EQ(DialogUnitsToPixelsY(171), 278);  // 277.875
   EXPECT_EQ(DialogUnitsToPixelsY(1), 2);      // 1.625
+  // Other base units: a quarter and an eighth of them per unit, rounded half away from zero.
+  EXPECT_EQ(DialogUnitsToPixelsX(56, 7), 98);
+  EXPECT_EQ(DialogUnitsToPixelsX(222, 7), 389);  // 388.5
+  EXPECT_EQ(DialogUnitsToPixelsX(1, 7), 2);      // 1.75
+  EXPECT_EQ(DialogUnitsToPixelsX(-2, 7), -4);    // -3.5
+  EXPECT_EQ(DialogUnitsToPixelsY(16, 14), 28);
+  EXPECT_EQ(DialogUnitsToPixelsY(3, 14), 5);  // 5.25
+  // Without a text engine the dialog font measures nothing: the 9-point gothic's units.
+  const DialogBaseUnits base = MeasureDialogBaseUnits();
+  EXPECT_EQ(base.x, 6);
+  EXPECT_EQ(base.y, 13);
 }
 
 }  // namespace

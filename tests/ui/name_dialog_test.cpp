@@ -3,12 +3,17 @@
 
 #include <SDL.h>
 
+#include <vector>
+
 #include "support/dialog_driver.h"
 #include "platform/message.h"
 #include "platform/window.h"
 #include "support/temp_dir.h"
 #include "ui/keyboard_hook.h"
 #include "ui/name_dialog.h"
+#include "platform/d3dx9.h"
+#include "platform/gdi.h"
+#include "platform/text_engine.h"
 
 namespace {
 
@@ -204,6 +209,92 @@ TEST_F(NameDialogTest, RunsOverTheMainWindowWhoseKeysWait) {
   EXPECT_EQ(rc.top, mainRect.top + 220);
   DestroyWindow(main);
   SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+}
+
+// The dialog's texts through the text engine, taken out again so that other tests see none.
+struct TextEngineInstalled {
+  TextEngineInstalled() { gfx::UseTextEngine(); }
+  ~TextEngineInstalled() {
+    SetGdiTextEngine(nullptr);
+    SetD3DXFontFactory(nullptr);
+  }
+};
+
+// The name typed over the selected old one shows in the window in the text colour, whole: the
+// window's earlier picture (the blue selection) does not show through the letters.
+TEST_F(NameDialogTest, TypedNameShowsInTheWindowOverTheOldSelection) {
+  TextEngineInstalled engine;
+  constexpr uint32_t kSelection = 0xFF0078D7u;
+  constexpr uint32_t kBlack = 0xFF000000u;
+  std::string name = "aaa";
+  bool shown = false;
+  int w = 0, h = 0, ww = 0, wh = 0;
+  std::vector<uint32_t> painted, window;
+  RECT edit{};
+  DialogDriver driver([&](DialogDriver& d, HWND dlg) {
+    std::vector<uint32_t> first;
+    DialogPixelsForTest(dlg, &w, &h, &first);  // "aaa" selected, shown in the window
+    SetDlgItemTextA(dlg, 1003, "xyz");
+    SendMessageA(GetDlgItem(dlg, 1003), EM_SETSEL, 3, 3);
+    DialogPixelsForTest(dlg, &w, &h, &painted);
+    shown = DialogWindowPixelsForTest(dlg, &ww, &wh, &window);
+    GetDlgItemRectForTest(dlg, 1003, &edit);
+    d.Key(SDL_SCANCODE_RETURN);
+  });
+  EXPECT_EQ(RunNameDialog(nullptr, 1, &name, 0), 1);
+  EXPECT_EQ(name, "xyz");
+  ASSERT_TRUE(shown);
+  ASSERT_EQ(ww, w);
+  ASSERT_EQ(wh, h);
+  int inkLeft = 1 << 30, inkRight = -1, selection = 0, differ = 0;
+  for (int y = edit.top + 1; y < edit.bottom - 1; ++y) {
+    for (int x = edit.left + 1; x < edit.right - 1; ++x) {
+      const size_t i = static_cast<size_t>(y * w + x);
+      const uint32_t p = window[i];
+      differ += p != (painted[i] | 0xFF000000u) ? 1 : 0;
+      selection += p == kSelection ? 1 : 0;
+      if (p == kBlack) {
+        inkLeft = std::min(inkLeft, x);
+        inkRight = std::max(inkRight, x + 1);
+      }
+    }
+  }
+  EXPECT_EQ(differ, 0);
+  EXPECT_EQ(selection, 0);
+  // Three half-width letters of a 12-pixel gothic from 3 pixels inside the field: more than two
+  // letters' width of ink (at least 5 pixels each), starting within the first letter.
+  EXPECT_LE(inkLeft, edit.left + 3 + 2);
+  EXPECT_GT(inkRight - inkLeft, 12);
+}
+
+// The label "登録名(3文字まで)" stands on one line beside the field: the layout follows the
+// dialog font's measure, so the text fits the control made for it.
+TEST_F(NameDialogTest, LabelStandsOnOneLine) {
+  TextEngineInstalled engine;
+  std::string name = "aaa";
+  int w = 0, h = 0, top = 1 << 30, bottom = -1;
+  std::vector<uint32_t> px;
+  RECT label{}, edit{};
+  DialogDriver driver([&](DialogDriver& d, HWND dlg) {
+    DialogPixelsForTest(dlg, &w, &h, &px);
+    GetDlgItemRectForTest(dlg, 1007, &label);
+    GetDlgItemRectForTest(dlg, 1003, &edit);
+    d.Key(SDL_SCANCODE_RETURN);
+  });
+  EXPECT_EQ(RunNameDialog(nullptr, 1, &name, 0), 1);
+  ASSERT_FALSE(px.empty());
+  for (int y = label.top; y < label.bottom; ++y) {
+    for (int x = label.left; x < label.right; ++x) {
+      if ((px[static_cast<size_t>(y * w + x)] & 0xFFFFFFu) != 0) continue;  // black ink only
+      top = std::min(top, y);
+      bottom = std::max(bottom, y + 1);
+    }
+  }
+  ASSERT_GE(bottom, 0);
+  // One line of a 12-pixel font: at most 13 rows of ink; two lines would take about 25.
+  EXPECT_LE(bottom - top, 13);
+  // The label ends before the field begins.
+  EXPECT_LE(label.right, edit.left);
 }
 
 }  // namespace
