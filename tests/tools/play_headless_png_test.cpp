@@ -199,7 +199,7 @@ TEST_F(HeldFramesPng, FramesTheGameIsHeldInAreWrittenAsTheHoldDrawsThem) {
   // Play starts within the first few frames; the picture's hold covers the sixty frames after
   // that, the wait the six hundred after those.
   const std::string inPicture = dir / "picture.png", inWait = dir / "wait.png";
-  const RunResult run = RunHeadless("--project " + root + " --frames 200 --png 40:" + inPicture + " --png 150:" +
+  const HeadlessRun run = RunHeadless("--project " + root + " --frames 200 --png 40:" + inPicture + " --png 150:" +
                                     inWait + " " + stageName);
   ASSERT_EQ(run.status, 0) << run.out;
   Picture p, w;
@@ -217,7 +217,7 @@ TEST_F(HeldFramesPng, FramesTheGameIsHeldInAreWrittenAsTheHoldDrawsThem) {
 
   // The held frames have no lines of their own, and writing them changes nothing of the play.
   EXPECT_EQ(run.out.find("\n40 "), std::string::npos) << run.out;
-  const RunResult plain = RunHeadless("--project " + root + " --frames 200 " + stageName);
+  const HeadlessRun plain = RunHeadless("--project " + root + " --frames 200 " + stageName);
   ASSERT_EQ(plain.status, 0) << plain.out;
   EXPECT_EQ(LastLine(plain.out), LastLine(run.out));
 }
