@@ -44,7 +44,13 @@ int TryNextStage(const cPlayScene& scene) {
 }  // namespace
 
 std::string cPlayScene::NextStageName(int number) const {
-  if (m_strNextStage.empty()) return g_SaveData.m_strStage + "-" + std::to_string(number) + ".stg4";
+  if (m_strNextStage.empty()) {
+    // The progress keeps a series as its base name with the "." that stood in for "-1" (from
+    // "x-1.stg4", "x."); stage n of it is "x-n.stg4", without that dot.
+    std::string base = g_SaveData.m_strStage;
+    if (!base.empty() && base.back() == '.') base.pop_back();
+    return base + "-" + std::to_string(number) + ".stg4";
+  }
   // A path named by the stage-clear command ends in the "." put where its extension was: only
   // the extension goes after it, so "x." names "x.stg4" (not "x..stg4", which no file has).
   return m_strNextStage + (m_strNextStage.back() == '.' ? "stg4" : ".stg4");

@@ -384,8 +384,9 @@ TEST(NextStage, AFreeStageSeriesGoesOnToTheNextFileOrBackToTheTitle) {
     PlaySceneTest t(HeroStage(20, 15, 1, 13));
     ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
     g_bFreePlay = c.freePlay;
-    g_SaveData.m_bSeries = c.series;
-    g_SaveData.m_strStage = "data\\stg4\\x";
+    // As the stage's start keeps it: the series base name ends in the "." put for "-1".
+    g_SaveData.SetCurrentStage(c.series ? "data\\stg4\\x-1.stg4_004" : "data\\stg4\\x.stg4_004", 0, 0, 0);
+    ASSERT_EQ(g_SaveData.m_bSeries, c.series);
     g_SaveData.m_nStageNumber = 1;
     t.Scene().m_nNextStage = c.nextStage;
     g_StageInit.m_nWidth = 0;

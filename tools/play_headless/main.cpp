@@ -329,6 +329,11 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "play_headless: cannot load the stage %s\n", o.stage.c_str());
       return 1;
     }
+    // The progress names the stage as a stage file played from the menu does: its series, the
+    // next stage of a clear, the replay's and the ranking's names come from it.
+    std::string relative = o.stage;
+    MakeRelativePathStr(relative);
+    g_SaveData.SetCurrentStage(relative.c_str(), 0, 0, 0);
   }
   g_SystemData.m_bReplay = o.recordFile.empty() ? 0 : 1;
 
