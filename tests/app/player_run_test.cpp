@@ -7,7 +7,6 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <time.h>
@@ -18,6 +17,7 @@
 #include "app/instance_lock.h"
 #include "app_fixture.h"
 #include "support/bytes.h"
+#include "support/close_limit.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -71,17 +71,6 @@ int WaitExit(pid_t pid, int ms, int* waitedMs = nullptr) {
     return -1;
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
-}
-
-// Two seconds on a machine with a processor to spare. When the machine runs more than one
-// process per processor (the test suite runs in parallel), the wall clock stretches by that
-// factor, and so does the limit; on an idle machine it stays two seconds.
-int CloseLimitMs() {
-  double load = 0;
-  const long cpus = sysconf(_SC_NPROCESSORS_ONLN);
-  if (getloadavg(&load, 1) != 1 || cpus < 1) return 2000;
-  const double factor = load / static_cast<double>(cpus);
-  return factor > 1 ? static_cast<int>(2000 * factor) : 2000;
 }
 
 std::string ReportOf(const std::string& project) { return ReadFileBytes(project + "/Report_Game.txt"); }

@@ -20,6 +20,7 @@
 
 #include "draw/png_file.h"
 #include "support/bytes.h"
+#include "support/close_limit.h"
 #include "support/temp_dir.h"
 #include "x_display.h"
 
@@ -281,7 +282,7 @@ class PlayerWindow : public testing::Test {
     const long long start = NowMs();
     const int code = player_->WaitExit(5000);
     EXPECT_EQ(code, 0) << player_->Output();
-    EXPECT_LE(NowMs() - start, 2000) << "closing ends the process within two seconds";
+    EXPECT_LE(NowMs() - start, CloseLimitMs()) << "closing ends the process within two seconds";
     ExpectNoSanitizerReport();
   }
 
