@@ -17,21 +17,12 @@
 #include "app/instance_lock.h"
 #include "app_fixture.h"
 #include "support/bytes.h"
-#include "support/close_limit.h"
 #include "support/temp_dir.h"
+#include "support/wait.h"
 
 extern char** environ;
 
 namespace {
-
-// Milliseconds of the monotonic clock.
-long long NowMs() {
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
-
-void SleepMs(int ms) { usleep(static_cast<useconds_t>(ms) * 1000); }
 
 pid_t Spawn(const std::vector<std::string>& args) {
   std::vector<char*> argv;
@@ -45,16 +36,6 @@ pid_t Spawn(const std::vector<std::string>& args) {
 bool Exists(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0;
-}
-
-// Waits until cond holds, up to ms milliseconds.
-bool WaitFor(const std::function<bool()>& cond, int ms) {
-  const long long end = NowMs() + ms;
-  while (NowMs() < end) {
-    if (cond()) return true;
-    SleepMs(5);
-  }
-  return cond();
 }
 
 // The exit status of the process, waiting up to ms milliseconds; -1 when it has not ended.

@@ -20,8 +20,8 @@
 
 #include "draw/png_file.h"
 #include "support/bytes.h"
-#include "support/close_limit.h"
 #include "support/temp_dir.h"
+#include "support/wait.h"
 #include "x_display.h"
 
 extern char** environ;
@@ -29,23 +29,6 @@ extern char** environ;
 namespace fs = std::filesystem;
 
 namespace {
-
-long long NowMs() {
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
-
-void SleepMs(int ms) { usleep(static_cast<useconds_t>(ms) * 1000); }
-
-bool WaitFor(const std::function<bool()>& cond, int ms) {
-  const long long end = NowMs() + ms;
-  while (NowMs() < end) {
-    if (cond()) return true;
-    SleepMs(20);
-  }
-  return cond();
-}
 
 
 // Title menu rows of the sample game (every entry enabled, in kind order).
@@ -127,7 +110,7 @@ class Player {
   // The exit status, waiting up to ms; -1 when it has not ended (it is then killed).
   int WaitExit(int ms) {
     int status = 0;
-    const bool ended = WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, ms);
+    const bool ended = WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, ms, 20);
     if (!ended) {
       kill(pid_, SIGKILL);
       waitpid(pid_, &status, 0);
@@ -222,11 +205,11 @@ class PlayerWindow : public testing::Test {
 
   // Captures the window until the condition holds of a shot, up to ms.
   bool WaitShot(const std::function<bool(const Shot&)>& cond, int ms) const {
-    return WaitFor([&] { return cond(Capture()); }, ms);
+    return WaitFor([&] { return cond(Capture()); }, ms, 20);
   }
 
   bool WaitTitle(int ms) {
-    return WaitFor([&] { return TitleMismatches(Capture()) == 0; }, ms);
+    return WaitFor([&] { return TitleMismatches(Capture()) == 0; }, ms, 20);
   }
 
   // The row of the title menu the star cursor is on (the picture menu: cursor column at x 176,
@@ -318,7 +301,7 @@ class PlayerWindow : public testing::Test {
     Tap("Return");
     ASSERT_TRUE(display_.WaitWindowGone(save, 5000));
     display_.Focus(window_);
-    ASSERT_TRUE(WaitFor([&] { return ReplayFiles().size() == 1; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return ReplayFiles().size() == 1; }, 5000, 20));
     // The proposal: the stage as the progress keeps it (the series number and the extension
     // dropped: "c01."), the replay extension, "_00" before it.
     EXPECT_EQ(ReplayFiles()[0], "c01_00.rpl4_790");
