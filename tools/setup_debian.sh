@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those that are missing. Xvfb and
-# xdotool run the player in a virtual display and drive its window by hand.
+# xdotool run the player in a virtual display and drive its window by hand; the window tests read
+# its pixels through Xlib (libx11-dev).
 # Runs apt-get as root, or through sudo otherwise.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  libsdl2-dev libfreetype-dev libfontconfig-dev
+  libsdl2-dev libx11-dev libfreetype-dev libfontconfig-dev
   libfluidsynth-dev timgm6mb-soundfont
   libvorbis-dev libsoxr-dev fonts-ipafont-gothic fonts-ipafont-mincho
   libboost-dev libgtest-dev libbenchmark-dev
