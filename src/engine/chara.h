@@ -272,8 +272,8 @@ class cChara : public cObject {
  public:
   // Act (shared by the hero and the stage characters)
   // Makes the character the scene's current actor and steps its flow runs in order (only
-  // death-triggered ones while dying); 1 when the act must end at once (the character was
-  // removed, or its HP reached 0 outside the death flows). The scene's current actor, run and
+  // death-triggered ones while dying); 1 when the act must end at once (a command set its
+  // remove-now flag, or its HP reached 0 outside the death flows). The scene's current actor, run and
   // command are cleared afterwards either way.
   int RunActFlows(int bDying);
   // After the flows: runs the deferred flow changes, removes the runs marked for deletion and

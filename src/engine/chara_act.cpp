@@ -28,9 +28,10 @@ int cChara::RunActFlows(int bDying) {
     const bool deathFlow = run.m_pFlow->m_byTrigger == TRIGGER_DEATH;
     if (bDying && !deathFlow) continue;
     if (run.Step() == 1) run.Stop(*this);
-    if (m_bRemoved || (!bDying && !deathFlow && m_nHp <= 0)) {
-      // The act ends here; the current pointers are cleared all the same, since the character
-      // may be gone before anything else reads them.
+    // A command made the character vanish (its remove-now flag), or its hit points ran out
+    // outside the death flows: the act ends here and the frame takes it out of play. The
+    // current pointers are cleared all the same, since nothing else of this act runs.
+    if (m_bRemoveNow || (!bDying && !deathFlow && m_nHp <= 0)) {
       ClearCurrentContext();
       return 1;
     }

@@ -78,7 +78,10 @@ class cPlayScene {
   int32_t m_nPlayTime = 0;
   // 1 when the play ended (read by the character's death).
   int32_t m_nStageResult = 0;
-  // The hit points of the characters are to be checked at the end of the current pass.
+  // Set by a command that left another character without hit points or made it vanish
+  // (status operations, the vanish command, the code language's assignments). Every
+  // character's Act clears it first; when it is set after the Act, the deferred hit-point check
+  // runs at once.
   int32_t m_bCheckHp = 0;
   int32_t m_nNextId = 0;
   cSafeList<cEffect> m_lEffect;
@@ -229,11 +232,8 @@ class cPlayScene {
   void DrawObjectLayer(int nLayer, int bLayered, int bFrozen);
 
  public:
-  // Scripting values: the stage variables (bank S; position n is Sn) and the flag set when a
-  // script left another character without hit points (the death pass then runs at once after
-  // the running character's turn).
+  // Scripting values: the stage variables (bank S; position n is Sn).
   cSafeVector<int32_t> m_vStageVar = cSafeVector<int32_t>(1000, 0);
-  int32_t m_bAssignKilled = 0;
 
   // States, frame and stage set-up (play_frame.cpp, stage_setup.cpp).
   // State 0 fade-in, 1 start display, 2 play, 3 menu, 4 end of play, 5 retry or quit, 6 game

@@ -81,8 +81,13 @@ int cPlayScene::SubStep(int i) {
     if (r == 1) EraseChara(c);
     if (r) end = true;
   };
-  // The character's Act reported its death.
-  auto actDeath = [&](cStageChara& c) {
+  // The character's Act ended it: a character that a command made vanish (its remove-now
+  // flag) is taken out of play without a defeat; otherwise its hit points ran out.
+  auto actEnded = [&](cStageChara& c) {
+    if (c.m_bRemoveNow) {
+      EraseChara(c);
+      return;
+    }
     const int r = DefeatChara(c, g_lChara);
     if (g_SystemData.m_bOption272) {
       if (r == 1)
@@ -102,7 +107,7 @@ int cPlayScene::SubStep(int i) {
       int remove = 0, death = 0;
       c.FireEvent(TRIGGER_ALWAYS);
       if (c.Act(0)) {
-        actDeath(c);
+        actEnded(c);
         return;
       }
       if (m_bCheckHp && CheckHp()) {
@@ -176,10 +181,7 @@ int cPlayScene::SubStep(int i) {
       int remove = 0, death = 0;
       c.FireEvent(TRIGGER_ALWAYS);
       if (c.Act(0)) {
-        if (c.m_bRemoveNow)
-          EraseChara(c);
-        else
-          actDeath(c);
+        actEnded(c);
         return;
       }
       if (m_bCheckHp && CheckHp()) {

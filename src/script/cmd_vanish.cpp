@@ -85,7 +85,7 @@ void KillByCommand(cChara& victim, const cChara& acting) {
     victim.m_nHp = 0;
   else
     victim.m_bRemoveNow = 1;
-  if (&victim != &acting && g_lpPlayScene) g_lpPlayScene->m_bAssignKilled = 1;
+  if (&victim != &acting && g_lpPlayScene) g_lpPlayScene->m_bCheckHp = 1;
 }
 
 int CmdStatusOperation2(cChara& chara, cFlowCmd& cmd) {

@@ -13,7 +13,8 @@ constexpr int MAX_VANISH_DEPTH = 1000;
 
 // Kills a character on behalf of a command: a stage character is flagged to be removed by the
 // play scene's next pass (no defeat, no score), the hero's hit points become 0. When it is not
-// the acting character, the scene's killed-another flag is set.
+// the acting character, the scene's deferred hit-point check is requested (m_bCheckHp), which
+// takes the character out of play right after the acting character's turn.
 void KillByCommand(cChara& victim, const cChara& acting);
 
 // Kind 23; acts on the character itself, a target (an empty slot does nothing) or the system.

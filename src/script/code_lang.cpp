@@ -176,7 +176,7 @@ void AfterAssign(const cCodeToken& t, cChara& running) {
     if (t.m_nField == FIELD_MHP) ClampInt(owner->m_nHp, 1, owner->m_Data.m_nMaxHp);
     if (t.m_nField == FIELD_MSP) ClampInt(owner->m_nSp, 1, owner->m_Data.m_nMaxSp);
     if ((t.m_nField == FIELD_HP || t.m_nField == FIELD_MHP) && owner != &running && owner->m_nHp < 1 && scene)
-      scene->m_bAssignKilled = 1;
+      scene->m_bCheckHp = 1;
     if (t.m_nField == FIELD_SIGHT && !g_vPlayer.empty() && owner == &g_vPlayer[0])
       owner->m_nSight = HblToDot(owner->m_Data.m_bySight);
   }

@@ -165,7 +165,7 @@ void CharaTarget(cChara& running, const cFlowCmd& cmd, cChara& c, int b) {
   }
   int index = cmd.Param(4);
   if ((index == 1 || index == 3) && &c != &running && c.m_nHp < 1 && g_lpPlayScene)
-    g_lpPlayScene->m_bAssignKilled = 1;
+    g_lpPlayScene->m_bCheckHp = 1;
 }
 
 }  // namespace

@@ -225,12 +225,12 @@ TEST_F(StageChara, ActEndsAtOnceWhenTheFlowsSaySoAndReportsZeroHitPoints) {
   EXPECT_EQ(c.Act(0), 1);
   EXPECT_EQ(c.m_vGroupRunning[3], 1);
   EXPECT_EQ(Scene().m_pCurChara, nullptr);
-  // So does the removal of the character.
+  // So does the remove-now flag that a vanishing command sets.
   c.m_nHp = 1;
-  c.m_bRemoved = 1;
+  c.m_bRemoveNow = 1;
   EXPECT_EQ(c.Act(0), 1);
   EXPECT_EQ(c.m_vGroupRunning[3], 1);
-  c.m_bRemoved = 0;
+  c.m_bRemoveNow = 0;
   EXPECT_EQ(c.Act(0), 0);
   EXPECT_EQ(c.m_vGroupRunning[3], 0);
   EXPECT_EQ(c.m_vGroupStopped[3], 0);

@@ -70,12 +70,12 @@ TEST_F(Status2Test, VanishFlagsAStageCharacterAndZeroesTheHero) {
   EXPECT_EQ(me.m_bRemoveNow, 1);
   EXPECT_EQ(me.m_nHp, 10);
   // Killing itself is not killing another.
-  EXPECT_EQ(Scene().m_bAssignKilled, 0);
+  EXPECT_EQ(Scene().m_bCheckHp, 0);
   me.SetTarget(0, &hero);
   Run(me, Status2(1, 0, 0));
   EXPECT_EQ(hero.m_nHp, 0);
   EXPECT_EQ(hero.m_bRemoveNow, 0);
-  EXPECT_EQ(Scene().m_bAssignKilled, 1);
+  EXPECT_EQ(Scene().m_bCheckHp, 1);
 }
 
 TEST_F(Status2Test, FlyingOnlyForTheHero) {
@@ -188,7 +188,7 @@ TEST_F(VanishTest, CharactersOfASideOnScreenOrEverywhere) {
   EXPECT_EQ(off.m_bRemoveNow, 0);
   EXPECT_EQ(other.m_bRemoveNow, 0);
   EXPECT_EQ(inactive.m_bRemoveNow, 0);
-  EXPECT_EQ(Scene().m_bAssignKilled, 1);
+  EXPECT_EQ(Scene().m_bCheckHp, 1);
   Run(me, Vanish(0, 3, 1));
   EXPECT_EQ(off.m_bRemoveNow, 1);
   EXPECT_EQ(other.m_bRemoveNow, 0);

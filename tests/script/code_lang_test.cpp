@@ -190,13 +190,13 @@ TEST_F(CodeLang, CharacterFieldsAreClampedAndCutToTheirWidth) {
 TEST_F(CodeLang, HitPointAssignments) {
   // Another character left without hit points asks for the death pass; the running one not.
   EXPECT_EQ(Run("tg.hp = 1"), 1);
-  EXPECT_EQ(w.world.scene.m_bAssignKilled, 0);
+  EXPECT_EQ(w.world.scene.m_bCheckHp, 0);
   EXPECT_EQ(Run("tg.hp = 0"), 1);
   EXPECT_EQ(other.m_nHp, 0);
-  EXPECT_EQ(w.world.scene.m_bAssignKilled, 1);
-  w.world.scene.m_bAssignKilled = 0;
+  EXPECT_EQ(w.world.scene.m_bCheckHp, 1);
+  w.world.scene.m_bCheckHp = 0;
   EXPECT_EQ(Run("my.hp = 0"), 1);
-  EXPECT_EQ(w.world.scene.m_bAssignKilled, 0);
+  EXPECT_EQ(w.world.scene.m_bCheckHp, 0);
   // A new maximum brings HP into 1..maximum.
   EXPECT_EQ(Run("my.mhp = 10"), 1);
   EXPECT_EQ(me.m_nHp, 1);

@@ -112,7 +112,7 @@ TEST_F(StatusCommand, HitPointModes) {
   other.m_nHp = 10;
   Run({{3, 1}, {4, 1}, {5, 0}, {7, 0}});
   EXPECT_EQ(other.m_nHp, 0);
-  EXPECT_EQ(w.world.scene.m_bAssignKilled, 1);
+  EXPECT_EQ(w.world.scene.m_bCheckHp, 1);
   // A lower maximum HP lowers HP.
   Run({{4, 3}, {5, 0}, {7, 30}});
   EXPECT_EQ(me.m_Data.m_nMaxHp, 30);
