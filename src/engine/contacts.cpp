@@ -368,6 +368,13 @@ int cPlayScene::ResolveContacts(cChara& o, cObjectList<cStageChara>& charas) {
       if (!c->set) continue;
       o.m_dAX = 0;
       if (!(o.m_bRiding && c->by->m_nId == o.m_nCarrierId)) o.m_bShifted = 1;
+      // Bumped into a block character on the side it faces: the ground walk turns it back,
+      // taking along how far that character moves from here on.
+      if ((c == &s.left) == (o.m_nDir == 0)) {
+        o.m_bTurnBack = 1;
+        o.m_nTurnBackId = c->by->m_nId;
+        o.m_dTurnBackX = c->by->m_dX;
+      }
       MoveX(o, c->value);
     }
     if (s.left.set && s.right.set && !s.bottom.set) {

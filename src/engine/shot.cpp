@@ -228,6 +228,9 @@ int cShot::SetData(int id, cChara& owner, int kind, const cEdShot& shot, const c
     }
   }
   m_nClock = m_nFrame = m_nChangeTime = m_nHomingEnd = m_bTrajDone = 0;
+  // A hit is reported to the owner when the shot data asks for it, to its flows of that id.
+  m_bReport = m_Shot.m_bHitEvent;
+  m_byReportValue = m_Shot.m_byHitEventId;
   m_lpTarget = owner.Target(m_Shot.m_byTargetSlot);
   m_lpOwner = &owner;
   return 1;

@@ -82,7 +82,8 @@ class cShot : public cObject {
   // The character aimed at and the one that fired it; cleared when they go.
   cChara* m_lpTarget = nullptr;
   cChara* m_lpOwner = nullptr;
-  // A hit is reported to the owner (events 18..20) with this value.
+  // A hit is reported to the owner (events 18..20) with this value: the shot data's hit event
+  // and its flow id.
   int32_t m_bReport = 0;
   uint8_t m_byReportValue = 0;
 

@@ -145,6 +145,10 @@ void cPlayScene::SummonChara(const cCharaSummon& summon) {
   cStageChara& placed = g_lChara.Add(std::move(chara));
   placed.CalcScreenRect();
   placed.LinkInitialTargets(summon.lpUser);
+  // The summon's hit event and its flow id: the character's contacts and damage are reported
+  // to its summoner, to the flows of that id.
+  placed.m_bReportToSummoner = summon.lpShot->m_bHitEvent;
+  placed.m_byReportValue = summon.lpShot->m_byHitEventId;
   if (summon.lpShot->m_bLifetime) placed.m_nLife = summon.lpShot->m_sLifetime * g_StageData.m_nSubSteps6;
   AppendToDrawList(*this, placed);
 }
