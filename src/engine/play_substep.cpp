@@ -208,7 +208,7 @@ int cPlayScene::SubStep(int i) {
     if (end) return 1;
   }
 
-  // Shots move even while the hero is dead.
+  // Shots and swords move even while the hero is dead.
   // On the first sub-step a shot beyond its side's removal range goes (not while the hero is
   // dead); a side without any removal side set keeps its shots.
   auto anySide = [](const cRemovalRule& r) { return r.m_bLeft || r.m_bRight || r.m_bTop || r.m_bBottom; };
@@ -216,7 +216,8 @@ int cPlayScene::SubStep(int i) {
   const bool removeHeroShots = rangeStep && anySide(st.m_RuleHeroShot);
   const bool removeCharaShots = rangeStep && anySide(st.m_RuleCharaShot);
   m_lShot.ForEach([&](cShot& s) {
-    if (s.Move()) {
+    // A sword is placed beside its owner by its own step.
+    if (s.m_bShot ? s.Move() : s.MoveSword()) {
       cObjectList<cShot>::Remove(s);
       return;
     }
