@@ -282,9 +282,13 @@ int cShot::Move() {
     --m_nLifeCount;
   }
   if (m_dVX != 0) m_nDir = m_dVX >= 0 ? 1 : 0;
+  // The range counter holds the moves left, as the lifetime counter does: a shot whose range is
+  // shorter than one frame's travel moves in each sub-step of its first frame at the speed that
+  // covers the range, and ends (or stops) in the sub-step after its last move.
   if (m_Shot.m_bRange) {
-    if (m_nRangeCount > 0) --m_nRangeCount;
-    if (m_nRangeCount == 0) {
+    if (m_nRangeCount > 0) {
+      --m_nRangeCount;
+    } else {
       if (!m_Shot.m_bStopAtRangeEnd) return 1;
       m_dSpeedX = m_dSpeedY = 0;
       m_Shot.m_byTrajectory = 0;

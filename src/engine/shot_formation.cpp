@@ -416,7 +416,7 @@ void LayOutFormation(cChara& user, const cEdShot& shot, const cShotSpawn& rec, s
   kFormation[shot.m_byFormation](f);
 }
 
-cShot* SpawnShot(cObjectList<cShot>& list, const cShotSpawn& rec, cChara& user, const cEdShot& shot) {
+cShot* SpawnAtPosition(cObjectList<cShot>& list, const cShotSpawn& rec, cChara& user, const cEdShot& shot) {
   if (!g_lpPlayScene) return nullptr;
   cShot tmp;
   if (!tmp.SetData(g_lpPlayScene->m_nNextShotId, user, SHOT_KIND_SHOT, shot, rec)) return nullptr;
@@ -464,7 +464,7 @@ void CmdShot(cObjectList<cShot>& list, cChara& user, cCmdState&, const cEdShot& 
     rec.nDir = dir;
     objects.clear();
     LayOutFormation(user, shot, rec, objects);
-    for (const cShotSpawn& o : objects) SpawnShot(list, o, user, shot);
+    for (const cShotSpawn& o : objects) SpawnAtPosition(list, o, user, shot);
     angle = angleOf(shot.m_sAngle + shot.m_sAngleStep * (i + 1));
   }
 }

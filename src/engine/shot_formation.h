@@ -29,7 +29,7 @@ void LayOutFormation(cChara& user, const cEdShot& shot, const cShotSpawn& rec, s
 
 // One shot at the record's position, copied into the list with its links; its id from the
 // scene's shot counter. The copy, or null without a play scene.
-cShot* SpawnShot(cObjectList<cShot>& list, const cShotSpawn& rec, cChara& user, const cEdShot& shot);
+cShot* SpawnAtPosition(cObjectList<cShot>& list, const cShotSpawn& rec, cChara& user, const cEdShot& shot);
 
 // The shot command's volleys. A trajectory outside 0..9 or a formation outside 0..5 fires
 // nothing (reported once).

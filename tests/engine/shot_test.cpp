@@ -120,10 +120,10 @@ TEST_F(Shots, RangeCounterAndTheOneFrameRange) {
   cEdShot d;
   d.m_bRange = 1;
   d.m_sRange = 4;
-  // d = 4 × 16 − 16 = 48 dots at 2 dots a frame: 24k sub-steps.
+  // d = 4 × 16 − 16 = 48 dots at 2 dots a frame: 24k moves, and the move after them ends it.
   cShot a = Make(d, 2, 0);
   EXPECT_EQ(a.m_nRangeCount, 24 * k_);
-  for (int i = 1; i < 24 * k_; ++i) ASSERT_EQ(a.Move(), 0) << i;
+  for (int i = 0; i < 24 * k_; ++i) ASSERT_EQ(a.Move(), 0) << i;
   EXPECT_EQ(a.Move(), 1);
   // A range of one half-block leaves d = 0: k sub-steps.
   d.m_sRange = 1;
@@ -149,7 +149,10 @@ TEST_F(Shots, StopAtRangeEndKeepsTheShot) {
   d.m_sTrajParam[1] = 10;
   cShot s = Make(d, 1, 0);
   const int n = s.m_nRangeCount;
+  // n moves at its speed; the next one finds the range spent and stops it.
   for (int i = 0; i < n; ++i) EXPECT_EQ(s.Move(), 0);
+  EXPECT_NE(s.m_dSpeedX, 0);
+  EXPECT_EQ(s.Move(), 0);
   EXPECT_EQ(s.m_dSpeedX, 0);
   EXPECT_EQ(s.m_dSpeedY, 0);
   EXPECT_EQ(s.m_dVX, 0);
