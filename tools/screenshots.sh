@@ -106,7 +106,7 @@ done
 # frames only while its window has the focus.
 cd "$work"
 tap() {
-  xdotool keydown "$1"; sleep 0.2; xdotool keyup "$1"; sleep 0.3
+  xdotool keydown "$1"; sleep 0.1; xdotool keyup "$1"; sleep 0.3
 }
 start_sample() {
   rm -rf "$work/sample"
@@ -188,14 +188,23 @@ frames=1000
 mkdir -p "$work/sample/user_data/rpl4"
 SDL_VIDEODRIVER=dummy "$headless" --project "$work/sample" --input "$work/castle.txt" --frames $frames \
   --record "$work/sample/user_data/rpl4/castle.rpl4_790" 'data\stg4\c04-1.stg4_000' >/dev/null
+sleep 2  # the title's fade-in, before it takes keys
 for k in 1 2 3 4; do tap Down; done
-tap z; sleep 2
+tap z
 # The file dialog: the player's other window.
-for d in $(xdotool search --onlyvisible --pid "$p" 2>/dev/null); do
-  [ "$d" = "$w" ] || xdotool windowraise "$d" windowfocus "$d" 2>/dev/null || true
+dialog=""
+n=0
+while [ -z "$dialog" ] && [ $n -lt 100 ]; do
+  for d in $(xdotool search --onlyvisible --pid "$p" 2>/dev/null); do [ "$d" = "$w" ] || dialog=$d; done
+  n=$((n + 1)); sleep 0.1
 done
-sleep 0.5
-tap Down; tap Return  # [..], castle.rpl4_790
+if [ -n "$dialog" ]; then
+  xdotool windowraise "$dialog" windowfocus "$dialog" 2>/dev/null || true
+  sleep 0.5
+  tap Down; tap Return  # [..], castle.rpl4_790
+else
+  echo "screenshots: no replay dialog; the title missed a key" >&2
+fi
 xdotool windowfocus "$w"
 for i in $(seq 10 29); do
   sleep 0.5
