@@ -1,11 +1,13 @@
 #!/bin/sh
 # Screenshots of the player under a virtual X display: the player's window on the test project,
 # the start dialog, the name dialog and the open and save file dialogs, and the sample game's
-# screens (title, world map and its ranking, save, stage select and its ranking, options, a
-# stage in play), driven with xdotool.
+# screens (title, world map with its walker and its ranking, save, stage select and its ranking,
+# options, each stage in play, a sign's message window, and a replay of the boss fight through
+# the boss's defeat to the clear), driven with xdotool.
 #   tools/screenshots.sh [BUILD_DIR] [OUT_DIR]   (defaults: build/test, build/screenshots)
 # Needs Xvfb and xdotool (tools/setup_debian.sh installs them; x11-xserver-utils for the grey
-# desktop), the build's x_shot and sample game, and the Japanese fonts for the dialogs' texts.
+# desktop), the build's x_shot, play_headless and sample game, and the Japanese fonts for the
+# dialogs' texts.
 set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build/test}
@@ -14,11 +16,13 @@ player=$build/src/app/tessellwhirl
 writer=$build/tests/app/write_test_project
 request=$build/tests/app/show_request
 xshot=$build/tests/e2e/x_shot
-for f in "$player" "$writer" "$request" "$xshot"; do
+headless=$build/tools/play_headless/play_headless
+for f in "$player" "$writer" "$request" "$xshot" "$headless"; do
   [ -x "$f" ] || { echo "screenshots: $f is missing; build first" >&2; exit 1; }
 done
 [ -f "$build/sample_game/System.ini" ] || { echo "screenshots: $build/sample_game is missing; build first" >&2; exit 1; }
 player=$(realpath "$player"); writer=$(realpath "$writer"); request=$(realpath "$request"); xshot=$(realpath "$xshot")
+headless=$(realpath "$headless")
 sample=$(realpath "$build/sample_game")
 mkdir -p "$out"
 out=$(realpath "$out")
@@ -131,6 +135,9 @@ start_sample
 shot title "$w"
 tap z; sleep 3
 shot world_map "$w"
+# A step up the road: the walker turns its back.
+xdotool keydown Up; sleep 0.3; xdotool keyup Up; sleep 0.5
+shot world_map_walk "$w"
 tap c; sleep 1.5
 shot world_map_ranking "$w"
 tap c; tap x; sleep 3
@@ -150,11 +157,57 @@ tap z; sleep 3
 shot options "$w"
 stop_sample
 
-# A stage played at once from the command line; then the hero walks right.
+# A stage played at once from the command line; then the hero walks right, past the sign.
 start_sample 'data\stg4\c01-1.stg4_000'
 shot stage "$w"
 sleep 2
 shot stage_play "$w"
-xdotool keydown Right; sleep 1; xdotool keyup Right
+xdotool keydown Right; sleep 0.6
+shot sign "$w"
+sleep 0.4; xdotool keyup Right
 shot stage_walk "$w"
+stop_sample
+
+# The other stages, once their start banners have gone.
+for stage in 2 3 4; do
+  start_sample "data\\stg4\\c0$stage-1.stg4_000"
+  sleep 2
+  shot "stage_$stage" "$w"
+  stop_sample
+done
+
+# The boss fight of the scripted castle run, recorded by play_headless and played back from the
+# title's replay entry: a picture every half second from the replay's start, through the boss's
+# fall (its burst, its fireballs gone) to the clear, whose banner stays.
+start_sample
+frames=1000
+{
+  echo "1-286 right"
+  f=170; while [ $f -le $frames ]; do echo "$f b2"; f=$((f + 12)); done
+} >"$work/castle.txt"
+mkdir -p "$work/sample/user_data/rpl4"
+SDL_VIDEODRIVER=dummy "$headless" --project "$work/sample" --input "$work/castle.txt" --frames $frames \
+  --record "$work/sample/user_data/rpl4/castle.rpl4_790" 'data\stg4\c04-1.stg4_000' >/dev/null
+sleep 2  # the title's fade-in, before it takes keys
+for k in 1 2 3 4; do tap Down; done
+tap z
+# The file dialog: the player's other window.
+dialog=""
+n=0
+while [ -z "$dialog" ] && [ $n -lt 100 ]; do
+  for d in $(xdotool search --onlyvisible --pid "$p" 2>/dev/null); do [ "$d" = "$w" ] || dialog=$d; done
+  n=$((n + 1)); sleep 0.1
+done
+if [ -n "$dialog" ]; then
+  xdotool windowraise "$dialog" windowfocus "$dialog" 2>/dev/null || true
+  sleep 0.5
+  tap Down; tap Return  # [..], castle.rpl4_790
+else
+  echo "screenshots: no replay dialog; the title missed a key" >&2
+fi
+xdotool windowfocus "$w"
+for i in $(seq 10 29); do
+  sleep 0.5
+  shot "castle_replay_$i" "$w"
+done
 stop_sample

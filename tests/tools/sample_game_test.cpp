@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -18,10 +19,12 @@
 #include "defs/cmd_kind.h"
 #include "defs/def_context.h"
 #include "engine/chara_effect.h"
+#include "engine/message_window.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
 #include "engine/shot.h"
 #include "engine/stage_chara.h"
+#include "platform/bmp.h"
 #include "platform/gdi.h"
 #include "platform/vox.h"
 #include "project/data_folder.h"
@@ -122,8 +125,8 @@ TEST_F(SampleGame, TitleAndStagesAreTheGamesOwn) {
   EXPECT_EQ(g_SystemData.m_strTitle, "Star Sprout Adventure");
   EXPECT_EQ(g_SystemData.m_nChallengeStages, 4);
   ASSERT_EQ(g_WorldMap.m_vNode.size(), 4u);
-  EXPECT_EQ(g_WorldMap.m_vNode[0].m_vStage[0].m_strTitle, "はじまりの草原");
-  EXPECT_EQ(g_WorldMap.m_vNode[3].m_vStage[0].m_strTitle, "ガルムの城");
+  EXPECT_EQ(g_WorldMap.m_vNode[0].m_vStage[0].m_strTitle, "Green Meadow");
+  EXPECT_EQ(g_WorldMap.m_vNode[3].m_vStage[0].m_strTitle, "Garm's Castle");
   EXPECT_EQ(g_WorldMap.m_vNode[3].m_vStage[0].m_nAfterClear, AFTERCLEAR_TITLE) << "the last stage ends the game";
   // The map cursor starts on the first stage.
   EXPECT_EQ(g_WorldMap.FindNodeAt(g_WorldMap.m_nCursorX, g_WorldMap.m_nCursorY), &g_WorldMap.m_vNode[0]);
@@ -137,24 +140,46 @@ TEST_F(SampleGame, TitleAndStagesAreTheGamesOwn) {
   }
 }
 
-TEST_F(SampleGame, TheMapCursorCanWalkToEveryStage) {
-  // Cells reachable from the start over terrains that are not blocked, four ways.
-  cWorldMap& map = g_WorldMap;
+// The cells the walker reaches from the start over terrains that are not blocked, four ways.
+std::vector<std::pair<int, int>> ReachableCells(cWorldMap& map) {
   std::vector<int> seen(static_cast<size_t>(map.m_nWidth * map.m_nHeight), 0);
+  std::vector<std::pair<int, int>> reached;
   std::vector<std::pair<int, int>> todo = {{map.m_nCursorX, map.m_nCursorY}};
   while (!todo.empty()) {
     const auto [x, y] = todo.back();
     todo.pop_back();
     if (!map.Contains(x, y) || seen[static_cast<size_t>(y * map.m_nWidth + x)]) continue;
     const int terrain = map.Cell(x, y);
-    ASSERT_GE(terrain, 0);
-    ASSERT_LT(terrain, static_cast<int>(map.m_vTerrain.size()));
+    if (terrain < 0 || terrain >= static_cast<int>(map.m_vTerrain.size())) {
+      ADD_FAILURE() << "terrain " << terrain << " at " << x << "," << y;
+      continue;
+    }
     if (map.m_vTerrain[static_cast<size_t>(terrain)].m_bBlocked) continue;
     seen[static_cast<size_t>(y * map.m_nWidth + x)] = 1;
+    reached.emplace_back(x, y);
     todo.insert(todo.end(), {{x + 1, y}, {x - 1, y}, {x, y + 1}, {x, y - 1}});
   }
-  for (const cWorldNode& node : map.m_vNode)
-    EXPECT_TRUE(seen[static_cast<size_t>(node.m_nY * map.m_nWidth + node.m_nX)]) << node.m_strName;
+  return reached;
+}
+
+TEST_F(SampleGame, TheMapCursorCanWalkToEveryStage) {
+  const std::vector<std::pair<int, int>> reached = ReachableCells(g_WorldMap);
+  for (const cWorldNode& node : g_WorldMap.m_vNode)
+    EXPECT_NE(std::find(reached.begin(), reached.end(), std::make_pair(node.m_nX, node.m_nY)), reached.end())
+        << node.m_strName;
+}
+
+TEST_F(SampleGame, WhereverTheWalkerGoesTheViewShowsOnlyTheMap) {
+  // The world map shows the 20 x 15 cells from the walker's cell minus (9, 7), never moved back
+  // inside the map: from every cell the walker reaches, all of them must be cells of the map.
+  const std::vector<std::pair<int, int>> reached = ReachableCells(g_WorldMap);
+  ASSERT_FALSE(reached.empty());
+  int outside = 0;
+  for (const auto& [x, y] : reached) {
+    const bool inside = x - 9 >= 0 && x + 10 < g_WorldMap.m_nWidth && y - 7 >= 0 && y + 7 < g_WorldMap.m_nHeight;
+    if (!inside && ++outside <= 5) ADD_FAILURE() << "the view from " << x << "," << y << " leaves the map";
+  }
+  EXPECT_EQ(outside, 0);
 }
 
 TEST_F(SampleGame, EveryStageLoadsWithItsHeroStandingOnSomething) {
@@ -223,8 +248,10 @@ TEST_F(SampleGame, EveryFlowAndItemCommandHasAValidKind) {
 }
 
 TEST_F(SampleGame, EveryStageCanBeCleared) {
-  // By an item the hero takes (the goal flag, the key) or by defeating a character (the boss).
-  const char* const ways[] = {"ゴールの旗", "ゴールの旗", "カギ", "ガルム"};
+  // By an item the hero takes (the goal flag, the key), or by defeating the boss: its death flow
+  // summons a character of the stage palette whose flow clears the stage. The death flow does not
+  // clear the stage itself: a clear in the death pass would end the play with the boss standing.
+  const char* const ways[] = {"Goal flag", "Goal flag", "Key", "Garm"};
   for (size_t i = 0; i < g_WorldMap.m_vNode.size(); ++i) {
     cStage stage;
     ASSERT_TRUE(Load(g_WorldMap.m_vNode[i].m_vStage[0].m_strStageFile, stage));
@@ -233,9 +260,20 @@ TEST_F(SampleGame, EveryStageCanBeCleared) {
       for (const cFlowCmd& c : item.m_vCmd)
         if (c.FlowKind() == CMD_STAGE_CLEAR) found = item.m_strName;
     for (const cCharaData& chara : g_StageData.m_vPlacedChara)
-      for (const cFlow& f : chara.m_vFlow)
-        for (const cFlowCmd& c : f.m_vCmd)
-          if (f.m_byTrigger == TRIGGER_DEATH && c.FlowKind() == CMD_STAGE_CLEAR) found = chara.m_strName;
+      for (const cFlow& f : chara.m_vFlow) {
+        if (f.m_byTrigger != TRIGGER_DEATH) continue;
+        for (const cFlowCmd& c : f.m_vCmd) {
+          EXPECT_NE(c.FlowKind(), CMD_STAGE_CLEAR) << chara.m_strName;
+          if (c.FlowKind() != CMD_SUMMON_CHARA || !c.m_pShot) continue;
+          ASSERT_EQ(c.m_pShot->m_bySummonPalette, 1);
+          const int index = c.m_pShot->m_sSummonIndex;
+          ASSERT_GE(index, 0);
+          ASSERT_LT(index, static_cast<int>(g_StageData.m_vChara.size()));
+          for (const cFlow& summoned : g_StageData.m_vChara[static_cast<size_t>(index)].m_vFlow)
+            for (const cFlowCmd& sc : summoned.m_vCmd)
+              if (sc.FlowKind() == CMD_STAGE_CLEAR) found = chara.m_strName;
+        }
+      }
     EXPECT_EQ(found, ways[i]) << "stage " << i + 1;
   }
 }
@@ -295,19 +333,20 @@ class SampleStagePlay {
     for (int guard = 0; guard < 400 && scene.m_nState != 2; ++guard) Frame(0);
     for (int i = 0; i < n; ++i) Frame(dir);
   }
+  // One frame with the direction and the buttons held.
+  void Frame(WORD dir, WORD buttons = 0) {
+    cInput& input = g_vInput.CheckedAt(0);
+    input.SetWords(dir, buttons);
+    input.m_nDirCode = cInput::GetDirCode(&input.m_wDir);
+    scene.Update();
+    AdvanceTestClock(16);
+  }
   cPlayer& Hero() { return g_vPlayer.CheckedAt(0); }
 
   bool loaded = false;
   cPlayScene scene;
 
  private:
-  void Frame(WORD dir) {
-    cInput& input = g_vInput.CheckedAt(0);
-    input.SetWords(dir, 0);
-    input.m_nDirCode = cInput::GetDirCode(&input.m_wDir);
-    scene.Update();
-    AdvanceTestClock(16);
-  }
   int savedPlayMode_ = g_nPlayMode;
   int savedGameMode_ = g_nGameMode;
   int savedFreePlay_ = g_bFreePlay;
@@ -438,6 +477,306 @@ TEST_F(SampleGame, OnlyTheFirstPaletteEntryIsTheTransparentColour) {
     if (i == topLeft) continue;
     EXPECT_NE(b.substr(54 + 4 * static_cast<size_t>(i), 3), key) << "entry " << i;
   }
+}
+
+// A picture as the system's bitmap loader reads it; its palette indexes by (x, y), 0 the
+// transparent colour of every sheet.
+struct Sheet {
+  gfx::Dib dib;
+  bool ok = false;
+  explicit Sheet(const char* name) { ok = gfx::LoadBmpFile(name, &dib); }
+  int At(int x, int y) const { return dib.IndexAt(x, y); }
+  // The dots of a region that are not transparent.
+  int Opaque(int x0, int y0, int w, int h) const {
+    int n = 0;
+    for (int y = y0; y < y0 + h; ++y)
+      for (int x = x0; x < x0 + w; ++x) n += At(x, y) != 0;
+    return n;
+  }
+  bool SameRegion(int ax, int ay, int bx, int by, int w, int h) const {
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        if (At(ax + x, ay + y) != At(bx + x, by + y)) return false;
+    return true;
+  }
+};
+
+TEST_F(SampleGame, TheWorldMapWalkerIsDrawnInEveryFacingAndStep) {
+  // The walker's 32-dot frames on the accessory sheet: facing down from (0, 64), up from
+  // (64, 64), left from (64, 96), right from (0, 96), the second step 32 dots further right.
+  const Sheet sheet("bmp\\Accessory.bmp");
+  ASSERT_TRUE(sheet.ok);
+  ASSERT_GE(sheet.dib.width, 128);
+  ASSERT_GE(sheet.dib.height, 128);
+  const int cells[4][2] = {{0, 64}, {64, 64}, {64, 96}, {0, 96}};
+  const char* const facings[4] = {"down", "up", "left", "right"};
+  for (int f = 0; f < 4; ++f) {
+    for (int step = 0; step < 2; ++step)
+      EXPECT_GE(sheet.Opaque(cells[f][0] + 32 * step, cells[f][1], 32, 32), 200) << facings[f] << " step " << step;
+    EXPECT_FALSE(sheet.SameRegion(cells[f][0], cells[f][1], cells[f][0] + 32, cells[f][1], 32, 32))
+        << facings[f] << ": the two steps are the same picture, the walker would not walk";
+    for (int g = 0; g < f; ++g)
+      EXPECT_FALSE(sheet.SameRegion(cells[f][0], cells[f][1], cells[g][0], cells[g][1], 32, 32))
+          << facings[f] << " and " << facings[g] << " look alike";
+  }
+  // The 16-dot life icon at (0, 48) (the world map's lives, the extra-life pop-up) and the rank
+  // icon at (16, 48).
+  EXPECT_GT(sheet.Opaque(0, 48, 16, 16), 0);
+  EXPECT_GT(sheet.Opaque(16, 48, 16, 16), 0);
+  EXPECT_FALSE(sheet.SameRegion(0, 48, 16, 48, 16, 16));
+}
+
+TEST_F(SampleGame, EveryBackgroundWrapsWhereItsLayerRepeats) {
+  // A layer is tiled over the screen from a start that moves with the scroll (or its own motion)
+  // times its factor: where it moves, or where the picture is smaller than the screen, its tiles
+  // meet edge to edge, and the edges must be alike or a seam shows.
+  int checked = 0;
+  for (size_t i = 0; i < g_WorldMap.m_vNode.size(); ++i) {
+    cStage stage;
+    ASSERT_TRUE(Load(g_WorldMap.m_vNode[i].m_vStage[0].m_strStageFile, stage));
+    for (const cBgData& bg : g_StageData.m_vBg) {
+      if (!bg.m_bShow || bg.m_strImage.empty()) continue;
+      const Sheet picture(bg.m_strImage.c_str());
+      ASSERT_TRUE(picture.ok) << bg.m_strImage;
+      const int w = picture.dib.width, h = picture.dib.height;
+      if (bg.m_bAutoX || bg.m_dScrollX != 0 || w < 640) {
+        int rows = 0;
+        for (int y = 0; y < h; ++y) rows += picture.At(0, y) != picture.At(w - 1, y);
+        EXPECT_EQ(rows, 0) << bg.m_strImage << ": rows whose left and right ends differ";
+        ++checked;
+      }
+      if (bg.m_bAutoY || bg.m_dScrollY != 0 || h < 480) {
+        int columns = 0;
+        for (int x = 0; x < w; ++x) columns += picture.At(x, 0) != picture.At(x, h - 1);
+        EXPECT_EQ(columns, 0) << bg.m_strImage << ": columns whose top and bottom ends differ";
+        ++checked;
+      }
+    }
+  }
+  EXPECT_GE(checked, 4) << "every stage's background scrolls sideways";
+}
+
+TEST_F(SampleGame, TheStageAndTimerDigitsStandCloseTogether) {
+  // The stage number and the timer are drawn digit by digit from 32-dot cells of the word sheet
+  // (y 128 and y 160), one cell after the other: a digit (all but the narrow 1) spans its cell
+  // but for two dots or fewer on either side, so that no more than four blank dots part two
+  // digits.
+  const Sheet sheet("bmp\\Word.bmp");
+  ASSERT_TRUE(sheet.ok);
+  for (const int y : {128, 160})
+    for (int d = 0; d < 10; ++d) {
+      if (d == 1) continue;
+      int first = 32, last = -1;
+      for (int x = 0; x < 32; ++x)
+        if (sheet.Opaque(d * 32 + x, y, 1, 32) > 0) {
+          first = std::min(first, x);
+          last = x;
+        }
+      EXPECT_LE(first, 2) << "digit " << d << " at y " << y;
+      EXPECT_GE(last, 29) << "digit " << d << " at y " << y;
+    }
+}
+
+// The message command of a stage's sign.
+const cFlowCmd* SignMessage() {
+  for (const cItemData& item : g_StageData.m_vPlacedItem)
+    for (const cFlowCmd& c : item.m_vCmd)
+      if (c.FlowKind() == CMD_MESSAGE) return &c;
+  return nullptr;
+}
+
+TEST_F(SampleGame, SignsShowTheirMessagesInTheFramedWindowOverTheSky) {
+  for (size_t i = 0; i < g_WorldMap.m_vNode.size(); ++i) {
+    cStage stage;
+    ASSERT_TRUE(Load(g_WorldMap.m_vNode[i].m_vStage[0].m_strStageFile, stage));
+    SCOPED_TRACE(g_StageData.m_strText);
+    const cFlowCmd* message = SignMessage();
+    ASSERT_NE(message, nullptr);
+    const cSafeVector<int32_t>& p = message->m_vParam;
+    EXPECT_EQ(p[14], 1) << "the text in the font's framed box";
+    EXPECT_EQ(p[0], 0) << "placed from the middle of the screen";
+    EXPECT_EQ(p[10], 1) << "fixed on the screen while the stage scrolls";
+    EXPECT_EQ(p[6], 2) << "shown for a time";
+    EXPECT_GT(p[7], 0);
+    EXPECT_EQ(p[8], 0) << "read in passing: the game is not held";
+    // The window: the widest line by the lines in 16-dot cells of the text font, 2 dots more
+    // each way; placed from the middle of the screen, x = offset - w/2 + 320, y = offset - h/2 +
+    // 240. It lies inside the screen, below the head-up display (20 dots) and the timer (32 more
+    // from y 24), and above the middle, where every stage has its sky.
+    int lines = 1, column = 0, widest = 0;
+    for (const char ch : message->m_strText) {
+      if (ch == '\n') {
+        ++lines;
+        column = 0;
+      } else {
+        widest = std::max(widest, ++column);
+      }
+    }
+    const int w = widest * 16 + 2, h = lines * 16 + 2;
+    const int x = p[3] - w / 2 + 320, y = p[4] - h / 2 + 240;
+    EXPECT_GE(x, 0);
+    EXPECT_LE(x + w, 640);
+    EXPECT_GE(y, 56);
+    EXPECT_LE(y + h, 240);
+  }
+}
+
+TEST_F(SampleGame, TouchingTheSignOpensItsWindowAndTheHeroWalksOn) {
+  SampleStagePlay play(g_WorldMap.m_vNode[0].m_vStage[0].m_strStageFile);
+  ASSERT_TRUE(play.loaded);
+  play.Play(0, 0);
+  ASSERT_EQ(play.scene.m_nState, 2);
+  // The hero starts three cells left of the sign and walks 3 dots a frame.
+  for (int f = 0; f < 60 && play.scene.m_lMessage.size() == 0; ++f) play.Frame(INPUT_RIGHT);
+  ASSERT_EQ(play.scene.m_lMessage.size(), 1u) << "no window came up";
+  const cMessageWindow& window = play.scene.m_lMessage.CheckedListAt(0);
+  EXPECT_EQ(window.m_nWindowKind, MESSAGE_TEXT);
+  EXPECT_EQ(window.m_bBoxStyle, 1);
+  EXPECT_EQ(window.m_nPlacement, 0);
+  EXPECT_EQ(window.m_bFixed, 1);
+  EXPECT_EQ(window.m_nDisplayMode, MESSAGE_TIMED);
+  EXPECT_NE(window.m_strText.find("Z jumps"), std::string::npos) << window.m_strText;
+  const double x = play.Hero().m_dX;
+  for (int f = 0; f < 20; ++f) play.Frame(INPUT_RIGHT);
+  EXPECT_EQ(play.scene.m_nState, 2);
+  EXPECT_GT(play.Hero().m_dX, x + 30) << "the sign holds the hero up";
+  EXPECT_EQ(play.scene.m_lMessage.size(), 1u) << "touching the sign again stacks windows";
+}
+
+// Every byte printable ASCII or a line end.
+::testing::AssertionResult English(const std::string& text) {
+  for (const char ch : text)
+    if (ch != '\n' && (ch < 0x20 || ch > 0x7E)) return ::testing::AssertionFailure() << "not English: " << text;
+  return ::testing::AssertionSuccess();
+}
+
+void ExpectEnglishFlows(const cSafeVector<cFlow>& flows, const std::string& owner) {
+  for (const cFlow& f : flows) {
+    EXPECT_TRUE(English(f.m_strName)) << owner;
+    for (const cFlowCmd& c : f.m_vCmd) EXPECT_TRUE(English(c.m_strText)) << owner;
+  }
+}
+
+TEST_F(SampleGame, TheGamesOwnTextsAndNamesAreEnglish) {
+  // What the game's data names and says, as the screens show it or the editing program lists
+  // it: the system settings' texts, menus and labels, the world map, the database, the stages'
+  // palettes and messages.
+  const cSystemData& sys = g_SystemData;
+  EXPECT_TRUE(English(sys.m_strTitle));
+  // Fonts other than the text font always draw the letters a..z as picture characters: the
+  // texts of the large font (the title menu's names, the stage select's texts 0, 1 and 3) have
+  // none of them.
+  auto noSmallLetters = [](const std::string& t) {
+    return std::none_of(t.begin(), t.end(), [](char ch) { return ch >= 'a' && ch <= 'z'; });
+  };
+  for (const cCmdItem& e : sys.m_vTitleMenu) EXPECT_TRUE(noSmallLetters(e.m_strName)) << e.m_strName;
+  for (const int i : {0, 1, 3}) EXPECT_TRUE(noSmallLetters(sys.m_vTexts[i])) << sys.m_vTexts[i];
+  for (const std::string& t : sys.m_vTexts) EXPECT_TRUE(English(t));
+  for (const std::string& t : sys.m_vRankingMethods) EXPECT_TRUE(English(t));
+  for (const auto* menu : {&sys.m_vTitleMenu, &sys.m_vSaveMenu, &sys.m_vOptionMenu})
+    for (const cCmdItem& e : *menu) EXPECT_TRUE(English(e.m_strName));
+  for (const DisplayItem& d : sys.m_vDisplayItems) EXPECT_TRUE(English(d.m_strLabel));
+  EXPECT_TRUE(English(g_WorldMap.m_strName));
+  for (const cWorldTerrain& t : g_WorldMap.m_vTerrain) EXPECT_TRUE(English(t.m_strName));
+  for (const cWorldNode& n : g_WorldMap.m_vNode) {
+    EXPECT_TRUE(English(n.m_strName));
+    for (const cWorldStage& e : n.m_vStage) EXPECT_TRUE(English(e.m_strTitle));
+  }
+  const cDatabase& db = g_Database;
+  for (const cAnimeSet& set : db.m_vAnimeSet) {
+    EXPECT_TRUE(English(set.m_strName));
+    for (const cAnime& a : set.m_vAnimation) EXPECT_TRUE(English(a.m_strName));
+  }
+  for (const cAnime& a : db.m_vAnime) EXPECT_TRUE(English(a.m_strName));
+  for (const auto& e : db.m_vBmpCharaExc) EXPECT_TRUE(English(e.m_strName));
+  for (const auto& e : db.m_vSwordType) EXPECT_TRUE(English(e.m_strName));
+  for (const auto& e : db.m_vEffect) EXPECT_TRUE(English(e.m_strName));
+  for (const auto& e : db.m_vCharaEffect) EXPECT_TRUE(English(e.m_strName));
+  for (const auto& e : db.m_vScrEffect) EXPECT_TRUE(English(e.m_strName));
+  for (const auto& e : db.m_vPicture) EXPECT_TRUE(English(e.m_strName));
+  for (const auto& e : db.m_vSound) EXPECT_TRUE(English(e.m_strName));
+  for (const auto& e : db.m_vBgm) EXPECT_TRUE(English(e.m_strName));
+  for (size_t i = 0; i < g_WorldMap.m_vNode.size(); ++i) {
+    cStage stage;
+    ASSERT_TRUE(Load(g_WorldMap.m_vNode[i].m_vStage[0].m_strStageFile, stage));
+    EXPECT_TRUE(English(g_StageData.m_strText));
+    for (const cBlockData& b : g_StageData.m_vBlock) EXPECT_TRUE(English(b.m_strName));
+    for (const cCharaData& c : g_StageData.m_vChara) {
+      EXPECT_TRUE(English(c.m_strName));
+      ExpectEnglishFlows(c.m_vFlow, c.m_strName);
+    }
+    for (const cItemData& item : g_StageData.m_vItem) {
+      EXPECT_TRUE(English(item.m_strName));
+      for (const cFlowCmd& c : item.m_vCmd) EXPECT_TRUE(English(c.m_strText)) << item.m_strName;
+    }
+  }
+}
+
+TEST_F(SampleGame, TheHeadUpDisplaysFieldsHoldTheGamesNumbers) {
+  // The largest score of a stage: every character defeated and every item taken whose list adds
+  // to the score (system value 3). The total adds the four stages; the lives are three and one
+  // more for each 1000 points.
+  long long total = 0, stageBest = 0;
+  for (size_t i = 0; i < g_WorldMap.m_vNode.size(); ++i) {
+    cStage stage;
+    ASSERT_TRUE(Load(g_WorldMap.m_vNode[i].m_vStage[0].m_strStageFile, stage));
+    long long score = 0;
+    for (const cCharaData& c : g_StageData.m_vPlacedChara) score += c.m_nScore;
+    for (const cItemData& item : g_StageData.m_vPlacedItem)
+      for (const cFlowCmd& c : item.m_vCmd)
+        if (c.FlowKind() == CMD_STATUS && c.m_vParam[3] == 5 && c.m_vParam[4] == 3 && c.m_vParam[5] == 1)
+          score += c.m_vParam[7];
+    stageBest = std::max(stageBest, score);
+    total += score;
+  }
+  ASSERT_TRUE(g_SystemData.m_bExtraLife);
+  const long long lives = g_SystemData.m_vStartLives[0] + total / g_SystemData.m_nExtraLifeScore;
+  auto digits = [](long long v) { return static_cast<uint32_t>(std::to_string(v).size()); };
+  const cSafeVector<DisplayItem>& items = g_SystemData.m_vDisplayItems;
+  EXPECT_GE(items[DISPITEM_TOTAL_SCORE].m_nDigits, digits(total)) << total;
+  EXPECT_GE(items[DISPITEM_STAGE_SCORE].m_nDigits, digits(stageBest)) << stageBest;
+  EXPECT_GE(items[DISPITEM_LIVES].m_nDigits, digits(lives)) << lives;
+  // The shown items side by side fit the 638 dots the bar lays them out in: an icon of 16 dots
+  // and the field of 16 dots a digit, or the 50-dot gauge.
+  int width = 0;
+  for (int i = 0; i < 5; ++i) {
+    const DisplayItem& d = items[static_cast<size_t>(i)];
+    if (!d.m_bShow) continue;
+    EXPECT_TRUE(d.m_bIcon);
+    width += 16 + (i == DISPITEM_HP || i == DISPITEM_SP ? 50 : 16 * static_cast<int>(d.m_nDigits));
+  }
+  EXPECT_LT(width, 638);
+}
+
+TEST_F(SampleGame, TheBossFallsAndItsFireballsGoBeforeTheStageClears) {
+  // The castle played through the real frames: the hero walks up to the boss and shoots every
+  // 12 frames until the end-of-play display.
+  SampleStagePlay play(g_WorldMap.m_vNode[3].m_vStage[0].m_strStageFile);
+  ASSERT_TRUE(play.loaded);
+  play.Play(0, 0);
+  ASSERT_EQ(play.scene.m_nState, 2);
+  auto boss = [] {
+    return g_lChara.Find([](cStageChara& c) { return c.m_Data.m_strName == "Garm"; });
+  };
+  ASSERT_NE(boss(), nullptr);
+  int frame = 0, fell = -1, gone = -1;
+  for (; frame < 1500 && play.scene.m_nState == 2; ++frame) {
+    play.Frame(frame < 126 ? INPUT_RIGHT : 0, frame % 12 == 0 ? 2 : 0);
+    cStageChara* b = boss();
+    if (fell < 0 && (!b || b->m_bDead)) fell = frame;
+    if (gone < 0 && !b) gone = frame;
+  }
+  ASSERT_EQ(play.scene.m_nState, 4) << "no clear after " << frame << " frames";
+  EXPECT_EQ(play.Hero().m_bDead, 0);
+  ASSERT_GE(fell, 0);
+  EXPECT_GE(gone, fell) << "the boss's burst has played out and the boss is gone";
+  EXPECT_EQ(boss(), nullptr);
+  // Its fireballs went with it: every shot left is the hero's.
+  int others = 0;
+  play.scene.m_lShot.ForEach([&](cShot& shot) { others += !shot.m_bRemoved && shot.m_lpOwner != &play.Hero(); });
+  EXPECT_EQ(others, 0);
+  // The clear waits two seconds (20 tenths of 6 frames) after the fall.
+  EXPECT_GE(frame - fell, 120);
 }
 
 TEST(SampleGameFiles, TwoWritesGiveTheSameBytes) {

@@ -53,19 +53,23 @@ int Canvas::TextWidth(const std::string& text, int scale) {
 }
 
 int Canvas::Text(int x, int y, const std::string& text, uint8_t c, int scale, uint8_t shadow) {
+  return StretchedText(x, y, text, c, scale, scale, shadow);
+}
+
+int Canvas::StretchedText(int x, int y, const std::string& text, uint8_t c, int sx, int sy, uint8_t shadow) {
   int cx = x;
   for (char ch : text) {
     if (const uint8_t* rows = GlyphRows(ch)) {
       for (int r = 0; r < 7; ++r)
         for (int b = 0; b < 5; ++b) {
           if (!(rows[r] & (0x10 >> b))) continue;
-          if (shadow) Fill(cx + (b + 1) * scale, y + (r + 1) * scale, scale, scale, shadow);
+          if (shadow) Fill(cx + (b + 1) * sx, y + (r + 1) * sy, sx, sy, shadow);
         }
       for (int r = 0; r < 7; ++r)
         for (int b = 0; b < 5; ++b)
-          if (rows[r] & (0x10 >> b)) Fill(cx + b * scale, y + r * scale, scale, scale, c);
+          if (rows[r] & (0x10 >> b)) Fill(cx + b * sx, y + r * sy, sx, sy, c);
     }
-    cx += 6 * scale;
+    cx += 6 * sx;
   }
   return cx - x;
 }

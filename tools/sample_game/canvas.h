@@ -31,6 +31,8 @@ class Canvas : public fixture::Image8 {
   // colour other than 0 every dot gets a shadow one scaled dot down and right. Returns the
   // width drawn.
   int Text(int x, int y, const std::string& text, uint8_t c, int scale = 1, uint8_t shadow = 0);
+  // The same with dots of sx × sy.
+  int StretchedText(int x, int y, const std::string& text, uint8_t c, int sx, int sy, uint8_t shadow = 0);
   static int TextWidth(const std::string& text, int scale = 1);
   // Text centred on the column cx.
   void CentredText(int cx, int y, const std::string& text, uint8_t c, int scale = 1, uint8_t shadow = 0);

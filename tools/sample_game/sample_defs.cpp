@@ -87,17 +87,26 @@ cFlowCmd Shot(const ShotParams& s) {
   return c;
 }
 
-// A message of an item's list shown above the hero for `tenths` tenths of a second, with an ID
-// so that touching the sign again sets the same window up again instead of stacking a second one.
+// A message of an item's list shown for `tenths` tenths of a second in the message window: the
+// font's framed box, centred on the screen and 150 dots above its middle, fixed there while the
+// stage scrolls (over the sky of every stage, clear of the head-up display and the timer). Each
+// line is padded by a space on either side, so that the text keeps off the frame. With an ID, so
+// that touching the sign again sets the same window up again instead of stacking a second one.
 cFlowCmd Message(const std::string& text, int id, int tenths) {
+  std::string padded = " ";
+  for (const char ch : text) padded += ch == '\n' ? std::string(" \n ") : std::string(1, ch);
+  padded += " ";
   cFlowCmd c = ListCommand(CMD_MESSAGE, {});
-  c.m_strText = text;
-  c.m_vParam[0] = 4;  // above the hero
-  c.m_vParam[5] = 1;  // kept on screen
-  c.m_vParam[6] = 2;  // for a time
+  c.m_strText = padded;
+  c.m_vParam[0] = 0;     // the middle of the screen
+  c.m_vParam[4] = -150;  // moved up
+  c.m_vParam[5] = 1;     // kept on screen
+  c.m_vParam[6] = 2;     // for a time
   c.m_vParam[7] = tenths;
+  c.m_vParam[10] = 1;  // fixed on the screen
   c.m_vParam[12] = 1;
   c.m_vParam[13] = id;
+  c.m_vParam[14] = 1;  // in the framed box
   c.m_vParam[16] = 1;
   c.m_bZeroTime = 1;
   return c;
@@ -164,7 +173,7 @@ cFlowCmd AddToStatus(bool system, int value, int amount) {
 
 cCharaData HeroDef() {
   cCharaData c = fixture::Hero(ROW_HERO);
-  c.m_strName = "ルミ";
+  c.m_strName = "Lumi";
   c.m_byLayer = kHeroLayer;
   c.m_byDirection = 1;  // facing right
   c.m_bFixedFacing = 0;  // walking turns the hero, so it shoots the way it walks
@@ -172,37 +181,38 @@ cCharaData HeroDef() {
   c.m_nPower = 0;
   c.m_wHitEffect = EFFECT_SPARKLE;
   c.m_vFlow.clear();
-  c.m_vFlow.push_back(Flow("左へ歩く", TRIGGER_ALWAYS, {Move(CMD_MOVE_LINE, 2, 30, 1)}, {Key(KEYPOS_DIR_LEFT, false)}));
   c.m_vFlow.push_back(
-      Flow("右へ歩く", TRIGGER_ALWAYS, {Move(CMD_MOVE_LINE, 3, 30, 1)}, {Key(KEYPOS_DIR_RIGHT, false)}));
+      Flow("Walk left", TRIGGER_ALWAYS, {Move(CMD_MOVE_LINE, 2, 30, 1)}, {Key(KEYPOS_DIR_LEFT, false)}));
+  c.m_vFlow.push_back(
+      Flow("Walk right", TRIGGER_ALWAYS, {Move(CMD_MOVE_LINE, 3, 30, 1)}, {Key(KEYPOS_DIR_RIGHT, false)}));
   // Walking goes on while the direction is held: each step of a tenth of a second starts again.
   c.m_vFlow[0].m_bKeyRepeat = 1;
   c.m_vFlow[1].m_bKeyRepeat = 1;
   // A full jump rises some four and a half blocks (the hero's jump speed is a little under the
   // height's own): ledges four blocks above the ground are within reach, and a pit of three
   // cells is crossed with room to spare.
-  c.m_vFlow.push_back(Flow("ジャンプ", TRIGGER_ALWAYS, {Jump(10, true)}, {Key(KEYPOS_BUTTON_1, true)}));
+  c.m_vFlow.push_back(Flow("Jump", TRIGGER_ALWAYS, {Jump(10, true)}, {Key(KEYPOS_BUTTON_1, true)}));
   ShotParams shot;
-  c.m_vFlow.push_back(Flow("ショット", TRIGGER_ALWAYS, {Shot(shot)}, {Key(KEYPOS_BUTTON_2, true)}));
+  c.m_vFlow.push_back(Flow("Shoot", TRIGGER_ALWAYS, {Shot(shot)}, {Key(KEYPOS_BUTTON_2, true)}));
   return c;
 }
 
 cCharaData WalkerDef() {
-  cCharaData c = Enemy("ポコ", ROW_WALKER, 1, 1, 100);
+  cCharaData c = Enemy("Poco", ROW_WALKER, 1, 1, 100);
   // Walks on the ground and turns at walls and ledges.
-  c.m_vFlow.push_back(Flow("歩く", TRIGGER_ALWAYS, {Move(CMD_MOVE_GROUND_TURN, 0, 10, 10)}));
+  c.m_vFlow.push_back(Flow("Walk", TRIGGER_ALWAYS, {Move(CMD_MOVE_GROUND_TURN, 0, 10, 10)}));
   return c;
 }
 
 cCharaData JumperDef() {
-  cCharaData c = Enemy("ピョン", ROW_JUMPER, 2, 1, 200);
+  cCharaData c = Enemy("Pyon", ROW_JUMPER, 2, 1, 200);
   c.m_vFlow.push_back(
-      Flow("跳ねる", TRIGGER_ALWAYS, {Command(CMD_WAIT, {}, 8), Jump(5, false), Move(CMD_MOVE_GROUND_TURN, 0, 15, 6)}));
+      Flow("Hop", TRIGGER_ALWAYS, {Command(CMD_WAIT, {}, 8), Jump(5, false), Move(CMD_MOVE_GROUND_TURN, 0, 15, 6)}));
   return c;
 }
 
 cCharaData ShooterDef() {
-  cCharaData c = Enemy("ドン", ROW_SHOOTER, 3, 1, 300);
+  cCharaData c = Enemy("Don", ROW_SHOOTER, 3, 1, 300);
   ShotParams s;
   s.graphic = SHOT_PELLET;
   s.aimAtHero = true;
@@ -212,12 +222,12 @@ cCharaData ShooterDef() {
   // Shooters stand on ledges and aim down at the hero: their pellets fly through the blocks, or
   // the ledge under them would swallow every one.
   s.passBlocks = true;
-  c.m_vFlow.push_back(Flow("撃つ", TRIGGER_ALWAYS, {Command(CMD_WAIT, {}, 15), Shot(s)}));
+  c.m_vFlow.push_back(Flow("Shoot", TRIGGER_ALWAYS, {Command(CMD_WAIT, {}, 15), Shot(s)}));
   return c;
 }
 
-cCharaData BossDef() {
-  cCharaData c = Enemy("ガルム", ROW_BOSS, 24, 2, 5000);
+cCharaData BossDef(int fanfareIndex) {
+  cCharaData c = Enemy("Garm", ROW_BOSS, 24, 2, 5000);
   c.m_byZoom = 2;
   ShotParams s;
   s.graphic = SHOT_FIRE;
@@ -230,45 +240,69 @@ cCharaData BossDef() {
   s.sound = SE_BOSS;
   // Each round it turns to the hero (target 1) first: walking on the ground turns only at floor
   // edges, never at the hall's walls, so without it the boss would stay pressed to one wall.
-  c.m_vFlow.push_back(Flow("暴れる", TRIGGER_ALWAYS,
+  c.m_vFlow.push_back(Flow("Rampage", TRIGGER_ALWAYS,
                            {Command(CMD_TURN, {2}), Move(CMD_MOVE_GROUND_TURN, 0, 20, 20), Jump(6, false), Shot(s),
                             Command(CMD_WAIT, {}, 10), Command(CMD_LOOP, {2, 1}), Shot(s)}));
+  // The death pass steps the death flows once, so every command runs in that one step: its
+  // fireballs go (the shots it owns), the screen shakes, and the fanfare is summoned where it
+  // fell. The stage clears only once the boss's burst has played out (a clear in this step would
+  // end the play with the boss still standing).
+  cFlowCmd fireballsGo = Command(CMD_VANISH, {3});
+  fireballsGo.m_bZeroTime = 1;
   cFlowCmd shake = Command(CMD_SCREEN_EFFECT, {SCR_EFFECT_SHAKE, 0, 0});
   shake.m_bZeroTime = 1;
-  // The death pass steps the death flows once: both commands run in that one step.
-  cFlowCmd clear = StageClear();
-  clear.m_bZeroTime = 1;
-  c.m_vFlow.push_back(Flow("倒れる", TRIGGER_DEATH, {shake, clear}));
+  cFlowCmd fanfare = Command(CMD_SUMMON_CHARA);
+  CreateEdShot(fanfare.m_pShot);
+  fanfare.m_pShot->m_byCount = 1;
+  fanfare.m_pShot->m_bySummonPalette = 1;  // the stage palette
+  fanfare.m_pShot->m_sSummonIndex = static_cast<int16_t>(fanfareIndex);
+  fanfare.m_bZeroTime = 1;
+  c.m_vFlow.push_back(Flow("Fall", TRIGGER_DEATH, {fireballsGo, shake, fanfare}));
+  return c;
+}
+
+cCharaData FanfareDef() {
+  // Unseen and untouchable: not drawn (its graphic gives it only a size), not falling, on the
+  // hero's side with no power.
+  cCharaData c = fixture::Chara(ROW_BOSS);
+  c.m_strName = "Fanfare";
+  c.m_byLayer = kHeroLayer;
+  c.m_bTransparent = 1;
+  c.m_byFlying = 1;
+  c.m_nMaxHp = 1;
+  c.m_nPower = 0;
+  c.m_vFlow.clear();
+  c.m_vFlow.push_back(Flow("Clear", TRIGGER_ALWAYS, {Command(CMD_WAIT, {}, 20), StageClear()}));
   return c;
 }
 
 cCharaData CrateDef() {
-  cCharaData c = Enemy("木箱", ROW_CRATE, 2, 0, 50);
+  cCharaData c = Enemy("Crate", ROW_CRATE, 2, 0, 50);
   c.m_bBlockChara = 1;
   c.m_wDeathEffect = CHARA_EFFECT_BURST;
   cFlowCmd crack = Command(CMD_SOUND, {SE_BREAK});
   crack.m_bZeroTime = 1;
-  c.m_vFlow.push_back(Flow("壊れる", TRIGGER_DEATH, {crack}));
+  c.m_vFlow.push_back(Flow("Break", TRIGGER_DEATH, {crack}));
   return c;
 }
 
-cItemData CoinDef() { return Item("コイン", ITEM_COIN, SE_COIN, {AddToStatus(true, 3, 10)}); }
-cItemData HeartDef() { return Item("ハート", ITEM_HEART, SE_POWER, {AddToStatus(false, 1, 1)}); }
+cItemData CoinDef() { return Item("Coin", ITEM_COIN, SE_COIN, {AddToStatus(true, 3, 10)}); }
+cItemData HeartDef() { return Item("Heart", ITEM_HEART, SE_POWER, {AddToStatus(false, 1, 1)}); }
 cItemData KeyDef() {
   cFlowCmd clear = ListCommand(CMD_STAGE_CLEAR, {0});
-  return Item("カギ", ITEM_KEY, SE_CLEAR, {clear});
+  return Item("Key", ITEM_KEY, SE_CLEAR, {clear});
 }
-cItemData GemDef() { return Item("ジェム", ITEM_GEM, SE_POWER, {AddToStatus(true, 3, 100)}); }
+cItemData GemDef() { return Item("Gem", ITEM_GEM, SE_POWER, {AddToStatus(true, 3, 100)}); }
 
 cItemData SignDef(const std::string& message) {
-  cItemData i = Item("看板", ITEM_SIGN, 0, {Message(message, 1, 30)});
+  cItemData i = Item("Sign", ITEM_SIGN, 0, {Message(message, 1, 30)});
   i.m_byTakeRule = 1;  // stays, and is read again on every touch
   i.m_bTakePopup = 0;
   return i;
 }
 
 cItemData GoalDef() {
-  cItemData i = Item("ゴールの旗", ITEM_GOAL, SE_CLEAR, {ListCommand(CMD_STAGE_CLEAR, {0})});
+  cItemData i = Item("Goal flag", ITEM_GOAL, SE_CLEAR, {ListCommand(CMD_STAGE_CLEAR, {0})});
   i.m_bTakePopup = 0;
   return i;
 }

@@ -9,8 +9,9 @@ namespace sample {
 
 namespace {
 
-// Windowed under Direct3D, synchronised to the display, without the frame-rate line.
-const char kSystemIni[] = "Direct3D=1\nWindowMode=1\nVSync=1\nShowFps=0\nExit\n";
+// Windowed under Direct3D, synchronised to the display, without the frame-rate line, and with
+// the English texts of the system (the dialogs, the ranking window's title).
+const char kSystemIni[] = "Direct3D=1\nWindowMode=1\nVSync=1\nShowFps=0\nEnglish=1\nExit\n";
 
 }  // namespace
 

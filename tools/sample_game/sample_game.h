@@ -58,14 +58,17 @@ cCharaData HeroDef();
 cCharaData WalkerDef();
 cCharaData JumperDef();
 cCharaData ShooterDef();
-cCharaData BossDef();
+// The boss; its defeat summons the fanfare, entry `fanfareIndex` of the stage palette.
+cCharaData BossDef(int fanfareIndex);
+// The fanfare clears the stage a while after the boss's defeat.
+cCharaData FanfareDef();
 cCharaData CrateDef();
 cItemData CoinDef();
 cItemData HeartDef();
 cItemData KeyDef();
 cItemData GemDef();
-// A sign shows its message over the hero while the hero touches it; the goal flag clears the
-// stage.
+// A sign shows its message in the message window while the hero touches it; the goal flag clears
+// the stage.
 cItemData SignDef(const std::string& message);
 cItemData GoalDef();
 // Stage n (0-based) of Stages().

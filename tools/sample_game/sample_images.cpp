@@ -18,12 +18,16 @@ namespace {
 
 // ---- Shared scenery -----------------------------------------------------------------------
 
+// The backgrounds are tiled side by side while the stages scroll: their scenery keeps off the
+// first and the last column, and the hills meet the edges at a valley, so that the two edge
+// columns are alike and no seam shows where one tile meets the next.
+
 void Stars(Canvas& c, int count, int maxY, unsigned seed) {
   // A fixed little generator, so the sky is the same on every run.
   unsigned x = seed;
   for (int i = 0; i < count; ++i) {
     x = x * 1103515245u + 12345u;
-    const int sx = static_cast<int>((x >> 8) % static_cast<unsigned>(c.width));
+    const int sx = 1 + static_cast<int>((x >> 8) % static_cast<unsigned>(c.width - 2));
     x = x * 1103515245u + 12345u;
     const int sy = static_cast<int>((x >> 8) % static_cast<unsigned>(maxY));
     c.Set(sx, sy, (i % 3) ? C_WHITE : C_YELLOW);
@@ -37,9 +41,10 @@ void Cloud(Canvas& c, int x, int y, int size, uint8_t colour) {
   c.Fill(x, y, 2 * size, size, colour);
 }
 
+// A row of hills, valleys at x = 0 and every `period` dots; a period that divides the width
+// (and an amplitude below half the period) gives equal edge columns.
 void Hills(Canvas& c, int baseY, int rampShade, int period, int amplitude) {
   for (int x = 0; x < c.width; ++x) {
-    // A triangle wave rounded by a second, slower one.
     const int t = x % period;
     const int tri = (t < period / 2 ? t : period - t) * amplitude * 2 / period;
     const int top = baseY - tri;
@@ -258,11 +263,17 @@ Canvas AccessorySheet() {
   c.Disc(56, 40, 6, C_BLUE);
   c.Disc(56, 40, 3, C_CYAN);
   DrawPict(c, 64, 32, HeroPoses().stand, 1);
-  // Ranking icons at y 48: a crown.
-  for (int k = 0; k < 2; ++k) {
-    c.Fill(k * 16 + 2, 58, 12, 4, C_YELLOW);
-    for (int t = 0; t < 3; ++t) c.Fill(k * 16 + 2 + t * 5, 52, 2, 6, C_YELLOW);
-  }
+  // At y 48: the life icon (the world map's lives, the extra-life pop-up) and the rank icon, a
+  // crown.
+  DrawPict(c, 0, 48, HeroPoses().stand, 1);
+  c.Fill(16 + 2, 58, 12, 4, C_YELLOW);
+  for (int t = 0; t < 3; ++t) c.Fill(16 + 2 + t * 5, 52, 2, 6, C_YELLOW);
+  // Rows 64..127: the world map's walker, two steps side by side for each facing: down at
+  // (0, 64), up at (64, 64), right at (0, 96), left at (64, 96).
+  const int walkerCell[4][2] = {{0, 64}, {64, 64}, {64, 96}, {0, 96}};
+  for (int facing = 0; facing < 4; ++facing)
+    for (int step = 0; step < 2; ++step)
+      DrawPict(c, walkerCell[facing][0] + step * 32, walkerCell[facing][1], MapWalkerPict(facing, step), 2);
   // Gauges: frame (y 128), fill (144), low fill (160), loss (176), gain (192); x 0 HP, 64 SP.
   const uint8_t fills[2][4] = {{RAMP_GRASS + 11, C_RED, C_WHITE, RAMP_GOLD + 13},
                                {RAMP_SKY + 11, C_PURPLE, C_WHITE, RAMP_GOLD + 13}};
@@ -289,10 +300,13 @@ Canvas WordSheet() {
   word(0, 32, 128, "REPLAY", C_CYAN);
   word(0, 64, 128, "CLEAR!", C_YELLOW);
   word(0, 96, 144, "GAME OVER", C_RED);
+  // The digits of the stage number (y 128) and of the timer (y 160) are drawn side by side, one
+  // 32-dot cell each: each fills its cell but a dot on either side (dots of 5 × 4 and the
+  // shadow), so that a number reads as one.
   for (int d = 0; d < 10; ++d) {
     const std::string digit(1, static_cast<char>('0' + d));
-    c.Text(d * 32 + 3, 128 + 3, digit, C_WHITE, 4, C_OUTLINE);
-    c.Text(d * 32 + 3, 160 + 3, digit, RAMP_GOLD + 13, 4, C_OUTLINE);
+    c.StretchedText(d * 32 + 1, 128, digit, C_WHITE, 5, 4, C_OUTLINE);
+    c.StretchedText(d * 32 + 1, 160, digit, RAMP_GOLD + 13, 5, 4, C_OUTLINE);
   }
   return c;
 }
@@ -392,16 +406,16 @@ Canvas MeadowBack() {
   Cloud(c, 80, 90, 20, C_WHITE);
   Cloud(c, 330, 60, 16, C_WHITE);
   Cloud(c, 520, 120, 24, C_WHITE);
-  Hills(c, 360, 9, 260, 90);
-  Hills(c, 420, 7, 180, 50);
+  Hills(c, 360, 9, 320, 90);
+  Hills(c, 420, 7, 160, 50);
   return c;
 }
 
 Canvas CaveBack() {
   Canvas c(640, 480);
   c.VerticalRamp(0, 0, 640, 480, RAMP_STONE, 0, 3);
-  for (int k = 0; k < 24; ++k) {
-    const int x = k * 27 + (k % 3) * 5, len = 20 + (k * 37) % 60;
+  for (int k = 0; k < 23; ++k) {
+    const int x = 14 + k * 26 + (k % 3) * 5, len = 20 + (k * 37) % 60;
     for (int j = 0; j < len; ++j) c.Fill(x + j * 6 / len, j, 12 - j * 12 / len, 1, RAMP_STONE + 4);
   }
   for (int k = 0; k < 12; ++k) c.Disc(30 + k * 53, 300 + (k * 71) % 140, 2, RAMP_SEA + 12);
@@ -411,7 +425,7 @@ Canvas CaveBack() {
 Canvas SkyBack() {
   Canvas c(640, 480);
   c.VerticalRamp(0, 0, 640, 480, RAMP_SKY, 6, 14);
-  for (int k = 0; k < 7; ++k) Cloud(c, 20 + k * 90, 80 + (k * 53) % 300, 14 + (k % 3) * 6, RAMP_SKY + 15);
+  for (int k = 0; k < 7; ++k) Cloud(c, 40 + k * 88, 80 + (k * 53) % 300, 14 + (k % 3) * 6, RAMP_SKY + 15);
   c.Disc(560, 70, 30, RAMP_GOLD + 14);
   return c;
 }

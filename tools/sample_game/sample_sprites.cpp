@@ -144,6 +144,61 @@ Poses BossPoses() {
   return p;
 }
 
+Pict Mirrored(const Pict& pict) {
+  Pict p = pict;
+  for (std::string& row : p) row.assign(row.rbegin(), row.rend());
+  return p;
+}
+
+Pict MapWalkerPict(int facing, int step) {
+  if (facing == 2 || facing == 3) {
+    // Seen from the side: the two walking steps of the play, which face left.
+    const Poses side = HeroPoses();
+    const Pict& p = step ? side.walk2 : side.walk1;
+    return facing == 2 ? p : Mirrored(p);
+  }
+  // Seen from the front (walking down) or the back (walking up): the left foot forward, and
+  // the picture mirrored for the right foot.
+  const Pict front = {
+      "........gG......",  //
+      "......gGGg......",  //
+      ".......G........",  //
+      ".....OOOOOO.....",  //
+      "....OSSSSSSO....",  //
+      "...OSSKSSKSSO...",  //
+      "...OSSKSSKSSO...",  //
+      "...OrSSSSSSrO...",  //
+      "....OSSSSSSO....",  //
+      ".....ORRRRO.....",  //
+      "....ORRYYRRO....",  //
+      "...OSORRRROSO...",  //
+      ".....OBBBBO.....",  //
+      ".....OBOOBO.....",  //
+      "....ONO.OBO.....",  //
+      "....OOO.ONO.....",  //
+  };
+  const Pict back = {
+      "........gG......",  //
+      "......gGGg......",  //
+      ".......G........",  //
+      ".....OOOOOO.....",  //
+      "....OSSSSSSO....",  //
+      "...OSSSSSSSSO...",  //
+      "...OSSSSSSSSO...",  //
+      "...OSSSSSSSSO...",  //
+      "....OSSSSSSO....",  //
+      ".....ORRRRO.....",  //
+      "....ORRRRRRO....",  //
+      "...OSORRRROSO...",  //
+      ".....OBBBBO.....",  //
+      ".....OBOOBO.....",  //
+      "....ONO.OBO.....",  //
+      "....OOO.ONO.....",  //
+  };
+  const Pict& p = facing == 1 ? back : front;
+  return step ? Mirrored(p) : p;
+}
+
 Pict SignPict(int frame) {
   static_cast<void>(frame);  // a sign does not move
   return {

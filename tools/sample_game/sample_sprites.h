@@ -20,6 +20,10 @@ Poses JumperPoses();
 Poses ShooterPoses();
 Poses BossPoses();
 Pict CratePict();
+// The hero as the world map's walker: facing 0 down, 1 up, 2 left, 3 right; step 0 or 1.
+Pict MapWalkerPict(int facing, int step);
+// A picture turned left for right.
+Pict Mirrored(const Pict& pict);
 // Items: two frames each.
 Pict CoinPict(int frame);
 Pict HeartPict(int frame);

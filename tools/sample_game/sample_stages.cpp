@@ -44,7 +44,7 @@ const StageLayout kMeadow = {
         "############J######  ############   #####################J  ####################",
         "###################^^############^^^######################^^####################",
     },
-    "Zキーでジャンプ、Xキーでショット！ 旗をめざせ！",
+    "Z jumps, X shoots.\nRun right to the flag!",
     "bmp\\back\\Meadow.bmp",
     BGM_FIELD,
     0,
@@ -69,7 +69,7 @@ const StageLayout kCave = {
         "SSSSSSSSSSSSSSSSSSSSSS^^^SSSSSSSSSSSSSSSSSSSSSSSSS^^^SSSSSSSSSSSSSSSSSSSSSSS",
         "SSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSS",
     },
-    "木箱はショットで壊せるよ。トゲに注意！",
+    "Shoot the crates open.\nMind the spikes!",
     "bmp\\back\\Cave.bmp",
     BGM_CAVE,
     300,
@@ -96,7 +96,7 @@ const StageLayout kSky = {
         "",
         "",
     },
-    "雲から落ちないように！ カギを取ればクリア！",
+    "Don't fall off the clouds!\nThe key at the end clears.",
     "bmp\\back\\Sky.bmp",
     BGM_SKY,
     240,
@@ -121,7 +121,7 @@ const StageLayout kCastle = {
         "KKKKKKKKKKKKKKKKKKKKKKKKKKKKKK",
         "KKKKKKKKKKKKKKKKKKKKKKKKKKKKKK",
     },
-    "ボスのガルムだ！ ショットで倒せ！",
+    "Garm guards the castle.\nShoot it down!",
     "bmp\\back\\Castle.bmp",
     BGM_BOSS,
     180,
@@ -143,10 +143,10 @@ bool Solid(const std::vector<std::string>& rows, int x, int y) {
 // ("data\stg4\c<two digits>-1.stg4"); the world map leads from one to the next.
 const std::vector<StageInfo>& Stages() {
   static const std::vector<StageInfo> stages = {
-      {"はじまりの草原", "c01-1"},
-      {"レンガの洞窟", "c02-1"},
-      {"雲の上の庭", "c03-1"},
-      {"ガルムの城", "c04-1"},
+      {"Green Meadow", "c01-1"},
+      {"Brick Cave", "c02-1"},
+      {"Sky Garden", "c03-1"},
+      {"Garm's Castle", "c04-1"},
   };
   return stages;
 }
@@ -196,8 +196,11 @@ cStage BuildStage(size_t n) {
                   goal = GoalDef();
   for (const cItemData* i : std::initializer_list<const cItemData*>{&coin, &heart, &key, &gem, &sign, &goal})
     stage.m_vItem.push_back(*i);
+  // The fanfare, which the boss's defeat summons by its palette entry, comes first.
+  const int fanfareIndex = static_cast<int>(stage.m_vChara.size());
+  stage.m_vChara.push_back(FanfareDef());
   const cCharaData hero = HeroDef(), walker = WalkerDef(), jumper = JumperDef(), shooter = ShooterDef(),
-                   boss = BossDef(), crate = CrateDef();
+                   boss = BossDef(fanfareIndex), crate = CrateDef();
   for (const cCharaData* c : std::initializer_list<const cCharaData*>{&hero, &walker, &jumper, &shooter, &boss, &crate})
     stage.m_vChara.push_back(*c);
 
