@@ -9,6 +9,7 @@
 #include "app/palette_anim.h"
 #include "app/screen_panel.h"
 #include "app/screen_surface.h"
+#include "app/startup.h"
 #include "app/title_scene.h"
 #include "core/shell_link.h"
 #include "core/sound_request.h"
@@ -74,9 +75,7 @@ OptionAppliers g_OptionAppliers = DefaultOptionAppliers();
 void PlayTitleBgm() {
   if (!g_BgmPlayer.m_bInit && g_OptionData.m_bBgm) {
     g_BgmPlayer.Release();
-    char ogg[] = "bgm\\Title.ogg";
-    char midi[] = "bgm\\Title.mid";
-    g_BgmPlayer.Init(1, ogg, midi, 5);
+    StartBgmPlayer();
     g_SceneManager.g_nCurrentBgm = 0;
   } else if (g_BgmPlayer.m_bInit && !g_OptionData.m_bBgm) {
     g_BgmPlayer.Release();

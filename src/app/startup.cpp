@@ -66,10 +66,14 @@ constexpr int kScreenHeight = 480;
 // The smallest client area a saved placement may give the window.
 constexpr int kMinClient = 100;
 
-// The music name tables of the manager: five slots (four screens and the database music).
+// The music name tables of the manager: five slots (title, world map and save, stage select,
+// options, the stage's music). The manager keeps them and writes each screen's music into them,
+// so they last as long as the program.
 constexpr int kBgmSlots = 5;
-char g_szBgmOggNames[kBgmSlots * BGM_OGG_NAME] = "bgm\\Title.ogg";
-char g_szBgmMidiNames[kBgmSlots * BGM_MIDI_NAME] = "bgm\\Title.mid";
+char g_szBgmOggNames[kBgmSlots][BGM_OGG_NAME] = {"bgm\\Title.ogg", "bgm\\WorldMap.ogg", "bgm\\Challenge.ogg",
+                                                 "bgm\\Option.ogg", "bgm\\Stage.ogg"};
+char g_szBgmMidiNames[kBgmSlots][BGM_MIDI_NAME] = {"bgm\\Title.mid", "bgm\\WorldMap.mid", "bgm\\Challenge.mid",
+                                                   "bgm\\Option.mid", "bgm\\Stage.mid"};
 
 void CopyName(char* dst, const std::string& src) {
   const size_t n = std::min(src.size(), static_cast<size_t>(MAX_PATH - 1));
@@ -142,6 +146,8 @@ void ReportDisplay() {
 }
 
 }  // namespace
+
+int StartBgmPlayer() { return g_BgmPlayer.Init(1, g_szBgmOggNames[0], g_szBgmMidiNames[0], kBgmSlots); }
 
 int DesktopDepth(int nBitsPerPixel) {
   if (nBitsPerPixel >= 24) return 32;
@@ -353,7 +359,7 @@ bool InitApplication(const char* lpCmdLine, int nCmdShow) {
   if (!LoadKeyConfig("user_data\\KeyConfig.dat", &g_KeyConfig)) SetDefaultKeyConfig(&g_KeyConfig);
   g_OptionData.LoadFile("user_data\\Option.dat");
   if (g_nScreenBpp == 8 && !LoadHbtPalette(g_OptionData.m_nPalette)) return false;
-  if (g_OptionData.m_bBgm) g_BgmPlayer.Init(1, g_szBgmOggNames, g_szBgmMidiNames, kBgmSlots);
+  if (g_OptionData.m_bBgm) StartBgmPlayer();
   BuildSeTables(static_cast<int>(g_Database.m_vSound.size()));
   if (!DS_Init(g_hWnd, 22050, 8, 1)) {
     ErrorLogText("DS_Init失敗！");

@@ -77,7 +77,7 @@ class Player {
     // and the sanitizers' options: the X libraries keep allocations to the end, which are not
     // the program's leaks; any other report ends the program with a failure.
     std::vector<std::string> env = {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy",
-                                    "ASAN_OPTIONS=halt_on_error=1:detect_leaks=0",
+                                    "ASAN_OPTIONS=halt_on_error=1:detect_leaks=0:detect_stack_use_after_return=1",
                                     "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"};
     for (char** e = environ; *e; ++e) {
       const std::string var = *e;
