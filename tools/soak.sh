@@ -39,7 +39,7 @@ done
 player=$(realpath "$player")
 sample=$(realpath "$sample")
 
-export ASAN_OPTIONS=${ASAN_OPTIONS:-halt_on_error=1:detect_leaks=1}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 

@@ -32,7 +32,7 @@ for arg in "$@"; do
 done
 
 # Any sanitizer report fails the run.
-export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=1:strict_string_checks=1"
+export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" "${ctest_args[@]}"

@@ -9,7 +9,9 @@
 #include "app/palette_anim.h"
 #include "app/screen_panel.h"
 #include "app/screen_surface.h"
+#include "app/startup.h"
 #include "app/title_scene.h"
+#include "core/log.h"
 #include "core/shell_link.h"
 #include "core/sound_request.h"
 #include "core/text.h"
@@ -22,6 +24,7 @@
 #include "draw/wave_split_fade.h"
 #include "platform/message.h"
 #include "platform/time.h"
+#include "project/data_folder.h"
 #include "project/global_data.h"
 #include "project/option_data.h"
 #include "project/system_data.h"
@@ -74,9 +77,7 @@ OptionAppliers g_OptionAppliers = DefaultOptionAppliers();
 void PlayTitleBgm() {
   if (!g_BgmPlayer.m_bInit && g_OptionData.m_bBgm) {
     g_BgmPlayer.Release();
-    char ogg[] = "bgm\\Title.ogg";
-    char midi[] = "bgm\\Title.mid";
-    g_BgmPlayer.Init(1, ogg, midi, 5);
+    StartBgmPlayer();
     g_SceneManager.g_nCurrentBgm = 0;
   } else if (g_BgmPlayer.m_bInit && !g_OptionData.m_bBgm) {
     g_BgmPlayer.Release();
@@ -284,7 +285,9 @@ void cSettingsScene::Leave() {
   g_OptionData.m_bBgm = std::clamp(g_OptionData.m_bBgm, 0, 1);
   g_OptionData.m_nSeVolume = std::clamp(g_OptionData.m_nSeVolume, 0, OPTION_SE_VOLUME_MAX);
   g_OptionData.m_nRankingMethod = std::clamp(g_OptionData.m_nRankingMethod, 0, OPTION_RANKING_METHOD_MAX);
-  g_OptionData.SaveFile("user_data\\Option.dat");
+  // Options that cannot be written (a read-only user_data) are reported as a failed save slot is.
+  if (!g_OptionData.SaveFile(g_PathTable[PATH_OPTION]))
+    ReportErrorBox("%s のセーブに失敗しました！", g_PathTable[PATH_OPTION]);
   g_Cursor.Reset();
   g_SceneManager.m_nPrevScene = SCENE_OPTIONS;
   g_SceneManager.m_nScene = g_SceneManager.m_nNextScene;

@@ -1,10 +1,13 @@
 #include "app/process.h"
 
+#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +26,8 @@
 #include "core/shell_link.h"
 #include "draw/context.h"
 #include "draw/setup.h"
+#include "platform/display_errors.h"
+#include "platform/file.h"
 #include "platform/message.h"
 #include "platform/msgbox.h"
 #include "platform/text_engine.h"
@@ -121,6 +126,57 @@ class cTermWatcher {
   std::thread m_Thread;
 };
 
+// Set while the program runs, between the start of RunPlayer and its orderly end.
+std::atomic<bool> s_bRunning{false};
+
+// The report log as a path on disk, for the end below, which may use nothing that has a
+// destructor (the exit may already have run it).
+char s_szExitReport[4096] = "";
+
+// exit() called while the program runs by a library would destroy the global objects under the
+// game-side and sound threads, which still use them. The process ends at once instead: the
+// player's files are written whole or not at all, so nothing on the disk is lost by it. Only
+// plain system calls on plain buffers here: the exit has already destroyed objects (the
+// calling thread's own, those made after this was registered).
+void EndAtOnceWhileRunning() {
+  if (!s_bRunning.load()) return;
+  static const char kLine[] = "Exit : the program was ended from outside its shutdown\n";
+  if (s_szExitReport[0]) {
+    const int fd = open(s_szExitReport, O_WRONLY | O_APPEND);
+    if (fd >= 0) {
+      (void)!write(fd, kLine, sizeof kLine - 1);
+      close(fd);
+    }
+  }
+  static const char kError[] = "tessellwhirl: the program was ended from outside its shutdown\n";
+  (void)!write(2, kError, sizeof kError - 1);
+  std::_Exit(1);
+}
+
+char s_szFailure[512] = "";
+std::atomic<bool> s_bFailureNoted{false};
+
+// A failure of the display (another program destroyed the window): logged, and the program
+// closes in order, once. A lost connection to the display leaves no window to close: the
+// program ends at once, before the X library's exit() takes the objects from under its threads.
+void OnDisplayError(const char* lpszText, int bLost) {
+  static std::atomic<int> s_nLogged{0};
+  if (s_nLogged.fetch_add(1) < 16) ReportLog("Display : %s", lpszText);
+  NoteProgramFailure("the window was lost: %s", lpszText);
+  if (bLost) {
+    std::fprintf(stderr, "tessellwhirl: %s\n", ProgramFailure());
+    std::fflush(nullptr);
+    std::_Exit(1);
+  }
+  static std::atomic<bool> s_bClosing{false};
+  if (HWND hWnd = g_hCloseTarget.load(); hWnd && !s_bClosing.exchange(true)) PostMessageA(hWnd, WM_CLOSE, 0, 0);
+}
+
+// Keeps the report log's path on disk for EndAtOnceWhileRunning.
+void RememberReportLogForExit() {
+  std::snprintf(s_szExitReport, sizeof s_szExitReport, "%s", ResolvePath(g_szReportLog).c_str());
+}
+
 }  // namespace
 
 unsigned GameLoop(void*) {
@@ -177,8 +233,19 @@ int WinMain(HINSTANCE hInstance, HINSTANCE, const char* lpCmdLine, int nCmdShow)
   SetErrorLogPath(0, "EC_Game.txt");
   char report[MAX_PATH] = "Report_Game.txt";
   MakeFullPath(report);
-  // The report log begins with the version and the machine it runs on.
-  if (!BeginReportLog(report)) return 0;
+  // The report log begins with the version and the machine it runs on. A folder where it cannot
+  // be made is a folder the game cannot write its files in either.
+  if (!BeginReportLog(report)) {
+    const int error = errno;
+    char folder[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    ErrorBoxF("ゲームのフォルダに書き込めません！\n%s\n\nThe game folder cannot be written.", folder);
+    char cwd[4096] = "";
+    NoteProgramFailure("the game folder %s cannot be written: Report_Game.txt: %s",
+                       getcwd(cwd, sizeof cwd) ? cwd : ".", std::strerror(error));
+    return 1;
+  }
+  RememberReportLogForExit();
   g_bTestPlay = nCmdShow == SW_SHOW ? 1 : 0;
 
   cInstanceLock lock;
@@ -188,21 +255,28 @@ int WinMain(HINSTANCE hInstance, HINSTANCE, const char* lpCmdLine, int nCmdShow)
       // A folder where the lock file cannot be made (read-only): nothing to tell apart.
       ReportLog("Lock : %s cannot be made, no check for a running program", g_lpszInstanceLockFile);
       break;
-    case cInstanceLock::LOCK_DECLINED: return 0;
+    case cInstanceLock::LOCK_DECLINED:
+      NoteProgramFailure("the program is already running in this folder, and it was left running");
+      return 1;
     case cInstanceLock::LOCK_FAILED:
       MessageBoxA(nullptr, "プログラムの終了に失敗しました。", "二重起動", MB_OK);
-      return 0;
+      NoteProgramFailure("the program already running in this folder could not be ended");
+      return 1;
   }
 
   g_hInstance = hInstance;
-  if (!RegisterMainWindowClass(hInstance)) return 0;
+  if (!RegisterMainWindowClass(hInstance)) {
+    NoteProgramFailure("the main window's class cannot be registered");
+    return 1;
+  }
   g_MainWindow.Setup(640, 480, 100, 100, 640, 480, kMainWindowStyle, 0, 0, 0, 0, 0);
   const HWND hWnd = CreateWindowExA(0, g_lpszMainWindowClass, "", kMainWindowStyle, 100, 100,
                                     g_MainWindow.m_rcWindow.right, g_MainWindow.m_rcWindow.bottom, nullptr, nullptr,
                                     hInstance, nullptr);
   if (!hWnd) {
     ErrorBox("ウインドウが生成出来ません！");
-    return 0;
+    NoteProgramFailure("the main window cannot be made (is there a display?)");
+    return 1;
   }
   g_MainWindow.m_hWnd = hWnd;
   g_hWnd = hWnd;
@@ -214,13 +288,15 @@ int WinMain(HINSTANCE hInstance, HINSTANCE, const char* lpCmdLine, int nCmdShow)
     g_hCloseTarget = nullptr;
     ExitApplication();
     if (g_bTestPlay) NotifyEditorExit(0);
-    return 0;
+    NoteProgramFailure("start-up failed");
+    return 1;
   }
 
   g_bStarted = 1;
   if (!StartGameThread()) {
     ReportErrorLog("GameLoop : the game thread could not be started");
     ErrorBox("ゲームスレッドを開始出来ません！");
+    NoteProgramFailure("the game thread cannot be started");
     PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
   }
 
@@ -238,26 +314,19 @@ int WinMain(HINSTANCE hInstance, HINSTANCE, const char* lpCmdLine, int nCmdShow)
   }
   g_hCloseTarget = nullptr;
   ExitApplication();
+  if (ProgramFailure()[0]) return 1;
   return static_cast<int>(msg.wParam);
 }
 
-namespace {
-
-// Set while the program runs, between the start of RunPlayer and its orderly end.
-std::atomic<bool> s_bRunning{false};
-
-// exit() called while the program runs — the X library ends the process so when its display
-// goes away — would destroy the global objects under the game-side and sound threads, which
-// still use them. The process ends at once instead: the player's files are written whole or not
-// at all, so nothing on the disk is lost by it.
-void EndAtOnceWhileRunning() {
-  if (!s_bRunning.load()) return;
-  ReportLog("Exit : the program was ended from outside its shutdown (the display lost?)");
-  std::fflush(nullptr);
-  std::_Exit(1);
+void NoteProgramFailure(const char* format, ...) {
+  if (s_bFailureNoted.exchange(true)) return;
+  va_list ap;
+  va_start(ap, format);
+  std::vsnprintf(s_szFailure, sizeof s_szFailure, format, ap);
+  va_end(ap);
 }
 
-}  // namespace
+const char* ProgramFailure() { return s_szFailure; }
 
 int RunPlayer(const PlayerArgs& args) {
   // Registered after the global objects were made, so it runs before their destructors.
@@ -272,6 +341,7 @@ int RunPlayer(const PlayerArgs& args) {
   // The text engine draws the texts of the GDI calls and the D3DX fonts from the start, so that
   // the dialogs shown before the fonts exist (the start dialog) have their texts.
   gfx::UseTextEngine();
+  SetDisplayErrorHandler(&OnDisplayError);
   static int s_nInstance = 0;
   s_bRunning = true;
   const int code = WinMain(reinterpret_cast<HINSTANCE>(&s_nInstance), nullptr, args.lpszStage,
@@ -279,5 +349,8 @@ int RunPlayer(const PlayerArgs& args) {
   // No game-side thread is left for the destructors at exit.
   ExitGameThreads();
   s_bRunning = false;
+  // From here a failure of the display is only written to standard error.
+  SetDisplayErrorHandler(nullptr);
+  if (code != 0) std::fprintf(stderr, "tessellwhirl: %s\n", ProgramFailure()[0] ? ProgramFailure() : "failed");
   return code;
 }

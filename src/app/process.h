@@ -5,6 +5,7 @@
 
 #include <atomic>
 
+#include "core/text.h"
 #include "platform/wintypes.h"
 
 // The window class of the main window.
@@ -23,8 +24,16 @@ struct PlayerArgs {
   int bTestPlay = 0;                  // started for test play
 };
 
-// The program: changes into the project folder and runs WinMain; the exit code.
+// The program: changes into the project folder and runs WinMain; the exit code, 0 only after a
+// normal close. Otherwise the reason the program noted is written to standard error as one line.
 int RunPlayer(const PlayerArgs& args);
+
+// Notes why the program ends other than by a normal close (a failed start-up, the window lost):
+// one line of UTF-8 for standard error (names of the game's files converted by the caller); the
+// first note of a run stands.
+void NoteProgramFailure(const char* format, ...) TW_PRINTF(1, 2);
+// The note, empty while there is none.
+const char* ProgramFailure();
 
 // The process entry: nCmdShow 5 means test play. Returns the exit code.
 int WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, const char* lpCmdLine, int nCmdShow);

@@ -6,6 +6,7 @@
 #include "app/font_setup.h"
 #include "app/main_window.h"
 #include "app/palette_anim.h"
+#include "app/process.h"
 #include "app/pause_link.h"
 #include "app/play_menu_link.h"
 #include "app/scene.h"
@@ -25,8 +26,7 @@
 #include "draw/context.h"
 #include "draw/palette.h"
 #include "draw/setup.h"
-#include "engine/chara_effect.h"
-#include "engine/scr_effect.h"
+#include "engine/play_data.h"
 #include "engine/stage_images.h"
 #include "engine/stage_draw.h"
 #include "draw/surface.h"
@@ -34,6 +34,7 @@
 #include "platform/file.h"
 #include "platform/gdi.h"
 #include "platform/random.h"
+#include "platform/sjis.h"
 #include "platform/time.h"
 #include "platform/window.h"
 #include "project/common_palette.h"
@@ -66,15 +67,33 @@ constexpr int kScreenHeight = 480;
 // The smallest client area a saved placement may give the window.
 constexpr int kMinClient = 100;
 
-// The music name tables of the manager: five slots (four screens and the database music).
+// The music name tables of the manager: five slots (title, world map and save, stage select,
+// options, the stage's music). The manager keeps them and writes each screen's music into them,
+// so they last as long as the program.
 constexpr int kBgmSlots = 5;
-char g_szBgmOggNames[kBgmSlots * BGM_OGG_NAME] = "bgm\\Title.ogg";
-char g_szBgmMidiNames[kBgmSlots * BGM_MIDI_NAME] = "bgm\\Title.mid";
+char g_szBgmOggNames[kBgmSlots][BGM_OGG_NAME] = {"bgm\\Title.ogg", "bgm\\WorldMap.ogg", "bgm\\Challenge.ogg",
+                                                 "bgm\\Option.ogg", "bgm\\Stage.ogg"};
+char g_szBgmMidiNames[kBgmSlots][BGM_MIDI_NAME] = {"bgm\\Title.mid", "bgm\\WorldMap.mid", "bgm\\Challenge.mid",
+                                                   "bgm\\Option.mid", "bgm\\Stage.mid"};
 
 void CopyName(char* dst, const std::string& src) {
   const size_t n = std::min(src.size(), static_cast<size_t>(MAX_PATH - 1));
   std::memcpy(dst, src.data(), n);
   dst[n] = '\0';
+}
+
+// Start-up fails: the reason noted for standard error (a file's name in it given as UTF-8);
+// false.
+bool Failed(const char* lpszReason, const char* lpszFile = "") {
+  NoteProgramFailure("start-up failed: %s%s", lpszReason, SjisToUtf8(lpszFile).c_str());
+  return false;
+}
+
+// Start-up fails on a data file of the game: its name and why it cannot be read.
+bool FailedToRead(const char* lpszFile) {
+  NoteProgramFailure("start-up failed: %s cannot be read: %s", SjisToUtf8(lpszFile).c_str(),
+                     RecordFileProblem(lpszFile).c_str());
+  return false;
 }
 
 bool DrawingInit(int bDirect3D, int bVSync) {
@@ -142,6 +161,8 @@ void ReportDisplay() {
 }
 
 }  // namespace
+
+int StartBgmPlayer() { return g_BgmPlayer.Init(1, g_szBgmOggNames[0], g_szBgmMidiNames[0], kBgmSlots); }
 
 int DesktopDepth(int nBitsPerPixel) {
   if (nBitsPerPixel >= 24) return 32;
@@ -248,34 +269,25 @@ bool InitApplication(const char* lpCmdLine, int nCmdShow) {
   g_lpfnFileDialogPalette = &FileDialogPalette;
   InstallPauseLink();
   InstallPlayMenuLink();
-  g_nDataVersion = DATA_VERSION;
-  BuildCommandParamTable();
   RegisterScreens();
-  g_bStripCR = 1;
-  g_bFileTooNew = 0;
-  if (!CreateDefaultData(g_hWnd)) {
-    ReportErrorBox("「data」フォルダの作成に失敗…\n「default」フォルダに問題がある可能性があります。");
-    return false;
-  }
-  CreateWorkFolders();
-  if (!g_Database.LoadAll()) {
-    ReportErrorBox("データベースの読み込みに失敗…");
-    return false;
-  }
-  g_Database.CopyEffectLists();
-  BuildAnimeStepTable(g_Database, g_vAnimeSteps);
-  BuildEffectStepTable(g_Database, g_vEffectSteps);
-  BuildCharaEffectTables(g_vCharaEffectTemplate, g_vCharaEffectTemplateRev);
-  BuildScrEffectTables(g_vScrEffectTemplate, g_vScrEffectTemplateRev);
   // The stage's frame ends with the palette animation of the screens.
   g_lpfnAnimatePalette = &AnimatePalette;
-  if (!g_SystemData.LoadFile("data\\System.dat")) {
-    ReportErrorBox("%s の読み込みに失敗…", "data\\System.dat");
-    return false;
+  if (!CreateDefaultData(g_hWnd)) {
+    ReportErrorBox("「data」フォルダの作成に失敗…\n「default」フォルダに問題がある可能性があります。");
+    return Failed("no game here: there is no data folder, and none was made from a default folder");
   }
-  // The definitions keep flows meant for test play only in test play or when the project says so.
-  g_DefContext.bTestPlay = g_bTestPlay;
-  g_DefContext.bKeepFlaggedFlows = g_SystemData.m_bKeepFlaggedFlows;
+  CreateWorkFolders();
+  const char* file = "";
+  switch (LoadPlayData(&file)) {
+    case PLAYDATA_DATABASE:
+      ReportErrorBox("データベースの読み込みに失敗…");
+      return FailedToRead(file);
+    case PLAYDATA_SYSTEM_DATA:
+      ReportErrorBox("%s の読み込みに失敗…", file);
+      return FailedToRead(file);
+    default:
+      break;
+  }
 
   SetSystemIniDefaults(&g_SystemIni, g_SystemData.m_vIniKeys);
   if (!ReadSystemIni("System.ini", &g_SystemIni, g_SystemData.m_vIniKeys)) {
@@ -287,7 +299,7 @@ bool InitApplication(const char* lpCmdLine, int nCmdShow) {
     // the program without a message.
     const int direct3d = AskDrawingBackend(g_SystemIni.Direct3D, g_hWnd, g_SystemData.m_strTitle.c_str(),
                                            g_SystemIni.English);
-    if (direct3d < 0) return false;
+    if (direct3d < 0) return Failed("the start dialog was cancelled");
     g_SystemIni.Direct3D = direct3d;
   }
   TakeCommandLineStage(lpCmdLine, g_SystemIni.FreeStage);
@@ -313,7 +325,7 @@ bool InitApplication(const char* lpCmdLine, int nCmdShow) {
   g_SystemIni.Bpp = g_nScreenBpp = mode.nBpp;
   if (mode.lpszError) {
     ErrorBoxF("%s", mode.lpszError);
-    return false;
+    return Failed("the screen mode of System.ini does not suit the display");
   }
 
   g_MainWindow.InitWindow(0, nullptr, nullptr);
@@ -323,7 +335,8 @@ bool InitApplication(const char* lpCmdLine, int nCmdShow) {
   if (g_nScreenBpp == 8) g_SystemIni.DD_VideoStretch = 0;
   // The stage and character drawing read the setting from the engine's copy.
   g_bVideoStretch = g_SystemIni.DD_VideoStretch;
-  if (!StartDrawing(&g_SystemIni.Direct3D, g_SystemIni.VSync != 0, nCmdShow, &DrawingInit)) return false;
+  if (!StartDrawing(&g_SystemIni.Direct3D, g_SystemIni.VSync != 0, nCmdShow, &DrawingInit))
+    return Failed("the drawing device cannot be started");
   if (lpDTCon) {
     lpDTCon->strTextureErrMsg =
         "テクスチャの作成に失敗しました！\nビデオカードの性能が十分ではないかもしれません。\nSystem.ini"
@@ -336,7 +349,8 @@ bool InitApplication(const char* lpCmdLine, int nCmdShow) {
   ReportDisplay();
   ErrorLog("DDInit成功");
   if (lpDTCon || g_nScreenBpp == 8) {
-    if (!SetUpPalette()) return false;
+    if (!SetUpPalette())
+      return Failed("no palette and transparent colour from the picture ", g_SystemBitmapTable[0].szFileName);
   }
   ErrorLog("1");
   if (!lpDTCon) {
@@ -345,34 +359,39 @@ bool InitApplication(const char* lpCmdLine, int nCmdShow) {
     g_bBltPresent = DecideBltPresent(g_bWindowed, g_SystemIni.VSync, static_cast<int>(hz), g_SceneManager.m_nFrameRate);
   }
   const int firstImage = 1;
-  if (!DDLoadSystemBitmaps(g_SystemImage, &firstImage, 1)) return false;
+  if (!DDLoadSystemBitmaps(g_SystemImage, &firstImage, 1))
+    return Failed("the picture cannot be loaded: ", g_SystemBitmapTable[firstImage].szFileName);
   PrepareFontDefs(g_SystemData.m_nFontFace, lpDTCon ? g_SystemIni.D3D_FontCache : g_SystemIni.DD_FontCache);
-  if (!CreateStartupFonts(g_SystemData.m_bPictureChars, g_SystemData.m_bFixedPitch)) return false;
+  if (!CreateStartupFonts(g_SystemData.m_bPictureChars, g_SystemData.m_bFixedPitch))
+    return Failed("the fonts cannot be made");
   ErrorLog("3");
   for (cInput& input : g_vInput) input.SetDefaultButtonMap();
   if (!LoadKeyConfig("user_data\\KeyConfig.dat", &g_KeyConfig)) SetDefaultKeyConfig(&g_KeyConfig);
   g_OptionData.LoadFile("user_data\\Option.dat");
-  if (g_nScreenBpp == 8 && !LoadHbtPalette(g_OptionData.m_nPalette)) return false;
-  if (g_OptionData.m_bBgm) g_BgmPlayer.Init(1, g_szBgmOggNames, g_szBgmMidiNames, kBgmSlots);
+  if (g_nScreenBpp == 8 && !LoadHbtPalette(g_OptionData.m_nPalette))
+    return Failed("the blend table of the 8-bit colour scheme cannot be read");
+  if (g_OptionData.m_bBgm) StartBgmPlayer();
   BuildSeTables(static_cast<int>(g_Database.m_vSound.size()));
   if (!DS_Init(g_hWnd, 22050, 8, 1)) {
     ErrorLogText("DS_Init失敗！");
-    return false;
+    return Failed("the sound output cannot be opened");
   }
   ErrorLog("DSCreate");
   DSCreate(&g_vSeSlot, &g_vSeDef, SeAttenuation(g_OptionData.m_nSeVolume));
   if (!g_WorldMap.LoadFile("data\\WorldMap.dat")) {
     ReportErrorBox("%s のロードに失敗！", "data\\WorldMap.dat");
-    return false;
+    return FailedToRead("data\\WorldMap.dat");
   }
   if (!g_CommonPalette.LoadFile("data\\CommonPalette.cplt4")) {
     ReportErrorBox("%s のロードに失敗！", "data\\CommonPalette.cplt4");
-    return false;
+    return FailedToRead("data\\CommonPalette.cplt4");
   }
   ErrorLog("4");
   if (g_SystemIni.FreeStage[0] && ResolveFreeStage(g_SystemIni.FreeStage)) {
     g_bFreePlay = 1;
-    if (!StartGameFromFile(g_SystemIni.FreeStage, 1)) return false;
+    if (!StartGameFromFile(g_SystemIni.FreeStage, 1))
+      return Failed("the stage cannot be played (damaged, made by a newer version, or without a hero): ",
+                    g_SystemIni.FreeStage);
     g_nGameMode = GAMEMODE_FREE;
     g_SceneManager.m_bRanking = 1;
     g_nPlayMode = PLAYMODE_FREE_STAGE;

@@ -38,6 +38,10 @@ extern const char* const g_lpszWindowDepthError;
 
 ScreenMode DecideScreenMode(const ScreenModeInput& in);
 
+// Starts the music manager g_BgmPlayer on the program's music name tables (one channel, five
+// slots), as start-up does with music on and the options screen when music is switched on.
+int StartBgmPlayer();
+
 // The desktop's depth as the rules see it: 32 for 24 bits or more, 16 for 15 or 16.
 int DesktopDepth(int nBitsPerPixel);
 

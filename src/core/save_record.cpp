@@ -164,6 +164,17 @@ FILE* OpenRecordFileRead(const char* path) {
   return fp;
 }
 
+std::string RecordFileProblem(const char* path) {
+  FILE* fp = FileOpen(path && *path ? path : "err", "rb");
+  if (!fp) return std::strerror(errno);
+  int32_t version = 0;
+  const bool whole = std::fread(&version, 1, 4, fp) == 4;
+  std::fclose(fp);
+  if (whole && static_cast<uint32_t>(version) > static_cast<uint32_t>(g_nDataVersion))
+    return "made by a newer version of the program";
+  return "damaged or cut short";
+}
+
 FILE* OpenRecordFileWrite(const char* path) {
   if (!path || !*path) return nullptr;
   PendingWrite pending;

@@ -115,6 +115,10 @@ class cSaveRecord {
 // a file newer than the program (the version compared unsigned), or shorter than its four
 // version bytes, is refused (null). A null or empty path opens the file "err".
 FILE* OpenRecordFileRead(const char* path);
+// Why a record file could not be read, in a few words for a person (English): the system's
+// reason it does not open ("No such file or directory"), "made by a newer version of the program",
+// or "damaged or cut short".
+std::string RecordFileProblem(const char* path);
 // Creates the file and writes g_nDataVersion. The bytes go to a temporary file beside it,
 // which CloseRecordFile puts in the file's place only when everything was written.
 FILE* OpenRecordFileWrite(const char* path);

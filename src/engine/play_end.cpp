@@ -86,7 +86,7 @@ void cPlayScene::StateEnd() {
 
 void cPlayScene::FadeOut() {
   if (g_PlayMenuLink.lpfnFadeOutStep && !g_PlayMenuLink.lpfnFadeOutStep()) return;
-  if (g_bFreePlay || (g_nPlayMode == PLAYMODE_FREE_STAGE && !g_SaveData.m_bSeries)) {
+  if (RestartsStageFile()) {
     g_SaveData.m_bSeries = 0;
     const int ok = g_PlayMenuLink.lpfnStartGameFromFile ? g_PlayMenuLink.lpfnStartGameFromFile(g_StageData.m_strPath.c_str()) : 1;
     if (!ok) PostMessageA(g_hWnd, WM_CLOSE, 0, 0);

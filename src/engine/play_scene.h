@@ -324,6 +324,9 @@ class cPlayScene {
   // the series base name with the number.
   std::string NextStageName(int number) const;
   int HasNoNextStage(int number) const;
+  // Whether the end of play starts the stage file again (a stage file played on its own, or a
+  // free stage outside a series): after a clear the same stage is played again.
+  static int RestartsStageFile();
 
   // Removes that window (its surface with it) when it is still in the list; windows before
   // it may have ended while the game was held.

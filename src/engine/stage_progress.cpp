@@ -66,6 +66,10 @@ int cPlayScene::MakeResFileName(std::string& name, int number) const {
   return 1;
 }
 
+int cPlayScene::RestartsStageFile() {
+  return g_bFreePlay || (g_nPlayMode == PLAYMODE_FREE_STAGE && !g_SaveData.m_bSeries) ? 1 : 0;
+}
+
 int cPlayScene::HasNoNextStage(int number) const {
   std::string name;
   return MakeResFileName(name, number) ? 0 : 1;
@@ -113,7 +117,7 @@ int cPlayScene::GoNextStage() {
       return SCENE_STAGE_SELECT_TYPE;
     }
     case PLAYMODE_FREE_STAGE:
-      if (p.m_bSeries && !g_bFreePlay) {
+      if (!RestartsStageFile()) {
         if (TryNextStage(*this)) return SCENE_PLAY_TYPE;
         p.m_nStageNumber = current;
         return SCENE_TITLE_TYPE;

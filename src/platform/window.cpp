@@ -14,6 +14,7 @@
 
 #include "platform/dialog.h"
 #include "platform/display.h"
+#include "platform/display_errors.h"
 #include "platform/gdi.h"
 #include "platform/input.h"
 #include "platform/message.h"
@@ -557,6 +558,7 @@ WindowPresenter g_presenter;
 
 bool EnsureVideo() {
   if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  InstallDisplayErrorHandlers();
   // Joysticks read as on Windows, with or without the focus (frames stop anyway while the
   // program is inactive).
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");

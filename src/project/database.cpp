@@ -101,9 +101,12 @@ int cDatabase::LoadList(eDbList list, const char* path) {
   return 0;
 }
 
-int cDatabase::LoadAll() {
+int cDatabase::LoadAll(const char** lplpszFailed) {
   int ok = 1;
-  for (int i = 0; ok && i < DBLIST_COUNT; ++i) ok = LoadList(static_cast<eDbList>(i), g_lpszDatabaseFile[i]);
+  for (int i = 0; ok && i < DBLIST_COUNT; ++i) {
+    ok = LoadList(static_cast<eDbList>(i), g_lpszDatabaseFile[i]);
+    if (!ok && lplpszFailed) *lplpszFailed = g_lpszDatabaseFile[i];
+  }
   if (ok) ResetFirstEntries();
   SetDefContext();
   return ok;

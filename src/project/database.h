@@ -52,10 +52,11 @@ class cDatabase : public cSaveRecord {
   void SetDefault();
 
   // Reads the ten files "data\database\..." in the order of eDbList. Stops at the first file
-  // that cannot be read, with its message (1 when all were read); lists read before it keep
-  // their new contents, it and the later ones keep theirs. Then the first entries are reset
-  // (after a complete load only) and the database is put in g_DefContext (SetDefContext).
-  int LoadAll();
+  // that cannot be read, with its message (1 when all were read; 0 with its name in
+  // *lplpszFailed when asked); lists read before it keep their new contents, it and the later
+  // ones keep theirs. Then the first entries are reset (after a complete load only) and the
+  // database is put in g_DefContext (SetDefContext).
+  int LoadAll(const char** lplpszFailed = nullptr);
   // Reads one database file into one list: the count, then the records read over the entries
   // the list already holds (missing ones start as default records, surplus ones are removed).
   // A list left shorter than its defaults is padded with them, with a line in the report log.

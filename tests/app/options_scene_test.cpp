@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -197,6 +198,29 @@ TEST_F(OptionsSceneTest, LeavingWritesTheOptionsInTheirRanges) {
   EXPECT_EQ(g_SceneManager.m_nPrevScene, SCENE_OPTIONS);
   EXPECT_EQ(g_SceneManager.m_nScene, SCENE_TITLE);
   EXPECT_EQ(g_Cursor.Depth(), 1);
+}
+
+// Options that cannot be written are reported as a failed save slot is ("%s のセーブに失敗しました！"
+// with the file), and the screen is left all the same.
+TEST_F(OptionsSceneTest, OptionsThatCannotBeWrittenAreReportedAsAFailedSave) {
+  // user_data is a plain file: nothing can be made in it, whoever runs the test.
+  std::filesystem::remove_all(env.dir() / "user_data");
+  WriteFileBytes(env.dir() / "user_data", "");
+  g_OptionData.m_bBgm = 0;
+  g_SceneManager.m_nNextScene = SCENE_TITLE;
+  g_SceneManager.m_nScene = SCENE_OPTIONS;
+  scene.Leave();
+  ASSERT_EQ(env.Boxes().size(), 1u);
+  EXPECT_EQ(env.Boxes()[0].text, "user_data\\Option.dat のセーブに失敗しました！");
+  EXPECT_EQ(env.Boxes()[0].caption, "エラー");
+  EXPECT_NE(env.ReportText().find("user_data\\Option.dat のセーブに失敗しました！"), std::string::npos);
+  EXPECT_EQ(g_SceneManager.m_nScene, SCENE_TITLE);
+
+  // Written, nothing is said.
+  std::filesystem::remove(env.dir() / "user_data");
+  env.dir().MakeDir("user_data");
+  scene.Leave();
+  EXPECT_EQ(env.Boxes().size(), 1u);
 }
 
 }  // namespace

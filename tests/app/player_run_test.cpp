@@ -1,15 +1,16 @@
 // The player program itself, started as a process on a project folder written by the fixture
 // builder: it starts, plays the stage named on its command line, and closes in order on
-// SIGTERM; a second start in the same folder ends the first.
+// SIGTERM; a second start in the same folder ends the first; a start-up that fails ends with
+// status 1 and a line on standard error that names the failure.
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <time.h>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,20 +18,21 @@
 #include "app/instance_lock.h"
 #include "app_fixture.h"
 #include "support/bytes.h"
+#include "support/spawn.h"
 #include "support/temp_dir.h"
 #include "support/wait.h"
 
-extern char** environ;
-
 namespace {
 
-pid_t Spawn(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, TW_PLAYER_EXE, nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  return pid;
+// The program started with the arguments; with errFile, its standard error goes to that file;
+// the variables of env ("NAME=value") take the place of the test's own.
+pid_t Spawn(const std::vector<std::string>& args, const std::string& errFile = "",
+            const std::vector<std::string>& env = {}) {
+  SpawnSpec spec;
+  spec.args = args;
+  spec.env = env;
+  spec.err = errFile;
+  return SpawnProgram(TW_PLAYER_EXE, spec);
 }
 
 bool Exists(const std::string& path) {
@@ -152,11 +154,81 @@ TEST(PlayerRun, FailedStartUpInTestPlayTellsTheEditingProgram) {
   const std::string project = dir / "empty";
   const pid_t pid = Spawn({"tessellwhirl", "--project", project, "--test-play"});
   ASSERT_GT(pid, 0);
-  EXPECT_EQ(WaitExit(pid, 20000), 0);
+  EXPECT_EQ(WaitExit(pid, 20000), 1);
   const std::string report = ReportOf(project);
   EXPECT_NE(report.find("NotifyEditorStart : Tessellwhirl4_Editor 1"), std::string::npos) << report;
   EXPECT_NE(report.find("NotifyEditorExit : Tessellwhirl4_Editor 0"), std::string::npos) << report;
   EXPECT_FALSE(Exists(project + "/user_data/Window.dat"));
+}
+
+}  // namespace
+
+namespace {
+
+// The lines of standard error that the program itself wrote.
+std::vector<std::string> ProgramLines(const std::string& err) { return LinesStartingWith(err, "tessellwhirl: "); }
+
+// A start-up that fails ends with status 1 and one line on standard error naming the failure.
+TEST(PlayerRun, FailedStartUpsEndWithAFailureAndNameIt) {
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& project)> make;  // spoils the project
+    std::vector<std::string> env;
+    const char* line;  // what the line says
+  };
+  const auto cutFile = [](const char* rel) {
+    return [rel](const std::string& project) { WriteFileBytes(project + "/" + rel, std::string("\x16\x03\0\0\x04\0", 6)); };
+  };
+  const Case cases[] = {
+      {"no game in the folder", [](const std::string& project) { std::filesystem::remove_all(project + "/data"); }, {},
+       "tessellwhirl: start-up failed: no game here: there is no data folder, and none was made from a default folder"},
+      {"System.dat cut short", cutFile("data/System.dat"), {},
+       "tessellwhirl: start-up failed: data\\System.dat cannot be read: damaged or cut short"},
+      {"System.dat missing", [](const std::string& project) { std::filesystem::remove(project + "/data/System.dat"); },
+       {}, "tessellwhirl: start-up failed: data\\System.dat cannot be read: No such file or directory"},
+      {"a database file cut short", cutFile("data/database/Sound.dat"), {},
+       "tessellwhirl: start-up failed: data\\database\\Sound.dat cannot be read: damaged or cut short"},
+      {"the world map made by a newer version",
+       [](const std::string& project) { WriteFileBytes(project + "/data/WorldMap.dat", ByteWriter().I32(791).I32(0).str()); },
+       {}, "tessellwhirl: start-up failed: data\\WorldMap.dat cannot be read: made by a newer version of the program"},
+      // The system's libraries that SDL tries for a display keep allocations to the end, which
+      // are not the program's leaks.
+      {"no display for the window", nullptr,
+       {"SDL_VIDEODRIVER=x11", "DISPLAY=:9999", "WAYLAND_DISPLAY=",
+        "ASAN_OPTIONS=halt_on_error=1:detect_leaks=0:detect_stack_use_after_return=1"},
+       "tessellwhirl: the main window cannot be made (is there a display?)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const std::string project = dir / "game";
+    ASSERT_TRUE(appfixture::WriteProject(project));
+    if (c.make) c.make(project);
+    const pid_t pid = Spawn({"tessellwhirl", "--project", project}, dir / "err.txt", c.env);
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(WaitExit(pid, 20000), 1);
+    const std::string err = ReadFileBytes(dir / "err.txt");
+    EXPECT_EQ(ProgramLines(err), std::vector<std::string>{c.line}) << err;
+    EXPECT_EQ(err.find("Sanitizer"), std::string::npos) << err;
+  }
+}
+
+// A game folder in which no file can be made: the box says so, and the program ends with a
+// failure before anything else.
+TEST(PlayerRun, UnwritableGameFolderIsToldAndEndsWithAFailure) {
+  TempDir dir;
+  const std::string project = dir / "game";
+  ASSERT_TRUE(appfixture::WriteProject(project));
+  ScopedUnwritableDir unwritable(project);
+  if (!unwritable.Made()) GTEST_SKIP() << unwritable.Reason();
+  const pid_t pid = Spawn({"tessellwhirl", "--project", project}, dir / "err.txt");
+  ASSERT_GT(pid, 0);
+  EXPECT_EQ(WaitExit(pid, 20000), 1);
+  const std::vector<std::string> lines = ProgramLines(ReadFileBytes(dir / "err.txt"));
+  ASSERT_EQ(lines.size(), 1u) << ReadFileBytes(dir / "err.txt");
+  EXPECT_EQ(lines[0].rfind("tessellwhirl: the game folder " + project + " cannot be written: Report_Game.txt: ", 0), 0u)
+      << lines[0];
+  EXPECT_FALSE(Exists(project + "/Report_Game.txt"));
 }
 
 }  // namespace

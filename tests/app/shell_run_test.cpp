@@ -7,12 +7,14 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "../draw/draw_fixture.h"
 #include "app/main_window.h"
+#include "app/options_scene.h"
 #include "app/menu_cursor.h"
 #include "app/pause_link.h"
 #include "app/process.h"
@@ -23,6 +25,7 @@
 #include "app/stage_select_scene.h"
 #include "app/title_scene.h"
 #include "app/world_map_scene.h"
+#include "audio/bgm.h"
 #include "app_fixture.h"
 #include "core/shell_link.h"
 #include "defs/cmd_kind.h"
@@ -48,6 +51,7 @@
 #include "project/stage.h"
 #include "project/system_data.h"
 #include "project/world_map.h"
+#include "support/bytes.h"
 #include "support/dialog_driver.h"
 #include "support/fake_synth.h"
 #include "support/temp_dir.h"
@@ -61,6 +65,8 @@ constexpr int KEY_DECIDE = 'Z';
 constexpr int ROW_STORY = 0;
 constexpr int ROW_CHALLENGE = 2;
 constexpr int ROW_FREE = 3;
+constexpr int ROW_OPTIONS = 5;
+constexpr int KEY_CANCEL = 'X';
 
 // The file name typed into the stage file dialog.
 std::string g_stageFile;
@@ -472,6 +478,76 @@ TEST_F(ShellRunTest, StoryMapStageAutoEntryAndAutosave) {
   EXPECT_EQ(back.m_vStageFlags[kClearFlag], 1) << "the autosave holds the clear";
   EXPECT_EQ(closes_, 0) << env_.ReportText();
 }
+
+// The options screen switches music off and on again through its own frames: leaving it with music
+// off releases the music manager, leaving it with music on starts the manager again, and the title
+// then plays its music through the manager's name tables.
+class ShellRunMusicTest : public ShellRunTest {
+ protected:
+  // Starts with the music switch of Option.dat as given, then visits the options screen once for
+  // each entry of `switches`, leaving it with the music switch so.
+  void SwitchMusicInTheOptions(int bgmAtStart, const std::vector<int>& switches) {
+    Start({}, [&](fixture::Project& p) {
+      // The title's music is the database's music 1, a MIDI file of the project.
+      p.database.m_vBgm[1].m_strFile = "bgm\\Title.mid";
+      ASSERT_TRUE(p.WriteDatabase());
+      p.systemData.m_vScreenBgm[0] = 1;
+      std::filesystem::create_directories(p.Root() + "/bgm");
+      std::filesystem::create_directories(p.Root() + "/user_data");
+      WriteFileBytes(p.Root() + "/bgm/Title.mid", OneNoteMidiFile());
+      cOptionData options;
+      options.m_bBgm = bgmAtStart;
+      ASSERT_EQ(options.SaveFile((p.Root() + "/user_data/Option.dat").c_str()), 1);
+    });
+    ASSERT_FALSE(HasFatalFailure());
+    if (bgmAtStart) {
+      const std::vector<Step> first = {{"the title music", TitleMusicPlays}};
+      ASSERT_EQ(Run(first, 300), first.size());
+    }
+    for (const int on : switches) {
+      std::vector<Step> steps = {{"the title menu", OnTitleMenu}};
+      // The title menu's seven entries; it opens on the row it was left on.
+      const int presses = (ROW_OPTIONS - g_Cursor.Current().nRow + 7) % 7;
+      for (int i = 0; i < presses; ++i) steps.push_back({"down", [] { return true; }, VK_DOWN});
+      steps.push_back({"options chosen", [] { return g_Cursor.Current().nRow == ROW_OPTIONS; }, KEY_DECIDE});
+      steps.push_back({"the options menu", OptionsStep(cSettingsScene::STEP_CHOOSE), VK_DOWN});
+      steps.push_back({"the music entry", [] { return g_Cursor.Current().nRow == OPTION_BGM; }, KEY_DECIDE});
+      steps.push_back({"editing the music switch", OptionsStep(cSettingsScene::STEP_EDIT), VK_UP});
+      steps.push_back({"the switch turned", [on] { return g_OptionData.m_bBgm == on; }, KEY_DECIDE});
+      steps.push_back({"back on the entries", OptionsStep(cSettingsScene::STEP_CHOOSE), KEY_CANCEL});
+      if (on) {
+        steps.push_back({"the title music again", TitleMusicPlays});
+        steps.push_back({"thirty frames of the title", [n = 0]() mutable { return ++n >= 30; }});
+      } else {
+        steps.push_back({"back on the title menu", OnTitleMenu});
+      }
+      const size_t done = Run(steps, 2000);
+      ASSERT_EQ(done, steps.size()) << Describe(steps, done);
+      EXPECT_EQ(g_BgmPlayer.m_bInit, on) << "the manager runs exactly while music is on";
+      cOptionData saved;
+      ASSERT_EQ(saved.LoadFile("user_data\\Option.dat"), 1);
+      EXPECT_EQ(saved.m_bBgm, on);
+    }
+    EXPECT_EQ(closes_, 0) << env_.ReportText();
+  }
+
+  // The title menu with its music playing from the MIDI side.
+  static bool TitleMusicPlays() {
+    std::lock_guard<std::recursive_mutex> lock(g_BgmPlayer.m_Lock);
+    return OnTitleMenu() && g_BgmPlayer.m_bInit && g_BgmPlayer.m_vPlaying.size() == 1 && g_BgmPlayer.m_vPlaying[0] == 2;
+  }
+  // The options screen's menu at the step.
+  static std::function<bool()> OptionsStep(int step) {
+    return [step] {
+      const auto* s = static_cast<const cSettingsScene*>(g_SceneManager.SceneOf(SCENE_OPTIONS));
+      return OnScreen(SCENE_OPTIONS, cSettingsScene::PHASE_MENU) && s->m_nStep == step;
+    };
+  }
+};
+
+TEST_F(ShellRunMusicTest, OffThenOnAgain) { SwitchMusicInTheOptions(1, {0, 1}); }
+
+TEST_F(ShellRunMusicTest, OnFromAStartWithMusicOff) { SwitchMusicInTheOptions(0, {1}); }
 
 // A stage file named on the command line plays at once; the in-game menu's first entry then
 // closes the program instead of leading to the title menu.

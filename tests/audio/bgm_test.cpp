@@ -52,12 +52,6 @@ IVox* CreateFakeVox() {
   return new FakeVox(g_made++);
 }
 
-std::string MidiFile() {
-  // One note, a quarter note long, at 96 ticks a quarter.
-  const std::string track("\x00\x90\x3C\x40\x60\xFF\x2F\x00", 8);
-  return std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x08", 22) + track;
-}
-
 // The manager over the fake library (or the built-in one), with the name tables start-up
 // gives it, in a working folder with a few MIDI files.
 class Bgm : public ::testing::Test {
@@ -75,9 +69,9 @@ class Bgm : public ::testing::Test {
       std::snprintf(midi_[i], sizeof midi_[i], "bgm\\%s.mid", names[i]);
     }
     env_.dir().MakeDir("bgm");
-    WriteFileBytes(env_.dir() / "bgm/Title.mid", MidiFile());
-    WriteFileBytes(env_.dir() / "bgm/a.mid", MidiFile());
-    WriteFileBytes(env_.dir() / "bgm/WorldMap.mid", MidiFile());
+    WriteFileBytes(env_.dir() / "bgm/Title.mid", OneNoteMidiFile());
+    WriteFileBytes(env_.dir() / "bgm/a.mid", OneNoteMidiFile());
+    WriteFileBytes(env_.dir() / "bgm/WorldMap.mid", OneNoteMidiFile());
   }
   void TearDown() override {
     bgm_.Release();

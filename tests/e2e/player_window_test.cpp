@@ -1,12 +1,12 @@
 // The player program in a real window on a virtual X display, on a copy of the sample game:
 // the title screen, free play of a stage chosen in the file dialog, the hero walking, a replay
-// saved with F1 and played back from the title, and the close request of the window.
-// Each test starts its own Xvfb; without Xvfb or xdotool the tests are skipped.
+// saved with F1 and played back from the title, music switched off and on in the options, the
+// close request of the window and the window destroyed by another program, a game folder that
+// cannot be written and a second copy refused. Each test starts its own Xvfb; without Xvfb or
+// xdotool the tests are skipped.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -20,11 +20,10 @@
 
 #include "draw/png_file.h"
 #include "support/bytes.h"
+#include "support/spawn.h"
 #include "support/temp_dir.h"
 #include "support/wait.h"
 #include "x_display.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -76,28 +75,13 @@ class Player {
     // The test's environment, with the display, no SDL video driver of the tests, silent sound,
     // and the sanitizers' options: the X libraries keep allocations to the end, which are not
     // the program's leaks; any other report ends the program with a failure.
-    std::vector<std::string> env = {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy",
-                                    "ASAN_OPTIONS=halt_on_error=1:detect_leaks=0",
-                                    "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"};
-    for (char** e = environ; *e; ++e) {
-      const std::string var = *e;
-      bool replaced = var.rfind("SDL_VIDEODRIVER=", 0) == 0;
-      for (size_t i = 0; i < 4; ++i) replaced = replaced || var.rfind(env[i].substr(0, env[i].find('=') + 1), 0) == 0;
-      if (!replaced) env.push_back(var);
-    }
-    std::vector<char*> envp;
-    for (const std::string& v : env) envp.push_back(const_cast<char*>(v.c_str()));
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    std::vector<std::string> args = {"tessellwhirl", "--project", project};
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    if (posix_spawn(&pid_, TW_PLAYER_EXE, &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
+    SpawnSpec spec;
+    spec.args = {"tessellwhirl", "--project", project};
+    spec.env = {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy", "SDL_VIDEODRIVER",
+                "ASAN_OPTIONS=halt_on_error=1:detect_leaks=0:detect_stack_use_after_return=1",
+                "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"};
+    spec.out = spec.err = log;
+    pid_ = SpawnProgram(TW_PLAYER_EXE, spec);
   }
   ~Player() {
     if (pid_ > 0) {
@@ -229,6 +213,32 @@ class PlayerWindow : public testing::Test {
     SleepMs(100);
     display_.Xdotool({"keyup", key});
     SleepMs(150);
+  }
+
+  // The row of the options screen that a cursor starting at column x is on (the entries' cursor
+  // at 48, the value's at 192; rows 16 pixels high from y 96); -1 when none shows it.
+  static constexpr int kEntryCursorX = 48, kValueCursorX = 192;
+  static int OptionsCursorRow(const Shot& shot, int x0) {
+    if (shot.w != 640 || shot.h != 480) return -1;
+    for (int row = 0; row < 6; ++row)
+      for (int x = x0; x < x0 + 16; ++x) {
+        const uint32_t c = shot.At(x, 96 + 16 * row + 8);
+        const int r = (c >> 16) & 255, g = (c >> 8) & 255, b = c & 255;
+        if (r > 200 && g > 160 && b < 120) return row;
+      }
+    return -1;
+  }
+
+  // Whether the options screen shows the music switch (row 1, its value at x 208) as "ON": the
+  // text's light pixels end before x 240, where "OFF" goes on.
+  static int MusicShownOn(const Shot& shot) {
+    if (shot.w != 640 || shot.h != 480) return -1;
+    for (int y = 112; y < 128; ++y)
+      for (int x = 240; x < 256; ++x) {
+        const uint32_t c = shot.At(x, y);
+        if (((c >> 16) & 255) > 180 && ((c >> 8) & 255) > 180 && (c & 255) > 180) return 0;
+      }
+    return 1;
   }
 
   // Moves the title menu's cursor to the row, watching where it is.
@@ -413,6 +423,104 @@ TEST_F(PlayerWindow, HeroWalksWithTheRightKeyAndItsReplayWalksAgain) {
   ASSERT_NO_FATAL_FAILURE(OpenReplay());
   EXPECT_TRUE(WaitShot([](const Shot& shot) { return HeroWalkedRight(shot); }, 10000))
       << "the recorded walk was not played";
+  CloseAndExpectCleanExit();
+}
+
+// Another program destroys the window (as xdotool windowclose does): the program takes the
+// X server's refusals of its requests, closes in order within the close-time limit, without a
+// sanitizer report, and says on its way out that the window was lost. The placement it saves on
+// closing is whole (32 bytes) or not written at all.
+TEST_F(PlayerWindow, WindowDestroyedFromOutsideEndsTheProgramInOrder) {
+  StartPlayer();
+  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_TRUE(WaitTitle(20000));
+  ASSERT_EQ(display_.Xdotool({"windowclose", std::to_string(window_)}), 0);
+  const long long start = NowMs();
+  const int code = player_->WaitExit(10000);
+  ASSERT_NE(code, -1) << "the program did not end";
+  EXPECT_LT(code, 128) << "ended by a signal: " << player_->Output();
+  EXPECT_EQ(code, 1) << player_->Output();
+  EXPECT_LE(NowMs() - start, CloseLimitMs()) << "the program ends within two seconds";
+  ExpectNoSanitizerReport();
+  EXPECT_NE(player_->Output().find("tessellwhirl: the window was lost: X error "), std::string::npos)
+      << player_->Output();
+  const std::string placement = ReadFileBytes(project_ + "/user_data/Window.dat");
+  EXPECT_TRUE(placement.empty() || placement.size() == 32u) << placement.size();
+}
+
+// Music switched off and on again in the options screen: the title plays its music again, the
+// program goes on and closes in order.
+TEST_F(PlayerWindow, MusicSwitchedOffAndOnInTheOptionsGoesOnPlaying) {
+  StartPlayer();
+  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_TRUE(WaitTitle(20000));
+  for (const int on : {0, 1}) {
+    SCOPED_TRACE(on ? "music on" : "music off");
+    ASSERT_TRUE(CursorTo(kRowOptions));
+    Tap("z");
+    // The entries' cursor on the first row, then on the music entry.
+    ASSERT_TRUE(WaitShot([](const Shot& shot) { return OptionsCursorRow(shot, kEntryCursorX) == 0; }, 10000));
+    for (int i = 0; i < 6 && OptionsCursorRow(Capture(), kEntryCursorX) != 1; ++i) Tap("Down");
+    ASSERT_EQ(OptionsCursorRow(Capture(), kEntryCursorX), 1);
+    Tap("z");
+    ASSERT_TRUE(WaitShot([](const Shot& shot) { return OptionsCursorRow(shot, kValueCursorX) == 1; }, 5000))
+        << "the music switch is not being edited";
+    // Up turns the switch, watching the value shown ("OFF" reaches past x 240, "ON" does not).
+    for (int i = 0; i < 4 && MusicShownOn(Capture()) != on; ++i) Tap("Up");
+    ASSERT_EQ(MusicShownOn(Capture()), on);
+    Tap("z");
+    ASSERT_TRUE(WaitShot([](const Shot& shot) { return OptionsCursorRow(shot, kValueCursorX) == -1; }, 5000));
+    Tap("x");
+    ASSERT_TRUE(WaitTitle(10000)) << "the options screen did not return to the title\n" << player_->Output();
+    // The music switch of Option.dat (offset 12).
+    const std::string options = ReadFileBytes(project_ + "/user_data/Option.dat");
+    ASSERT_EQ(options.size(), 36u);
+    EXPECT_EQ(Le32(options, 12), static_cast<uint32_t>(on));
+  }
+  // The title goes on with its music.
+  SleepMs(1000);
+  ASSERT_TRUE(WaitTitle(5000));
+  CloseAndExpectCleanExit();
+}
+
+// A game folder in which no file can be made: a box says so before anything else, and once it
+// is answered the program ends with a failure and the line that names it.
+TEST_F(PlayerWindow, UnwritableGameFolderShowsABoxThenEndsWithAFailure) {
+  ScopedUnwritableDir unwritable(project_);
+  if (!unwritable.Made()) GTEST_SKIP() << unwritable.Reason();
+  player_.reset(new Player(display_.Name(), project_, dir_ / "player.log"));
+  ASSERT_GT(player_->Pid(), 0);
+  const unsigned long box = display_.WaitWindowNamed(reinterpret_cast<const char*>(u8"エラー"), 30000);
+  ASSERT_NE(box, 0u) << "no box; the program wrote:\n" << player_->Output();
+  window_ = box;
+  display_.Focus(box);
+  SleepMs(500);
+  Capture();
+  Tap("Return");
+  EXPECT_EQ(player_->WaitExit(10000), 1) << player_->Output();
+  EXPECT_NE(player_->Output().find("tessellwhirl: the game folder " + project_ + " cannot be written"), std::string::npos)
+      << player_->Output();
+  ExpectNoSanitizerReport();
+}
+
+// A second start in the same folder asks whether to end the running program; answered No
+// (Escape), the second ends with a failure that says why, and the first goes on.
+TEST_F(PlayerWindow, SecondCopyRefusedEndsWithAFailureAndTheFirstGoesOn) {
+  StartPlayer();
+  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_TRUE(WaitTitle(20000));
+  Player second(display_.Name(), project_, dir_ / "second.log");
+  ASSERT_GT(second.Pid(), 0);
+  const unsigned long question = display_.WaitWindowNamed(reinterpret_cast<const char*>(u8"二重起動"), 30000);
+  ASSERT_NE(question, 0u) << "no question; the second program wrote:\n" << second.Output();
+  display_.Focus(question);
+  SleepMs(500);
+  display_.Xdotool({"key", "Escape"});
+  EXPECT_EQ(second.WaitExit(10000), 1) << second.Output();
+  EXPECT_NE(second.Output().find("tessellwhirl: the program is already running in this folder"), std::string::npos)
+      << second.Output();
+  display_.Focus(window_);
+  ASSERT_TRUE(WaitTitle(5000)) << "the first program goes on";
   CloseAndExpectCleanExit();
 }
 

@@ -157,6 +157,28 @@ unsigned long XDisplay::WaitWindow(pid_t pid, const std::vector<unsigned long>& 
   return 0;
 }
 
+unsigned long XDisplay::WaitWindowNamed(const std::string& title, int ms) const {
+  const long long end = NowMs() + ms;
+  do {
+    XSync(dpy_, False);
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    unsigned long found = 0;
+    if (XQueryTree(dpy_, DefaultRootWindow(dpy_), &root, &parent, &children, &count)) {
+      for (unsigned int i = 0; i < count && !found; ++i) {
+        XWindowAttributes attr;
+        if (!XGetWindowAttributes(dpy_, children[i], &attr) || attr.map_state != IsViewable) continue;
+        if (WindowName(children[i]) == title) found = children[i];
+      }
+      if (children) XFree(children);
+    }
+    if (found) return found;
+    usleep(20000);
+  } while (NowMs() < end);
+  return 0;
+}
+
 bool XDisplay::WaitWindowGone(unsigned long window, int ms) const {
   const long long end = NowMs() + ms;
   do {
@@ -180,6 +202,12 @@ std::string XDisplay::WindowName(unsigned long window) const {
       data) {
     name.assign(reinterpret_cast<char*>(data), items);
     XFree(data);
+  }
+  // A window that gives only WM_NAME (in the locale's encoding, UTF-8 here).
+  char* plain = nullptr;
+  if (name.empty() && XFetchName(dpy_, window, &plain) && plain) {
+    name = plain;
+    XFree(plain);
   }
   return name;
 }

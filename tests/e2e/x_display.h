@@ -44,6 +44,9 @@ class XDisplay {
   std::vector<unsigned long> WindowsOf(pid_t pid) const;
   // Waits up to ms for a mapped window of pid other than those in `except`; 0 when none came.
   unsigned long WaitWindow(pid_t pid, const std::vector<unsigned long>& except, int ms) const;
+  // Waits up to ms for a mapped top-level window of that title (UTF-8), whoever made it (a message
+  // box of SDL's gives no process id); 0 when none came.
+  unsigned long WaitWindowNamed(const std::string& title, int ms) const;
   // Waits up to ms until the window is gone or unmapped.
   bool WaitWindowGone(unsigned long window, int ms) const;
   // The window's title (UTF-8).

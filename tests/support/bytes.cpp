@@ -44,3 +44,8 @@ std::string Hex(const std::string& bytes) {
   if (!out.empty()) out.pop_back();
   return out;
 }
+
+std::string OneNoteMidiFile() {
+  const std::string track("\x00\x90\x3C\x40\x60\xFF\x2F\x00", 8);
+  return std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x08", 22) + track;
+}

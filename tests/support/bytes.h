@@ -34,3 +34,5 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
 // The bytes as hex pairs separated by spaces, for readable failure messages.
 std::string Hex(const std::string& bytes);
+// A Standard MIDI File of one track with one note, a quarter note long at 96 ticks a quarter.
+std::string OneNoteMidiFile();

@@ -1,6 +1,10 @@
 #include "support/temp_dir.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -20,7 +24,58 @@ namespace {
 
 LRESULT TestMainWindowProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
+// Whether a file can be made in the folder (one is made and removed again).
+bool CanMakeFileIn(const std::string& dir) {
+  const std::string probe = dir + "/.twtest-probe";
+  const int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+  if (fd < 0) return false;
+  close(fd);
+  unlink(probe.c_str());
+  return true;
+}
+
+// Sets or clears the folder's immutable flag; false when it cannot.
+bool SetImmutable(const std::string& dir, bool on) {
+  const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  if (ok) {
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    ok = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  }
+  const int error = errno;
+  close(fd);
+  errno = error;
+  return ok;
+}
+
 }  // namespace
+
+ScopedUnwritableDir::ScopedUnwritableDir(const std::string& dir) : dir_(dir) {
+  if (chmod(dir.c_str(), 0555) != 0) {
+    reason_ = dir + ": cannot take the write permission away: " + std::strerror(errno);
+    return;
+  }
+  if (!CanMakeFileIn(dir)) {
+    made_ = true;
+    return;
+  }
+  // The user writes regardless of permissions (root): the folder is made immutable.
+  if (!SetImmutable(dir, true)) {
+    reason_ = dir + ": the user writes without the permission, and the folder cannot be made immutable: " +
+              std::strerror(errno);
+    return;
+  }
+  immutable_ = true;
+  made_ = !CanMakeFileIn(dir);
+  if (!made_) reason_ = dir + ": files can still be made in the folder after it was made immutable";
+}
+
+ScopedUnwritableDir::~ScopedUnwritableDir() {
+  if (immutable_ && !SetImmutable(dir_, false)) ADD_FAILURE() << "cannot make " << dir_ << " mutable again";
+  chmod(dir_.c_str(), 0755);
+}
 
 TempDir::TempDir() {
   std::string templ = (fs::temp_directory_path() / "twtest-XXXXXX").string();

@@ -34,6 +34,27 @@ class ScopedChdir {
   std::string old_;
 };
 
+// Makes an existing folder one in which no file can be made or removed, for the scope, whoever
+// runs the test: its write permission is taken away, and where that does not stop the user (root)
+// the folder is made immutable. Made() tells whether it worked, Reason() why not (a file system
+// without the immutable flag, or no right to set it); the test then skips with that reason.
+class ScopedUnwritableDir {
+ public:
+  explicit ScopedUnwritableDir(const std::string& dir);
+  ~ScopedUnwritableDir();
+  ScopedUnwritableDir(const ScopedUnwritableDir&) = delete;
+  ScopedUnwritableDir& operator=(const ScopedUnwritableDir&) = delete;
+
+  bool Made() const { return made_; }
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::string dir_;
+  bool made_ = false;
+  bool immutable_ = false;
+  std::string reason_;
+};
+
 // The core services pointed at a temporary folder for one test: the report log and the
 // error log live there (the error log switched as asked), message boxes are recorded and
 // answered, and a main window of the test's thread stands in g_hWnd, so that the close

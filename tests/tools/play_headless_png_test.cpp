@@ -13,6 +13,7 @@
 #include "defs/flow.h"
 #include "fixture/bmp8.h"
 #include "fixture/fixture.h"
+#include "project/effect_kind_data.h"
 #include "project/system_image.h"
 #include "headless_run.h"
 #include "support/temp_dir.h"
@@ -220,6 +221,64 @@ TEST_F(HeldFramesPng, FramesTheGameIsHeldInAreWrittenAsTheHoldDrawsThem) {
   const HeadlessRun plain = RunHeadless("--project " + root + " --frames 200 " + stageName);
   ASSERT_EQ(plain.status, 0) << plain.out;
   EXPECT_EQ(LastLine(plain.out), LastLine(run.out));
+}
+
+// The hero's flow starts a looping horizontal shake as soon as play starts: amplitude 4 dots,
+// 4 swings a second, so the offset moves by 4 x 4 x 4 / 60 = 1.0667 dots a frame and is set to
+// exactly +4 and -4 where it turns (0, 1.07, 2.13, 3.2, then 4; down through 0 to -4 in 8
+// frames): a whole swing takes 15 or 16 frames.
+class ShakenFramesPng : public PlayHeadlessPng {
+ protected:
+  void Shape(fixture::Project& project, cCharaData& hero) override {
+    cScrEffectData shake;
+    shake.m_nKind = 2;  // "振動（横）"
+    shake.m_nParam[0] = 10;
+    shake.m_nParam[1] = 4;
+    shake.m_nParam[2] = 4;
+    project.database.m_vScrEffect.resize(2);
+    project.database.m_vScrEffect[1] = shake;
+    cFlow flow;
+    flow.m_byTrigger = TRIGGER_ALWAYS;
+    cFlowCmd start = fixture::Command(CMD_SCREEN_EFFECT);
+    start.m_vParam[0] = 1;  // the effect
+    start.m_vParam[1] = 1;  // forward
+    start.m_vParam[2] = 1;  // looping
+    cFlowCmd wait = fixture::Command(CMD_WAIT);
+    wait.m_bZeroTime = 0;
+    wait.m_sTime = 9999;  // tenths: longer than the run
+    flow.m_vCmd = {start, wait};
+    hero.m_vFlow.assign(1, flow);
+  }
+};
+
+TEST_F(ShakenFramesPng, AHorizontalShakeMovesTheFrameByItsAmplitude) {
+  constexpr int kFirst = 30, kCount = 16;
+  std::string args = "--project " + root + " --frames " + std::to_string(kFirst + kCount);
+  for (int f = kFirst; f < kFirst + kCount; ++f) args += " --png " + std::to_string(f) + ":" + dir / (std::to_string(f) + ".png");
+  const HeadlessRun run = RunHeadless(args + " " + stageName);
+  ASSERT_EQ(run.status, 0) << run.out;
+  // The floor fills the bottom row of cells from edge to edge: where the frame moved, the strip
+  // it uncovered is cleared with colour 16; at +4 the five columns 0..4, at -4 the four 636..639.
+  const uint32_t cleared = 0x101010;
+  int right = 0, left = 0;
+  for (int f = kFirst; f < kFirst + kCount; ++f) {
+    SCOPED_TRACE(f);
+    Picture p;
+    ASSERT_TRUE(ReadPng(dir / (std::to_string(f) + ".png"), &p));
+    EXPECT_EQ(p.At(5, 460), Colour(kBlock)) << "never more than the amplitude";
+    EXPECT_EQ(p.At(634, 460), Colour(kBlock));
+    if (p.At(4, 460) == cleared) {
+      ++right;
+      for (int x = 0; x < 4; ++x) EXPECT_EQ(p.At(x, 460), cleared) << x;
+    }
+    if (p.At(636, 460) == cleared) {
+      ++left;
+      EXPECT_EQ(p.At(635, 460), Colour(kBlock));
+      for (int x = 637; x < 640; ++x) EXPECT_EQ(p.At(x, 460), cleared) << x;
+    }
+  }
+  EXPECT_GE(right, 1) << "a frame shaken 4 dots to the right";
+  EXPECT_GE(left, 1) << "a frame shaken 4 dots to the left";
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 // Frames the game is held in (a message waiting for its key, a picture or an effect shown while
 // the game stands still) count too: they take their keys from the same frame numbers, and a
 // play frame's line carries the number of its frame. When play ends (the stage is cleared or
-// the game is over), a line "next stage: ..." tells what follows, before the last line.
+// the game is over), a line "next stage: ..." tells what play goes on with, before the last line.
 #include <unistd.h>
 
 #include <cinttypes>
@@ -27,21 +27,23 @@
 #include <string>
 #include <vector>
 
+#include "core/log.h"
 #include "core/path.h"
 #include "core/save_record.h"
-#include "defs/def_context.h"
-#include "engine/chara_effect.h"
 #include "engine/pause_thread.h"
+#include "engine/play_data.h"
 #include "engine/play_digest.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
 #include "engine/shot.h"
 #include "engine/stage_chara.h"
 #include "platform/message.h"
+#include "platform/msgbox.h"
+#include "platform/sjis.h"
 #include "platform/thread.h"
 #include "platform/time.h"
 #include "project/common_palette.h"
-#include "project/database.h"
+#include "project/data_folder.h"
 #include "project/global_data.h"
 #include "project/replay.h"
 #include "project/save_data.h"
@@ -49,7 +51,6 @@
 #include "project/stage.h"
 #include "project/stage_load.h"
 #include "project/system_data.h"
-#include "script/cmd_param_def.h"
 
 #include "frame_png.h"
 
@@ -257,37 +258,39 @@ void PollHeldFrame(cSafeVector<cInput>& input) {
   if (g_timeline.frame >= g_timeline.last) PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 0, 0);
 }
 
-// What follows the end of play: the newest file of the next stage the clear asked for, or none
-// (no next stage asked, a world clear, or the game is over).
+// What play goes on with after its end, as the play scene decides it: after a clear the same
+// stage file again (a stage file played on its own, the tool's free play; a replay plays back
+// again), or the newest file of the next stage of a series; "none" after a game over or when
+// play leaves for a screen.
 std::string NextStageReport(const cPlayScene& scene) {
-  if (scene.m_nState != 4 || scene.m_nNextStage == 0) return "none";
-  const std::string name = scene.NextStageName(scene.m_nNextStage);
+  if (scene.m_nState != 4) return "none";
+  if (cPlayScene::RestartsStageFile() || g_nPlayMode == PLAYMODE_REPLAY) return g_StageData.m_strPath + " (again)";
   std::string file;
-  if (FindLastNumberedFileStr(file, name.c_str(), "stg4")) return file;
-  return name + " (no such file)";
+  if (scene.MakeResFileName(file, scene.m_nNextStage)) return file;
+  return "none";
 }
 
+// The project's data as the player's start-up reads it. A file that cannot be read is named with
+// the reason; the loaders' own messages have gone to standard error before.
 bool LoadProject() {
-  g_nDataVersion = DATA_VERSION;
-  BuildCommandParamTable();
-  g_bStripCR = 1;
-  if (!g_Database.LoadAll()) {
-    std::fprintf(stderr, "play_headless: the database cannot be read\n");
-    return false;
+  const char* file = "";
+  if (LoadPlayData(&file) == PLAYDATA_LOADED) {
+    file = g_PathTable[PATH_COMMON_PALETTE];
+    if (g_CommonPalette.LoadFile(file)) return true;
   }
-  g_Database.CopyEffectLists();
-  BuildAnimeStepTable(g_Database, g_vAnimeSteps);
-  BuildEffectStepTable(g_Database, g_vEffectSteps);
-  BuildCharaEffectTables(g_vCharaEffectTemplate, g_vCharaEffectTemplateRev);
-  if (!g_SystemData.LoadFile("data\\System.dat")) {
-    std::fprintf(stderr, "play_headless: data\\System.dat cannot be read\n");
-    return false;
-  }
-  if (!g_CommonPalette.LoadFile("data\\CommonPalette.cplt4")) {
-    std::fprintf(stderr, "play_headless: the common palette cannot be read\n");
-    return false;
-  }
-  return true;
+  std::fprintf(stderr, "play_headless: cannot load the project: %s: %s\n", SjisToUtf8(file).c_str(),
+               RecordFileProblem(file).c_str());
+  return false;
+}
+
+// The program's message boxes (the loaders' messages) are written to standard error, one line
+// each, and answered with their first button.
+int BoxToStandardError(const char* text, const char* caption, UINT type) {
+  std::string line = SjisToUtf8(text);
+  for (char& c : line)
+    if (c == '\n') c = ' ';
+  std::fprintf(stderr, "play_headless: [%s] %s\n", SjisToUtf8(caption).c_str(), line.c_str());
+  return (type & MB_TYPEMASK) == MB_YESNO || (type & MB_TYPEMASK) == MB_YESNOCANCEL ? IDYES : IDOK;
 }
 
 }  // namespace
@@ -300,6 +303,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "play_headless: cannot read the input file %s\n", o.inputFile.c_str());
     return 1;
   }
+  // The tool keeps no report log: its lines go nowhere, and the messages that the program shows
+  // once its report log has taken them reach standard error as boxes.
+  SetReportLogPath("/dev/null");
+  SetMessageBoxHook(&BoxToStandardError);
   if (!o.project.empty() && chdir(o.project.c_str()) != 0) {
     std::fprintf(stderr, "play_headless: cannot enter %s\n", o.project.c_str());
     return 1;

@@ -1,0 +1,63 @@
+// play_headless on a project it cannot load: the loader's own message and the tool's line
+// naming the file and the reason go to standard error, and the run fails.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fixture/fixture.h"
+#include "headless_run.h"
+#include "support/bytes.h"
+#include "support/spawn.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// The tool writes the program's texts as UTF-8 (the source's narrow literals are Shift-JIS).
+std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
+TEST(PlayHeadlessProject, AFileThatCannotBeReadIsNamedWithTheReason) {
+  struct Case {
+    const char* what;
+    const char* file;          // on disk, under the project
+    std::string bytes;         // its new content; empty: removed
+    std::vector<std::string> lines;  // what the tool writes to standard error
+  };
+  const std::string cut("\x16\x03\0\0\x04\0", 6);
+  const std::string newer = ByteWriter().I32(791).I32(0).str();
+  const Case cases[] = {
+      {"a database file cut short", "data/database/Anime.dat", cut,
+       {Utf8(u8"play_headless: [エラー] data\\database\\Anime.dat の読み込みに失敗しました！"),
+        "play_headless: cannot load the project: data\\database\\Anime.dat: damaged or cut short"}},
+      {"a database file made by a newer version", "data/database/Bgm.dat", newer,
+       {Utf8(u8"play_headless: [エラー] data\\database\\Bgm.dat の読み込みに失敗しました！ "
+             u8"ソフトより上位のバージョンのファイルは使用できません。"),
+        "play_headless: cannot load the project: data\\database\\Bgm.dat: made by a newer version of the program"}},
+      {"the system settings missing", "data/System.dat", "",
+       {"play_headless: cannot load the project: data\\System.dat: No such file or directory"}},
+      {"the common palette cut short", "data/CommonPalette.cplt4", cut,
+       {"play_headless: cannot load the project: data\\CommonPalette.cplt4: damaged or cut short"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const std::string root = dir / "game";
+    fixture::Project project(root);
+    ASSERT_TRUE(project.WriteDatabase());
+    ASSERT_TRUE(project.WriteSystemData());
+    ASSERT_TRUE(project.WriteCommonPalette());
+    cStage stage = fixture::Stage(20, 15);
+    fixture::Place(stage, fixture::Hero(1), 3, 13);
+    ASSERT_TRUE(project.WriteStage(stage, "s"));
+    if (c.bytes.empty()) {
+      std::remove((root + "/" + c.file).c_str());
+    } else {
+      WriteFileBytes(root + "/" + c.file, c.bytes);
+    }
+    const HeadlessRun run = RunHeadless("--project " + root + " --frames 2 'data\\stg4\\s.stg4_000'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(LinesStartingWith(run.out, "play_headless: "), c.lines) << run.out;
+  }
+}
+
+}  // namespace
