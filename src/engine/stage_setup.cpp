@@ -271,7 +271,11 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
     m_ScrollX.Clamp();
     m_ScrollY.Clamp();
     hero.CalcScreenRect();
-    if (hero.m_nSight != 0) MakeSightMask(&g_SystemImage[IMAGE_SIGHT_MASK], &g_SystemImage[IMAGE_SIGHT_WINDOW]);
+    // Every sight shape but "all of the screen" lays the mask over the frame, a sight of 0 too
+    // (then all dark): the mask is built for it here, so that the hero's drawing never lays the
+    // empty mask surface (filled with the opaque transparent colour) over the frame.
+    if (hero.m_Data.m_bySightShape != 0)
+      MakeSightMask(&g_SystemImage[IMAGE_SIGHT_MASK], &g_SystemImage[IMAGE_SIGHT_WINDOW]);
 
     m_vStageVar.assign(1000, 0);
     ErrorLog("10");

@@ -150,7 +150,7 @@ void CharaTarget(cChara& running, const cFlowCmd& cmd, cChara& c, int b) {
     case 8:
       if (!IsHero(c)) return;
       OpByte(cmd, d.m_bySight, b, 0, 40);
-      c.m_nSight = HblToDot(d.m_bySight);
+      g_vPlayer[0].UpdateSight();
       break;
     case 9: Op32(cmd, d.m_nPower, b, -999999, 999999); break;
     case 10: OpByte(cmd, d.m_cImpact, b, -20, 20); break;

@@ -99,6 +99,7 @@ class PlayHeadlessPng : public ::testing::Test {
     stage.m_bShowStageBanner = 0;
     fixture::Fill(stage, fixture::Block(1), 0, 14, 19, 14);
     fixture::Place(stage, hero, 3, 13);
+    fixture::EncloseGrid(stage);
     ASSERT_TRUE(project.WriteStage(stage, "png"));
     stageName = "data\\\\stg4\\\\png.stg4_000";
 
@@ -220,6 +221,75 @@ TEST_F(HeldFramesPng, FramesTheGameIsHeldInAreWrittenAsTheHoldDrawsThem) {
   const HeadlessRun plain = RunHeadless("--project " + root + " --frames 200 " + stageName);
   ASSERT_EQ(plain.status, 0) << plain.out;
   EXPECT_EQ(LastLine(plain.out), LastLine(run.out));
+}
+
+// The hero's sight, a square around it (shape 3) that starts at 0 and is changed by its flow:
+// after a second a status operation sets it to 2 half blocks, a second later the code language
+// to 4, a second after that a status operation to 0 again.
+class SightPng : public PlayHeadlessPng {
+ protected:
+  static cFlowCmd Wait(int tenths) {
+    cFlowCmd c = fixture::Command(CMD_WAIT);
+    c.m_bZeroTime = 0;
+    c.m_sTime = static_cast<int16_t>(tenths);
+    return c;
+  }
+  static cFlowCmd SetSight(int halfBlocks) {
+    cFlowCmd c = fixture::Command(CMD_STATUS);
+    c.m_vParam[4] = 8;  // 視界範囲(hbl) of the running character, set to the constant [7]
+    c.m_vParam[7] = halfBlocks;
+    return c;
+  }
+  void Shape(fixture::Project& /*project*/, cCharaData& hero) override {
+    hero.m_bySightShape = 3;
+    hero.m_bySight = 0;
+    cFlowCmd code = fixture::Command(CMD_CODE);
+    code.m_strText = "my.sight = 4";
+    cFlow flow;
+    flow.m_byTrigger = TRIGGER_ALWAYS;
+    flow.m_vCmd = {Wait(10), SetSight(2), Wait(10), code, Wait(10), SetSight(0), Wait(1000)};
+    hero.m_vFlow.assign(1, flow);
+  }
+};
+
+TEST_F(SightPng, TheDarknessFollowsTheSightAsCommandsChangeIt) {
+  // Play runs from frame 3, ten sub-steps a frame: each wait of a second takes the sub-steps of
+  // 60 frames, so the sight becomes 32 dots in frame 63, 64 dots in frame 123 and 0 in frame 183.
+  const std::string none = dir / "none.png", small = dir / "small.png", large = dir / "large.png",
+                    again = dir / "again.png";
+  const HeadlessRun run = RunHeadless("--project " + root + " --frames 200 --png 40:" + none + " --png 100:" + small +
+                                      " --png 160:" + large + " --png 200:" + again + " " + stageName);
+  ASSERT_EQ(run.status, 0) << run.out;
+  Picture p[4];
+  const std::string files[4] = {none, small, large, again};
+  for (int i = 0; i < 4; ++i) ASSERT_TRUE(ReadPng(files[i], &p[i])) << files[i];
+  const uint32_t dark = Colour(Palette()[16]);
+  // A sight of 0: all of the stage is dark (the head-up display and the notice are drawn over
+  // the mask; they keep to the top row and the bottom 24 lines).
+  for (const Picture* q : {&p[0], &p[3]}) {
+    for (int y = 24; y < 448; y += 8)
+      for (int x = 0; x < 640; x += 8) ASSERT_EQ(q->At(x, y), dark) << x << "," << y;
+    EXPECT_EQ(q->At(112, 432), dark);
+  }
+  // The hero's 32-dot cell lies at (96, 416) on the screen, its centre at (112, 432): a sight
+  // of r dots opens the square of 2r around the centre, x 112 - r .. 111 + r, and the same in
+  // y. The floor's chips begin at y 448.
+  const struct {
+    int x, y;
+    uint32_t small, large;
+  } points[] = {
+      {80, 400, Colour(kBack), Colour(kBack)},    {143, 447, Colour(kBack), Colour(kBack)},
+      {143, 463, Colour(kBlock), Colour(kBlock)}, {79, 432, dark, Colour(kBack)},
+      {144, 432, dark, Colour(kBack)},            {112, 399, dark, Colour(kBack)},
+      {112, 464, dark, Colour(kBlock)},           {48, 368, dark, Colour(kBack)},
+      {175, 470, dark, Colour(kBlock)},           {47, 432, dark, dark},
+      {176, 432, dark, dark},                     {112, 367, dark, dark},
+      {300, 240, dark, dark},
+  };
+  for (const auto& pt : points) {
+    EXPECT_EQ(p[1].At(pt.x, pt.y), pt.small) << "sight 32 at " << pt.x << "," << pt.y;
+    EXPECT_EQ(p[2].At(pt.x, pt.y), pt.large) << "sight 64 at " << pt.x << "," << pt.y;
+  }
 }
 
 }  // namespace
