@@ -292,4 +292,65 @@ TEST_F(SightPng, TheDarknessFollowsTheSightAsCommandsChangeIt) {
   }
 }
 
+// A box-style message of one blank full-width character at the centre of the screen (display
+// mode 0, the game not held), with a box picture whose left 8 columns are colour 9 and the rest
+// the transparent colour.
+class BoxWindowPng : public PlayHeadlessPng {
+ protected:
+  void Shape(fixture::Project& /*project*/, cCharaData& hero) override {
+    cFlowCmd message = fixture::Command(CMD_MESSAGE);
+    message.m_strText = "\x81\x40";
+    message.m_vParam[14] = 1;  // box style
+    cFlowCmd wait = fixture::Command(CMD_WAIT);
+    wait.m_bZeroTime = 0;
+    wait.m_sTime = 1000;
+    cFlow flow;
+    flow.m_byTrigger = TRIGGER_ALWAYS;
+    flow.m_vCmd = {message, wait};
+    hero.m_vFlow.assign(1, flow);
+  }
+  void SetUp() override {
+    PlayHeadlessPng::SetUp();
+    fixture::Image8 box(64, 64, 0);
+    for (int y = 0; y < 64; ++y)
+      for (int x = 0; x < 8; ++x) box.Set(x, y, kPictureColour);
+    ASSERT_TRUE(fixture::WriteBmp8(OnDisk(root, g_SystemBitmapTable[IMAGE_BOX].szFileName), box, Palette()));
+  }
+  static constexpr int IMAGE_BOX = 45;
+};
+
+TEST_F(BoxWindowPng, TheBoxPictureAndItsFrameShowWhileItOpensAndOnceItsTextShows) {
+  // The window is 16 + 2 square at (320 - 9, 240 - 9). It is first drawn in frame 3 (opening
+  // frame 1); opening frame n draws the box s = n / 10 of the size around the window's middle:
+  // n = 5 in frame 7 puts a 9 × 9 box at (311 + 9 - 4.5, 231 + 9 - 4.5) = (315, 235). From
+  // frame 12 the window's surface shows: the box at (312, 232), 16 × 16. Both are framed one
+  // dot thick in colour 240 and show the stage where the box picture is transparent.
+  const std::string opening = dir / "opening.png", shown = dir / "shown.png";
+  const HeadlessRun run = RunHeadless("--project " + root + " --frames 14 --png 7:" + opening + " --png 14:" + shown +
+                                      " " + stageName);
+  ASSERT_EQ(run.status, 0) << run.out;
+  const uint32_t frame = Colour(Palette()[240]);
+  const struct {
+    const std::string& file;
+    int x, y, size;
+  } boxes[] = {{opening, 315, 235, 9}, {shown, 312, 232, 16}};
+  for (const auto& b : boxes) {
+    SCOPED_TRACE(b.file);
+    Picture p;
+    ASSERT_TRUE(ReadPng(b.file, &p));
+    const int mid = b.size / 2, last = b.size - 1;
+    // The picture's left 8 columns, the stage through the rest of it.
+    EXPECT_EQ(p.At(b.x, b.y), Colour(kPicture));
+    EXPECT_EQ(p.At(b.x + 7, b.y + last), Colour(kPicture));
+    EXPECT_EQ(p.At(b.x + 8, b.y + mid), Colour(kBack));
+    EXPECT_EQ(p.At(b.x + last, b.y + last), Colour(kBack));
+    // The frame around it, and the stage outside.
+    EXPECT_EQ(p.At(b.x - 1, b.y + mid), frame);
+    EXPECT_EQ(p.At(b.x + b.size, b.y + mid), frame);
+    EXPECT_EQ(p.At(b.x + mid, b.y - 1), frame);
+    EXPECT_EQ(p.At(b.x + mid, b.y + b.size), frame);
+    EXPECT_EQ(p.At(b.x - 2, b.y + mid), Colour(kBack));
+  }
+}
+
 }  // namespace
