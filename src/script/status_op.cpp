@@ -61,7 +61,6 @@ bool Operand(cChara& chara, const cFlowCmd& cmd, int& b) {
       if (index == 8 && !IsHero(*owner)) return false;
       int width = 4;
       if (!ReadCharaStatus(*owner, index, cmd.Param(11), b, width)) b = 0;
-      if (index == 13) owner->m_dFriction = AccelFromParam(owner->m_Data.m_sStop);
       return true;
     }
     case 3: {
