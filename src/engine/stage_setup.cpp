@@ -265,9 +265,10 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
     hero.m_Anime.Set(hero.m_bFree ? 2 : 0, 1);
     ErrorLog("B");
 
-    // The camera on the hero.
-    m_ScrollX.m_dPos = static_cast<int>(hero.m_dX) - VIEW_WIDTH / 2 + hero.m_nGraphicW / 2;
-    m_ScrollY.m_dPos = static_cast<int>(hero.m_dY) - VIEW_HEIGHT / 2 + hero.m_nGraphicH / 2;
+    // The camera on the middle of the hero's body, exactly where the camera's follow puts it
+    // once play runs.
+    m_ScrollX.m_dPos = hero.m_dX - VIEW_WIDTH / 2 + hero.m_nWidth / 2;
+    m_ScrollY.m_dPos = hero.m_dY - VIEW_HEIGHT / 2 + hero.m_nHeight / 2;
     m_ScrollX.Clamp();
     m_ScrollY.Clamp();
     hero.CalcScreenRect();
