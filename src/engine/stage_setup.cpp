@@ -358,10 +358,10 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
       if (!legacy && !c.m_bActive) return;
       c.FireEvent(TRIGGER_BEFORE_STAGE);
       if (c.m_bRemoveNow) {
-        EraseChara(c);
+        EraseCharaNode(c);
       } else if (c.m_nHp <= 0) {
         DefeatChara(c, g_lChara);
-        EraseChara(c);
+        EraseCharaNode(c);
       }
     });
     SweepPlayLists();
