@@ -52,7 +52,10 @@ StatusPanelLayout MakeStatusPanel(int x, int y, const int32_t* lpValues, const i
     else
       FormatString(value.strText, "%d", lpValues[k]);
     layout.vText.push_back(value);
-    // The icon goes on the row of the kind whose result ranked.
+    // The icon goes on the row of the kind whose result ranked. It marks that value: stacked
+    // from the top row in the order of the rank list instead, the icon of a later kind would
+    // stand beside an earlier kind's value whenever that one did not rank (only the clear time
+    // ranking would mark the score).
     if (static_cast<size_t>(k) < vRank.size() && vRank[static_cast<size_t>(k)] != -1) layout.vIconY.push_back(rowY);
     ++row;
   }

@@ -7,6 +7,7 @@
 
 #include "defs/palette_entry.h"
 
+struct DDSURFACEDATA;
 
 class cBlockData : public cPaletteEntry {
  public:
@@ -58,6 +59,11 @@ class cBlockData : public cPaletteEntry {
   void Validate();
   // An item reference of kind 1 or 2 beyond that item palette: kind and index become 0.
   void ValidateItemRef();
+
+  // Draws the block at (x, y): its 32 × 32 graphic cell and, when its mark is shown, the mark
+  // cell over it. It draws from the play's sheets, so it is built with the play engine's
+  // graphic lookup (engine/chara_anim.cpp).
+  void DrawIcon(DDSURFACEDATA* surface, int x, int y) const;
 
  private:
   void SetDefaults();

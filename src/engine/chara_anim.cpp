@@ -185,12 +185,12 @@ void DrawGraphicIcon(DDSURFACEDATA* surface, int x, int y, int kind, int n, int 
   }
 }
 
-void DrawBlockIcon(DDSURFACEDATA* surface, int x, int y, const cBlockData& block) {
+void cBlockData::DrawIcon(DDSURFACEDATA* surface, int x, int y) const {
   cGraphicRef ref;
-  ref.Set(0, block.m_byGraphicKind, block.m_wGraphic, block.m_wGraphicSub, nullptr, 0);
+  ref.Set(0, m_byGraphicKind, m_wGraphic, m_wGraphicSub, nullptr, 0);
   if (HasSurface(ref.lpOwn)) DDBltFast(surface, x, y, 32, 32, ref.lpOwn, ref.nSrcX, ref.nSrcY, 1);
-  if (block.m_byShowMark == 1) {
-    const int m = block.m_wMark;
+  if (m_byShowMark == 1) {
+    const int m = m_wMark;
     DDBltFast(surface, x, y, 32, 32, SystemImageAt(IMG_MARK), m / 15 * 32, m % 15 * 32, 1);
   }
 }

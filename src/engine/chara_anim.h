@@ -9,7 +9,6 @@
 
 struct DDSURFACEDATA;
 class cObject;
-class cBlockData;
 
 // System images the characters, items, shots and blocks are drawn from.
 constexpr int IMG_BLOCK_CHIPS = 2;        // second variant 3
@@ -63,9 +62,6 @@ int PickSheetImage(int n, int preferSecond);
 
 // A graphic cell as a 16 × 16 icon at (x, y) with the transparent colour.
 void DrawGraphicIcon(DDSURFACEDATA* surface, int x, int y, int kind, int n, int cell);
-
-// A block's chip and its mark at (x, y).
-void DrawBlockIcon(DDSURFACEDATA* surface, int x, int y, const cBlockData& block);
 
 // The surfaces of the character drawing for the drawing mode: the stretched mark sheet, a
 // 640 × 480 work surface and a second work surface.

@@ -49,11 +49,7 @@ void BuildCharaEffectTables(cSafeVector<CharaEffectTemplate>& forward, cSafeVect
 void BuildCharaEffectTemplate(int index, int reversed) {
   cSafeVector<CharaEffectTemplate>& table = reversed ? g_vCharaEffectTemplateRev : g_vCharaEffectTemplate;
   CharaEffectTemplate& t = table.CheckedAt(index);
-  // The reversed form reads the start-up copy of the list when it holds the entry.
-  const cSafeVector<cCharaEffectData>& copy = g_Database.m_vCharaEffectCopy;
-  const cCharaEffectData& data = reversed && static_cast<size_t>(index) < copy.size()
-                                     ? copy[static_cast<size_t>(index)]
-                                     : g_Database.m_vCharaEffect.CheckedAt(index);
+  const cCharaEffectData& data = g_Database.CharaEffectSource(index, reversed);
   t.nEffect = index;
   t.lpData = &data;
   int kind = data.m_nKind;

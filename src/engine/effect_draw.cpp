@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "draw/draw.h"
 #include "engine/chara.h"
@@ -14,19 +13,20 @@
 
 namespace {
 
-// What every handler needs of the character: its screen rectangle, drawn size and zoom, the
-// effect's current value, and where its picture is read from (the sheet, or the work copy at
-// its drawn size when the picture is stretched).
+// What every handler needs of the character: its screen rectangle, drawn size and zoom, where
+// its picture is read from (the sheet, or the work copy at its drawn size when the picture is
+// stretched), and the figures of the effect for this frame (taken from the effect's running
+// state, which also advances it).
 struct Frame {
   cChara& c;
   const cGraphicRef& ref;
-  int L, T, w, h, z, v;
-  double cur;
+  int L, T, w, h, z;
   bool scaled;
   DDSURFACEDATA* src;
   int sx, sy;
+  CharaEffectFigures fig;
 
-  Frame(cChara& chara, const cGraphicRef& r)
+  Frame(cChara& chara, const cGraphicRef& r, bool figuresScaled)
       : c(chara),
         ref(r),
         L(chara.m_rcScreen.left),
@@ -34,12 +34,12 @@ struct Frame {
         w(chara.m_nGraphicW),
         h(chara.m_nGraphicH),
         z(chara.m_Data.m_byZoom),
-        v(TruncPos(chara.m_Effect.m_dCurrent)),
-        cur(chara.m_Effect.m_dCurrent),
         scaled(chara.IsScaledPicture(r)),
         src(r.lpOwn),
         sx(r.nSrcX),
-        sy(r.nSrcY) {}
+        sy(r.nSrcY),
+        fig(chara.m_Effect.Figures(w, h, z, figuresScaled)) {}
+  Frame(cChara& chara, const cGraphicRef& r) : Frame(chara, r, chara.IsScaledPicture(r)) {}
   // Reads from the work copy at the drawn size when the picture is stretched.
   void UseWorkCopy() {
     if (!scaled) return;
@@ -47,7 +47,6 @@ struct Frame {
     src = g_lpCharaWorkSurface;
     sx = sy = 0;
   }
-  int Param(int i) const { return c.m_Effect.m_nParam[i]; }
   int CentreX() const { return L + (w >> 1); }
   int CentreY() const { return T + (h >> 1); }
 };
@@ -72,23 +71,12 @@ class ColourScope {
   bool on_;
 };
 
-int StepUnlessHeld(cChara& c, int hold) { return hold ? 0 : c.m_Effect.Step(); }
+// After the drawing: an unheld frame advances the effect (the kind's own counters, then the
+// common step); 1 when it has ended.
+int AdvanceUnlessHeld(cChara& c, int hold) { return hold ? 0 : c.m_Effect.Advance(); }
 
-// The blink of kinds 6 and 14: the counter (work word 1) restarts and the phase (work word 2)
-// flips once the counter has reached the interval; the counter grows by one per unheld frame.
-// Returns the phase before the counter grows.
-int Blink(cChara& c, int hold) {
-  cCharaEffectState& e = c.m_Effect;
-  if (!hold && e.m_nWork1 >= e.m_nParam[1]) {
-    e.m_nWork1 = 0;
-    e.m_nWork2 ^= 1;
-  }
-  const int phase = e.m_nWork2;
-  if (!hold) ++e.m_nWork1;
-  return phase;
-}
-
-int CeilDiv(int a, int b) { return b > 0 ? (a + b - 1) / b : a; }
+// Kinds 6 and 14 draw only in their visible phases (the phase before this frame advances it).
+bool VisibleNow(const cChara& c) { return c.m_Effect.Figures(0, 0, 1, 0).bVisible != 0; }
 
 int Plain(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int, int draw) {
   if (draw && ref) c.DrawPlain(s, *ref);
@@ -100,9 +88,9 @@ int Burst(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int dra
     Frame f(c, *ref);
     f.UseWorkCopy();
     ColourScope colour(*ref);
-    DDBurst(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, f.scaled ? TruncPos(f.z * f.cur) : f.v, 1);
+    DDBurst(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, f.fig.nValue, 1);
   }
-  return StepUnlessHeld(c, hold);
+  return AdvanceUnlessHeld(c, hold);
 }
 
 int Split(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw, int columns) {
@@ -110,11 +98,9 @@ int Split(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int dra
     Frame f(c, *ref);
     f.UseWorkCopy();
     ColourScope colour(*ref);
-    const int strip = CeilDiv(columns ? f.w : f.h, f.Param(3));
-    const int shift = !columns && f.scaled ? TruncPos(f.z * f.cur) : f.v;
-    DDSplit(s, f.L, f.T, f.w, f.h, strip, shift, f.src, f.sx, f.sy, 1, columns);
+    DDSplit(s, f.L, f.T, f.w, f.h, f.fig.nStrip, f.fig.nValue, f.src, f.sx, f.sy, 1, columns);
   }
-  return StepUnlessHeld(c, hold);
+  return AdvanceUnlessHeld(c, hold);
 }
 int SplitRows(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
   return Split(c, s, ref, hold, draw, 0);
@@ -128,13 +114,10 @@ int Wave(cChara& c, const cGraphicRef* ref, int hold, int draw, int columns) {
     Frame f(c, *ref);
     f.UseWorkCopy();
     ColourScope colour(*ref);
-    const double amplitude = f.scaled ? f.cur * f.z : f.cur;
-    const int rough = f.scaled ? f.Param(4) * f.z : f.Param(4);
-    DDWave(&BackBuffer, f.L, f.T, f.w, f.h, f.Param(3), amplitude, c.m_Effect.m_nWork1, rough, f.src, f.sx, f.sy, 1,
-           columns);
+    DDWave(&BackBuffer, f.L, f.T, f.w, f.h, f.fig.nWaves, f.fig.dAmplitude, f.fig.nPhase, f.fig.nRoughness, f.src, f.sx,
+           f.sy, 1, columns);
   }
-  if (!hold && ++c.m_Effect.m_nWork1 >= 360) c.m_Effect.m_nWork1 = 0;
-  return StepUnlessHeld(c, hold);
+  return AdvanceUnlessHeld(c, hold);
 }
 int WaveRows(cChara& c, DDSURFACEDATA*, const cGraphicRef* ref, int hold, int draw) {
   return Wave(c, ref, hold, draw, 0);
@@ -144,16 +127,15 @@ int WaveColumns(cChara& c, DDSURFACEDATA*, const cGraphicRef* ref, int hold, int
 }
 
 int BlinkShow(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
-  const int visible = Blink(c, hold);
-  if (draw && ref && visible) c.DrawPlain(s, *ref);
-  return StepUnlessHeld(c, hold);
+  if (draw && ref && VisibleNow(c)) c.DrawPlain(s, *ref);
+  return AdvanceUnlessHeld(c, hold);
 }
 
 // Turned about the centre: the picture (or its work copy) rotated by v degrees.
 void RotateAboutCentre(Frame& f, DDSURFACEDATA* s) {
   f.UseWorkCopy();
   ColourScope colour(f.ref);
-  DDRotate(s, f.CentreX(), f.CentreY(), f.w, f.h, f.w >> 1, f.h >> 1, f.v, f.src, f.sx, f.sy, 1);
+  DDRotate(s, f.CentreX(), f.CentreY(), f.w, f.h, f.w >> 1, f.h >> 1, f.fig.nValue, f.src, f.sx, f.sy, 1);
 }
 
 int RotateA(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
@@ -171,11 +153,11 @@ int RotateA(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int d
       const int drawn = TruncPos(std::sqrt(2.0) * f.w);
       DDSURFACEDATA* work = g_lpCharaWorkSurface2;
       DDClearSurface(work, 0);
-      DDRotate(work, side >> 1, side >> 1, uw, uh, uw >> 1, uh >> 1, f.v, ref->lpOwn2, ref->nSrcX, ref->nSrcY, 0);
+      DDRotate(work, side >> 1, side >> 1, uw, uh, uw >> 1, uh >> 1, f.fig.nValue, ref->lpOwn2, ref->nSrcX, ref->nSrcY, 0);
       DDBlt(s, f.CentreX() - (drawn >> 1), f.CentreY() - (drawn >> 1), drawn, drawn, work, 0, 0, side, side, 1);
     }
   }
-  return StepUnlessHeld(c, hold);
+  return AdvanceUnlessHeld(c, hold);
 }
 
 int RotateB(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
@@ -183,7 +165,7 @@ int RotateB(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int d
     Frame f(c, *ref);
     RotateAboutCentre(f, s);
   }
-  return StepUnlessHeld(c, hold);
+  return AdvanceUnlessHeld(c, hold);
 }
 
 int RotateDepth(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
@@ -192,38 +174,41 @@ int RotateDepth(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, i
     const int n = ref->byCells;
     ColourScope colour(*ref);
     DDRotateDepth(s, f.L, f.T, f.w, f.h, ref->lpChosenOwn, ref->nSrcX, ref->nSrcY, ref->lpChosenOpp, ref->nSrcX,
-                  ref->nSrcY, c.m_nBaseGraphicW * n, c.m_nBaseGraphicH * n, 1, f.v, 0);
+                  ref->nSrcY, c.m_nBaseGraphicW * n, c.m_nBaseGraphicH * n, 1, f.fig.nValue, 0);
   }
-  return StepUnlessHeld(c, hold);
+  return AdvanceUnlessHeld(c, hold);
 }
 
 int Circle(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
   if (draw && ref) {
-    Frame f(c, *ref);
+    // The circle is cut from the sheet only under DirectDraw and unstretched; otherwise from
+    // the work copy, with the figures at the drawn size.
+    const bool fromSheet = !lpDTCon && !c.IsScaledPicture(*ref);
+    Frame f(c, *ref, !fromSheet);
     ColourScope colour(*ref);
-    if (!lpDTCon && !f.scaled) {
-      DDBltCircle(s, f.CentreX(), f.CentreY(), f.w >> 1, f.h >> 1, f.v, f.Param(3), ref->lpOwn,
+    if (fromSheet) {
+      DDBltCircle(s, f.CentreX(), f.CentreY(), f.w >> 1, f.h >> 1, f.fig.nValue, f.fig.nRoughness, ref->lpOwn,
                   ref->nSrcX + (f.w >> 1), ref->nSrcY + (f.h >> 1), 1);
     } else {
       c.BlitToWork(g_lpCharaWorkSurface, *ref);
-      DDBltCircle(s, f.CentreX(), f.CentreY(), f.w >> 1, f.h >> 1, TruncPos(f.z * f.cur), f.z * f.Param(3),
-                  g_lpCharaWorkSurface, f.w >> 1, f.h >> 1, 1);
+      DDBltCircle(s, f.CentreX(), f.CentreY(), f.w >> 1, f.h >> 1, f.fig.nValue, f.fig.nRoughness, g_lpCharaWorkSurface,
+                  f.w >> 1, f.h >> 1, 1);
     }
   }
-  return StepUnlessHeld(c, hold);
+  return AdvanceUnlessHeld(c, hold);
 }
 
 int Grow(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
   if (draw && ref) {
     Frame f(c, *ref);
-    const int e = f.scaled ? TruncPos((f.cur - 32) * f.z) >> 1 : TruncPos(f.cur - 32);
+    const int e = f.fig.nGrowth;
     const int n = ref->byCells;
     ColourScope colour(*ref);
     if (f.w + e > 0 && f.h + e > 0)
       DDBlt(s, f.L - (e >> 1), f.T - (e >> 1), f.w + e, f.h + e, ref->lpChosenOwn, ref->nSrcX, ref->nSrcY,
             c.m_nBaseGraphicW * n, c.m_nBaseGraphicH * n, 1);
   }
-  return StepUnlessHeld(c, hold);
+  return AdvanceUnlessHeld(c, hold);
 }
 
 // The work surface of the lock-based effects under Direct3D (lens, mosaic, blur): they draw in
@@ -234,9 +219,9 @@ constexpr int IMG_D3D_EFFECT_WORK = 69;
 int Lens(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
   if (draw && ref) {
     Frame f(c, *ref);
-    const int dx = f.Param(3) * f.z;
-    const int dy = f.Param(4) * f.z;
-    const int g = TruncPos(std::sqrt(2.0) * (std::max(std::abs(dx), std::abs(dy)) + (f.w >> 1)));
+    const int dx = f.fig.nLensDx;
+    const int dy = f.fig.nLensDy;
+    const int g = f.fig.nLensRadius;
     // The picture in the middle of a cleared square (of side 2g under Direct3D at 16 bits,
     // else 4g), the lens over it.
     const int side = lpDTCon && DDBpp == 16 ? 2 * g : 4 * g;
@@ -246,7 +231,7 @@ int Lens(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw
     const int n = ref->byCells;
     DDBlt(work, mid - (f.w >> 1), mid - (f.h >> 1), f.w, f.h, f.scaled ? ref->lpChosenOwn : ref->lpOwn2, ref->nSrcX,
           ref->nSrcY, f.scaled ? c.m_nBaseGraphicW * n : f.w, f.scaled ? c.m_nBaseGraphicH * n : f.h, 0);
-    const int depth = f.scaled ? TruncPos(f.cur * f.z) : f.v;
+    const int depth = f.fig.nValue;
     if (!lpDTCon) {
       DDLens(s, f.CentreX() + dx, f.CentreY() + dy, g, depth, work, mid + dx, mid + dy, 1, 0);
     } else {
@@ -259,27 +244,27 @@ int Lens(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw
       DDBlt(s, f.CentreX() + dx - g, f.CentreY() + dy - g, 2 * g, 2 * g, lens, g, g, 2 * g, 2 * g, 1);
     }
   }
-  return StepUnlessHeld(c, hold);
+  return AdvanceUnlessHeld(c, hold);
 }
 
 int ColourChange(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
   if (draw && ref) {
     Frame f(c, *ref);
     f.UseWorkCopy();
-    DDBltColorChange(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, 1, DDPaletteWork, g_BlendTable, f.Param(3), f.v);
+    DDBltColorChange(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, 1, DDPaletteWork, g_BlendTable, f.fig.nColour,
+                     f.fig.nValue);
   }
-  return StepUnlessHeld(c, hold);
+  return AdvanceUnlessHeld(c, hold);
 }
 
 int HalfTransparent(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
   // The same blink as kind 6, but visible in the first phase.
-  const int visible = !Blink(c, hold);
-  if (draw && ref && visible) {
+  if (draw && ref && VisibleNow(c)) {
     Frame f(c, *ref);
     f.UseWorkCopy();
     DDBltHalf(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, 1, g_BlendTable);
   }
-  return StepUnlessHeld(c, hold);
+  return AdvanceUnlessHeld(c, hold);
 }
 
 // The pixel effects of kinds 15 and 16 work by locking. Under Direct3D they go into a work
@@ -304,10 +289,10 @@ int Mosaic(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int dr
   if (draw && ref) {
     Frame f(c, *ref);
     DrawPixelEffect(s, f, [](DDSURFACEDATA* dst, int x, int y, Frame& fr) {
-      DDMosaic(dst, x, y, fr.w, fr.h, fr.v, fr.src, fr.sx, fr.sy, 1);
+      DDMosaic(dst, x, y, fr.w, fr.h, fr.fig.nValue, fr.src, fr.sx, fr.sy, 1);
     });
   }
-  return StepUnlessHeld(c, hold);
+  return AdvanceUnlessHeld(c, hold);
 }
 
 int Blur(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw) {
@@ -315,14 +300,14 @@ int Blur(cChara& c, DDSURFACEDATA* s, const cGraphicRef* ref, int hold, int draw
     Frame f(c, *ref);
     if (DDBpp == 8) {
       f.UseWorkCopy();
-      DDBltColorChange(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, 1, DDPaletteWork, g_BlendTable, 31, f.v);
+      DDBltColorChange(s, f.L, f.T, f.w, f.h, f.src, f.sx, f.sy, 1, DDPaletteWork, g_BlendTable, 31, f.fig.nValue);
     } else {
       DrawPixelEffect(s, f, [](DDSURFACEDATA* dst, int x, int y, Frame& fr) {
-        DDBlur(dst, x, y, fr.w, fr.h, fr.v, fr.v, fr.src, fr.sx, fr.sy, 1);
+        DDBlur(dst, x, y, fr.w, fr.h, fr.fig.nValue, fr.fig.nValue, fr.src, fr.sx, fr.sy, 1);
       });
     }
   }
-  return StepUnlessHeld(c, hold);
+  return AdvanceUnlessHeld(c, hold);
 }
 
 }  // namespace

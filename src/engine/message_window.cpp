@@ -217,12 +217,16 @@ void cMessageWindow::CreateSurfaceAt(int nSlot) {
 void cMessageWindow::RenderText(DDSURFACEDATA* lpSD) {
   if (!lpSD) return;
   cFont& font = MessageFont();
-  if (m_bBoxStyle) {
+  // The surface is made transparent first in both styles. A new surface is not: it starts
+  // filled with the opaque transparent colour, which the box picture's own transparent
+  // pixels would leave in place, so the box would show that colour where the opening box
+  // (drawn straight onto the frame) shows the stage. A text rendered again leaves nothing of
+  // the old one under the box either.
+  DDClearSurface(lpSD, 0);
+  if (m_bBoxStyle)
     font.PrintInBox(lpSD, 1, 1, 0, 0, m_strText.c_str(), 0);
-  } else {
-    DDClearSurface(lpSD, 0);
+  else
     font.Print(lpSD, 1, 1, m_strText.c_str());
-  }
 }
 
 int cMessageWindow::SurfaceSlot() const {

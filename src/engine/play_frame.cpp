@@ -214,7 +214,7 @@ void cPlayScene::UpdateAppearance() {
   });
 }
 
-void cPlayScene::EraseChara(cChara& chara) {
+void cPlayScene::EraseCharaNode(cChara& chara) {
   // The links go at once; the drawing list and the object list drop it at the next sweep.
   chara.ReleaseLinks();
   if (auto* stage = dynamic_cast<cStageChara*>(&chara)) cObjectList<cStageChara>::Remove(*stage);

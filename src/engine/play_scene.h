@@ -294,7 +294,7 @@ class cPlayScene {
   // The hero dies: sound 8 and its death; a death that ends the play ends it. 1 when play ended.
   int KillHero();
   // Takes a character out of play: links released, drawing list, list.
-  void EraseChara(cChara& chara);
+  void EraseCharaNode(cChara& chara);
   // Frees the objects taken out of play and drops them from the drawing lists; only between
   // walks.
   void SweepPlayLists();

@@ -51,7 +51,7 @@ int cPlayScene::SubStep(int i) {
   if (!hero.m_bDead) {
     g_lChara.ForEach([&](cStageChara& c) {
       if (c.m_bDead || c.m_nLife == LIFETIME_UNLIMITED) return;
-      if (--c.m_nLife < 0) EraseChara(c);
+      if (--c.m_nLife < 0) EraseCharaNode(c);
     });
     g_lItem.ForEach([](cItem& item) {
       if (item.m_nLife == LIFETIME_UNLIMITED) return;
@@ -78,24 +78,24 @@ int cPlayScene::SubStep(int i) {
   auto defeat = [&](cStageChara& c) {
     PlaySysSe(SE_DEFEAT);
     const int r = DefeatChara(c, g_lChara);
-    if (r == 1) EraseChara(c);
+    if (r == 1) EraseCharaNode(c);
     if (r) end = true;
   };
   // The character's Act ended it: a character that a command made vanish (its remove-now
   // flag) is taken out of play without a defeat; otherwise its hit points ran out.
   auto actEnded = [&](cStageChara& c) {
     if (c.m_bRemoveNow) {
-      EraseChara(c);
+      EraseCharaNode(c);
       return;
     }
     const int r = DefeatChara(c, g_lChara);
     if (g_SystemData.m_bOption272) {
       if (r == 1)
-        EraseChara(c);
+        EraseCharaNode(c);
       else
         PlaySysSe(SE_DEFEAT);
     } else {
-      EraseChara(c);
+      EraseCharaNode(c);
     }
     if (r) end = true;
   };
@@ -120,7 +120,7 @@ int cPlayScene::SubStep(int i) {
         return;
       }
       if (remove) {
-        EraseChara(c);
+        EraseCharaNode(c);
       } else {
         c.DecayKnockX();
         c.DecayKnockY();
@@ -199,7 +199,7 @@ int cPlayScene::SubStep(int i) {
         return;
       }
       if (remove) {
-        EraseChara(c);
+        EraseCharaNode(c);
       } else {
         c.DecayKnockX();
         c.DecayKnockY();
@@ -237,7 +237,7 @@ int cPlayScene::SubStep(int i) {
       if (c.m_bDead || !c.m_bActive) return;
       const bool block = c.m_Data.m_bBlockChara != 0;
       if (block ? !m_bRemoveBlockChara : !m_bRemoveChara) return;
-      if (c.IsOutOfRange(block ? st.m_RuleBlockChara : st.m_RuleChara)) EraseChara(c);
+      if (c.IsOutOfRange(block ? st.m_RuleBlockChara : st.m_RuleChara)) EraseCharaNode(c);
     });
     if (m_bRemoveItem) {
       g_lItem.ForEach([&](cItem& item) {

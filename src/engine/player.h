@@ -109,6 +109,9 @@ class cPlayer : public cChara {
  public:
   // Drawing: the sight mask around the hero.
   void DrawSight(DDSURFACEDATA* lpDst);
+  // After a command changed the sight range (half blocks): the range in dots again and the
+  // running stage's sight mask rebuilt for it, so that the darkness follows the new range.
+  void UpdateSight();
 };
 
 // The heroes; element 0 is the hero of the running stage. The vector is sized once per stage

@@ -53,7 +53,7 @@ void BuildScrEffectTables(cSafeVector<cScrEffectState>& forward, cSafeVector<cSc
 void BuildScrEffectTemplate(int index, int backward) {
   cSafeVector<cScrEffectState>& table = backward ? g_vScrEffectTemplateRev : g_vScrEffectTemplate;
   cScrEffectState& t = table.CheckedAt(index);
-  const cScrEffectData& data = g_Database.m_vScrEffect.CheckedAt(index);
+  const cScrEffectData& data = g_Database.ScrEffectSource(index, backward);
   t = cScrEffectState();
   t.m_sEffect = static_cast<int16_t>(index);
   t.m_lpData = &data;

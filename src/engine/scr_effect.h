@@ -67,6 +67,7 @@ class cScrEffectState {
 extern cSafeVector<cScrEffectState> g_vScrEffectTemplate;
 extern cSafeVector<cScrEffectState> g_vScrEffectTemplateRev;
 
-// Sizes both tables to the ScrEffect list of the game database and builds every entry.
+// Sizes both tables to the ScrEffect list of the game database and builds every entry: the
+// forward templates from the list, the backward ones from its start-up copy.
 void BuildScrEffectTables(cSafeVector<cScrEffectState>& forward, cSafeVector<cScrEffectState>& backward);
 void BuildScrEffectTemplate(int index, int backward);

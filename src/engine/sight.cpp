@@ -49,6 +49,11 @@ void cPlayScene::MakeSightMask(DDSURFACEDATA* lpMask, DDSURFACEDATA* lpWindow) {
   DDBltCircle(lpMask, w / 2, h / 2, r, r, r, 1, lpWindow, r, r, 0);
 }
 
+void cPlayer::UpdateSight() {
+  m_nSight = HblToDot(m_Data.m_bySight);
+  if (g_lpPlayScene) g_lpPlayScene->MakeSightMask(&g_SystemImage[IMAGE_SIGHT_MASK], &g_SystemImage[IMAGE_SIGHT_WINDOW]);
+}
+
 void cPlayer::DrawSight(DDSURFACEDATA* lpDst) {
   const int shape = m_Data.m_bySightShape;
   if (!lpDst || shape == 0) return;

@@ -172,7 +172,7 @@ void cPlayScene::DrawObjectLayer(int nLayer, int bLayered, int bFrozen) {
 
   g_lChara.ForEach([&](cStageChara& chara) {
     if (!inLayer(chara.m_Data.m_byZ)) return;
-    if (DrawChara(chara, bFrozen)) EraseChara(chara);
+    if (DrawChara(chara, bFrozen)) EraseCharaNode(chara);
   });
 
   DDBeginSpriteBatch(1);
@@ -267,7 +267,7 @@ void cPlayScene::DrawBlocks(DDSURFACEDATA* lpTarget, int nLayer) {
       MapChip& chip = g_MapGrid[static_cast<size_t>(row * pitch + column)];
       if (chip.m_wGraphic == 0 || chip.m_byZ != nLayer || chip.m_bTransparent) continue;
       if (!CheckBlockConds(chip)) continue;
-      DrawBlockIcon(lpTarget, c * 32 - offX, r * 32 - offY, chip);
+      chip.DrawIcon(lpTarget, c * 32 - offX, r * 32 - offY);
     }
   }
   DDFlushSpriteBatch();

@@ -269,13 +269,18 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
     hero.m_Anime.Set(hero.m_bFree ? 2 : 0, 1);
     ErrorLog("B");
 
-    // The camera on the hero.
-    m_ScrollX.m_dPos = static_cast<int>(hero.m_dX) - VIEW_WIDTH / 2 + hero.m_nGraphicW / 2;
-    m_ScrollY.m_dPos = static_cast<int>(hero.m_dY) - VIEW_HEIGHT / 2 + hero.m_nGraphicH / 2;
+    // The camera on the middle of the hero's body, exactly where the camera's follow puts it
+    // once play runs.
+    m_ScrollX.m_dPos = hero.m_dX - VIEW_WIDTH / 2 + hero.m_nWidth / 2;
+    m_ScrollY.m_dPos = hero.m_dY - VIEW_HEIGHT / 2 + hero.m_nHeight / 2;
     m_ScrollX.Clamp();
     m_ScrollY.Clamp();
     hero.CalcScreenRect();
-    if (hero.m_nSight != 0) MakeSightMask(&g_SystemImage[IMAGE_SIGHT_MASK], &g_SystemImage[IMAGE_SIGHT_WINDOW]);
+    // Every sight shape but "all of the screen" lays the mask over the frame, a sight of 0 too
+    // (then all dark): the mask is built for it here, so that the hero's drawing never lays the
+    // empty mask surface (filled with the opaque transparent colour) over the frame.
+    if (hero.m_Data.m_bySightShape != 0)
+      MakeSightMask(&g_SystemImage[IMAGE_SIGHT_MASK], &g_SystemImage[IMAGE_SIGHT_WINDOW]);
 
     m_vStageVar.assign(1000, 0);
     ErrorLog("10");
@@ -357,10 +362,10 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
       if (!legacy && !c.m_bActive) return;
       c.FireEvent(TRIGGER_BEFORE_STAGE);
       if (c.m_bRemoveNow) {
-        EraseChara(c);
+        EraseCharaNode(c);
       } else if (c.m_nHp <= 0) {
         DefeatChara(c, g_lChara);
-        EraseChara(c);
+        EraseCharaNode(c);
       }
     });
     SweepPlayLists();

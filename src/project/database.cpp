@@ -122,6 +122,24 @@ void cDatabase::CopyEffectLists() {
   m_vScrEffectCopy = m_vScrEffect;
 }
 
+namespace {
+
+template <class T>
+const T& TemplateSource(const cSafeVector<T>& list, const cSafeVector<T>& copy, int index, int fromCopy) {
+  if (fromCopy && index >= 0 && static_cast<size_t>(index) < copy.size()) return copy[static_cast<size_t>(index)];
+  return list.CheckedAt(index);
+}
+
+}  // namespace
+
+const cCharaEffectData& cDatabase::CharaEffectSource(int index, int reversed) const {
+  return TemplateSource(m_vCharaEffect, m_vCharaEffectCopy, index, reversed);
+}
+
+const cScrEffectData& cDatabase::ScrEffectSource(int index, int backward) const {
+  return TemplateSource(m_vScrEffect, m_vScrEffectCopy, index, backward);
+}
+
 int cDatabase::ListSize(eDbList list) const {
   size_t n = 0;
   switch (list) {

@@ -68,6 +68,11 @@ class cDatabase : public cSaveRecord {
   void ResetFirstEntries();
   // Makes the copies of the character-effect and screen-effect lists.
   void CopyEffectLists();
+  // The entry an effect template is built from: a forward template from the list itself, a
+  // reversed (backward) one from the start-up copy while the copy holds the entry. An index
+  // outside the list takes the checked-access path.
+  const cCharaEffectData& CharaEffectSource(int index, int reversed) const;
+  const cScrEffectData& ScrEffectSource(int index, int backward) const;
 
   int ListSize(eDbList list) const;
   // The swing-frame times of a sword type, for the validation of sword commands; empty for an

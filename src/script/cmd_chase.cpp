@@ -97,14 +97,18 @@ void CmdChargeMove(cChara& chara, cCmdState& state) {
   const bool fly = MovesFreely(chara);
   if (!state.m_bStarted) {
     state.m_bStarted = 1;
-    // A velocity left from an earlier run of the command never carries over: without a living
-    // target the charge stands still.
-    state.m_dVx = state.m_dVy = 0;
-    state.m_nFacingOut = FACE_NONE;
     chara.CalcMoveAngle(state, *move);
     chara.CalcMoveOffset(state, *move);
-    cChara* target = LiveTarget(chara, *move);
-    if (!target) return;
+    // Without a target the charge stands still (nor does it turn the character). A dead
+    // target leaves the velocity of the command's last run: the first tick moves nothing, the
+    // later ones charge on with it.
+    cChara* target = chara.Target(move->m_byTargetSlot);
+    if (!target) {
+      state.m_dVx = state.m_dVy = 0;
+      state.m_nFacingOut = FACE_NONE;
+      return;
+    }
+    if (target->m_bDead) return;
     if (fly) {
       int gx = 0, gy = 0;
       target->GetMoveGoal(gx, gy, state);

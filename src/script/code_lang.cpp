@@ -178,7 +178,7 @@ void AfterAssign(const cCodeToken& t, cChara& running) {
     if ((t.m_nField == FIELD_HP || t.m_nField == FIELD_MHP) && owner != &running && owner->m_nHp < 1 && scene)
       scene->m_bCheckHp = 1;
     if (t.m_nField == FIELD_SIGHT && !g_vPlayer.empty() && owner == &g_vPlayer[0])
-      owner->m_nSight = HblToDot(owner->m_Data.m_bySight);
+      g_vPlayer[0].UpdateSight();
   }
   if (t.m_nTokenKind == TOKEN_SYSTEM && scene) {
     if (t.m_nSystem == SYS_SCRLX) scene->m_ScrollX.SetAutoSpeed(g_StageData.m_nScrollModeX, t.m_nTokenValue);

@@ -67,7 +67,13 @@ bool ReadCharaStatus(cChara& chara, int index, int varIndex, int& value, int& wi
     case 10: value = d.m_cImpact; width = 1; return true;
     case 11: value = d.m_nDefence; return true;
     case 12: value = static_cast<int8_t>(d.m_byImpactResist); width = 1; return true;
-    case 13: value = d.m_sStop; width = 2; return true;
+    case 13:
+      // Reading the stopping ease brings the stopping figure up to date: a value the code
+      // language stored takes effect from here on.
+      chara.m_dFriction = AccelFromParam(d.m_sStop);
+      value = d.m_sStop;
+      width = 2;
+      return true;
     case 14: value = d.m_nScore; return true;
     default: return false;
   }

@@ -11,7 +11,8 @@ class cCond;
 
 // A character status by the status index 0..14 (0 the character variable varIndex): its
 // value and the byte width of its field (1, 2 or 4). False for an index outside the table and
-// for the sight range of a character that is not the hero.
+// for the sight range of a character that is not the hero. Reading the stopping ease (13)
+// refreshes the character's stopping figure from it.
 bool ReadCharaStatus(cChara& chara, int index, int varIndex, int& value, int& width);
 // A system value 0..4 (time, the two auto-scroll speeds, score, lives); false outside 0..4.
 bool ReadSystemValue(int index, int& value);

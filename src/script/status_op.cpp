@@ -61,7 +61,6 @@ bool Operand(cChara& chara, const cFlowCmd& cmd, int& b) {
       if (index == 8 && !IsHero(*owner)) return false;
       int width = 4;
       if (!ReadCharaStatus(*owner, index, cmd.Param(11), b, width)) b = 0;
-      if (index == 13) owner->m_dFriction = AccelFromParam(owner->m_Data.m_sStop);
       return true;
     }
     case 3: {
@@ -150,7 +149,7 @@ void CharaTarget(cChara& running, const cFlowCmd& cmd, cChara& c, int b) {
     case 8:
       if (!IsHero(c)) return;
       OpByte(cmd, d.m_bySight, b, 0, 40);
-      c.m_nSight = HblToDot(d.m_bySight);
+      g_vPlayer[0].UpdateSight();
       break;
     case 9: Op32(cmd, d.m_nPower, b, -999999, 999999); break;
     case 10: OpByte(cmd, d.m_cImpact, b, -20, 20); break;

@@ -425,11 +425,11 @@ TEST_F(PictureTest, ItemsIconsAndBlocks) {
   cBlockData block;
   block.m_byGraphicKind = 0;
   block.m_wGraphic = 16;
-  DrawBlockIcon(&dst_, 300, 300, block);
+  block.DrawIcon(&dst_, 300, 300);
   EXPECT_EQ(Count(300, 300, 32, 32, 112), 32 * 32);
   block.m_byShowMark = 1;
   block.m_wMark = 15;
-  DrawBlockIcon(&dst_, 300, 300, block);
+  block.DrawIcon(&dst_, 300, 300);
   EXPECT_EQ(Count(300, 300, 32, 32, 100), 32 * 32);
 }
 

@@ -1,6 +1,6 @@
 // The play scene's set-up around the stage: the background layer files entered as system
 // images, the stage's own images loaded when play is entered (and not again from stage to
-// stage), the effect surfaces chosen, the sight mask built for a hero that has a sight and the
+// stage), the effect surfaces chosen, the sight mask built for a hero with a sight shape and the
 // 8-bit palette started afresh.
 #include <gtest/gtest.h>
 
@@ -122,23 +122,25 @@ TEST_F(PlayInitImages, EnteringPlayLoadsTheStagesOwnImagesAndGoingOnDoesNot) {
   }
 }
 
-TEST_F(PlayInitImages, AHeroWithASightGetsItsMaskAtTheStageStart) {
+TEST_F(PlayInitImages, AHeroWithASightShapeGetsItsMaskAtTheStageStart) {
   InitOrFail(1, 32, 1);
   struct Case {
+    int shape;
     int sight;  // half blocks of 16 dots
     int width, height;
   };
-  // The mask is (1280 + 2r) × (960 + 2r) for a sight of r dots; none without a sight.
-  for (const Case& c : {Case{2, 1344, 1024}, Case{0, 0, 0}}) {
-    SCOPED_TRACE(c.sight);
+  // The mask is (1280 + 2r) × (960 + 2r) for a sight of r dots, a sight of 0 included; none
+  // for the shape "all of the screen", whatever its sight.
+  for (const Case& c : {Case{3, 2, 1344, 1024}, Case{1, 0, 1280, 960}, Case{3, 0, 1280, 960}, Case{0, 2, 0, 0}}) {
+    SCOPED_TRACE(testing::Message() << "shape " << c.shape << " sight " << c.sight);
     DDReleaseSurface(&g_SystemImage[IMAGE_SIGHT_MASK]);
     cStage s = HeroStage();
     s.m_vPlacedChara[static_cast<size_t>(s.FindPlayer())].m_bySight = static_cast<uint8_t>(c.sight);
-    s.m_vPlacedChara[static_cast<size_t>(s.FindPlayer())].m_bySightShape = 3;
+    s.m_vPlacedChara[static_cast<size_t>(s.FindPlayer())].m_bySightShape = static_cast<uint8_t>(c.shape);
     PlaySceneTest t(s);
     ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
-    EXPECT_EQ(g_SystemImage[IMAGE_SIGHT_MASK].lpDT != nullptr, c.sight != 0);
-    if (c.sight == 0) continue;
+    EXPECT_EQ(g_SystemImage[IMAGE_SIGHT_MASK].lpDT != nullptr, c.shape != 0);
+    if (c.shape == 0) continue;
     EXPECT_EQ(g_SystemImage[IMAGE_SIGHT_MASK].nWidth, c.width);
     EXPECT_EQ(g_SystemImage[IMAGE_SIGHT_MASK].nHeight, c.height);
   }

@@ -107,6 +107,25 @@ TEST(ScrEffectTemplate, BackwardFormsExchangeStartAndEnd) {
   EXPECT_EQ(g_vScrEffectTemplate[3].m_nWork1, 0);  // the wave's phase
 }
 
+TEST(ScrEffectTemplate, BackwardFormsAreBuiltFromTheStartUpCopy) {
+  // The list turns by 0 → 1440, its copy by 0 → 720: the forward form takes the list's, the
+  // backward form the copy's (720 → 0 by 12 a frame).
+  ScrEffectTable table(std::vector<Def>{{9, {10, 0, 1440, 0, 0}}});
+  g_Database.m_vScrEffectCopy = g_Database.m_vScrEffect;
+  g_Database.m_vScrEffectCopy[1].m_nParam[2] = 720;
+  BuildScrEffectTables(g_vScrEffectTemplate, g_vScrEffectTemplateRev);
+  EXPECT_EQ(g_vScrEffectTemplate[1].m_lpData, &g_Database.m_vScrEffect[1]);
+  EXPECT_DOUBLE_EQ(g_vScrEffectTemplate[1].m_dStep, 24);
+  EXPECT_EQ(g_vScrEffectTemplateRev[1].m_lpData, &g_Database.m_vScrEffectCopy[1]);
+  EXPECT_DOUBLE_EQ(g_vScrEffectTemplateRev[1].m_dCurrent, 720);
+  EXPECT_DOUBLE_EQ(g_vScrEffectTemplateRev[1].m_dStep, 12);
+  // A copy without the entry (start-up has not made it): the list's own.
+  g_Database.m_vScrEffectCopy.resize(1);
+  BuildScrEffectTables(g_vScrEffectTemplate, g_vScrEffectTemplateRev);
+  EXPECT_DOUBLE_EQ(g_vScrEffectTemplateRev[1].m_dCurrent, 1440);
+  g_Database.m_vScrEffectCopy.clear();
+}
+
 TEST(ScrEffectTemplate, ParametersAreHeldToTheirKindsRanges) {
   // p0 0 → 1; a strip count 0 → 2; a wave roughness 99 → 48; a move beyond the screen → 640.
   ScrEffectTable table(std::vector<Def>{{4, {0, 0, 640, 0, 0}}, {6, {-5, 0, 640, 0, 99}}, {1, {10, -9000, 0, 9000, 0}}});

@@ -71,6 +71,49 @@ TEST(StageSetUp, GridScrollsHeroAndIdsFollowTheStage) {
   }
 }
 
+TEST(StageSetUp, TheCameraStartsOnTheMiddleOfTheHerosBodyAndStaysThereInPlay) {
+  struct Case {
+    int width, height, heroX, heroY;
+    int bodyW, bodyH;
+    double scrollX, scrollY;
+  };
+  // The body's corner is ((x + 10) × 32 + (32 - w) / 2 + 0.5, (y + 10) × 32 + 32 - h); the
+  // camera stands at corner - (320, 240) + (w / 2, h / 2), held to the axes' limits: from 320
+  // to (cells - 10) × 32 less the view, cells being the stage's size + 20.
+  const Case cases[] = {
+      // 1608.5 - 320 + 8 = 1296.5, 968 - 240 + 12 = 740.
+      {60, 40, 40, 20, 16, 24, 1296.5, 740},
+      // A body of 21 × 31: corner (1600 + 5 + 0.5, 960 + 1); halves 10 and 15.
+      {60, 40, 40, 20, 21, 31, 1295.5, 736},
+      // Near the top-left: 392.5 - 312 and 424 - 228 are below 320: held at 320.
+      {60, 40, 2, 3, 16, 24, 320, 320},
+      // Near the bottom-right: held at 2240 - 640 and 1600 - 480.
+      {60, 40, 58, 38, 16, 24, 1600, 1120},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "hero (" << c.heroX << ", " << c.heroY << ") body " << c.bodyW << " x "
+                                    << c.bodyH);
+    cStage s = HeroStage(c.width, c.height, c.heroX, c.heroY);
+    s.m_nHeroW = c.bodyW;
+    s.m_nHeroH = c.bodyH;
+    s.m_nSpeedLevel = 1;
+    s.m_bShowStartBanner = 0;
+    s.m_bShowStageBanner = 0;
+    fixture::Fill(s, fixture::Block(1), c.heroX - 1, c.heroY + 1, c.heroX + 1, c.heroY + 1);
+    PlaySceneTest t(s);
+    ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+    EXPECT_EQ(t.Scene().m_ScrollX.m_dPos, c.scrollX);
+    EXPECT_EQ(t.Scene().m_ScrollY.m_dPos, c.scrollY);
+    // The hero stands on its block: the first frames of play leave the camera where it is, but
+    // for the fraction of a dot the standing body sinks into its cell's last row each frame.
+    t.Scene().m_nState = 2;
+    t.Frames(3);
+    EXPECT_EQ(t.Scene().m_ScrollX.m_dPos, c.scrollX);
+    EXPECT_GE(t.Scene().m_ScrollY.m_dPos, c.scrollY);
+    EXPECT_LT(t.Scene().m_ScrollY.m_dPos, c.scrollY + 1);
+  }
+}
+
 TEST(StageSetUp, APlacementOutsideTheStageUsesNoIdAndACarriedItemIsNotPlacedAlone) {
   cStage s = HeroStage(20, 15, 1, 13);
   cCharaData far = fixture::Chara(3);

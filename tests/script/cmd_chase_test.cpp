@@ -33,7 +33,7 @@ class Chase : public MoveCmd {
   }
 };
 
-TEST_F(Chase, ChargeWithAnEmptySlotOrADeadTargetNeverMoves) {
+TEST_F(Chase, ChargeWithAnEmptySlotNeverMovesAndADeadTargetKeepsTheLastVelocity) {
   // A velocity left in the state from an earlier run of the command.
   state_.m_dVx = 5;
   state_.m_dVy = 5;
@@ -43,16 +43,22 @@ TEST_F(Chase, ChargeWithAnEmptySlotOrADeadTargetNeverMoves) {
     EXPECT_EQ(chara_.m_dVX, 0) << "tick " << i;
     EXPECT_EQ(chara_.m_dVY, 0) << "tick " << i;
   }
+  // A run against a living target 96 right and 128 down (1.2, 1.6 a tick), then one begun
+  // after it died: its first tick moves nothing, the later ones charge on at (1.2, 1.6).
   cStageChara& t = PlaceTarget(8, 9);
-  t.m_bDead = 1;
   cCmdState again;
   again.m_pCmd = &cmd_;
   again.m_dSpeed = 2;
-  again.m_dVx = 5;
+  chara_.m_dVX = chara_.m_dVY = 0;
+  CmdChargeMove(chara_, again);
+  ASSERT_DOUBLE_EQ(chara_.m_dVX, 1.2);
+  t.m_bDead = 1;
+  again.m_bStarted = 0;
   for (int i = 0; i < 3; ++i) {
-    chara_.m_dVX = 0;
+    chara_.m_dVX = chara_.m_dVY = 0;
     CmdChargeMove(chara_, again);
-    EXPECT_EQ(chara_.m_dVX, 0) << "tick " << i;
+    EXPECT_DOUBLE_EQ(chara_.m_dVX, i == 0 ? 0 : 1.2) << "tick " << i;
+    EXPECT_DOUBLE_EQ(chara_.m_dVY, i == 0 ? 0 : 1.6) << "tick " << i;
   }
 }
 

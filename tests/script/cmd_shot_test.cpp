@@ -187,7 +187,7 @@ TEST_P(ShotCommands, CharacterSummonOnlyComputerCharactersWithTheirSideAndFacing
   } cases[] = {{0, 0, 6, 1}, {1, 1, 2, 0}, {2, 0, 3, 1}};
   for (const Case& c : cases) {
     g_lChara.ForEach([&](cStageChara& o) {
-      if (&o != &w.chara) w.world.scene.EraseChara(o);
+      if (&o != &w.chara) w.world.scene.EraseCharaNode(o);
     });
     w.world.scene.SweepPlayLists();
     const int firstId = w.world.scene.m_nNextId;

@@ -57,6 +57,11 @@ const struct {
     {"C1 = -7 % 3", {}, {{1, -1}}, nullptr},
     {"C1 = 7 % -3", {}, {{1, 1}}, nullptr},
     {"C1 = C2 + C3 * 2", {{2, 5}, {3, -4}}, {{1, -3}}, nullptr},
+    // "%" and "/" reduce in the first pass, before "+" and "-" on either side of them.
+    {"C1 = 2 + 7 % 3", {}, {{1, 3}}, nullptr},
+    {"C1 = 10 - 7 % 4", {}, {{1, 7}}, nullptr},
+    {"C1 = 2 + 9 / 3", {}, {{1, 5}}, nullptr},
+    {"C1 = 9 / 3 - 8 % 5 + 1", {}, {{1, 1}}, nullptr},
     {"C1 = 2 * (1 + (4 - 2))", {}, {{1, 6}}, nullptr},
     // Words are split at blanks only.
     {"C1 = 2+3", {}, {{1, 2}}, nullptr},

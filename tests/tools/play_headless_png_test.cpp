@@ -100,6 +100,7 @@ class PlayHeadlessPng : public ::testing::Test {
     stage.m_bShowStageBanner = 0;
     fixture::Fill(stage, fixture::Block(1), 0, 14, 19, 14);
     fixture::Place(stage, hero, 3, 13);
+    fixture::EncloseGrid(stage);
     ASSERT_TRUE(project.WriteStage(stage, "png"));
     stageName = "data\\\\stg4\\\\png.stg4_000";
 
@@ -279,6 +280,138 @@ TEST_F(ShakenFramesPng, AHorizontalShakeMovesTheFrameByItsAmplitude) {
   }
   EXPECT_GE(right, 1) << "a frame shaken 4 dots to the right";
   EXPECT_GE(left, 1) << "a frame shaken 4 dots to the left";
+}
+
+}  // namespace
+
+// The hero's sight, a square around it (shape 3) that starts at 0 and is changed by its flow:
+// after a second a status operation sets it to 2 half blocks, a second later the code language
+// to 4, a second after that a status operation to 0 again.
+class SightPng : public PlayHeadlessPng {
+ protected:
+  static cFlowCmd Wait(int tenths) {
+    cFlowCmd c = fixture::Command(CMD_WAIT);
+    c.m_bZeroTime = 0;
+    c.m_sTime = static_cast<int16_t>(tenths);
+    return c;
+  }
+  static cFlowCmd SetSight(int halfBlocks) {
+    cFlowCmd c = fixture::Command(CMD_STATUS);
+    c.m_vParam[4] = 8;  // 視界範囲(hbl) of the running character, set to the constant [7]
+    c.m_vParam[7] = halfBlocks;
+    return c;
+  }
+  void Shape(fixture::Project& /*project*/, cCharaData& hero) override {
+    hero.m_bySightShape = 3;
+    hero.m_bySight = 0;
+    cFlowCmd code = fixture::Command(CMD_CODE);
+    code.m_strText = "my.sight = 4";
+    cFlow flow;
+    flow.m_byTrigger = TRIGGER_ALWAYS;
+    flow.m_vCmd = {Wait(10), SetSight(2), Wait(10), code, Wait(10), SetSight(0), Wait(1000)};
+    hero.m_vFlow.assign(1, flow);
+  }
+};
+
+TEST_F(SightPng, TheDarknessFollowsTheSightAsCommandsChangeIt) {
+  // Play runs from frame 3, ten sub-steps a frame: each wait of a second takes the sub-steps of
+  // 60 frames, so the sight becomes 32 dots in frame 63, 64 dots in frame 123 and 0 in frame 183.
+  const std::string none = dir / "none.png", small = dir / "small.png", large = dir / "large.png",
+                    again = dir / "again.png";
+  const HeadlessRun run = RunHeadless("--project " + root + " --frames 200 --png 40:" + none + " --png 100:" + small +
+                                      " --png 160:" + large + " --png 200:" + again + " " + stageName);
+  ASSERT_EQ(run.status, 0) << run.out;
+  Picture p[4];
+  const std::string files[4] = {none, small, large, again};
+  for (int i = 0; i < 4; ++i) ASSERT_TRUE(ReadPng(files[i], &p[i])) << files[i];
+  const uint32_t dark = Colour(Palette()[16]);
+  // A sight of 0: all of the stage is dark (the head-up display and the notice are drawn over
+  // the mask; they keep to the top row and the bottom 24 lines).
+  for (const Picture* q : {&p[0], &p[3]}) {
+    for (int y = 24; y < 448; y += 8)
+      for (int x = 0; x < 640; x += 8) ASSERT_EQ(q->At(x, y), dark) << x << "," << y;
+    EXPECT_EQ(q->At(112, 432), dark);
+  }
+  // The hero's 32-dot cell lies at (96, 416) on the screen, its centre at (112, 432): a sight
+  // of r dots opens the square of 2r around the centre, x 112 - r .. 111 + r, and the same in
+  // y. The floor's chips begin at y 448.
+  const struct {
+    int x, y;
+    uint32_t small, large;
+  } points[] = {
+      {80, 400, Colour(kBack), Colour(kBack)},    {143, 447, Colour(kBack), Colour(kBack)},
+      {143, 463, Colour(kBlock), Colour(kBlock)}, {79, 432, dark, Colour(kBack)},
+      {144, 432, dark, Colour(kBack)},            {112, 399, dark, Colour(kBack)},
+      {112, 464, dark, Colour(kBlock)},           {48, 368, dark, Colour(kBack)},
+      {175, 470, dark, Colour(kBlock)},           {47, 432, dark, dark},
+      {176, 432, dark, dark},                     {112, 367, dark, dark},
+      {300, 240, dark, dark},
+  };
+  for (const auto& pt : points) {
+    EXPECT_EQ(p[1].At(pt.x, pt.y), pt.small) << "sight 32 at " << pt.x << "," << pt.y;
+    EXPECT_EQ(p[2].At(pt.x, pt.y), pt.large) << "sight 64 at " << pt.x << "," << pt.y;
+  }
+}
+
+// A box-style message of one blank full-width character at the centre of the screen (display
+// mode 0, the game not held), with a box picture whose left 8 columns are colour 9 and the rest
+// the transparent colour.
+class BoxWindowPng : public PlayHeadlessPng {
+ protected:
+  void Shape(fixture::Project& /*project*/, cCharaData& hero) override {
+    cFlowCmd message = fixture::Command(CMD_MESSAGE);
+    message.m_strText = "\x81\x40";
+    message.m_vParam[14] = 1;  // box style
+    cFlowCmd wait = fixture::Command(CMD_WAIT);
+    wait.m_bZeroTime = 0;
+    wait.m_sTime = 1000;
+    cFlow flow;
+    flow.m_byTrigger = TRIGGER_ALWAYS;
+    flow.m_vCmd = {message, wait};
+    hero.m_vFlow.assign(1, flow);
+  }
+  void SetUp() override {
+    PlayHeadlessPng::SetUp();
+    fixture::Image8 box(64, 64, 0);
+    for (int y = 0; y < 64; ++y)
+      for (int x = 0; x < 8; ++x) box.Set(x, y, kPictureColour);
+    ASSERT_TRUE(fixture::WriteBmp8(OnDisk(root, g_SystemBitmapTable[IMAGE_BOX].szFileName), box, Palette()));
+  }
+  static constexpr int IMAGE_BOX = 45;
+};
+
+TEST_F(BoxWindowPng, TheBoxPictureAndItsFrameShowWhileItOpensAndOnceItsTextShows) {
+  // The window is 16 + 2 square at (320 - 9, 240 - 9). It is first drawn in frame 3 (opening
+  // frame 1); opening frame n draws the box s = n / 10 of the size around the window's middle:
+  // n = 5 in frame 7 puts a 9 × 9 box at (311 + 9 - 4.5, 231 + 9 - 4.5) = (315, 235). From
+  // frame 12 the window's surface shows: the box at (312, 232), 16 × 16. Both are framed one
+  // dot thick in colour 240 and show the stage where the box picture is transparent.
+  const std::string opening = dir / "opening.png", shown = dir / "shown.png";
+  const HeadlessRun run = RunHeadless("--project " + root + " --frames 14 --png 7:" + opening + " --png 14:" + shown +
+                                      " " + stageName);
+  ASSERT_EQ(run.status, 0) << run.out;
+  const uint32_t frame = Colour(Palette()[240]);
+  const struct {
+    const std::string& file;
+    int x, y, size;
+  } boxes[] = {{opening, 315, 235, 9}, {shown, 312, 232, 16}};
+  for (const auto& b : boxes) {
+    SCOPED_TRACE(b.file);
+    Picture p;
+    ASSERT_TRUE(ReadPng(b.file, &p));
+    const int mid = b.size / 2, last = b.size - 1;
+    // The picture's left 8 columns, the stage through the rest of it.
+    EXPECT_EQ(p.At(b.x, b.y), Colour(kPicture));
+    EXPECT_EQ(p.At(b.x + 7, b.y + last), Colour(kPicture));
+    EXPECT_EQ(p.At(b.x + 8, b.y + mid), Colour(kBack));
+    EXPECT_EQ(p.At(b.x + last, b.y + last), Colour(kBack));
+    // The frame around it, and the stage outside.
+    EXPECT_EQ(p.At(b.x - 1, b.y + mid), frame);
+    EXPECT_EQ(p.At(b.x + b.size, b.y + mid), frame);
+    EXPECT_EQ(p.At(b.x + mid, b.y - 1), frame);
+    EXPECT_EQ(p.At(b.x + mid, b.y + b.size), frame);
+    EXPECT_EQ(p.At(b.x - 2, b.y + mid), Colour(kBack));
+  }
 }
 
 }  // namespace
