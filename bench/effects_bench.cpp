@@ -1,5 +1,6 @@
-// The drawing layer's effects over a whole 640 × 480 frame, in pixels per second
-// (items_per_second): argument 0 runs Direct3D at 32 bits, 1 DirectDraw at 16 bits.
+// The drawing layer's effects over a whole 640 × 480 frame, each as a multiple of one frame copy
+// timed in the same run (the column "copies") and in pixels per second (items_per_second):
+// argument 0 runs Direct3D at 32 bits, 1 DirectDraw at 16 bits.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -8,9 +9,13 @@
 #include <string>
 
 #include "draw/draw.h"
+#include "frame_copy.h"
 #include "layer_scene.h"
 
 namespace {
+
+using framecopy::BM_FrameCopy;
+BENCHMARK(BM_FrameCopy)->Unit(benchmark::kMicrosecond);
 
 constexpr int kW = 640;
 constexpr int kH = 480;
@@ -19,11 +24,13 @@ constexpr int64_t kPixels = int64_t{kW} * kH;
 // The layer set up with the scene's images and a 640 × 480 picture to draw from.
 class EffectBench {
  public:
-  explicit EffectBench(const benchmark::State& state) : d3d_(state.range(0) == 0 ? 1 : 0) {
+  // memoryType: the picture's Direct3D memory; a system-memory picture is drawn through locks.
+  explicit EffectBench(const benchmark::State& state, DWORD memoryType = DTMEMORYTYPE_VIDEO_RT)
+      : d3d_(state.range(0) == 0 ? 1 : 0) {
     char dir[] = "/tmp/effects_bench-XXXXXX";
     if (mkdtemp(dir)) dir_ = dir;
     ok_ = !dir_.empty() && OpenLayerScene(d3d_, d3d_ ? 32 : 16, dir_) &&
-          DDCreateSurface(&picture_, kW, kH, 1, 1, DTMEMORYTYPE_VIDEO_RT, 0, 0);
+          DDCreateSurface(&picture_, kW, kH, 1, 1, memoryType, 0, 0);
     if (!ok_) return;
     for (int y = 0; y < kH; y += 32) {
       for (int x = 0; x < kW; x += 128) DDBltFast(&picture_, x, y, 128, 32, &g_SystemImage[2], 0, (y / 32 % 2) * 32, 0);
@@ -52,8 +59,8 @@ class EffectBench {
 };
 
 template <class Draw>
-void Run(benchmark::State& state, Draw draw) {
-  EffectBench b(state);
+void Run(benchmark::State& state, Draw draw, DWORD memoryType = DTMEMORYTYPE_VIDEO_RT) {
+  EffectBench b(state, memoryType);
   if (!b.Ok(state)) return;
   for (auto _ : state) draw(b);
   state.SetItemsProcessed(state.iterations() * kPixels);
@@ -85,6 +92,13 @@ void BM_ColorChange(benchmark::State& state) {
 void BM_Rotate(benchmark::State& state) {
   Run(state, [](EffectBench& b) { DDRotate(&BackBuffer, 320, 240, kW, kH, 320, 240, 30, b.Picture(), 0, 0, 0); });
 }
+// The rotation through locks of both surfaces: from a system-memory picture under Direct3D (the
+// other is drawn as two triangles), as always under DirectDraw.
+void BM_RotateByLock(benchmark::State& state) {
+  Run(
+      state, [](EffectBench& b) { DDRotate(&BackBuffer, 320, 240, kW, kH, 320, 240, 30, b.Picture(), 0, 0, 0); },
+      DTMEMORYTYPE_SYSTEM);
+}
 void BM_Lens(benchmark::State& state) {
   Run(state, [](EffectBench& b) { DDLens(&BackBuffer, 320, 240, 240, 60, b.Picture(), 320, 240, 0, 0); });
 }
@@ -110,15 +124,18 @@ void BM_RectBatch(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_Wave)->Arg(0)->Arg(1);
-BENCHMARK(BM_Split)->Arg(0)->Arg(1);
-BENCHMARK(BM_Fade)->Arg(0)->Arg(1);
-BENCHMARK(BM_Blur)->Arg(0)->Arg(1);
-BENCHMARK(BM_Mosaic)->Arg(0)->Arg(1);
-BENCHMARK(BM_BltHalf)->Arg(0)->Arg(1);
-BENCHMARK(BM_ColorChange)->Arg(0)->Arg(1);
-BENCHMARK(BM_Rotate)->Arg(0)->Arg(1);
-BENCHMARK(BM_Lens)->Arg(0)->Arg(1);
-BENCHMARK(BM_Circle)->Arg(0)->Arg(1);
-BENCHMARK(BM_Tint)->Arg(0)->Arg(1);
-BENCHMARK(BM_RectBatch)->Arg(0)->Arg(1);
+BENCHMARK(BM_Wave)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Split)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Fade)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Blur)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Mosaic)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BltHalf)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ColorChange)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Rotate)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RotateByLock)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Lens)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Circle)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Tint)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RectBatch)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv) { return framecopy::Main(argc, argv); }

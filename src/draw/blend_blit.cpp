@@ -123,15 +123,22 @@ void AlphaDDLocked(const cLockPair& lk, const MixRect& r, int bTransmit, const B
       }
     }
   } else if (DDBpp == 16) {
+    // Both fields widened to 0..255, halved and narrowed back, by tables.
     const DDPIXELLAYOUT& l = g_PixelLayout;
-    const auto half = [](DWORD s, DWORD d, DWORD max) { return Narrow((Widen(s, max) + Widen(d, max)) >> 1, max); };
+    const FieldTables wide(l, [](DWORD v, DWORD max, int) { return Widen(v, max); });
+    DWORD narrow[3][256];
+    const DWORD max[3] = {l.dwMaxR, l.dwMaxG, l.dwMaxB};
+    for (int c = 0; c < 3; ++c) {
+      for (DWORD v = 0; v < 256; ++v) narrow[c][v] = Narrow(v, max[c]);
+    }
     ForEachPixel<WORD>(lk, r, bTransmit, [&](DWORD s, WORD& d) {
       if (d == key) {
         d = static_cast<WORD>(s);
         return;
       }
-      const Channels S = SplitPixel(s, l), D = SplitPixel(d, l);
-      d = static_cast<WORD>(JoinPixel({half(S.r, D.r, l.dwMaxR), half(S.g, D.g, l.dwMaxG), half(S.b, D.b, l.dwMaxB)}, l));
+      const Channels S = LookUp(wide, s, l), D = LookUp(wide, d, l);
+      d = static_cast<WORD>(JoinPixel(
+          {narrow[0][(S.r + D.r) >> 1], narrow[1][(S.g + D.g) >> 1], narrow[2][(S.b + D.b) >> 1]}, l));
     });
   } else if (DDBpp == 32) {
     ForEachPixel<DWORD>(lk, r, bTransmit, [&](DWORD s, DWORD& d) {
@@ -200,34 +207,46 @@ void ColorChangeD3DLocked(const cLockPair& lk, const MixRect& r, int bTransmit, 
 
 void ColorChangeDDLocked(const cLockPair& lk, const MixRect& r, int bTransmit, const PALETTEENTRY& colour, int nColor,
                          int nLevel) {
+  // The result of a pixel depends on its own value (at 8 bits) or on each channel's own value:
+  // the levels are worked out once per value into a table.
+  const auto steps = [nLevel](DWORD v, DWORD toward) {
+    for (int k = 0; k < nLevel; ++k) {
+      const DWORD next = (v + toward) >> 1;
+      if (next == v) break;  // settled: every further step gives it again
+      v = next;
+    }
+    return v;
+  };
   if (DDBpp == 8) {
-    ForEachPixel<BYTE>(lk, r, bTransmit, [&](DWORD s, BYTE& d) {
-      DWORD p = s;
-      for (int k = 0; k < nLevel; ++k) p = g_BlendTable[p * 256u + static_cast<DWORD>(nColor)];
-      d = static_cast<BYTE>(p);
-    });
+    BYTE changed[256];
+    for (DWORD v = 0; v < 256; ++v) {
+      DWORD p = v;
+      for (int k = 0; k < nLevel; ++k) {
+        const DWORD next = g_BlendTable[p * 256u + static_cast<DWORD>(nColor)];
+        if (next == p) break;
+        p = next;
+      }
+      changed[v] = static_cast<BYTE>(p);
+    }
+    ForEachPixel<BYTE>(lk, r, bTransmit, [&](DWORD s, BYTE& d) { d = changed[s]; });
   } else if (DDBpp == 16) {
+    // Each field's result depends on its own value only: one table per field.
     const DDPIXELLAYOUT& l = g_PixelLayout;
     const Channels c{Widen(colour.peRed, l.dwMaxR), Widen(colour.peGreen, l.dwMaxG), Widen(colour.peBlue, l.dwMaxB)};
-    ForEachPixel<WORD>(lk, r, bTransmit, [&](DWORD s, WORD& d) {
-      const Channels S = SplitPixel(s, l);
-      DWORD sr = Widen(S.r, l.dwMaxR), sg = Widen(S.g, l.dwMaxG), sb = Widen(S.b, l.dwMaxB);
-      for (int k = 0; k < nLevel; ++k) {
-        sr = (sr + c.r) >> 1;
-        sg = (sg + c.g) >> 1;
-        sb = (sb + c.b) >> 1;
-      }
-      d = static_cast<WORD>(JoinPixel({Narrow(sr, l.dwMaxR), Narrow(sg, l.dwMaxG), Narrow(sb, l.dwMaxB)}, l));
-    });
+    const DWORD toward[3] = {c.r, c.g, c.b};
+    const FieldTables changed(
+        l, [&](DWORD v, DWORD max, int field) { return Narrow(steps(Widen(v, max), toward[field]), max); });
+    ForEachPixel<WORD>(lk, r, bTransmit,
+                       [&](DWORD s, WORD& d) { d = static_cast<WORD>(JoinPixel(LookUp(changed, s, l), l)); });
   } else if (DDBpp == 32) {
+    DWORD red[256], green[256], blue[256];
+    for (DWORD v = 0; v < 256; ++v) {
+      red[v] = steps(v, colour.peRed) << 16;
+      green[v] = steps(v, colour.peGreen) << 8;
+      blue[v] = steps(v, colour.peBlue);
+    }
     ForEachPixel<DWORD>(lk, r, bTransmit, [&](DWORD s, DWORD& d) {
-      DWORD sr = (s >> 16) & 0xFF, sg = (s >> 8) & 0xFF, sb = s & 0xFF;
-      for (int k = 0; k < nLevel; ++k) {
-        sr = (sr + colour.peRed) >> 1;
-        sg = (sg + colour.peGreen) >> 1;
-        sb = (sb + colour.peBlue) >> 1;
-      }
-      d = (d & 0xFF000000u) | sr << 16 | sg << 8 | sb;
+      d = (d & 0xFF000000u) | red[(s >> 16) & 0xFF] | green[(s >> 8) & 0xFF] | blue[s & 0xFF];
     });
   }
 }

@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
 #include <vector>
 
 #include "core/log.h"
 #include "draw/context.h"
+#include "draw/effect_pixels.h"
 #include "draw/present.h"
 #include "draw/surface.h"
+#include "platform/spans.h"
 
 namespace {
 
@@ -143,43 +146,106 @@ int ScaledSource(int k, float f, int start, int size) {
   return size < 0 ? start + o - 1 : start + o;
 }
 
+// The pixels of one row of a blit between locked surfaces: count pixels from the source columns
+// in cols (side by side from cols[0] when contiguous), written to out. nFlags 1 leaves out
+// transparent texels (alpha 0 at 32 bits, none of the bits 0xA000 at 16); a pixel for the
+// full-screen 16-bit back buffer takes its layout.
+void PixelRow32(BYTE* out, const BYTE* srow, const int* cols, bool contiguous, int count, int nFlags) {
+  if (contiguous) {
+    const BYTE* in = srow + static_cast<size_t>(cols[0]) * 4;
+    if (nFlags == 1) {
+      gfx::KeyedCopyRun32(out, in, count, 0, 0xFF000000u);  // alpha 0 is the key
+    } else {
+      std::memcpy(out, in, static_cast<size_t>(count) * 4);
+    }
+    return;
+  }
+  DWORD* d = reinterpret_cast<DWORD*>(out);
+  const DWORD* s = reinterpret_cast<const DWORD*>(srow);
+  for (int j = 0; j < count; ++j) {
+    const DWORD p = s[cols[j]];
+    if (nFlags == 1 && (p >> 24) == 0) continue;
+    d[j] = p;
+  }
+}
+
+void PixelRow16(BYTE* out, const BYTE* srow, const int* cols, int count, int nFlags, bool toFullscreenBack) {
+  const DDPIXELLAYOUT& tl = g_PixelLayout;
+  const DDPIXELLAYOUT& bl = g_BackBufferLayout;
+  WORD* d = reinterpret_cast<WORD*>(out);
+  const WORD* s = reinterpret_cast<const WORD*>(srow);
+  for (int j = 0; j < count; ++j) {
+    DWORD p = s[cols[j]];
+    if (nFlags == 1 && (p & 0xA000) == 0) continue;
+    if (toFullscreenBack) {
+      const DWORD r = (p >> tl.nShiftR) & tl.dwMaxR, g = (p >> tl.nShiftG) & tl.dwMaxG;
+      const DWORD b = (p >> tl.nShiftB) & tl.dwMaxB;
+      p = (r << bl.nShiftR | (g * 2) << bl.nShiftG | b << bl.nShiftB) & 0xFFFF;
+    }
+    d[j] = static_cast<WORD>(p);
+  }
+}
+
+// The source row (or column) for offset k of a blit: the same offset unscaled, else the one
+// ScaledSource gives; −1 when it falls off the source.
+int SourceAt(int k, bool unscaled, float f, int start, int size, int limit) {
+  const int v = unscaled ? start + k : ScaledSource(k, f, start, size);
+  return v < 0 || v >= limit ? -1 : v;
+}
+
 // A blit between locked surfaces: a destination that is not a render target, or a source
-// texture in system memory.
+// texture in system memory. Row by row, each destination pixel written once.
 void PixelBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int sw, int sh,
               int nFlags) {
   if (DDBpp != 16 && DDBpp != 32) return;
   cSurfaceLock d(dst);
   if (!d.Locked()) return;
-  cSurfaceLock s(src);
-  if (!s.Locked()) return;
+  cSurfaceLock s;
+  if (!s.LockForReading(src)) return;
+  const int bytes = DDBpp / 8;
+  if (d.m_nBytesPerPixel != bytes || s.m_nBytesPerPixel != bytes) return;
   const bool unscaled = sw == w && sh == h;
   const float fx = w != 0 ? static_cast<float>(sw) / static_cast<float>(w) : 0.0f;
   const float fy = h != 0 ? static_cast<float>(sh) / static_cast<float>(h) : 0.0f;
   const bool toFullscreenBack = DDBpp == 16 && DDIsFullscreenBackBuffer(dst);
-  const DDPIXELLAYOUT& tl = g_PixelLayout;
-  const DDPIXELLAYOUT& bl = g_BackBufferLayout;
-  for (int i = 0; i < h; ++i) {
-    const int dy = y + i;
-    if (dy < 0 || dy >= d.m_nHeight) continue;
-    const int row = unscaled ? sy + i : ScaledSource(i, fy, sy, sh);
-    if (row < 0 || row >= s.m_nHeight) continue;
-    for (int j = 0; j < w; ++j) {
-      const int dx = x + j;
-      if (dx < 0 || dx >= d.m_nWidth) continue;
-      const int col = unscaled ? sx + j : ScaledSource(j, fx, sx, sw);
-      if (col < 0 || col >= s.m_nWidth) continue;
-      DWORD p = s.Get(col, row);
-      if (DDBpp == 32) {
-        if (nFlags == 1 && (p >> 24) == 0) continue;
+  // The destination columns on the destination, with their source columns; stretches of them
+  // that lie on the source are drawn.
+  const int j0 = std::max(0, -x), j1 = std::min(w, d.m_nWidth - x);
+  if (j0 >= j1) return;
+  thread_local std::vector<int> cols;
+  cols.resize(static_cast<size_t>(j1 - j0));
+  for (int j = j0; j < j1; ++j) cols[static_cast<size_t>(j - j0)] = SourceAt(j, unscaled, fx, sx, sw, s.m_nWidth);
+  struct Stretch {
+    int first, last;  // destination offsets [first, last) from j0
+    bool contiguous;
+  };
+  std::vector<Stretch> stretches;
+  for (int k = 0; k < j1 - j0;) {
+    if (cols[static_cast<size_t>(k)] < 0) {
+      ++k;
+      continue;
+    }
+    Stretch st{k, k + 1, true};
+    while (st.last < j1 - j0 && cols[static_cast<size_t>(st.last)] >= 0) {
+      st.contiguous = st.contiguous && cols[static_cast<size_t>(st.last)] == cols[static_cast<size_t>(st.last - 1)] + 1;
+      ++st.last;
+    }
+    stretches.push_back(st);
+    k = st.last;
+  }
+  for (int i = std::max(0, -y); i < std::min(h, d.m_nHeight - y); ++i) {
+    const int row = SourceAt(i, unscaled, fy, sy, sh, s.m_nHeight);
+    if (row < 0) continue;
+    BYTE* const out = Row8(d, y + i) + static_cast<size_t>(x + j0) * static_cast<size_t>(bytes);
+    const BYTE* const srow = Row8(s, row);
+    for (const Stretch& st : stretches) {
+      BYTE* o = out + static_cast<size_t>(st.first) * static_cast<size_t>(bytes);
+      const int* c = cols.data() + st.first;
+      if (bytes == 4) {
+        PixelRow32(o, srow, c, st.contiguous, st.last - st.first, nFlags);
       } else {
-        if (nFlags == 1 && (p & 0xA000) == 0) continue;
-        if (toFullscreenBack) {
-          const DWORD r = (p >> tl.nShiftR) & tl.dwMaxR, g = (p >> tl.nShiftG) & tl.dwMaxG;
-          const DWORD b = (p >> tl.nShiftB) & tl.dwMaxB;
-          p = (r << bl.nShiftR | (g * 2) << bl.nShiftG | b << bl.nShiftB) & 0xFFFF;
-        }
+        PixelRow16(o, srow, c, st.last - st.first, nFlags, toFullscreenBack);
       }
-      d.Set(dx, dy, p);
     }
   }
 }

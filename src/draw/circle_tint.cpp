@@ -28,7 +28,8 @@ IDirect3DTexture9* CopyBackBuffer(DDSURFACEDATA* lpBack) {
                                0, lpDTCon->fmtTexture, D3DPOOL_MANAGED, &tex))) {
     return nullptr;
   }
-  cSurfaceLock src(lpBack);
+  cSurfaceLock src;
+  src.LockForReading(lpBack);
   D3DLOCKED_RECT lr{};
   if (!src.Locked() || FAILED(tex->LockRect(0, &lr, nullptr, 0))) {
     tex->Release();
@@ -126,18 +127,18 @@ int DDFade_UnPal(DDSURFACEDATA* lpDstSD, int nLevel, BYTE bRed, BYTE bGreen, BYT
       }
     }
   } else if (DDBpp == 16) {
+    // Each field's mix depends on its own value only: one table per field.
     const DDPIXELLAYOUT& l = g_PixelLayout;
     const auto mix = [&](DWORD v, DWORD max, BYTE colour) {
       const int m = (colour * rest + nLevel * static_cast<int>(Widen(v, max))) >> 8;
       return Narrow(static_cast<DWORD>(m), max);
     };
+    const BYTE colours[3] = {bRed, bGreen, bBlue};
+    const FieldTables mixed(l, [&](DWORD v, DWORD max, int c) { return mix(v, max, colours[c]); });
     for (int y = 0; y < h; ++y) {
       const WORD* s = Row16(lk.s, y);
       WORD* d = Row16(lk.d, y);
-      for (int x = 0; x < w; ++x) {
-        const Channels c = SplitPixel(s[x], l);
-        d[x] = static_cast<WORD>(JoinPixel({mix(c.r, l.dwMaxR, bRed), mix(c.g, l.dwMaxG, bGreen), mix(c.b, l.dwMaxB, bBlue)}, l));
-      }
+      for (int x = 0; x < w; ++x) d[x] = static_cast<WORD>(JoinPixel(LookUp(mixed, s[x], l), l));
     }
   }
   return 1;

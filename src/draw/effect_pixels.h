@@ -9,11 +9,11 @@
 #include "draw/context.h"
 #include "draw/surface.h"
 
-// The destination and the source of an effect, the destination locked first; the source is
-// unlocked first (members are destroyed in reverse order).
+// The destination and the source of an effect, the destination locked first; the source, only
+// read, is unlocked first (members are destroyed in reverse order).
 struct cLockPair {
   cLockPair(DDSURFACEDATA* lpDst, DDSURFACEDATA* lpSrc) {
-    if (d.Lock(lpDst)) s.Lock(lpSrc);
+    if (d.Lock(lpDst)) s.LockForReading(lpSrc);
   }
   bool Locked() const { return d.Locked() && s.Locked(); }
   cSurfaceLock d;
@@ -38,6 +38,13 @@ inline bool IsTransparentPixel(DWORD p) {
   if (lpDTCon) return DDBpp == 32 ? (p >> 24) == 0 : (p & 0xA000) == 0;
   return p == DDColorKey;
 }
+// The same test with the running mode read once, for the inner loops.
+struct TransparentTest {
+  bool d3d = lpDTCon != nullptr;
+  bool wide = DDBpp == 32;
+  DWORD key = DDColorKey;
+  bool operator()(DWORD p) const { return d3d ? (wide ? (p >> 24) == 0 : (p & 0xA000) == 0) : p == key; }
+};
 
 // The red, green and blue fields of a 16-bit pixel.
 struct Channels {
@@ -63,6 +70,25 @@ inline DWORD TextureToBackBuffer(DWORD p) {
 // A channel value widened to 0..255 and narrowed back (integer division; a missing field is 0).
 inline DWORD Widen(DWORD v, DWORD max) { return max ? v * 255 / max : 0; }
 inline DWORD Narrow(DWORD v, DWORD max) { return v * max / 255; }
+
+// Tables over the red, green and blue fields of a 16-bit layout (fields of at most 8 bits):
+// entry v of field c (0 red, 1 green, 2 blue) holds fn(v, the field's max, c), for each value
+// the field can hold. They turn the per-pixel divisions of the 16-bit effects into look-ups.
+struct FieldTables {
+  template <class Fn>
+  FieldTables(const DDPIXELLAYOUT& l, Fn fn) {
+    const DWORD max[3] = {l.dwMaxR, l.dwMaxG, l.dwMaxB};
+    for (int c = 0; c < 3; ++c) {
+      for (DWORD v = 0; v <= (max[c] & 0xFF); ++v) t[c][v] = fn(v, max[c], c);
+    }
+  }
+  DWORD t[3][256] = {};
+};
+// The three fields of a 16-bit pixel looked up.
+inline Channels LookUp(const FieldTables& f, DWORD p, const DDPIXELLAYOUT& l) {
+  return {f.t[0][(p >> l.nShiftR) & l.dwMaxR & 0xFF], f.t[1][(p >> l.nShiftG) & l.dwMaxG & 0xFF],
+          f.t[2][(p >> l.nShiftB) & l.dwMaxB & 0xFF]};
+}
 
 // The offsets k in [0, n) for which base + k lies in [0, limit) and sbase + dir × k in
 // [0, slimit) (dir is 1 or −1): the part of a row both surfaces hold.

@@ -177,8 +177,8 @@ int DDSetTransmitFromFile(const char* szFile) {
   }
   DWORD pixel = 0;
   {
-    cSurfaceLock lock(&work);
-    if (!lock.Locked()) {
+    cSurfaceLock lock;
+    if (!lock.LockForReading(&work)) {
       ErrorLog("Lock 失敗！");
       lock.Unlock();
       DDReleaseSurface(&work);
@@ -275,7 +275,7 @@ WORD DDPalToRGB16(const BYTE* rgb) {
 void DDSetPalette_UnPal(BYTE* lpPalEntries, DDSURFACEDATA* lpSD) {
   if (!lpPalEntries || (DDBpp != 16 && DDBpp != 32)) return;
   cSurfaceLock lock;
-  if (!lock.Lock(lpSD)) {
+  if (!lock.LockForReading(lpSD)) {
     if (lpDTCon) ErrorLog("DDSetPalette_UnPal Lock Err");
     return;
   }

@@ -543,9 +543,16 @@ bool cSurfaceLock::Lock(DDSURFACEDATA* lpSD) {
     m_nHeight = static_cast<int>(desc.dwHeight);
   }
   m_lpSD = lpSD;
+  m_bReadOnly = false;
   m_lpBits = static_cast<BYTE*>(bits);
   m_nBitsPerPixel = m_nBytesPerPixel * 8;
   m_nPitch = m_nBytesPerPixel ? pitchBytes / m_nBytesPerPixel : 0;
+  return true;
+}
+
+bool cSurfaceLock::LockForReading(DDSURFACEDATA* lpSD) {
+  if (!Lock(lpSD)) return false;
+  m_bReadOnly = true;
   return true;
 }
 
@@ -566,7 +573,8 @@ void cSurfaceLock::Unlock() {
       if (FAILED(sd->lpDT->lpSystemSurface->UnlockRect())) {
         ErrorLog("D3D_OK != m_lpSD->lpDT->lpSystemSurface->UnlockRect();");
       }
-      if (FAILED(lpDevice->UpdateSurface(sd->lpDT->lpSystemSurface, nullptr, sd->lpDT->lpSurface, nullptr))) {
+      if (!m_bReadOnly &&
+          FAILED(lpDevice->UpdateSurface(sd->lpDT->lpSystemSurface, nullptr, sd->lpDT->lpSurface, nullptr))) {
         DebugErrorBoxF(
             "FAILED( lpDevice->UpdateSurface(m_lpSD->lpDT->lpSystemSurface, NULL, m_lpSD->lpDT->lpSurface, NULL)");
       }

@@ -67,7 +67,8 @@ int DDRemoveSurface(cSafeList<DDSURFACEDATA>& surfaces, cSafeList<BitmapEntry>& 
 void GetVideoMemoryMB(IDirectDraw7* lpDD, int* total, int* free);
 
 // Locks one surface for pixel access while it is in scope. A render-target texture is read
-// through its system-memory copy and written back when unlocked.
+// through its system-memory copy and written back when unlocked, unless the lock was taken for
+// reading only.
 class cSurfaceLock {
  public:
   cSurfaceLock() = default;
@@ -77,6 +78,8 @@ class cSurfaceLock {
   cSurfaceLock& operator=(const cSurfaceLock&) = delete;
 
   bool Lock(DDSURFACEDATA* lpSD);
+  // A lock whose user only reads the pixels: its unlock writes nothing back.
+  bool LockForReading(DDSURFACEDATA* lpSD);
   void Unlock();
   bool Locked() const { return m_lpBits != nullptr; }
 
@@ -95,4 +98,5 @@ class cSurfaceLock {
  private:
   enum class Kind { kNone, kSurface, kRenderTarget, kDirectDraw };
   Kind m_kind = Kind::kNone;
+  bool m_bReadOnly = false;
 };

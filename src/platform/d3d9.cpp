@@ -58,17 +58,41 @@ ULONG IDirect3DSurface9::Release() { return container ? container->Release() : I
 
 IDirect3DSurface9::~IDirect3DSurface9() {
   if (dc) gfx::DestroySurfaceDC(dc);
+  StopShowing(false);
+  // The surfaces that showed this one keep its last pixels: one takes the memory itself (a
+  // locked one, so that the pointer its lock handed out stays good), the others copy.
+  if (viewers.empty()) return;
+  IDirect3DSurface9* heir = viewers.front();
+  for (IDirect3DSurface9* v : viewers) {
+    if (v->locks > 0) heir = v;
+  }
+  heir->StopShowing(false);
+  heir->pixels.bits.swap(pixels.bits);
+  while (!viewers.empty()) {
+    IDirect3DSurface9* v = viewers.back();
+    v->StopShowing(false);
+    gfx::CopyRect(v->pixels, 0, 0, heir->pixels, 0, 0, v->pixels.width, v->pixels.height);
+  }
+}
+
+void IDirect3DSurface9::StopShowing(bool keep) {
+  if (!viewOf) return;
+  if (keep) gfx::CopyRect(pixels, 0, 0, viewOf->pixels, 0, 0, pixels.width, pixels.height);
+  std::vector<IDirect3DSurface9*>& list = viewOf->viewers;
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  viewOf = nullptr;
 }
 
 HRESULT IDirect3DSurface9::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD) {
   if (!pLockedRect || !lockable || locks > 0 || dc) return D3DERR_INVALIDCALL;
-  RECT r{0, 0, pixels.width, pixels.height};
+  gfx::PixelBuffer& px = Shown();
+  RECT r{0, 0, px.width, px.height};
   if (pRect) {
-    if (!InsideRect(*pRect, pixels.width, pixels.height)) return D3DERR_INVALIDCALL;
+    if (!InsideRect(*pRect, px.width, px.height)) return D3DERR_INVALIDCALL;
     r = *pRect;
   }
-  pLockedRect->Pitch = pixels.pitch;
-  pLockedRect->pBits = pixels.At(static_cast<int>(r.left), static_cast<int>(r.top));
+  pLockedRect->Pitch = px.pitch;
+  pLockedRect->pBits = px.At(static_cast<int>(r.left), static_cast<int>(r.top));
   ++locks;
   return D3D_OK;
 }
@@ -87,6 +111,7 @@ HRESULT IDirect3DSurface9::GetDesc(D3DSURFACE_DESC* pDesc) {
 
 HRESULT IDirect3DSurface9::GetDC(HDC* phdc) {
   if (!phdc || dc || locks > 0) return D3DERR_INVALIDCALL;
+  StopShowing(true);  // the DC keeps the buffer's address: the surface's own pixels
   dc = gfx::CreateSurfaceDC(&pixels, nullptr);
   *phdc = dc;
   return D3D_OK;
@@ -367,7 +392,14 @@ HRESULT IDirect3DDevice9::UpdateSurface(IDirect3DSurface9* src, const RECT* srcR
   const LONG dx = destPoint ? destPoint->x : 0, dy = destPoint ? destPoint->y : 0;
   const RECT d{dx, dy, dx + (r.right - r.left), dy + (r.bottom - r.top)};
   if (!InsideRect(d, dst->pixels.width, dst->pixels.height)) return D3DERR_INVALIDCALL;
-  gfx::CopyRect(dst->pixels, static_cast<int>(d.left), static_cast<int>(d.top), src->pixels, static_cast<int>(r.left),
+  if (src->viewOf == dst) {
+    // The system surface shows this very target: written back onto the same place, its pixels
+    // are already there; elsewhere, the rectangle is taken out first.
+    if (d.left == r.left && d.top == r.top) return D3D_OK;
+    if (src->locks > 0) return D3DERR_INVALIDCALL;
+    src->StopShowing(true);
+  }
+  gfx::CopyRect(dst->pixels, static_cast<int>(d.left), static_cast<int>(d.top), src->Shown(), static_cast<int>(r.left),
                 static_cast<int>(r.top), static_cast<int>(r.right - r.left), static_cast<int>(r.bottom - r.top));
   return D3D_OK;
 }
@@ -377,7 +409,12 @@ HRESULT IDirect3DDevice9::GetRenderTargetData(IDirect3DSurface9* rt, IDirect3DSu
       rt->pixels.width != dst->pixels.width || rt->pixels.height != dst->pixels.height) {
     return D3DERR_INVALIDCALL;
   }
-  gfx::CopyRect(dst->pixels, 0, 0, rt->pixels, 0, 0, rt->pixels.width, rt->pixels.height);
+  if (dst->viewOf == rt) return D3D_OK;  // it shows the target's pixels already
+  // A locked surface, or one with a DC out, keeps the memory its user holds.
+  if (dst->locks > 0 || dst->dc) return D3DERR_INVALIDCALL;
+  dst->StopShowing(false);
+  dst->viewOf = rt;
+  rt->viewers.push_back(dst);
   return D3D_OK;
 }
 

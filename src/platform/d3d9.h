@@ -11,6 +11,15 @@
 // surfaces, drawing only inside a scene, no texturing from system memory, a reset only after
 // every video-memory resource was released. Nothing is ever lost on its own; the test hook
 // below pretends the device was lost.
+//
+// A render target is read and written through a system-memory surface of its format and size:
+// GetRenderTargetData, a lock of the system surface, UpdateSurface back. Here both live in the
+// same memory, so that round trip copies nothing: GetRenderTargetData makes the system surface
+// show the target's own pixels, its lock hands them out in place, and UpdateSurface back onto
+// the same place has nothing left to do. The system surface so follows the target until it is
+// filled from another one, copied elsewhere in part, given a DC, or either is released (it then
+// keeps the target's last pixels as its own); code that kept it as a snapshot while drawing on
+// into the target would see the drawing.
 #pragma once
 
 #include <cstdint>
@@ -235,6 +244,14 @@ class IDirect3DSurface9 : public IUnknown {
   bool isBackBuffer = false;
   int locks = 0;
   HDC dc = nullptr;
+  // A system-memory surface filled from a render target shows that target's pixels (viewOf);
+  // the target lists the surfaces that show it.
+  IDirect3DSurface9* viewOf = nullptr;
+  std::vector<IDirect3DSurface9*> viewers;
+  // The pixels the surface shows: its own, or those of the render target it was filled from.
+  gfx::PixelBuffer& Shown() { return viewOf ? viewOf->pixels : pixels; }
+  // Stops showing a render target; with keep, the target's pixels are copied in first.
+  void StopShowing(bool keep);
 
  protected:
   ~IDirect3DSurface9() override;

@@ -32,13 +32,24 @@ void PixelBuffer::Fill(int x0, int y0, int x1, int y1, uint32_t value) {
   const int bpp = BytesPerPixel(format);
   if (bpp == 0) return;
   const size_t bytes = static_cast<size_t>(x1 - x0) * static_cast<size_t>(bpp);
-  uint8_t* first = At(x0, y0);
-  if (bpp == 1) {
-    std::memset(first, static_cast<int>(value & 0xFF), bytes);
-  } else {
-    for (int x = x0; x < x1; ++x) StorePixel(format, At(x, y0), value);
+  uint8_t* const first = At(x0, y0);
+  const int n = x1 - x0;
+  switch (bpp) {
+    case 1:
+      std::memset(first, static_cast<int>(value & 0xFF), bytes);
+      break;
+    case 2: {
+      const uint16_t v = static_cast<uint16_t>(value);
+      for (int i = 0; i < n; ++i) std::memcpy(first + 2 * i, &v, 2);
+      break;
+    }
+    default:
+      for (int i = 0; i < n; ++i) std::memcpy(first + 4 * i, &value, 4);
+      break;
   }
-  for (int y = y0 + 1; y < y1; ++y) std::memcpy(At(x0, y), first, bytes);
+  // The other rows copy the first, row by row down the pitch.
+  uint8_t* row = first;
+  for (int y = y0 + 1; y < y1; ++y) std::memcpy(row += pitch, first, bytes);
 }
 
 void CopyRect(PixelBuffer& dst, int dx, int dy, const PixelBuffer& src, int sx, int sy, int w, int h) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "platform/spans.h"
@@ -97,6 +98,25 @@ uint32_t Factor(int blend, uint32_t srcAlpha, uint32_t otherwise) {
     default:
       return otherwise;
   }
+}
+
+// Whether stage 0 reads the texture at all: with a colour operation that is off, or with
+// operations whose arguments in use are not the texture, it does not.
+bool StageReadsTexture(const RasterState& st) {
+  if (!KnownOp(st.colorOp)) return false;  // the vertex colour and alpha pass
+  const auto reads = [](int op, int arg1, int arg2) {
+    if (!KnownOp(op)) return false;
+    const bool first = (arg1 & 0x0F) == kTaTexture, second = (arg2 & 0x0F) == kTaTexture;
+    switch (op) {
+      case kTopSelectArg1:
+        return first;
+      case kTopSelectArg2:
+        return second;
+      default:
+        return first || second;
+    }
+  };
+  return reads(st.colorOp, st.colorArg1, st.colorArg2) || reads(st.alphaOp, st.alphaArg1, st.alphaArg2);
 }
 
 uint32_t FetchTexel(const PixelBuffer* tex, int x, int y) {
@@ -207,6 +227,48 @@ const StageClass& ClassifyStage(const RasterState& st, uint32_t diffuse, bool ha
   return last.result;
 }
 
+// Calls fn with a drawable format, or a blend, as a compile-time constant (FormatTag, BlendTag),
+// so that the shading loops are made once for each.
+template <PixelFormat F>
+using FormatTag = std::integral_constant<PixelFormat, F>;
+template <BlendKind B>
+using BlendTag = std::integral_constant<BlendKind, B>;
+
+template <class Fn>
+void WithFormat(PixelFormat f, Fn&& fn) {
+  switch (f) {
+    case PixelFormat::kA8R8G8B8:
+      fn(FormatTag<PixelFormat::kA8R8G8B8>{});
+      break;
+    case PixelFormat::kX8R8G8B8:
+      fn(FormatTag<PixelFormat::kX8R8G8B8>{});
+      break;
+    case PixelFormat::kR5G6B5:
+      fn(FormatTag<PixelFormat::kR5G6B5>{});
+      break;
+    case PixelFormat::kA1R5G5B5:
+      fn(FormatTag<PixelFormat::kA1R5G5B5>{});
+      break;
+    default:
+      break;
+  }
+}
+
+template <class Fn>
+void WithBlend(BlendKind b, Fn&& fn) {
+  switch (b) {
+    case BlendKind::kReplace:
+      fn(BlendTag<BlendKind::kReplace>{});
+      break;
+    case BlendKind::kAlpha:
+      fn(BlendTag<BlendKind::kAlpha>{});
+      break;
+    case BlendKind::kGeneric:
+      fn(BlendTag<BlendKind::kGeneric>{});
+      break;
+  }
+}
+
 // Writes one output colour onto the target pixel at p.
 template <PixelFormat F>
 [[gnu::always_inline]] inline void PutPixelT(uint8_t* p, uint32_t out, BlendKind bk, const RasterState& st) {
@@ -234,22 +296,7 @@ template <PixelFormat F>
 }
 
 void PutPixel(PixelFormat f, uint8_t* p, uint32_t out, BlendKind bk, const RasterState& st) {
-  switch (f) {
-    case PixelFormat::kA8R8G8B8:
-      PutPixelT<PixelFormat::kA8R8G8B8>(p, out, bk, st);
-      break;
-    case PixelFormat::kX8R8G8B8:
-      PutPixelT<PixelFormat::kX8R8G8B8>(p, out, bk, st);
-      break;
-    case PixelFormat::kR5G6B5:
-      PutPixelT<PixelFormat::kR5G6B5>(p, out, bk, st);
-      break;
-    case PixelFormat::kA1R5G5B5:
-      PutPixelT<PixelFormat::kA1R5G5B5>(p, out, bk, st);
-      break;
-    default:
-      break;
-  }
+  WithFormat(f, [&](auto tf) { PutPixelT<decltype(tf)::value>(p, out, bk, st); });
 }
 
 // The texel indices under the pixel centres along one axis of a quad, kept for the last few
@@ -262,6 +309,18 @@ class AxisTable {
   // The texture coordinate in texels under the centre of pixel p.
   static double Texel(double a, double d, float t0, float t1, int size, int p) {
     return (t0 + (p - a) * (static_cast<double>(t1) - t0) / d) * size;
+  }
+
+  // The indices of pixels [lo, hi) into out: magnified axes (two pixels or more a texel) with
+  // finite numbers by stretches, axes near one to one (where stretches are a pixel or two long)
+  // and minified axes index by index.
+  static void Fill(int* out, double a, double d, float t0, float t1, int size, int lo, int hi) {
+    const bool finite = std::isfinite(a) && std::isfinite(d) && d != 0 && std::isfinite(t0) && std::isfinite(t1);
+    if (finite && 2 * std::fabs((static_cast<double>(t1) - t0) * size) <= std::fabs(d)) {
+      FillMonotone(out, a, d, t0, t1, size, lo, hi);
+      return;
+    }
+    for (int p = lo; p < hi; ++p) out[p - lo] = TexelIndex(Texel(a, d, t0, t1, size, p), size);
   }
 
   // The same indices as Texel and TexelIndex pixel by pixel, computing few of them: every step
@@ -312,16 +371,27 @@ class AxisTable {
       const double moved = a - k.e0;
       if (moved != std::floor(moved) || std::fabs(moved) >= 0x1p24) continue;
       const int shift = static_cast<int>(moved);  // pixel p now is pixel p − shift then
-      if (lo - shift >= k.lo && hi - shift <= k.hi) return k.index.data() + (lo - shift - k.lo);
+      const int from = lo - shift, to = hi - shift;
+      if (from >= k.lo && to <= k.hi) return k.index.data() + (from - k.lo);
+      // A quad moved partly beyond the kept pixels (a strip of a wave, a sprite at the edge):
+      // the kept indices grow to cover it, when the two are near.
+      const int first = std::min(from, k.lo), last = std::max(to, k.hi);
+      if (last - first > 2 * std::max(k.hi - k.lo, hi - lo) + 64) continue;
+      std::vector<int>& grown = spare_;
+      grown.resize(static_cast<size_t>(last - first));
+      Fill(grown.data(), k.e0, d, t0, t1, size, first, k.lo);
+      std::copy(k.index.begin(), k.index.begin() + (k.hi - k.lo), grown.begin() + (k.lo - first));
+      Fill(grown.data() + (k.hi - first), k.e0, d, t0, t1, size, k.hi, last);
+      k.index.swap(grown);
+      k.lo = first;
+      k.hi = last;
+      return k.index.data() + (from - k.lo);
     }
     Slot& k = slots_[next_];
     next_ = (next_ + 1) % kSlots;
     if (k.index.size() < static_cast<size_t>(hi - lo)) k.index.resize(static_cast<size_t>(hi - lo));
-    // Magnified axes (fewer texels than pixels) with finite numbers fill by stretches; the
-    // pixel-by-pixel reference and minified axes compute every index.
-    const bool finite = std::isfinite(a) && std::isfinite(d) && d != 0 && std::isfinite(t0) && std::isfinite(t1);
-    if (reuse && finite && std::fabs((static_cast<double>(t1) - t0) * size) < std::fabs(d)) {
-      FillMonotone(k.index.data(), a, d, t0, t1, size, lo, hi);
+    if (reuse) {
+      Fill(k.index.data(), a, d, t0, t1, size, lo, hi);
     } else {
       for (int p = lo; p < hi; ++p) {
         k.index[static_cast<size_t>(p - lo)] = TexelIndex(Texel(a, d, t0, t1, size, p), size);
@@ -349,6 +419,7 @@ class AxisTable {
   };
   Slot slots_[kSlots];
   int next_ = 0;
+  std::vector<int> spare_;  // the grown indices of a slot are built here, then swapped in
 };
 
 AxisTable& ColumnTable() {
@@ -451,79 +522,35 @@ void ShadeRows(PixelBuffer& target, const PixelBuffer* tex, const Span s, const 
   }
 }
 
-template <PixelFormat TF, PixelFormat SF, StageKind SK>
-void ShadeBlend(PixelBuffer& target, const PixelBuffer* tex, const Span& s, const RasterState& st) {
-  switch (s.blend) {
-    case BlendKind::kReplace:
-      ShadeRows<TF, SF, SK, BlendKind::kReplace>(target, tex, s, st);
-      break;
-    case BlendKind::kAlpha:
-      ShadeRows<TF, SF, SK, BlendKind::kAlpha>(target, tex, s, st);
-      break;
-    case BlendKind::kGeneric:
-      ShadeRows<TF, SF, SK, BlendKind::kGeneric>(target, tex, s, st);
-      break;
-  }
-}
-
 // The shading loop with the formats, the stage's kind and the blend known at compile time, so
 // that the pixel conversions reduce to a few instructions.
 template <PixelFormat TF, PixelFormat SF>
 void ShadeSpan(PixelBuffer& target, const PixelBuffer* tex, const Span& s, const RasterState& st) {
-  switch (s.kind) {
-    case StageKind::kSolid:
-      ShadeBlend<TF, SF, StageKind::kSolid>(target, tex, s, st);
-      break;
-    case StageKind::kTexel:
-      ShadeBlend<TF, SF, StageKind::kTexel>(target, tex, s, st);
-      break;
-    case StageKind::kTexelOpaque:
-      ShadeBlend<TF, SF, StageKind::kTexelOpaque>(target, tex, s, st);
-      break;
-    case StageKind::kGeneric:
-    case StageKind::kModulate:  // its table holds the products
-      ShadeBlend<TF, SF, StageKind::kGeneric>(target, tex, s, st);
-      break;
-  }
-}
-
-template <PixelFormat TF>
-void DispatchTexture(PixelBuffer& target, const PixelBuffer* tex, const Span& s, const RasterState& st) {
-  switch (tex ? tex->format : PixelFormat::kA8R8G8B8) {
-    case PixelFormat::kA8R8G8B8:
-      ShadeSpan<TF, PixelFormat::kA8R8G8B8>(target, tex, s, st);
-      break;
-    case PixelFormat::kX8R8G8B8:
-      ShadeSpan<TF, PixelFormat::kX8R8G8B8>(target, tex, s, st);
-      break;
-    case PixelFormat::kR5G6B5:
-      ShadeSpan<TF, PixelFormat::kR5G6B5>(target, tex, s, st);
-      break;
-    case PixelFormat::kA1R5G5B5:
-      ShadeSpan<TF, PixelFormat::kA1R5G5B5>(target, tex, s, st);
-      break;
-    default:
-      break;
-  }
+  WithBlend(s.blend, [&](auto bk) {
+    constexpr BlendKind BK = decltype(bk)::value;
+    switch (s.kind) {
+      case StageKind::kSolid:
+        ShadeRows<TF, SF, StageKind::kSolid, BK>(target, tex, s, st);
+        break;
+      case StageKind::kTexel:
+        ShadeRows<TF, SF, StageKind::kTexel, BK>(target, tex, s, st);
+        break;
+      case StageKind::kTexelOpaque:
+        ShadeRows<TF, SF, StageKind::kTexelOpaque, BK>(target, tex, s, st);
+        break;
+      case StageKind::kGeneric:
+      case StageKind::kModulate:  // its table holds the products
+        ShadeRows<TF, SF, StageKind::kGeneric, BK>(target, tex, s, st);
+        break;
+    }
+  });
 }
 
 void DispatchTarget(PixelBuffer& target, const PixelBuffer* tex, const Span& s, const RasterState& st) {
-  switch (target.format) {
-    case PixelFormat::kA8R8G8B8:
-      DispatchTexture<PixelFormat::kA8R8G8B8>(target, tex, s, st);
-      break;
-    case PixelFormat::kX8R8G8B8:
-      DispatchTexture<PixelFormat::kX8R8G8B8>(target, tex, s, st);
-      break;
-    case PixelFormat::kR5G6B5:
-      DispatchTexture<PixelFormat::kR5G6B5>(target, tex, s, st);
-      break;
-    case PixelFormat::kA1R5G5B5:
-      DispatchTexture<PixelFormat::kA1R5G5B5>(target, tex, s, st);
-      break;
-    default:
-      break;
-  }
+  WithFormat(target.format, [&](auto tf) {
+    WithFormat(tex ? tex->format : PixelFormat::kA8R8G8B8,
+               [&](auto sf) { ShadeSpan<decltype(tf)::value, decltype(sf)::value>(target, tex, s, st); });
+  });
 }
 
 // The texels of one row widened to A8R8G8B8 words, in the order of the column table.
@@ -560,7 +587,7 @@ void ShadeRows32(PixelBuffer& target, const PixelBuffer* tex, const Span& s, Spa
   const uint32_t orMask = target.format == PixelFormat::kX8R8G8B8 ? 0xFF000000u : 0u;
   const int n = s.x1 - s.x0;
   if (s.kind == StageKind::kSolid) {  // only translucent colours come here
-    for (int y = s.y0; y < s.y1; ++y) FillRun(target.At(s.x0, y), s.solid, n, orMask, path);
+    for (int y = s.y0; y < s.y1; ++y) FillRun(target.Row(y) + static_cast<size_t>(s.x0) * 4, s.solid, n, orMask, path);
     return;
   }
   const PixelFormat sf = tex->format;
@@ -573,9 +600,12 @@ void ShadeRows32(PixelBuffer& target, const PixelBuffer* tex, const Span& s, Spa
   std::vector<uint8_t>& buffer = OutputRow();
   if (!direct && buffer.size() < static_cast<size_t>(n) * 4) buffer.resize(static_cast<size_t>(n) * 4);
   uint8_t* const scratch = buffer.data();
-  for (int y = s.y0; y < s.y1; ++y) {
-    uint8_t* const dst = target.At(s.x0, y);
-    const uint8_t* const srow = tex->Row(s.rows[y - s.y0]);
+  // Rows are reached by their pitches: the targets and textures here have 4-byte pixels but the
+  // 16-bit textures, whose rows Gather reads by the column table.
+  const size_t pitch = static_cast<size_t>(target.pitch), texPitch = static_cast<size_t>(tex->pitch);
+  uint8_t* dst = target.Row(s.y0) + static_cast<size_t>(s.x0) * 4;
+  for (int y = s.y0; y < s.y1; ++y, dst += pitch) {
+    const uint8_t* const srow = tex->bits.data() + static_cast<size_t>(s.rows[y - s.y0]) * texPitch;
     const uint8_t* run = scratch;
     if (direct) {
       run = srow + static_cast<size_t>(s.cols[0]) * 4;
@@ -650,7 +680,7 @@ void DrawRect(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st
   const int* const cols = ColumnTable().Indices(q.xa, q.xb, q.ua, q.ub, tex->width, x0, x1, reuse);
   const int* const rows = RowTable().Indices(q.ya, q.yb, q.va, q.vb, tex->height, y0, y1, reuse);
   bool contiguous = true;
-  for (int i = 1; i < x1 - x0 && contiguous; ++i) contiguous = cols[i] == cols[0] + i;
+  for (int i = 1; i < x1 - x0; ++i) contiguous &= cols[i] == cols[0] + i;
   Span span{x0, y0, x1, y1, cols, rows, sc.lut, sc.solid, sc.kind, bk, contiguous};
   SpanPath sp;
   if (UseSpans(path, tf, bk, &sp)) {
@@ -660,7 +690,7 @@ void DrawRect(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st
   }
 }
 
-uint32_t InterpolateColor(const Vertex* v[3], const double w[3]) {
+uint32_t InterpolateColor(const Vertex* const* v, const double w[3]) {
   uint32_t out = 0;
   for (int shift = 0; shift < 32; shift += 8) {
     double c = 0;
@@ -684,71 +714,216 @@ bool Culled(const RasterState& st, const Vertex* v, int i) {
   return st.cullMode == kCullClockwise ? area > 0 : area < 0;
 }
 
-void DrawTriangleImpl(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st, const Vertex& a,
-                      const Vertex& b, const Vertex& c) {
-  const Vertex* v[3] = {&a, &b, &c};
-  for (const Vertex* p : v) {
-    if (!std::isfinite(p->x) || !std::isfinite(p->y)) return;
-  }
+// A triangle snapped to the sub-pixel grid and wound clockwise on the screen, with its edge
+// functions: edge i runs from vertex i + 1 to vertex i + 2 (the edge opposite vertex i), and its
+// value at a point is the weight of vertex i times the area. [px0, px1) × [py0, py1) is its
+// bounding box of pixel centres, cut to the target.
+struct Triangle {
+  const Vertex* v[3];
   int64_t X[3], Y[3];
+  int64_t ex[3], ey[3];
+  bool topLeft[3];
+  double inv;  // 1 / area
+  int px0, px1, py0, py1;
+};
+
+// False when the triangle covers no pixel centre of the target (or a position is not finite).
+bool SetUpTriangle(const PixelBuffer& target, const Vertex& a, const Vertex& b, const Vertex& c, Triangle* t) {
+  t->v[0] = &a;
+  t->v[1] = &b;
+  t->v[2] = &c;
+  for (const Vertex* p : t->v) {
+    if (!std::isfinite(p->x) || !std::isfinite(p->y)) return false;
+  }
+  int64_t* const X = t->X;
+  int64_t* const Y = t->Y;
   for (int i = 0; i < 3; ++i) {
-    X[i] = Snap(v[i]->x);
-    Y[i] = Snap(v[i]->y);
+    X[i] = Snap(t->v[i]->x);
+    Y[i] = Snap(t->v[i]->y);
   }
   int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (Y[1] - Y[0]) * (X[2] - X[0]);
-  if (area == 0) return;
+  if (area == 0) return false;
   if (area < 0) {
-    std::swap(v[1], v[2]);
+    std::swap(t->v[1], t->v[2]);
     std::swap(X[1], X[2]);
     std::swap(Y[1], Y[2]);
     area = -area;
   }
-  // Edge i runs from vertex i+1 to vertex i+2 (the edge opposite vertex i); its value at a
-  // point is the weight of vertex i times the area.
-  int64_t ex[3], ey[3];
-  bool topLeft[3];
   for (int i = 0; i < 3; ++i) {
     const int s = (i + 1) % 3, e = (i + 2) % 3;
-    ex[i] = X[e] - X[s];
-    ey[i] = Y[e] - Y[s];
-    topLeft[i] = ey[i] < 0 || (ey[i] == 0 && ex[i] > 0);
+    t->ex[i] = X[e] - X[s];
+    t->ey[i] = Y[e] - Y[s];
+    t->topLeft[i] = t->ey[i] < 0 || (t->ey[i] == 0 && t->ex[i] > 0);
   }
   const int64_t minX = std::min({X[0], X[1], X[2]}), maxX = std::max({X[0], X[1], X[2]});
   const int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
-  const int px0 = static_cast<int>(std::clamp<int64_t>(CeilDiv(minX, kSub), 0, target.width));
-  const int px1 = static_cast<int>(std::clamp<int64_t>(FloorDiv(maxX, kSub) + 1, 0, target.width));
-  const int py0 = static_cast<int>(std::clamp<int64_t>(CeilDiv(minY, kSub), 0, target.height));
-  const int py1 = static_cast<int>(std::clamp<int64_t>(FloorDiv(maxY, kSub) + 1, 0, target.height));
-  if (px0 >= px1 || py0 >= py1) return;
+  t->px0 = static_cast<int>(std::clamp<int64_t>(CeilDiv(minX, kSub), 0, target.width));
+  t->px1 = static_cast<int>(std::clamp<int64_t>(FloorDiv(maxX, kSub) + 1, 0, target.width));
+  t->py0 = static_cast<int>(std::clamp<int64_t>(CeilDiv(minY, kSub), 0, target.height));
+  t->py1 = static_cast<int>(std::clamp<int64_t>(FloorDiv(maxY, kSub) + 1, 0, target.height));
+  t->inv = 1.0 / static_cast<double>(area);
+  return t->px0 < t->px1 && t->py0 < t->py1;
+}
 
+// The per-pixel reference: every pixel centre of the bounding box tested against the three
+// edges, then weighted, sampled, combined and blended on its own.
+void DrawTrianglePerPixel(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st, const Triangle& t) {
+  const Vertex* const* v = t.v;
   const BlendKind bk = ClassifyBlend(st);
-  const bool flat = a.diffuse == b.diffuse && a.diffuse == c.diffuse;
+  const bool flat = v[0]->diffuse == v[1]->diffuse && v[0]->diffuse == v[2]->diffuse;
   const int bpp = BytesPerPixel(target.format);
-  const double inv = 1.0 / static_cast<double>(area);
-  for (int py = py0; py < py1; ++py) {
+  for (int py = t.py0; py < t.py1; ++py) {
     const int64_t Py = py * kSub;
-    uint8_t* p = target.At(px0, py);
-    for (int px = px0; px < px1; ++px, p += bpp) {
+    uint8_t* p = target.At(t.px0, py);
+    for (int px = t.px0; px < t.px1; ++px, p += bpp) {
       const int64_t Px = px * kSub;
       int64_t e[3];
       bool inside = true;
       for (int i = 0; i < 3 && inside; ++i) {
         const int s = (i + 1) % 3;
-        e[i] = ex[i] * (Py - Y[s]) - ey[i] * (Px - X[s]);
-        inside = e[i] > 0 || (e[i] == 0 && topLeft[i]);
+        e[i] = t.ex[i] * (Py - t.Y[s]) - t.ey[i] * (Px - t.X[s]);
+        inside = e[i] > 0 || (e[i] == 0 && t.topLeft[i]);
       }
       if (!inside) continue;
-      const double w[3] = {static_cast<double>(e[0]) * inv, static_cast<double>(e[1]) * inv,
-                           static_cast<double>(e[2]) * inv};
+      const double w[3] = {static_cast<double>(e[0]) * t.inv, static_cast<double>(e[1]) * t.inv,
+                           static_cast<double>(e[2]) * t.inv};
       uint32_t texel = 0xFFFFFFFFu;
       if (tex) {
         const double u = w[0] * v[0]->u + w[1] * v[1]->u + w[2] * v[2]->u;
-        const double t = w[0] * v[0]->v + w[1] * v[1]->v + w[2] * v[2]->v;
-        texel = FetchTexel(tex, TexelIndex(u * tex->width, tex->width), TexelIndex(t * tex->height, tex->height));
+        const double tv = w[0] * v[0]->v + w[1] * v[1]->v + w[2] * v[2]->v;
+        texel = FetchTexel(tex, TexelIndex(u * tex->width, tex->width), TexelIndex(tv * tex->height, tex->height));
       }
-      const uint32_t diffuse = flat ? a.diffuse : InterpolateColor(v, w);
+      const uint32_t diffuse = flat ? v[0]->diffuse : InterpolateColor(v, w);
       PutPixel(target.format, p, CombineStage(st, texel, diffuse), bk, st);
     }
+  }
+}
+
+// The pixels [first, last) of a row whose centres lie inside the triangle, with the edge values
+// at first. Along the row edge i's value K − ey·kSub·px falls (or rises) steadily, so each edge
+// bounds the row on one side: its last (or first) pixel inside comes from one division.
+struct TriangleRow {
+  int first = 0, last = 0;
+  int64_t e[3] = {};
+};
+
+TriangleRow RowOf(const Triangle& t, int py) {
+  const int64_t Py = py * kSub;
+  int64_t first = t.px0, last = t.px1;
+  int64_t K[3];
+  for (int i = 0; i < 3; ++i) {
+    const int s = (i + 1) % 3;
+    K[i] = t.ex[i] * (Py - t.Y[s]) + t.ey[i] * t.X[s];
+    const int64_t D = t.ey[i] * kSub;
+    // Inside: e > 0, or e = 0 on a top or left edge.
+    if (D == 0) {
+      if (!(K[i] > 0 || (K[i] == 0 && t.topLeft[i]))) return {};
+    } else if (D > 0) {
+      last = std::min(last, t.topLeft[i] ? FloorDiv(K[i], D) + 1 : CeilDiv(K[i], D));
+    } else {
+      first = std::max(first, t.topLeft[i] ? CeilDiv(-K[i], -D) : FloorDiv(-K[i], -D) + 1);
+    }
+  }
+  if (first >= last) return {};
+  TriangleRow r;
+  r.first = static_cast<int>(first);
+  r.last = static_cast<int>(last);
+  for (int i = 0; i < 3; ++i) r.e[i] = K[i] - t.ey[i] * kSub * first;
+  return r;
+}
+
+// The stage outputs of one row of a triangle, as the per-pixel reference works them out: each
+// pixel's weights from its edge values, its texel under (u, v), its colour (interpolated unless
+// the triangle has one), the stage; with one colour the stage's table serves.
+template <PixelFormat SF>
+void TriangleOutputs(uint32_t* out, const PixelBuffer* tex, const RasterState& st, const Triangle& t,
+                     const TriangleRow& r, const StageClass* sc) {
+  constexpr int sb = BytesPerPixel(SF);
+  const Vertex* const* v = t.v;
+  const int64_t step[3] = {t.ey[0] * kSub, t.ey[1] * kSub, t.ey[2] * kSub};
+  int64_t e[3] = {r.e[0], r.e[1], r.e[2]};
+  const int n = r.last - r.first;
+  for (int i = 0; i < n; ++i, e[0] -= step[0], e[1] -= step[1], e[2] -= step[2]) {
+    const double w[3] = {static_cast<double>(e[0]) * t.inv, static_cast<double>(e[1]) * t.inv,
+                         static_cast<double>(e[2]) * t.inv};
+    uint32_t texel = 0xFFFFFFFFu;
+    if (tex) {
+      const double u = w[0] * v[0]->u + w[1] * v[1]->u + w[2] * v[2]->u;
+      const double tv = w[0] * v[0]->v + w[1] * v[1]->v + w[2] * v[2]->v;
+      const int tx = TexelIndex(u * tex->width, tex->width), ty = TexelIndex(tv * tex->height, tex->height);
+      texel = WidenToArgb(SF, LoadPixel(SF, tex->Row(ty) + static_cast<size_t>(tx) * sb));
+    }
+    if (!sc) {
+      out[i] = CombineStage(st, texel, InterpolateColor(v, w));
+    } else if (sc->kind == StageKind::kTexel) {
+      out[i] = texel;
+    } else if (sc->kind == StageKind::kTexelOpaque) {
+      out[i] = texel | 0xFF000000u;
+    } else {
+      out[i] = ApplyLut(sc->lut, texel);  // a product's table holds the products
+    }
+  }
+}
+
+// Writes a row of stage outputs onto the target pixel by pixel, with the format and the blend
+// known at compile time.
+void PutRow(PixelFormat f, uint8_t* p, const uint32_t* out, int n, BlendKind bk, const RasterState& st) {
+  WithFormat(f, [&](auto tf) {
+    WithBlend(bk, [&](auto b) {
+      constexpr PixelFormat TF = decltype(tf)::value;
+      for (int i = 0; i < n; ++i, p += BytesPerPixel(TF)) PutPixelT<TF>(p, out[i], decltype(b)::value, st);
+    });
+  });
+}
+
+// A general triangle shaded row by row: each row's span of pixels inside found by division,
+// its stage outputs worked out as the reference does them, then written through the span
+// routines (32-bit targets with the replacing or the alpha blend) or pixel by pixel.
+void DrawTriangleRows(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st, const Triangle& t,
+                      ShadePath path) {
+  const BlendKind bk = ClassifyBlend(st);
+  const Vertex* const* v = t.v;
+  const bool flat = v[0]->diffuse == v[1]->diffuse && v[0]->diffuse == v[2]->diffuse;
+  const StageClass* sc = flat ? &ClassifyStage(st, v[0]->diffuse, tex != nullptr) : nullptr;
+  SpanPath sp;
+  const bool spans = UseSpans(path, target.format, bk, &sp);
+  const uint32_t orMask = target.format == PixelFormat::kX8R8G8B8 ? 0xFF000000u : 0u;
+  std::vector<uint8_t>& buffer = OutputRow();
+  const size_t need = static_cast<size_t>(t.px1 - t.px0) * 4;
+  if (buffer.size() < need) buffer.resize(need);
+  uint32_t* const out = reinterpret_cast<uint32_t*>(buffer.data());
+  for (int py = t.py0; py < t.py1; ++py) {
+    const TriangleRow r = RowOf(t, py);
+    const int n = r.last - r.first;
+    if (n <= 0) continue;
+    if (sc && sc->kind == StageKind::kSolid) {
+      std::fill(out, out + n, sc->solid);
+    } else {
+      WithFormat(tex ? tex->format : PixelFormat::kA8R8G8B8,
+                 [&](auto sf) { TriangleOutputs<decltype(sf)::value>(out, tex, st, t, r, sc); });
+    }
+    uint8_t* const dst = target.At(r.first, py);
+    const uint8_t* const run = reinterpret_cast<const uint8_t*>(out);
+    if (spans) {
+      if (bk == BlendKind::kReplace) {
+        CopyRun(dst, run, n, orMask, sp);
+      } else {
+        BlendRun(dst, run, n, orMask, sp);
+      }
+      continue;
+    }
+    PutRow(target.format, dst, out, n, bk, st);
+  }
+}
+
+void DrawTriangle(PixelBuffer& target, const PixelBuffer* tex, const RasterState& st, const Vertex& a, const Vertex& b,
+                  const Vertex& c, ShadePath path) {
+  Triangle t;
+  if (!SetUpTriangle(target, a, b, c, &t)) return;
+  if (path == ShadePath::kPerPixel) {
+    DrawTrianglePerPixel(target, tex, st, t);
+  } else {
+    DrawTriangleRows(target, tex, st, t, path);
   }
 }
 
@@ -788,9 +963,15 @@ uint32_t BlendPixel(const RasterState& st, uint32_t src, uint32_t dst) {
 void DrawTriangleStrip(PixelBuffer& target, const PixelBuffer* texture, const RasterState& state, const Vertex* v,
                        int primCount, ShadePath path) {
   if (primCount <= 0 || !DrawableTarget(target) || !SampleableTexture(texture)) return;
-  PixelBuffer snapshot;
-  if (texture == &target) {
-    snapshot = target;
+  // A texture that is also the target is sampled as it was before the draw: from a copy, taken
+  // only when the stage reads the texture.
+  thread_local PixelBuffer snapshot;
+  if (texture == &target && StageReadsTexture(state)) {
+    snapshot.format = target.format;
+    snapshot.width = target.width;
+    snapshot.height = target.height;
+    snapshot.pitch = target.pitch;
+    snapshot.bits.assign(target.bits.begin(), target.bits.end());
     texture = &snapshot;
   }
   for (int i = 0; i < primCount;) {
@@ -803,7 +984,7 @@ void DrawTriangleStrip(PixelBuffer& target, const PixelBuffer* texture, const Ra
         continue;
       }
     }
-    if (!Culled(state, v, i)) DrawTriangleImpl(target, texture, state, v[i], v[i + 1], v[i + 2]);
+    if (!Culled(state, v, i)) DrawTriangle(target, texture, state, v[i], v[i + 1], v[i + 2], path);
     ++i;
   }
 }

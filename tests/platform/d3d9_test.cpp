@@ -101,6 +101,69 @@ TEST_F(D3DDeviceTest, RenderTargetTexturesAreLockedThroughTheirSystemCopy) {
   sys->Release();
 }
 
+// The round trip of a lock through the system copy copies nothing: the lock hands out the
+// target's own pixels, and the copy back onto the same place finds them there.
+TEST_F(D3DDeviceTest, TheSystemCopyOfARenderTargetLocksItsPixelsInPlace) {
+  auto rt = Target(D3DFMT_X8R8G8B8, 4, 2, 0xFF010203);
+  IDirect3DSurface9* level = Level(rt.get());
+  IDirect3DSurface9* sys = nullptr;
+  ASSERT_EQ(dev->CreateOffscreenPlainSurface(4, 2, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &sys, nullptr), D3D_OK);
+  ASSERT_EQ(dev->GetRenderTargetData(level, sys), D3D_OK);
+  D3DLOCKED_RECT lr{};
+  ASSERT_EQ(sys->LockRect(&lr, nullptr, 0), D3D_OK);
+  EXPECT_EQ(lr.pBits, level->pixels.At(0, 0));
+  // Refilling a locked copy from its own target changes nothing; from another it is refused.
+  EXPECT_EQ(dev->GetRenderTargetData(level, sys), D3D_OK);
+  auto other = Target(D3DFMT_X8R8G8B8, 4, 2, 0xFF0A0B0C);
+  EXPECT_EQ(dev->GetRenderTargetData(Level(other.get()), sys), D3DERR_INVALIDCALL);
+  static_cast<uint32_t*>(lr.pBits)[1] = 0xFF112233;
+  ASSERT_EQ(sys->UnlockRect(), D3D_OK);
+  ASSERT_EQ(dev->UpdateSurface(sys, nullptr, level, nullptr), D3D_OK);
+  EXPECT_EQ(Read(rt.get()), (std::vector<uint32_t>{0xFF010203, 0xFF112233, 0xFF010203, 0xFF010203, 0xFF010203,
+                                                   0xFF010203, 0xFF010203, 0xFF010203}));
+  // Copied onto another target, or onto another place of its own, the copy gives its pixels.
+  ASSERT_EQ(dev->UpdateSurface(sys, nullptr, Level(other.get()), nullptr), D3D_OK);
+  EXPECT_EQ(Read(other.get())[1], 0xFF112233u);
+  const RECT firstTwo{0, 0, 2, 1};
+  const POINT below{2, 1};
+  ASSERT_EQ(dev->UpdateSurface(sys, &firstTwo, level, &below), D3D_OK);
+  EXPECT_EQ(Read(rt.get()), (std::vector<uint32_t>{0xFF010203, 0xFF112233, 0xFF010203, 0xFF010203, 0xFF010203,
+                                                   0xFF010203, 0xFF010203, 0xFF112233}));
+  sys->Release();
+}
+
+// A system copy whose render target goes away keeps the target's last pixels, also when its
+// lock is still out.
+TEST_F(D3DDeviceTest, TheSystemCopyKeepsItsPixelsWhenTheTargetIsReleased) {
+  IDirect3DSurface9* copies[2] = {};
+  for (IDirect3DSurface9*& s : copies) {
+    ASSERT_EQ(dev->CreateOffscreenPlainSurface(3, 1, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &s, nullptr), D3D_OK);
+  }
+  D3DLOCKED_RECT lr{};
+  {
+    IDirect3DTexture9* rt = nullptr;
+    ASSERT_EQ(dev->CreateTexture(3, 1, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &rt, nullptr),
+              D3D_OK);
+    IDirect3DSurface9* level = nullptr;
+    ASSERT_EQ(rt->GetSurfaceLevel(0, &level), D3D_OK);
+    for (IDirect3DSurface9* s : copies) ASSERT_EQ(dev->GetRenderTargetData(level, s), D3D_OK);
+    ASSERT_EQ(copies[0]->LockRect(&lr, nullptr, 0), D3D_OK);
+    static_cast<uint32_t*>(lr.pBits)[2] = 0x80FEDCBA;
+    level->Release();
+    rt->Release();
+  }
+  static_cast<uint32_t*>(lr.pBits)[0] = 0x01020304;  // the lock's memory is still the copy's
+  ASSERT_EQ(copies[0]->UnlockRect(), D3D_OK);
+  const std::vector<std::vector<uint32_t>> expected = {{0x01020304, 0, 0x80FEDCBA}, {0, 0, 0x80FEDCBA}};
+  for (int k = 0; k < 2; ++k) {
+    ASSERT_EQ(copies[k]->LockRect(&lr, nullptr, 0), D3D_OK);
+    const uint32_t* p = static_cast<const uint32_t*>(lr.pBits);
+    EXPECT_EQ(std::vector<uint32_t>(p, p + 3), expected[static_cast<size_t>(k)]) << k;
+    copies[k]->UnlockRect();
+    copies[k]->Release();
+  }
+}
+
 TEST_F(D3DDeviceTest, PoolsAndUsagesFollowTheDeviceRules) {
   IDirect3DTexture9* t = nullptr;
   EXPECT_EQ(dev->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr),

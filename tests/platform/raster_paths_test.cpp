@@ -250,4 +250,78 @@ TEST(RasterPathTest, MagnifiedQuadsAtAnyFractionMatchThePerPixelShading) {
   }
 }
 
+// General triangles shaded row by row against the per-pixel shading: rotated quads (the
+// rotation blits), random triangles of any winding and size, slivers, fans of triangles sharing
+// edges, vertex colours that differ (interpolated) or not, every texture and target format,
+// alphas, stages, blends, culling, and positions beyond every edge of the target.
+TEST(RasterPathTest, TrianglesMatchThePerPixelShading) {
+  std::mt19937 rng(777);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  constexpr PixelFormat kTargetFormats[] = {PixelFormat::kA8R8G8B8, PixelFormat::kX8R8G8B8, PixelFormat::kR5G6B5,
+                                            PixelFormat::kA1R5G5B5};
+  for (int trial = 0; trial < 800; ++trial) {
+    PixelBuffer target, tex;
+    ASSERT_TRUE(target.Allocate(kTargetFormats[rng() % 4], 1 + static_cast<int>(rng() % 70),
+                                1 + static_cast<int>(rng() % 50)));
+    FillRandom(target, rng);
+    ASSERT_TRUE(tex.Allocate(kTextureFormats[rng() % 4], 1 + static_cast<int>(rng() % 40),
+                             1 + static_cast<int>(rng() % 30)));
+    FillRandom(tex, rng);
+    gfx::RasterState st = RandomState(rng);
+    st.cullMode = rng() % 4 == 0 ? (rng() % 2 ? gfx::kCullClockwise : gfx::kCullCounterClockwise) : gfx::kCullNone;
+    const auto colour = [&] {
+      uint32_t c = (kAlphas[rng() % 6] << 24) | (rng() % 2 ? 0xFFFFFFu : (rng() & 0xFFFFFFu));
+      if (st.alphaOp == gfx::kTopDisable) c |= 0xFF000000u;
+      return c;
+    };
+    const uint32_t one = colour();
+    const bool smooth = rng() % 4 == 0;
+    gfx::Vertex v[6];
+    int count = 4;
+    const float cx = unit(rng) * (static_cast<float>(target.width) + 40.0f) - 20.0f;
+    const float cy = unit(rng) * (static_cast<float>(target.height) + 40.0f) - 20.0f;
+    switch (rng() % 3) {
+      case 0: {
+        // A rectangle turned about its centre, as the rotation blits draw it.
+        const float a = unit(rng) * 6.2831853f, s = std::sin(a), c = std::cos(a);
+        const float hw = 1.0f + unit(rng) * 40.0f, hh = 1.0f + unit(rng) * 30.0f;
+        const float du[4] = {-hw, -hw, hw, hw}, dv[4] = {-hh, hh, -hh, hh};
+        const float u0 = unit(rng) * 2.0f - 0.5f, u1 = u0 + unit(rng) * 1.5f, v0 = unit(rng), v1 = v0 + unit(rng);
+        const float tu[4] = {u0, u0, u1, u1}, tv[4] = {v0, v1, v0, v1};
+        for (int k = 0; k < 4; ++k) {
+          v[k] = {cx + c * du[k] - s * dv[k], cy + s * du[k] + c * dv[k], 0, 1, one, tu[k], tv[k]};
+        }
+        break;
+      }
+      case 1:
+        // Random corners, sometimes far apart or beyond the target, sometimes a sliver.
+        count = 3 + static_cast<int>(rng() % 4);
+        for (int k = 0; k < count; ++k) {
+          const float spread = rng() % 5 == 0 ? 400.0f : 50.0f;
+          v[k] = {cx + (unit(rng) - 0.5f) * spread, cy + (unit(rng) - 0.5f) * spread, 0, 1, one,
+                  unit(rng) * 3.0f - 1.0f, unit(rng) * 3.0f - 1.0f};
+        }
+        if (rng() % 4 == 0) v[2] = {v[0].x + 0.01f, v[0].y + 30.0f, 0, 1, one, v[0].u, v[1].v};
+        break;
+      default:
+        // Corners on whole and half pixels, where pixel centres lie on edges.
+        count = 3 + static_cast<int>(rng() % 4);
+        for (int k = 0; k < count; ++k) {
+          v[k] = {std::floor(cx) + static_cast<float>(static_cast<int>(rng() % 41) - 20) * 0.5f,
+                  std::floor(cy) + static_cast<float>(static_cast<int>(rng() % 41) - 20) * 0.5f, 0, 1, one,
+                  unit(rng), unit(rng)};
+        }
+        break;
+    }
+    if (smooth) {
+      for (int k = 0; k < count; ++k) v[k].diffuse = colour();
+    }
+    SCOPED_TRACE(testing::Message() << "trial " << trial << " target format " << static_cast<int>(target.format)
+                                    << " texture format " << static_cast<int>(tex.format) << " vertices " << count);
+    ExpectSamePixels(target, &tex, st, v, count - 2);
+    ExpectSamePixels(target, nullptr, st, v, count - 2);
+    if (HasFatalFailure()) return;
+  }
+}
+
 }  // namespace
