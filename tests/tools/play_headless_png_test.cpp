@@ -282,8 +282,6 @@ TEST_F(ShakenFramesPng, AHorizontalShakeMovesTheFrameByItsAmplitude) {
   EXPECT_GE(left, 1) << "a frame shaken 4 dots to the left";
 }
 
-}  // namespace
-
 // The hero's sight, a square around it (shape 3) that starts at 0 and is changed by its flow:
 // after a second a status operation sets it to 2 half blocks, a second later the code language
 // to 4, a second after that a status operation to 0 again.
