@@ -15,6 +15,7 @@
 #include "draw/present.h"
 #include "draw/surface.h"
 #include "engine/chara.h"
+#include "engine/object_limits.h"
 #include "engine/effect.h"
 #include "engine/message_window.h"
 #include "engine/picture.h"
@@ -176,6 +177,7 @@ int CmdPlayEffect(cChara& chara, cFlowCmd& cmd) {
   const int hold = cmd.Param(7) == 1 ? 1 : 0;
   cEffect effect;
   if (!effect.Start(number, x, y, w, h, cmd.Param(7))) return 0;
+  if (!RoomForObject(LIMIT_EFFECTS, scene->m_lEffect.size())) return 0;
   scene->m_lEffect.push_back(effect);
   if (hold) {
     SetPauseWait(2, 0, EffectFrames(def), 0);
