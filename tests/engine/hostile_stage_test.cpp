@@ -1,12 +1,16 @@
-// Stages whose characters make objects without end, played by the real frame with their flows:
-// a character whose every-frame summon names itself (directly, through the load's repair of a
-// summon of a missing palette entry, through a palette number other than 0 and 1), and a
-// character that fires shots, summons items and starts effects every frame. Each kind stops at
-// its limit: the last object that fits is made, the next is refused, and the refusal is
-// written to the report log once per attempt at the stage.
+// Stages with what the editing program never writes, played by the real frame with their
+// flows. Objects that multiply without end: a character whose every-frame summon names itself
+// (directly, through the load's repair of a summon of a missing palette entry, through a palette
+// number other than 0 and 1), and a character that fires shots, summons items and starts
+// effects every frame. Each kind stops at its limit: the last object that fits is made, the next
+// is refused, and the refusal is written to the report log once per attempt at the stage; a
+// close request reaches a frame at the limits. Box sizes and gravity far outside their sense,
+// as the load's normalisation leaves them, play without overflow.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,6 +25,8 @@
 #include "play_scene_kit.h"
 #include "platform/message.h"
 #include "project/database.h"
+#include "project/global_data.h"
+#include "ui/input.h"
 #include "temp_dir.h"
 #include "wait.h"
 
@@ -239,6 +245,43 @@ TEST(ObjectLimits, TheCloseRequestEndsAFrameAtTheLimitsInTime) {
   const long long start = NowMs();
   thread.Exit();
   EXPECT_LE(NowMs() - start, CloseLimitMs());
+}
+
+// Every box size of the stage at INT32_MIN or INT32_MAX (the load holds them at ±2^20 dots) and
+// a gravity that is not a number (the load takes 0.4), with a character at ten times its size:
+// the hero walks, the character falls, nothing overflows and positions stay numbers.
+TEST(HostileStage, BoxSizesAndGravityFarOutsideTheirSensePlay) {
+  const cFlow none = EveryFrame({});
+  for (const int32_t size : {INT32_MIN, INT32_MAX}) {
+    SCOPED_TRACE(size);
+    CoreTestEnv env;
+    cStage stage = MakerStage(none, env.dir(), [](cCharaData& d) {
+      d.m_byFlying = 0;
+      d.m_byZoom = 10;
+    });
+    // The stored values, written and loaded again.
+    for (int32_t* box : {&stage.m_nHeroW, &stage.m_nHeroH, &stage.m_nHeroFlyW, &stage.m_nHeroFlyH,
+                         &stage.m_nHeroContactW, &stage.m_nHeroContactH, &stage.m_nHeroShotHitW,
+                         &stage.m_nHeroShotHitH, &stage.m_nHeroItemW, &stage.m_nHeroItemH, &stage.m_nCharaW,
+                         &stage.m_nCharaH, &stage.m_nCharaContactW, &stage.m_nCharaContactH, &stage.m_nCharaShotHitW,
+                         &stage.m_nCharaShotHitH, &stage.m_nItemW, &stage.m_nItemH, &stage.m_nHeroShotW,
+                         &stage.m_nHeroShotH, &stage.m_nCharaShotW, &stage.m_nCharaShotH})
+      *box = size;
+    stage.m_dGravity = std::nan("");
+    const std::string path = env.dir() / "boxes.stg4_000";
+    ASSERT_EQ(stage.SaveFile(path.c_str()), 1);
+    cStage loaded;
+    ASSERT_EQ(loaded.LoadFile(path.c_str()), 1);
+    MakerPlay play(loaded);
+    for (int frame = 0; frame < 30; ++frame) {
+      g_vInput.CheckedAt(0).SetWords(2, 0);
+      play.t.Frames(1);
+    }
+    ASSERT_FALSE(g_vPlayer.empty());
+    EXPECT_FALSE(std::isnan(g_vPlayer[0].m_dX));
+    EXPECT_FALSE(std::isnan(g_vPlayer[0].m_dY));
+    g_lChara.ForEach([](cStageChara& c) { EXPECT_FALSE(std::isnan(c.m_dY)); });
+  }
 }
 
 }  // namespace
