@@ -416,12 +416,16 @@ void cChara::StartPartnerPause(int partnerId) {
 }
 
 void cChara::AgePauses() {
-  if (--m_nPause < 0) m_nPause = 0;
+  // One sub-step less, 0 at the least; a pause the stage stores below 0 (down to INT32_MIN) is
+  // over at once.
+  m_nPause = m_nPause > 0 ? m_nPause - 1 : 0;
   for (auto it = m_lPartnerPause.begin(); it != m_lPartnerPause.end();) {
-    if (--it->nLeft <= 0)
+    if (it->nLeft <= 1) {
       it = m_lPartnerPause.erase(it);
-    else
+    } else {
+      --it->nLeft;
       ++it;
+    }
   }
 }
 
