@@ -4,7 +4,9 @@
 // thread and the message pump around them do not depend on the file, and threads that end
 // after an input would show up as leaks of it); odd, they are the common palette file. After a
 // load every palette list holds at least two entries with the fixed entry 0, and a loaded stage
-// keeps the bounds that its normalisation promises and saves and loads again.
+// keeps the bounds that its normalisation promises (box sizes within ±2^20 dots, a gravity that
+// is a number among them) and saves and loads again.
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +46,9 @@ void CheckStage(const cStage& s) {
     Check(carried >= -1 && carried < static_cast<int32_t>(s.m_vPlacedItem.size()));
   }
   Check(s.HasPlayer());
+  for (int32_t size : {s.m_nHeroW, s.m_nHeroH, s.m_nCharaW, s.m_nCharaH, s.m_nItemW, s.m_nItemH, s.m_nCharaSwordH})
+    Check(size >= -(1 << 20) && size <= (1 << 20));
+  Check(!std::isnan(s.m_dGravity));
 }
 
 }  // namespace

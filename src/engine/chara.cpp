@@ -6,6 +6,7 @@
 
 #include "engine/effect.h"
 #include "engine/item.h"
+#include "engine/object_limits.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
 #include "engine/shot.h"
@@ -274,7 +275,9 @@ cEffectBox BoxOf(const cBox& b) { return {b.dLeft, b.dTop, b.dRight, b.dBottom};
 void AddHitEffect(int effect, const cBox& attacker, const cBox& victim, int zoom) {
   if (effect == 0 || !g_lpPlayScene) return;
   cEffect e;
-  if (e.StartHit(effect, BoxOf(attacker), BoxOf(victim), zoom)) g_lpPlayScene->m_lEffect.push_back(e);
+  if (e.StartHit(effect, BoxOf(attacker), BoxOf(victim), zoom) &&
+      RoomForObject(LIMIT_EFFECTS, g_lpPlayScene->m_lEffect.size()))
+    g_lpPlayScene->m_lEffect.push_back(e);
 }
 
 int DamageAfterDefence(int power, int defence) {
@@ -413,12 +416,16 @@ void cChara::StartPartnerPause(int partnerId) {
 }
 
 void cChara::AgePauses() {
-  if (--m_nPause < 0) m_nPause = 0;
+  // One sub-step less, 0 at the least; a pause the stage stores below 0 (down to INT32_MIN) is
+  // over at once.
+  m_nPause = m_nPause > 0 ? m_nPause - 1 : 0;
   for (auto it = m_lPartnerPause.begin(); it != m_lPartnerPause.end();) {
-    if (--it->nLeft <= 0)
+    if (it->nLeft <= 1) {
       it = m_lPartnerPause.erase(it);
-    else
+    } else {
+      --it->nLeft;
       ++it;
+    }
   }
 }
 

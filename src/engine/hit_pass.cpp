@@ -10,6 +10,7 @@
 #include "engine/player.h"
 #include "engine/shot.h"
 #include "engine/stage_chara.h"
+#include "platform/thread.h"
 #include "project/stage.h"
 #include "project/system_data.h"
 
@@ -102,6 +103,7 @@ int cPlayScene::HitShotsOnCharas() {
       if (c == s) continue;
       // New shots and characters are appended at the end; removed ones stay until the sweep.
       for (cShot* shot : m_vShotDrawList[s]) {
+        ThreadCheckPoint();
         if (shot->m_bRemoved || (onScreenOnly && !shot->m_bOnScreen)) continue;
         const bool powered = IsPowered(*shot);
         bool removeShot = false;
@@ -170,6 +172,7 @@ int cPlayScene::HitCharaPairs() {
   for (size_t i = 0; i < m_vDrawList.size(); ++i) {
     for (size_t j = i + 1; j < m_vDrawList.size(); ++j) {
       for (cChara* w : m_vDrawList[i]) {
+        ThreadCheckPoint();
         for (cChara* y : m_vDrawList[j]) {
           if (!canMeet(*w)) break;
           if (!canMeet(*y) || !BoxesOverlap(w->m_BoxA, y->m_BoxA)) continue;
@@ -214,6 +217,7 @@ void cPlayScene::CancelShots() {
   for (size_t j = 0; j < m_vShotDrawList.size(); ++j) {
     for (size_t k = j + 1; k < m_vShotDrawList.size(); ++k) {
       for (cShot* p : m_vShotDrawList[j]) {
+        ThreadCheckPoint();
         if (p->m_bRemoved) continue;
         bool removeP = false;
         for (cShot* q : m_vShotDrawList[k]) {

@@ -4,12 +4,17 @@
 // freed at once: Remove marks it, drops the links to and from it, and the walks and searches
 // pass it by from then on; Sweep frees the marked elements at the safe points of the game
 // thread (the ends of the passes), and only while no walk is active.
+//
+// Every object a walk or a search passes is a check point of its thread: a frame that holds
+// thousands of objects meets no wait for a long time, and the close request must reach it.
 #pragma once
 
 #include <cstddef>
 #include <list>
 #include <memory>
 #include <utility>
+
+#include "platform/thread.h"
 
 template <class T>
 class cObjectList {
@@ -41,6 +46,7 @@ class cObjectList {
   void ForEach(F fn) {
     Walk walk(*this);
     for (auto it = m_list.begin(); it != m_list.end(); ++it) {
+      ThreadCheckPoint();
       if (!(*it)->m_bRemoved) fn(**it);
     }
   }
@@ -49,6 +55,7 @@ class cObjectList {
   T* Find(P pred) {
     Walk walk(*this);
     for (auto& p : m_list) {
+      ThreadCheckPoint();
       if (!p->m_bRemoved && pred(*p)) return p.get();
     }
     return nullptr;

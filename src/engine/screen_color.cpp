@@ -1,6 +1,7 @@
 #include "engine/screen_color.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "draw/draw.h"
 #include "engine/object.h"
@@ -21,7 +22,7 @@ void cScreenColor::Start(const int32_t* p, int bPaletteMode) {
   m_byBlue = static_cast<uint8_t>(p[2]);
   m_nIntensity = p[3];
   m_bReturn = bReturn;
-  m_nDuration = p[5] * 6;
+  m_nDuration = static_cast<int32_t>(std::clamp<long long>(p[5] * 6LL, INT32_MIN, INT32_MAX));
   m_nRepeatMode = p[6];
   m_nRepeatCount = p[7];
   m_bActive = 1;

@@ -1,5 +1,7 @@
 #include "engine/scroll.h"
 
+#include <algorithm>
+
 #include "engine/object.h"
 #include "project/stage.h"
 
@@ -31,17 +33,15 @@ void cScroll::SetAutoSpeed(int on, int speed) {
   m_bAuto = 1;
 }
 
-void cScroll::SetLimits(int lowCell, int highCell, int lowOn, int highOn) {
-  m_nMin = lowOn ? m_nStart + lowCell * CELL_DOTS : m_nStart;
-  if (highOn) {
-    m_nMax = m_nStart + (highCell + 1) * CELL_DOTS;
-    if (m_nMax < m_nMin) m_nMax = m_nMin;
-  } else {
-    m_nMax = m_nEnd;
-  }
-}
-
 namespace {
+
+// Dots worked out in 64 bits from stored values that have no bounds (the limit cells, the
+// outer edge), kept within a range far beyond any map grid (at most 10,020 cells of 32 dots)
+// that leaves room for the sizes the clamps of the view and the objects take from them.
+int32_t FarDots(long long dots) {
+  constexpr long long kFar = 1LL << 30;
+  return static_cast<int32_t>(std::clamp(dots, -kFar, kFar));
+}
 
 void SetUpAxis(cScroll& s, int axis, int view, int size, int extra) {
   s.m_nAxis = axis;
@@ -51,10 +51,20 @@ void SetUpAxis(cScroll& s, int axis, int view, int size, int extra) {
   s.m_nStart = MAP_MARGIN * CELL_DOTS;
   s.m_nEnd = (s.m_nCells - MAP_MARGIN) * CELL_DOTS;
   if (s.m_nEnd < 0) s.m_nEnd = 0;
-  s.m_nOuter = extra + VIEW_WIDTH;
+  s.m_nOuter = FarDots(static_cast<long long>(extra) + VIEW_WIDTH);
 }
 
 }  // namespace
+
+void cScroll::SetLimits(int lowCell, int highCell, int lowOn, int highOn) {
+  m_nMin = lowOn ? FarDots(m_nStart + static_cast<long long>(lowCell) * CELL_DOTS) : m_nStart;
+  if (highOn) {
+    m_nMax = FarDots(m_nStart + (highCell + 1LL) * CELL_DOTS);
+    if (m_nMax < m_nMin) m_nMax = m_nMin;
+  } else {
+    m_nMax = m_nEnd;
+  }
+}
 
 void cScroll::SetUpX(const cStage& stage) {
   SetUpAxis(*this, 0, VIEW_WIDTH, stage.m_nWidth, stage.m_nScrollExtraX);

@@ -8,6 +8,7 @@
 #include "defs/ed_move.h"
 #include "engine/aimed_move.h"
 #include "engine/chara.h"
+#include "engine/object_limits.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
 #include "project/system_data.h"
@@ -417,7 +418,7 @@ void LayOutFormation(cChara& user, const cEdShot& shot, const cShotSpawn& rec, s
 }
 
 cShot* SpawnAtPosition(cObjectList<cShot>& list, const cShotSpawn& rec, cChara& user, const cEdShot& shot) {
-  if (!g_lpPlayScene) return nullptr;
+  if (!g_lpPlayScene || !RoomForObject(LIMIT_SHOTS, list.Stored())) return nullptr;
   cShot tmp;
   if (!tmp.SetData(g_lpPlayScene->m_nNextShotId, user, SHOT_KIND_SHOT, shot, rec)) return nullptr;
   cShot& s = CloneShot(list, tmp);

@@ -64,6 +64,13 @@ int ItemValue(int item) {
   }
 }
 
+// An item's x for the drawing calls. The text a call draws is at most 5119 bytes (16 dots a
+// character), so an x beyond this reach shows nothing either way.
+int HudDrawX(long long x) {
+  constexpr long long kReach = 1 << 24;
+  return static_cast<int>(std::clamp(x, -kReach, kReach));
+}
+
 int GaugeMaximum(int item) {
   if (g_vPlayer.empty()) return 0;
   const cCharaData& d = g_vPlayer[0].m_Data;
@@ -76,22 +83,23 @@ DWORD ColourKeyFill() { return lpDTCon ? lpDTCon->dwTransmitClear : DDColorKey; 
 
 HudLayout LayOutHud(const cSafeVector<DisplayItem>& items) {
   HudLayout layout;
-  int sum = 0;
+  long long sum = 0;
   const int n = std::min(static_cast<int>(items.size()), 5);
   for (int i = 0; i < n; ++i) {
     const DisplayItem& d = items[static_cast<size_t>(i)];
     if (!d.m_bShow) continue;
-    int w = IsIconItem(d) ? 16 : CountChars(d.m_strLabel.c_str()) * 16;
-    w += (i == DISPITEM_HP || i == DISPITEM_SP) ? 50 : static_cast<int>(d.m_nDigits) * 16;
+    long long w = IsIconItem(d) ? 16 : CountChars(d.m_strLabel.c_str()) * 16LL;
+    w += (i == DISPITEM_HP || i == DISPITEM_SP) ? 50 : d.m_nDigits * 16LL;
+    layout.show[i] = true;
     layout.width[i] = w;
     sum += w;
     ++layout.shown;
   }
   if (layout.shown == 0) return layout;
-  const int gap = (638 - sum) / (layout.shown + 1);
-  int x = gap;
+  const long long gap = (638 - sum) / (layout.shown + 1);
+  long long x = gap;
   for (int i = 0; i < n; ++i) {
-    if (!items[static_cast<size_t>(i)].m_bShow) continue;
+    if (!layout.show[i]) continue;
     layout.x[i] = x;
     x += layout.width[i] + gap;
   }
@@ -322,9 +330,10 @@ void cPlayScene::DrawHud(DDSURFACEDATA* lpTarget) {
   DDSURFACEDATA* accessory = &g_SystemImage[IMAGE_ACCESSORY];
   constexpr int y = 3;
   for (int i = 0; i < 5; ++i) {
-    if (layout.x[i] < 0) continue;
+    // An item left of the bar's start still shows what reaches into it.
+    if (!layout.show[i]) continue;
     const DisplayItem& d = items[static_cast<size_t>(i)];
-    const int x = layout.x[i];
+    const int x = HudDrawX(layout.x[i]);
     const int value = ItemValue(i);
     const char* label = d.m_strLabel.c_str();
     if (i == DISPITEM_HP || i == DISPITEM_SP) {
@@ -334,7 +343,7 @@ void cPlayScene::DrawHud(DDSURFACEDATA* lpTarget) {
         gx += 16;
       } else {
         g_Font[1].Printf(lpTarget, x, y, "%s", label);
-        gx += CountChars(label) * 16;
+        gx = HudDrawX(layout.x[i] + CountChars(label) * 16LL);
       }
       const int maximum = GaugeMaximum(i);
       const int frameX = i == DISPITEM_HP ? 0 : 64;

@@ -24,11 +24,13 @@ constexpr int IMAGE_SIGHT_WINDOW = 66;
 constexpr int IMAGE_EFFECT_WORK = 67;  // also the colour surface of the screen colour
 constexpr int IMAGE_EFFECT_WORK_SYS = 68;
 
-// The head-up display's items laid out: for each of the five items its x (−1 when not shown)
-// and width. 0 when no item is shown.
+// The head-up display's items laid out: for each of the five items whether it is shown, its x
+// and its width. The widths come from System.dat's labels and digit counts, which can make them
+// and the gaps far larger than the bar: all are kept in 64 bits.
 struct HudLayout {
-  int x[5] = {-1, -1, -1, -1, -1};
-  int width[5] = {};
+  bool show[5] = {};
+  long long x[5] = {-1, -1, -1, -1, -1};
+  long long width[5] = {};
   int shown = 0;
 };
 HudLayout LayOutHud(const cSafeVector<DisplayItem>& items);

@@ -14,6 +14,7 @@
 #include "core/sound_request.h"
 #include "draw/context.h"
 #include "engine/map_grid.h"
+#include "engine/object_limits.h"
 #include "engine/pause_thread.h"
 #include "engine/play_menu.h"
 #include "engine/play_scene.h"
@@ -128,6 +129,7 @@ void cPlayScene::PlaceItem(int cellX, int cellY, const cItemData& def) {
 void cPlayScene::SummonChara(const cCharaSummon& summon) {
   static const int32_t none[4] = {0, 0, 0, 0};
   if (!summon.lpDef || !summon.lpShot) return;
+  if (!RoomForObject(LIMIT_CHARAS, g_lChara.Stored())) return;
   // The summon's facing and side replace the definition's own.
   cCharaData def = *summon.lpDef;
   def.m_byDirection = static_cast<uint8_t>(summon.nDir ? 1 : 0);
@@ -155,6 +157,7 @@ void cPlayScene::SummonChara(const cCharaSummon& summon) {
 
 void cPlayScene::SummonItem(const cItemSummon& summon) {
   if (!summon.lpDef || !summon.lpShot) return;
+  if (!RoomForObject(LIMIT_ITEMS, g_lItem.Stored())) return;
   auto item = std::make_unique<cItem>();
   item->SetData(m_nNextId, *summon.lpDef, 0);
   item->SetCellDotPos(summon.nX, summon.nY);
@@ -178,6 +181,7 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
     g_vPlayer.clear();
     m_vDrawList.assign(8, std::list<cChara*>());
     m_vShotDrawList.assign(8, std::list<cShot*>());
+    ResetObjectLimitReports();
 
     if (bLoadStage) {
       if (IsReplayPlayback()) {

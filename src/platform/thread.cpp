@@ -165,6 +165,7 @@ DWORD SuspendThread(HANDLE hThread) {
   Lock lock(Shared().mutex);
   std::shared_ptr<ThreadRecord> target = FindHandle(hThread);
   if (!target) return static_cast<DWORD>(-1);
+  target->attention = true;
   return static_cast<DWORD>(target->suspendCount++);
 }
 
@@ -174,6 +175,7 @@ DWORD ResumeThread(HANDLE hThread) {
   if (!target) return static_cast<DWORD>(-1);
   int previous = target->suspendCount;
   if (previous > 0) --target->suspendCount;
+  target->attention = target->suspendCount > 0 || target->stopRequested;
   lock.unlock();
   NotifyChange();
   return static_cast<DWORD>(previous);
@@ -184,11 +186,19 @@ BOOL TerminateThread(HANDLE hThread, DWORD) {
   std::shared_ptr<ThreadRecord> target = FindHandle(hThread);
   if (!target) return FALSE;
   target->stopRequested = true;
+  target->attention = true;
   lock.unlock();
   NotifyChange();
   return TRUE;
 }
 
 DWORD GetCurrentThreadId() { return Self()->id; }
+
+void ThreadCheckPoint() {
+  const ThreadRecord* self = t_self.rec.get();
+  if (!self || !self->attention.load(std::memory_order_relaxed)) return;
+  Lock lock(Shared().mutex);
+  WaitPoint(lock, *t_self.rec);
+}
 
 void SetThreadExceptionHandler(void (*lpfnHandler)(const char* text)) { g_exceptionHandler.store(lpfnHandler); }

@@ -41,6 +41,12 @@ BOOL TerminateThread(HANDLE hThread, DWORD dwExitCode);
 // Stands in for GetCurrentThreadId: the calling thread's id, never 0.
 DWORD GetCurrentThreadId();
 
+// Not a Windows call: a wait point that does not wait, for work that runs long without meeting
+// a wait (the walks of a play frame), so that TerminateThread and SuspendThread reach the thread
+// there as they would anywhere on Windows. A thread asked to stop unwinds here and a suspended
+// one holds; any other returns at once, having read one flag.
+void ThreadCheckPoint();
+
 // What happens to an exception that escapes a thread's procedure: the handler gets a line
 // describing it. The core sets a handler that logs the line and closes the main window;
 // without one the line goes to standard error.

@@ -16,6 +16,7 @@
 // its only wait would never end.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -50,6 +51,9 @@ struct ThreadRecord {
   int quitCode = 0;
   int suspendCount = 0;
   bool stopRequested = false;
+  // Set while the thread is suspended or asked to stop, so that a check point
+  // (ThreadCheckPoint) reads one flag and takes the lock only then.
+  std::atomic<bool> attention{false};
 };
 
 struct WindowRecord {

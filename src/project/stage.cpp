@@ -1,6 +1,7 @@
 #include "project/stage.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/log.h"
 #include "defs/def_context.h"
@@ -32,6 +33,24 @@ void SavePlacedList(cSafeVector<T>& list, FILE* fp) {
     entry.Save(fp);
   }
 }
+
+// The sizes of the boxes of the hero, the characters, the items, the shots and the swords, in
+// dots. A cell is 32 dots and the largest map 320,640; a size beyond ±2^20 dots would overflow
+// the sums and the zoom of the boxes in play.
+constexpr int MAX_BOX_DOTS = 1 << 20;
+int32_t cStage::* const kBoxSizes[] = {
+    &cStage::m_nHeroW,           &cStage::m_nHeroH,           &cStage::m_nHeroFlyW,
+    &cStage::m_nHeroFlyH,        &cStage::m_nHeroContactW,    &cStage::m_nHeroContactH,
+    &cStage::m_nHeroFlyContactW, &cStage::m_nHeroFlyContactH, &cStage::m_nHeroShotHitW,
+    &cStage::m_nHeroShotHitH,    &cStage::m_nHeroItemW,       &cStage::m_nHeroItemH,
+    &cStage::m_nCharaW,          &cStage::m_nCharaH,          &cStage::m_nCharaFlyW,
+    &cStage::m_nCharaFlyH,       &cStage::m_nCharaContactW,   &cStage::m_nCharaContactH,
+    &cStage::m_nCharaFlyContactW, &cStage::m_nCharaFlyContactH, &cStage::m_nCharaShotHitW,
+    &cStage::m_nCharaShotHitH,   &cStage::m_nItemW,           &cStage::m_nItemH,
+    &cStage::m_nHeroShotW,       &cStage::m_nHeroShotH,       &cStage::m_nHeroSwordW,
+    &cStage::m_nHeroSwordH,      &cStage::m_nCharaShotW,      &cStage::m_nCharaShotH,
+    &cStage::m_nCharaSwordW,     &cStage::m_nCharaSwordH,
+};
 
 // A value outside min..max becomes the fallback; the change goes to the report log.
 void ResetOutOfRange(int32_t& value, int min, int max, int fallback, const char* member) {
@@ -331,6 +350,13 @@ void cStage::Normalize() {
   m_nLimitRight = std::min(m_nLimitRight, m_nWidth - 1);
   m_nLimitTop = std::min(m_nLimitTop, m_nHeight - 15);
   m_nLimitBottom = std::min(m_nLimitBottom, m_nHeight - 1);
+  for (int32_t cStage::*size : kBoxSizes)
+    ClampStoredRange(this->*size, -MAX_BOX_DOTS, MAX_BOX_DOTS, "cStage", "box size");
+  // Gravity that is not a number would make every position in play not a number.
+  if (std::isnan(m_dGravity)) {
+    ReportLog("cStage: the gravity is not a number, 0.4 is taken");
+    m_dGravity = 0.4;
+  }
   // The frame rate divides the second; the speed level gives the sub-steps per frame.
   ResetOutOfRange(m_nFps, 1, INT32_MAX, 60, "m_nFps");
   ClampStoredRange(m_nSpeedLevel, MIN_SPEED_LEVEL, MAX_STORED_SPEED_LEVEL, "cStage", "m_nSpeedLevel");

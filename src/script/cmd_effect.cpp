@@ -15,6 +15,7 @@
 #include "draw/present.h"
 #include "draw/surface.h"
 #include "engine/chara.h"
+#include "engine/object_limits.h"
 #include "engine/effect.h"
 #include "engine/message_window.h"
 #include "engine/picture.h"
@@ -176,6 +177,7 @@ int CmdPlayEffect(cChara& chara, cFlowCmd& cmd) {
   const int hold = cmd.Param(7) == 1 ? 1 : 0;
   cEffect effect;
   if (!effect.Start(number, x, y, w, h, cmd.Param(7))) return 0;
+  if (!RoomForObject(LIMIT_EFFECTS, scene->m_lEffect.size())) return 0;
   scene->m_lEffect.push_back(effect);
   if (hold) {
     SetPauseWait(2, 0, EffectFrames(def), 0);
@@ -220,7 +222,10 @@ int CmdShowPicture(cChara& chara, cFlowCmd& cmd) {
   CalcDisplayPosition(x, y, w, h, chara, cmd.Param(PIC_PLACEMENT), cmd.Param(PIC_BLOCK_X), cmd.Param(PIC_BLOCK_Y),
                       cmd.Param(PIC_OFFSET_X), cmd.Param(PIC_OFFSET_Y));
   const int displayMode = cmd.Param(PIC_DISPLAY);
-  const int frames = cmd.Param(PIC_ONE_FRAME) == 1 ? 1 : cmd.Param(PIC_TENTHS) * FRAMES_PER_TENTH;
+  const int frames = cmd.Param(PIC_ONE_FRAME) == 1
+                         ? 1
+                         : static_cast<int>(std::clamp<long long>(
+                               static_cast<long long>(cmd.Param(PIC_TENTHS)) * FRAMES_PER_TENTH, INT_MIN, INT_MAX));
   const int hold = cmd.Param(PIC_HOLD);
   cPicture picture;
   picture.Setup(number, x, y, w, h, cmd.Param(PIC_SCREEN_FIXED), cmd.Param(PIC_LAYER), percent, displayMode, frames,

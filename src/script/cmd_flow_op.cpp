@@ -1,5 +1,7 @@
 #include "script/cmd_flow_op.h"
 
+#include <algorithm>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -176,7 +178,7 @@ int CmdStageClear(cChara&, cFlowCmd& cmd) {
 int CmdGameWait(cChara&, cFlowCmd& cmd) {
   if (!g_lpPlayScene) return 0;
   cPlayScene& scene = *g_lpPlayScene;
-  const int frames = cmd.Param(0) * 6;
+  const int frames = static_cast<int>(std::clamp<long long>(cmd.Param(0) * 6LL, INT_MIN, INT_MAX));
   scene.m_lMessage.emplace_back(MESSAGE_TIMER, "", 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, MESSAGE_TIMED, frames, 1, 0, 0, 0, 0,
                                 0, 0, 0, 0, 0);
   const cMessageWindow* timer = &scene.m_lMessage.back();

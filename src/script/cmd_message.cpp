@@ -1,5 +1,7 @@
 #include "script/cmd_message.h"
 
+#include <algorithm>
+#include <climits>
 #include <string>
 
 #include "core/sound_request.h"
@@ -48,7 +50,8 @@ int CmdMessage(cChara& chara, cFlowCmd& cmd, int bChained) {
 
   const int placement = cmd.Param(0);
   const int displayMode = cmd.Param(6);
-  const int frames = cmd.Param(17) == 1 ? 1 : cmd.Param(7) * 6;
+  const int frames =
+      cmd.Param(17) == 1 ? 1 : static_cast<int>(std::clamp<long long>(cmd.Param(7) * 6LL, INT_MIN, INT_MAX));
   int anchor = 0;
   if (placement >= 1 && placement <= 3)
     anchor = chara.m_nId;

@@ -4,6 +4,7 @@
 #include "defs/cmd_kind.h"
 #include "defs/flow_cmd.h"
 #include "engine/chara.h"
+#include "engine/object_limits.h"
 #include "engine/play_scene.h"
 #include "engine/shot.h"
 #include "engine/shot_formation.h"
@@ -48,7 +49,7 @@ void CmdSword(cChara& chara, cCmdState& state) {
     const cFlowCmd& cmd = *state.m_pCmd;
     if (cmd.m_bSoundOnScreen == 0 || chara.IsOnScreen()) PlayUserSe(cmd.m_sSound);
     const cEdShot* shot = ShotData(state);
-    if (shot && g_lpPlayScene) {
+    if (shot && g_lpPlayScene && RoomForObject(LIMIT_SHOTS, g_lpPlayScene->m_lShot.Stored())) {
       cShot tmp;
       if (tmp.SetData(g_lpPlayScene->m_nNextShotId, chara, SHOT_KIND_SWORD, *shot, cShotSpawn())) {
         tmp.m_lpTarget = nullptr;

@@ -319,6 +319,14 @@ TEST_F(CharaTest, ContactPausesInSubSteps) {
   g_StageData.m_nHeroContactPause = 2147483647;
   h.StartPause();
   EXPECT_EQ(h.m_nPause, 2147483647);
+  // Pauses from the file down to INT32_MIN are over at the next sub-step.
+  g_StageData.m_nHeroContactPause = INT32_MIN;
+  g_StageData.m_nHeroPartnerPause = INT32_MIN;
+  h.StartPartnerPause(42);
+  EXPECT_EQ(h.m_nPause, INT32_MIN);
+  h.AgePauses();
+  EXPECT_EQ(h.m_nPause, 0);
+  EXPECT_TRUE(h.m_lPartnerPause.empty());
 }
 
 class DyingChara : public cStageChara {

@@ -1,10 +1,14 @@
 // Scroll axes, the time limit and the play time.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+
 #include "core/frame_timing.h"
 #include "engine/play_scene.h"
 #include "fixture/fixture.h"
 #include "play_kit.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -81,6 +85,42 @@ TEST(ScrollClamp, LimitsAndStageEdges) {
     EXPECT_EQ(s.m_dPos, 480);
     EXPECT_EQ(s.m_bPinned, 1);
   }
+}
+
+// Limit cells and outer edges far outside the grid, as a damaged stage file keeps them (the
+// limits have no lower bound): the axes are set up as for any other value.
+TEST(ScrollSetUp, StoredValuesFarOutsideTheGrid) {
+  TempDir dir;
+  cStage stored = fixture::Stage(30, 20);
+  stored.m_bLimitBottom = 1;
+  stored.m_nLimitBottom = -2139062143;
+  stored.m_bLimitLeft = 1;
+  stored.m_nLimitLeft = -2139062143;
+  stored.m_nScrollExtraX = INT32_MAX;
+  stored.m_nScrollExtraY = INT32_MIN;
+  const std::string path = dir / "far.stg4_000";
+  ASSERT_EQ(stored.SaveFile(path.c_str()), 1);
+  cStage stage;
+  ASSERT_EQ(stage.LoadFile(path.c_str()), 1);
+  ASSERT_EQ(stage.m_nLimitBottom, -2139062143);
+  playkit::PlayWorld world(stage);
+  cScroll& x = world.scene.m_ScrollX;
+  cScroll& y = world.scene.m_ScrollY;
+  // The bottom limit's edge lies above the top: the maximum becomes the minimum, 320.
+  EXPECT_EQ(y.m_nMin, 320);
+  EXPECT_EQ(y.m_nMax, 320);
+  y.m_dPos = 500;
+  y.Clamp();
+  EXPECT_EQ(y.m_dPos, 320);
+  // The left limit lies far left of the grid: a view a million dots left of it is not stopped.
+  EXPECT_LT(x.m_nMin, -1000000);
+  x.m_dPos = -1000000;
+  x.Clamp();
+  EXPECT_EQ(x.m_dPos, -1000000);
+  EXPECT_EQ(x.m_bPinned, 0);
+  // The outer edges: beyond the whole grid, and before its start.
+  EXPECT_GE(x.m_nOuter, x.m_nCells * 32);
+  EXPECT_LT(y.m_nOuter, 0);
 }
 
 TEST(ScrollClamp, ViewWiderThanTheStageStaysAtTheMinimum) {

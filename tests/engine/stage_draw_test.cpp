@@ -38,8 +38,8 @@ TEST(HudLayout, ItemsShareTheBarWithEqualGaps) {
   struct Case {
     const char* name;
     std::vector<DisplayItem> items;
-    int x[5];
-    int width[5];
+    long long x[5];
+    long long width[5];
     int shown;
   } cases[] = {
       // Labels of 2, 2, 2, 2 and 1 characters (two-byte ones count once), 6 digits for both
@@ -70,6 +70,22 @@ TEST(HudLayout, ItemsShareTheBarWithEqualGaps) {
        {-1, -1, -1, -1, -1},
        {0, 0, 0, 0, 0},
        0},
+      // Wider than the bar: 16 + 39 × 16 = 640 and 48; gap (638 - 688) / 3 = -16 (toward zero):
+      // the first item starts left of the bar.
+      {"wider than the bar",
+       {Item(true, true, "", 39), Item(false, true, "", 6), Item(false, true, "", 0), Item(false, true, "", 0),
+        Item(true, true, "", 2)},
+       {-16, -1, -1, -1, 608},
+       {640, 0, 0, 0, 48},
+       2},
+      // A digit count from a damaged System.dat: 16 + 134,217,732 × 16 = 2,147,483,728 dots, past
+      // 32 bits; gap (638 - 2,147,483,728) / 2 = -1,073,741,545.
+      {"digits past 32 bits",
+       {Item(true, true, "", 134217732), Item(false, true, "", 6), Item(false, true, "", 0),
+        Item(false, true, "", 0), Item(false, true, "", 2)},
+       {-1073741545, -1, -1, -1, -1},
+       {2147483728LL, 0, 0, 0, 0},
+       1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -78,8 +94,9 @@ TEST(HudLayout, ItemsShareTheBarWithEqualGaps) {
     const HudLayout layout = LayOutHud(items);
     EXPECT_EQ(layout.shown, c.shown);
     for (int i = 0; i < 5; ++i) {
+      EXPECT_EQ(layout.show[i], c.items[static_cast<size_t>(i)].m_bShow != 0) << "item " << i;
       EXPECT_EQ(layout.x[i], c.x[i]) << "item " << i;
-      if (c.x[i] >= 0) {
+      if (layout.show[i]) {
         EXPECT_EQ(layout.width[i], c.width[i]) << "item " << i;
       }
     }
@@ -178,6 +195,25 @@ TEST_F(StageDrawTest, SelfScrollingLayersWrapTheirOffsetInTheImage) {
   world.scene.m_nState = 3;
   world.scene.ScrollBackLayers();
   EXPECT_DOUBLE_EQ(g_StageData.m_vBg[0].m_dOffsetX, 58);
+}
+
+// The head-up display draws an item that starts left of the bar: what reaches into the bar
+// shows. 16 + 39 × 16 = 640 dots alone on the bar: gap (638 - 640) / 2 = -1, so the icon's
+// columns 1..15 show at x 0..14 (y 3).
+TEST_F(StageDrawTest, AHudItemStartingLeftOfTheBarShowsWhatReachesIntoIt) {
+  std::vector<uint32_t> rgb;
+  for (int y = 0; y < 176; ++y)
+    for (int x = 0; x < 128; ++x) rgb.push_back(static_cast<uint32_t>(x * 2) << 16 | static_cast<uint32_t>(y) << 8 | 0x40);
+  const std::string acc = Bmp24("acc.bmp", 128, 176, rgb);
+  table[IMAGE_ACCESSORY] = Entry(acc.c_str(), 1, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  InitOrFail(1, 32, 1);
+  Load({IMAGE_ACCESSORY});
+  playkit::PlayWorld world(fixture::Stage(40, 30));
+  for (int i = 0; i < 5; ++i) g_SystemData.m_vDisplayItems[static_cast<size_t>(i)] = Item(i == 0, true, "", 39);
+  world.scene.m_nHudValue = 1;
+  world.scene.DrawHud(&BackBuffer);
+  EXPECT_EQ(At(0, 3), rgb[32 * 128 + 1]);
+  EXPECT_EQ(At(14, 18), rgb[47 * 128 + 15]);
 }
 
 TEST_F(StageDrawTest, ALayerWhoseImageFailedIsLeftOut) {

@@ -105,6 +105,15 @@ TEST(Thread, TerminateUnwindsTheThreadAtItsNextWait) {
          }
        }},
       {"SendMessageA to a thread that does not pump", [myWindow] { SendMessageA(myWindow, WM_TEST, 0, 0); }},
+      {"ThreadCheckPoint in a loop that meets no wait",
+       [] {
+         for (;;) ThreadCheckPoint();
+       }},
+      {"ThreadCheckPoint in a loop, suspended twice",
+       [] {
+         for (;;) ThreadCheckPoint();
+       },
+       true},
       {"a handler that swallowed the request once",
        [] {
          try {
@@ -164,6 +173,32 @@ TEST(Thread, SuspendHoldsTheThreadAtItsNextWaitAndCounts) {
   EXPECT_TRUE(WaitUntil([&] { return handled.load() == 1; }));
   EXPECT_EQ(ResumeThread(t.handle()), 0u);
   PostThreadMessageA(t.id(), WM_QUIT, 0, 0);
+}
+
+// A check point holds a suspended thread as a wait does and lets it go on once resumed; a
+// thread that is neither suspended nor asked to stop passes it.
+TEST(Thread, ACheckPointHoldsASuspendedThreadUntilItIsResumed) {
+  std::atomic<long> passed{0};
+  std::atomic<bool> done{false};
+  TestThread t([&] {
+    while (!done.load()) {
+      ThreadCheckPoint();
+      ++passed;
+    }
+  });
+  ASSERT_TRUE(WaitUntil([&] { return passed.load() > 1000; }));
+  SuspendThread(t.handle());
+  // The thread may be past its check point: one more pass at most.
+  const long atSuspend = passed.load();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const long held = passed.load();
+  EXPECT_LE(held - atSuspend, 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(passed.load(), held);
+  ResumeThread(t.handle());
+  EXPECT_TRUE(WaitUntil([&] { return passed.load() > held + 1000; }));
+  done = true;
+  EXPECT_TRUE(t.Join());
 }
 
 TEST(Thread, AnEscapedExceptionIsReportedAndEndsOnlyItsThread) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+
 #include <cstring>
 #include <functional>
 #include <string>
@@ -331,6 +334,25 @@ TEST_F(StageTest, NormalizeBoundsWhatSizesDividesOrIndexes) {
          EXPECT_EQ(s.m_nItemColor, 0);
          EXPECT_EQ(s.m_nContactColor, 7);
        }},
+      // Box sizes hold within ±2^20 dots (1,048,576): the value and its neighbour at both ends.
+      {"box sizes",
+       [](cStage& s) {
+         s.m_nHeroW = 1048576, s.m_nHeroH = 1048577, s.m_nCharaW = -1048576, s.m_nCharaH = -1048577;
+         s.m_nItemW = INT32_MAX, s.m_nCharaSwordH = INT32_MIN, s.m_nHeroShotHitW = 12;
+       },
+       [](const cStage& s) {
+         EXPECT_EQ(s.m_nHeroW, 1048576);
+         EXPECT_EQ(s.m_nHeroH, 1048576);
+         EXPECT_EQ(s.m_nCharaW, -1048576);
+         EXPECT_EQ(s.m_nCharaH, -1048576);
+         EXPECT_EQ(s.m_nItemW, 1048576);
+         EXPECT_EQ(s.m_nCharaSwordH, -1048576);
+         EXPECT_EQ(s.m_nHeroShotHitW, 12);
+       }},
+      {"gravity not a number", [](cStage& s) { s.m_dGravity = std::nan(""); },
+       [](const cStage& s) { EXPECT_EQ(s.m_dGravity, 0.4); }},
+      {"gravity beyond every number", [](cStage& s) { s.m_dGravity = -HUGE_VAL; },
+       [](const cStage& s) { EXPECT_EQ(s.m_dGravity, -HUGE_VAL); }},
       {"short ranking list", [](cStage& s) { s.m_vRanking.assign(2, 1); },
        [](const cStage& s) {
          EXPECT_EQ(std::vector<int32_t>(s.m_vRanking.begin(), s.m_vRanking.end()),

@@ -3,6 +3,7 @@
 // background layer switches.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "defs/flow_cmd.h"
@@ -209,6 +210,12 @@ TEST_F(EffectCmdTest, ScreenColourTakesTheWholeDefinition) {
   EXPECT_EQ(c.m_nDuration, 6);
   EXPECT_EQ(c.m_nRepeatMode, 2);
   EXPECT_EQ(c.m_nRepeatCount, 3);
+  // A time of ±400,000,000 tenths is ±2,400,000,000 frames, beyond the int range: it holds at
+  // the range's end.
+  Run(me, CmdWith(CMD_SCREEN_COLOR, {10, 20, 30, 50, 0, 400000000, 2, 3}));
+  EXPECT_EQ(c.m_nDuration, INT32_MAX);
+  Run(me, CmdWith(CMD_SCREEN_COLOR, {10, 20, 30, 50, 0, -400000000, 2, 3}));
+  EXPECT_EQ(c.m_nDuration, INT32_MIN);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // removal by identity after a hold; nothing while the scene quits; the game wait's timer.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -263,6 +264,24 @@ TEST_F(MessageCmd, GameWaitHoldsForItsTimeAndLeavesNoWindow) {
   EXPECT_EQ(Frames::presents, 18);
   EXPECT_EQ(Texts(), std::vector<std::string>{"stays"});
   EXPECT_TRUE(requests_.Sounds().empty());
+}
+
+// Times of 400,000,000 tenths are 2,400,000,000 frames, beyond the int range: they hold at its
+// end. A timed window stays; a game wait holds until the loop is ended from outside (here after
+// five frames).
+TEST_F(MessageCmd, TimesBeyondTheIntRangeLastAsLongAsTheRangeAllows) {
+  cFlowCmd timed = Message("t", MESSAGE_TIMED, 0);
+  timed.m_vParam[7] = 400000000;
+  Run(timed);
+  ASSERT_EQ(Windows().size(), 1u);
+  EXPECT_EQ(Windows().front().m_nCountdown, INT32_MAX);
+  Frames::onPresent = [] {
+    if (Frames::presents == 5) PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 0, 0);
+  };
+  cFlowCmd wait = scriptkit::Cmd(CMD_GAME_WAIT, 1);
+  wait.m_vParam.assign(1, 400000000);
+  RunAsGameThread([&] { CmdGameWait(*hero_, wait); });
+  EXPECT_EQ(Frames::presents, 5);
 }
 
 }  // namespace
