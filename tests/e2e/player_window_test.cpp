@@ -611,42 +611,52 @@ TEST_F(PlayerWindow, TheFileDialogTakesTheKeyboardAndGivesItBackToTheGame) {
   CloseAndExpectCleanExit();
 }
 
-// A save that fails on the save screen: the box, asked for by the game thread, is shown over
-// the game by the window thread in the dialogs' font; the game's window takes no keys while it
-// is up; Enter answers it, and the game's window has the keyboard again (its Escape closes the
-// program).
-TEST_F(PlayerWindow, ASaveFailureBoxStandsOverTheGameAndGivesTheKeyboardBack) {
-  // The slot's file cannot be written where a folder stands in its place.
-  fs::create_directories(project_ + "/user_data/story/Story01.dat");
-  StartPlayer();
-  ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(WaitTitle(20000));
-  // The save screen's parts on its plain background: the menu, the slot list, the confirmation.
-  auto plain = [](const Shot& s) {
-    const uint32_t bg = s.At(5, 5);
-    return s.w == 640 && s.At(630, 5) == bg && s.At(5, 470) == bg && s.At(630, 470) == bg && s.At(320, 100) == bg;
-  };
-  auto menu = [&](const Shot& s) { return plain(s) && s.At(280, 200) != s.At(5, 5) && s.At(160, 170) == s.At(5, 5); };
-  auto slots = [&](const Shot& s) { return plain(s) && s.At(160, 170) != s.At(5, 5) && s.At(300, 408) == s.At(5, 5); };
-  auto confirm = [&](const Shot& s) { return plain(s) && s.At(160, 170) != s.At(5, 5) && s.At(300, 408) != s.At(5, 5); };
-  // Presses the key until the screen shows what it should (a frame may not take a press while
-  // it fades).
-  auto tapUntil = [&](const char* key, const std::function<bool(const Shot&)>& cond) {
-    for (int i = 0; i < 8; ++i) {
-      Tap(key);
-      if (WaitShot(cond, 2500)) return true;
-    }
-    return false;
-  };
-  ASSERT_TRUE(tapUntil("z", [&](const Shot& s) { return TitleMismatches(s) > 100; })) << "no world map";
-  ASSERT_TRUE(tapUntil("x", menu)) << "no save screen";
-  ASSERT_TRUE(tapUntil("z", slots)) << "no slot list";
-  ASSERT_TRUE(tapUntil("z", confirm)) << "no confirmation";
-  Tap("Up");
-  Tap("z");
-  const unsigned long box = display_.WaitWindow(player_->Pid(), {window_}, 10000);
-  ASSERT_NE(box, 0u) << "no box for the failed save";
-  SleepMs(300);
+// A player that has tried to save into slot 1 of the save screen, where a folder stands in
+// place of the slot's file: the box of the failed save, asked for by the game thread.
+class SaveFailure : public PlayerWindow {
+ protected:
+  void OpenSaveFailureBox() {
+    fs::create_directories(project_ + "/user_data/story/Story01.dat");
+    StartPlayer();
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(WaitTitle(20000));
+    // The save screen's parts on its plain background: the menu, the slot list, the
+    // confirmation.
+    auto plain = [](const Shot& s) {
+      const uint32_t bg = s.At(5, 5);
+      return s.w == 640 && s.At(630, 5) == bg && s.At(5, 470) == bg && s.At(630, 470) == bg && s.At(320, 100) == bg;
+    };
+    auto menu = [&](const Shot& s) { return plain(s) && s.At(280, 200) != s.At(5, 5) && s.At(160, 170) == s.At(5, 5); };
+    auto slots = [&](const Shot& s) { return plain(s) && s.At(160, 170) != s.At(5, 5) && s.At(300, 408) == s.At(5, 5); };
+    auto confirm = [&](const Shot& s) { return plain(s) && s.At(160, 170) != s.At(5, 5) && s.At(300, 408) != s.At(5, 5); };
+    // Presses the key until the screen shows what it should (a frame may not take a press
+    // while it fades).
+    auto tapUntil = [&](const char* key, const std::function<bool(const Shot&)>& cond) {
+      for (int i = 0; i < 8; ++i) {
+        Tap(key);
+        if (WaitShot(cond, 2500)) return true;
+      }
+      return false;
+    };
+    ASSERT_TRUE(tapUntil("z", [&](const Shot& s) { return TitleMismatches(s) > 100; })) << "no world map";
+    ASSERT_TRUE(tapUntil("x", menu)) << "no save screen";
+    ASSERT_TRUE(tapUntil("z", slots)) << "no slot list";
+    ASSERT_TRUE(tapUntil("z", confirm)) << "no confirmation";
+    Tap("Up");
+    Tap("z");
+    box_ = display_.WaitWindow(player_->Pid(), {window_}, 10000);
+    ASSERT_NE(box_, 0u) << "no box for the failed save";
+    SleepMs(300);
+  }
+  unsigned long box_ = 0;
+};
+
+// The box stands over the game in the dialogs' font with the keyboard; the game's window takes
+// no keys while it is up; Enter answers it, and the game's window has the keyboard again (its
+// Escape closes the program).
+TEST_F(SaveFailure, TheBoxStandsOverTheGameAndGivesTheKeyboardBack) {
+  ASSERT_NO_FATAL_FAILURE(OpenSaveFailureBox());
+  const unsigned long box = box_;
   EXPECT_EQ(display_.FocusedWindow(), box);
   EXPECT_EQ(FindDialogText(CaptureOf(box), "user_data\\story\\Story01.dat のセーブに失敗しました！").size(), 1u);
   CaptureOf(0);  // the box over the game, for the screenshots
@@ -661,6 +671,17 @@ TEST_F(PlayerWindow, ASaveFailureBoxStandsOverTheGameAndGivesTheKeyboardBack) {
   ASSERT_TRUE(display_.WaitWindowGone(box, 5000));
   EXPECT_TRUE(WaitFor([&] { return display_.FocusedWindow() == window_; }, 2000));
   Tap("Escape");
+  const long long start = NowMs();
+  EXPECT_EQ(player_->WaitExit(CloseLimitMs() + 3000), 0) << player_->Output();
+  EXPECT_LE(NowMs() - start, CloseLimitMs());
+  ExpectNoSanitizerReport();
+}
+
+// SIGTERM while the game thread waits on its box: the program ends in order within the close
+// limit.
+TEST_F(SaveFailure, SigtermEndsTheProgramWhileTheBoxIsUp) {
+  ASSERT_NO_FATAL_FAILURE(OpenSaveFailureBox());
+  kill(player_->Pid(), SIGTERM);
   const long long start = NowMs();
   EXPECT_EQ(player_->WaitExit(CloseLimitMs() + 3000), 0) << player_->Output();
   EXPECT_LE(NowMs() - start, CloseLimitMs());
