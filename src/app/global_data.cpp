@@ -3,11 +3,14 @@
 // construction reads another object: the definitions are bound to the common palette and the
 // working stage once both exist.
 //
+// The registry of open dialogs (g_DialogList, first in the order) is defined with the toolkit
+// (ui/window_list.cpp), whose tests need it without these objects; it is two empty lists that
+// refer to nothing, so no other construction depends on its place.
+//
 // Objects whose types belong to later parts of the program take their places in this order as
-// those parts come: the registry of open dialogs (before the main window), the stage, sword,
-// effect and screen surfaces with their load parameters (after the input records, around the
-// screen surface numbers), the picture and message-window surfaces, the message windows, the
-// system images and the screen-effect templates.
+// those parts come: the stage, sword, effect and screen surfaces with their load parameters
+// (after the input records, around the screen surface numbers), the picture and message-window
+// surfaces, the message windows, the system images and the screen-effect templates.
 #include "project/global_data.h"
 
 #include "app/font_setup.h"

@@ -180,7 +180,7 @@ LRESULT cMainWindow::OnClose(HWND hWnd) {
 void cMainWindow::OnNameRequest() {
   DDSetDialogMode(1);
   SuspendWorkerThreads();
-  RunNameDialog(m_hWnd, g_bWindowed, NameDialogText(), g_SystemIni.English);
+  RunNameDialog(this, g_bWindowed, NameDialogText(), g_SystemIni.English);
   DDSetDialogMode(0);
   ResumeWorkerThreads();
   g_bNameEntered = 1;

@@ -7,7 +7,7 @@
 
 #include <atomic>
 
-#include "app/window.h"
+#include "ui/window.h"
 #include "platform/wintypes.h"
 
 // The requests (WM_USER+2..+4 are declared with the request flags, WM_USER+5 with the sound
@@ -26,7 +26,7 @@ class cMainWindow : public cWindow {
   LRESULT MsgProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
   virtual void OnCreate(WPARAM, LPARAM) {}
   // cWindow::Init for the main window.
-  void InitWindow(WORD nResId, HWND hParent, void* lpWindowList) { Init(nResId, hParent, lpWindowList); }
+  void InitWindow(WORD nResId, HWND hParent, cWindowList* lpWindowList) { Init(nResId, hParent, lpWindowList); }
 
  private:
   LRESULT OnClose(HWND hWnd);

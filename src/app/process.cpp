@@ -53,6 +53,9 @@ constexpr DWORD kMainWindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIM
 
 // The main window for the signal watcher, which reads it from its own thread.
 std::atomic<HWND> g_hCloseTarget{nullptr};
+// The window thread, whose message loop the watcher ends while there is no main window (a
+// question asked before the window is made).
+std::atomic<DWORD> g_dwWindowThread{0};
 
 // Whether the program is already running: the question and its answer.
 bool AskToEndRunningProgram() {
@@ -107,6 +110,11 @@ class cTermWatcher {
         if (m_bTerm.load()) {
           if (HWND hWnd = g_hCloseTarget.load()) {
             PostMessageA(hWnd, WM_CLOSE, 0, 0);
+            m_bTerm = false;
+          } else if (const DWORD thread = g_dwWindowThread.load();
+                     thread && PostThreadMessageA(thread, WM_QUIT, 0, 0)) {
+            // No main window: a box or dialog of the window thread ends on the quit, and start-up
+            // with it.
             m_bTerm = false;
           }
         }
@@ -337,6 +345,7 @@ int RunPlayer(const PlayerArgs& args) {
                  std::strerror(errno));
     return 1;
   }
+  g_dwWindowThread = GetCurrentThreadId();
   cTermWatcher watcher;
   // The text engine draws the texts of the GDI calls and the D3DX fonts from the start, so that
   // the dialogs shown before the fonts exist (the start dialog) have their texts.

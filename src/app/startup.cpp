@@ -297,7 +297,7 @@ bool InitApplication(const char* lpCmdLine, int nCmdShow) {
   if (g_SystemIni.Direct3D >= 2) {
     // The start dialog asks for the back-end unless Boot.dat says not to ask again; Cancel ends
     // the program without a message.
-    const int direct3d = AskDrawingBackend(g_SystemIni.Direct3D, g_hWnd, g_SystemData.m_strTitle.c_str(),
+    const int direct3d = AskDrawingBackend(g_SystemIni.Direct3D, &g_MainWindow, g_SystemData.m_strTitle.c_str(),
                                            g_SystemIni.English);
     if (direct3d < 0) return Failed("the start dialog was cancelled");
     g_SystemIni.Direct3D = direct3d;

@@ -35,7 +35,6 @@ std::map<std::pair<HWND, std::string>, HANDLE> g_props;
 std::function<void(HWND)> g_openHook;
 HWND g_focus = nullptr;
 POINT g_cursor{0, 0};
-bool g_foreignSet = false;
 
 thread_local HOOKPROC t_hook = nullptr;
 HHOOK const kHookHandle = reinterpret_cast<HHOOK>(static_cast<uintptr_t>(0x4B00C));
@@ -163,8 +162,12 @@ void MoveFocus(Control* to, bool selectAll) {
   UpdateTextInput();
 }
 
-// The radio buttons of c's group: from the control with WS_GROUP at or before c to the next one.
-std::vector<Control*> GroupOf(Control* c) {
+bool IsRadio(Kind k) { return k == Kind::kRadio; }
+bool IsPushButton(Kind k) { return k == Kind::kButton || k == Kind::kDefButton; }
+
+// The controls of c's group of the kinds keep accepts: from the control with WS_GROUP at or
+// before c to the next one.
+std::vector<Control*> GroupOf(Control* c, bool (*keep)(Kind) = &IsRadio) {
   Dialog* d = c->dialog;
   size_t at = 0;
   for (size_t i = 0; i < d->controls.size(); ++i) {
@@ -175,9 +178,19 @@ std::vector<Control*> GroupOf(Control* c) {
   std::vector<Control*> out;
   for (size_t i = first; i < d->controls.size(); ++i) {
     if (i > first && (d->controls[i]->style & WS_GROUP)) break;
-    if (d->controls[i]->kind == Kind::kRadio) out.push_back(d->controls[i].get());
+    if (keep(d->controls[i]->kind)) out.push_back(d->controls[i].get());
   }
   return out;
+}
+
+// The enabled control of the group that an arrow moves to from c, going round; null for none.
+Control* ArrowTarget(const std::vector<Control*>& g, Control* c, bool back) {
+  const size_t at = static_cast<size_t>(std::find(g.begin(), g.end(), c) - g.begin());
+  for (size_t step = 1; step < g.size(); ++step) {
+    Control* next = g[back ? (at + g.size() - step) % g.size() : (at + step) % g.size()];
+    if (next->enabled) return next;
+  }
+  return nullptr;
 }
 
 void Click(Control* c) {
@@ -376,17 +389,17 @@ void HandleKeyDown(Dialog* d, int vk) {
     Click(focus);
     return;
   }
-  if (focus->kind == Kind::kRadio && (vk == VK_LEFT || vk == VK_RIGHT || vk == VK_UP || vk == VK_DOWN)) {
-    std::vector<Control*> g = GroupOf(focus);
-    auto it = std::find(g.begin(), g.end(), focus);
-    const size_t at = static_cast<size_t>(it - g.begin());
-    const bool back = vk == VK_LEFT || vk == VK_UP;
-    for (size_t step = 1; step < g.size(); ++step) {
-      Control* next = g[back ? (at + g.size() - step) % g.size() : (at + step) % g.size()];
-      if (!next->enabled) continue;
+  const bool arrow = vk == VK_LEFT || vk == VK_RIGHT || vk == VK_UP || vk == VK_DOWN;
+  const bool back = vk == VK_LEFT || vk == VK_UP;
+  if (IsPushButton(focus->kind) && arrow) {
+    // The arrows move the focus among the push buttons of the focused one's group.
+    if (Control* next = ArrowTarget(GroupOf(focus, &IsPushButton), focus, back)) MoveFocus(next, false);
+    return;
+  }
+  if (focus->kind == Kind::kRadio && arrow) {
+    if (Control* next = ArrowTarget(GroupOf(focus), focus, back)) {
       MoveFocus(next, false);
       Click(next);
-      break;
     }
     return;
   }
@@ -435,7 +448,9 @@ void HandleText(Dialog* d, const char* utf8) {
 
 Control* ControlAt(Dialog* d, int x, int y) {
   for (auto& c : d->controls) {
-    if (c->kind == Kind::kGroup || c->kind == Kind::kStatic || c->kind == Kind::kPicture) continue;
+    if (c->kind == Kind::kGroup || c->kind == Kind::kStatic || c->kind == Kind::kPicture || c->kind == Kind::kIcon) {
+      continue;
+    }
     if (x >= c->rc.left && x < c->rc.right && y >= c->rc.top && y < c->rc.bottom) return c.get();
   }
   return nullptr;
@@ -534,7 +549,9 @@ void Route(const SDL_Event& e, bool ownEvents) {
 
 // ---- Windows of dialogs and controls ----
 
-LRESULT DialogWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+// The dialog manager's window procedure of every dialog: the dialog procedure, then the
+// default handling.
+LRESULT DefDialogWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   Dialog* d = DialogOf(hWnd);
   if (!d || !d->proc) return 0;
   const LRESULT r = d->proc(hWnd, msg, wParam, lParam);
@@ -544,6 +561,14 @@ LRESULT DialogWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     SendMessageA(hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   }
   return r;
+}
+
+// Where a dialog's messages go: its subclass procedure when it has one, else the manager's.
+LRESULT DialogWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Dialog* d = DialogOf(hWnd);
+  if (!d) return 0;
+  const WNDPROC proc = d->wndproc ? d->wndproc : &DefDialogWndProc;
+  return proc(hWnd, msg, wParam, lParam);
 }
 
 LRESULT ControlWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -573,6 +598,11 @@ LRESULT ControlWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       ClampSelection(c);
       return 0;
+    }
+    case STM_SETICON: {
+      const HICON old = c->icon;
+      c->icon = reinterpret_cast<HICON>(wParam);
+      return reinterpret_cast<LRESULT>(old);
     }
     case WM_SETTEXT:
       c->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
@@ -635,6 +665,7 @@ Kind KindOf(const DialogItemTemplate& t) {
   }
   if (cls == "edit") return Kind::kEdit;
   if (cls == "listbox") return Kind::kList;
+  if ((t.style & SS_TYPEMASK) == SS_ICON) return Kind::kIcon;
   return (t.style & SS_TYPEMASK) == SS_BITMAP ? Kind::kPicture : Kind::kStatic;
 }
 
@@ -674,6 +705,9 @@ bool IsInputMessage(UINT m) {
   return (m >= WM_KEYDOWN && m <= 0x0109) || (m >= WM_MOUSEMOVE && m <= 0x020E);
 }
 
+// A top-level window of the window layer (not a dialog or a control of this one).
+bool IsTopLevelWindow(HWND h) { return h && !IsDialogWindow(h) && GetWindowThreadProcessId(h, nullptr) != 0; }
+
 }  // namespace
 
 // ---- Templates and units ----
@@ -710,10 +744,9 @@ LRESULT DialogBoxIndirectParamA(HINSTANCE, const DialogTemplate* t, HWND hWndPar
                                 LPARAM dwInitParam) {
   if (!t || !lpDialogFunc || !EnsureVideo()) return -1;
   const bool pumped = WindowLayerPumps();
-  if (!g_foreignSet) {
-    g_foreignSet = true;
-    SetForeignEventHandler([](const SDL_Event& e) { Route(e, false); });
-  }
+  // The window layer hands over the events of the dialogs' windows (set again by every dialog:
+  // the handler may have been replaced meanwhile).
+  SetForeignEventHandler([](const SDL_Event& e) { Route(e, false); });
   auto d = std::make_unique<Dialog>();
   d->proc = lpDialogFunc;
   d->style = t->style;
@@ -728,10 +761,12 @@ LRESULT DialogBoxIndirectParamA(HINSTANCE, const DialogTemplate* t, HWND hWndPar
   if (!hWndParent || !GetWindowRect(hWndParent, &owner)) GetWindowRect(GetDesktopWindow(), &owner);
   d->x = (owner.left + owner.right - d->w) / 2;
   d->y = (owner.top + owner.bottom - d->h) / 2;
-  Uint32 flags = SDL_WINDOW_SHOWN;
+  Uint32 flags = SDL_WINDOW_HIDDEN;
   if (!framed) flags |= SDL_WINDOW_BORDERLESS;
   d->sdl = SDL_CreateWindow(SjisToUtf8(d->caption).c_str(), d->x, d->y, d->w, d->h, flags);
   if (!d->sdl) return -1;
+  // The window's picture is set up before it shows: SDL may make the window again for it.
+  SDL_GetWindowSurface(d->sdl);
   d->hwnd = CreateWindowHandle(&DialogWndProc);
   {
     std::lock_guard<std::mutex> lock(g_registryMutex);
@@ -761,12 +796,22 @@ LRESULT DialogBoxIndirectParamA(HINSTANCE, const DialogTemplate* t, HWND hWndPar
   g_running.push_back(d.get());
   SetActiveWindowHandle(d->hwnd);
   g_focus = nullptr;
+  // The owner takes no input while its dialog runs, and the dialog has the keyboard.
+  const bool disabledOwner = IsTopLevelWindow(hWndParent) && IsWindowEnabled(hWndParent);
+  if (disabledOwner) EnableWindow(hWndParent, FALSE);
 
   std::vector<Control*> stops = TabStops(d.get());
   const HWND first = stops.empty() ? nullptr : stops.front()->hwnd;
   const LRESULT init = SendMessageA(d->hwnd, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), dwInitParam);
   if (init && !d->ended && !g_focus && first) MoveFocus(ControlOf(first), true);
   UpdateTextInput();
+  // Shown once it is laid out, with the keyboard.
+  if (!d->ended) {
+    PaintDialog(*d);
+    SDL_ShowWindow(d->sdl);
+    SDL_RaiseWindow(d->sdl);
+    SDL_SetWindowInputFocus(d->sdl);
+  }
   if (!d->ended && g_openHook) g_openHook(d->hwnd);
 
   // The thread's messages: those of the owner's input are dropped while the dialog runs.
@@ -803,11 +848,21 @@ LRESULT DialogBoxIndirectParamA(HINSTANCE, const DialogTemplate* t, HWND hWndPar
     if (d->dirty) PaintDialog(*d);
     if (!any) SDL_WaitEventTimeout(nullptr, 5);
   }
+  // The owner is enabled again before the dialog goes, and then it (or the window that was
+  // active before) is the active window with the keyboard focus again.
+  if (disabledOwner) EnableWindow(hWndParent, TRUE);
   SendMessageA(d->hwnd, WM_DESTROY, 0, 0);
   const LRESULT result = d->result;
   g_running.pop_back();
   DestroyDialog(d.get());
   g_focus = previousFocus && (ControlOf(previousFocus) || DialogOf(previousFocus)) ? previousFocus : nullptr;
+  const HWND back = IsTopLevelWindow(hWndParent) ? hWndParent : previousActive;
+  if (IsTopLevelWindow(back)) {
+    SetForegroundWindow(back);
+  } else if (Dialog* outer = DialogOf(back); outer && outer->sdl) {
+    SDL_RaiseWindow(outer->sdl);
+    SDL_SetWindowInputFocus(outer->sdl);
+  }
   SetActiveWindowHandle(previousActive);
   UpdateTextInput();
   return result;
@@ -873,7 +928,14 @@ HWND GetFocus() { return g_focus; }
 
 BOOL EnableWindow(HWND hWnd, BOOL bEnable) {
   Control* c = ControlOf(hWnd);
-  if (!c) return FALSE;
+  if (!c) {
+    // A top-level window: WS_DISABLED in its style keeps its input away.
+    if (!IsTopLevelWindow(hWnd)) return FALSE;
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(hWnd, GWL_STYLE));
+    SetWindowLongA(hWnd, GWL_STYLE,
+                   static_cast<LONG>(bEnable ? style & ~WS_DISABLED : style | WS_DISABLED) & ~static_cast<LONG>(WS_VISIBLE));
+    return (style & WS_DISABLED) ? TRUE : FALSE;
+  }
   const BOOL wasDisabled = c->enabled ? FALSE : TRUE;
   c->enabled = bEnable != FALSE;
   if (!c->enabled && g_focus == hWnd) MoveFocus(nullptr, false);
@@ -883,7 +945,9 @@ BOOL EnableWindow(HWND hWnd, BOOL bEnable) {
 
 BOOL IsWindowEnabled(HWND hWnd) {
   Control* c = ControlOf(hWnd);
-  return c ? (c->enabled ? TRUE : FALSE) : IsWindow(hWnd);
+  if (c) return c->enabled ? TRUE : FALSE;
+  if (IsTopLevelWindow(hWnd)) return (GetWindowLongA(hWnd, GWL_STYLE) & WS_DISABLED) ? FALSE : TRUE;
+  return IsWindow(hWnd);
 }
 
 BOOL SetCursorPos(int X, int Y) {
@@ -1026,6 +1090,17 @@ BOOL SetText(HWND hWnd, const char* text) {
 }
 
 BOOL SetPos(HWND hWnd, int x, int y, int cx, int cy, UINT flags) {
+  if (Control* c = ControlOf(hWnd)) {
+    // A control: in its dialog's client area.
+    const LONG w = c->rc.right - c->rc.left, h = c->rc.bottom - c->rc.top;
+    if (!(flags & SWP_NOMOVE)) c->rc = RECT{x, y, x + w, y + h};
+    if (!(flags & SWP_NOSIZE) && cx >= 0 && cy >= 0) {
+      c->rc.right = c->rc.left + cx;
+      c->rc.bottom = c->rc.top + cy;
+    }
+    c->dialog->dirty = true;
+    return TRUE;
+  }
   Dialog* d = DialogOf(hWnd);
   if (!d) return FALSE;
   if (!(flags & SWP_NOMOVE)) {
@@ -1065,6 +1140,43 @@ BOOL GetClient(HWND hWnd, RECT* rect) {
     return TRUE;
   }
   return FALSE;
+}
+
+bool GetLong(HWND hWnd, int index, LONG* value) {
+  Dialog* d = DialogOf(hWnd);
+  if (!d) return false;
+  switch (index) {
+    case GWL_STYLE:
+      *value = static_cast<LONG>(d->style);
+      return true;
+    case GWL_WNDPROC:
+      *value = static_cast<LONG>(reinterpret_cast<intptr_t>(d->wndproc ? d->wndproc : &DefDialogWndProc));
+      return true;
+    default:
+      *value = 0;
+      return true;
+  }
+}
+
+bool SetLong(HWND hWnd, int index, LONG value, LONG* old) {
+  Dialog* d = DialogOf(hWnd);
+  if (!d) return false;
+  GetLong(hWnd, index, old);
+  switch (index) {
+    case GWL_STYLE:
+      d->style = static_cast<DWORD>(value);
+      d->dirty = true;
+      break;
+    case GWL_WNDPROC:
+      if (value) {
+        const WNDPROC proc = reinterpret_cast<WNDPROC>(static_cast<intptr_t>(value));
+        d->wndproc = proc == &DefDialogWndProc ? nullptr : proc;
+      }
+      break;
+    default:
+      break;
+  }
+  return true;
 }
 
 bool Utf8CharToSjis(const std::string& utf8Char, std::string* sjis) {

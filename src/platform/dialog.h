@@ -21,8 +21,18 @@
 // also after WM_SETTEXT.
 //
 // Everything here runs on the thread that calls DialogBoxParamA (the window thread). While a
-// dialog runs, the input messages of its owner are dropped, every other message is dispatched,
-// and the messages other threads send are run.
+// dialog runs, its owner is disabled (EnableWindow: a disabled window takes no input) and
+// input messages already queued for it are dropped; every other message is dispatched, and the
+// messages other threads send are run. The dialog's window takes the keyboard focus when it
+// opens; when it closes, its owner is enabled again and becomes the active window with the
+// focus (SetForegroundWindow), as there may be no window manager to hand the focus back.
+//
+// A dialog's messages go to the dialog manager's own window procedure, which calls the dialog
+// procedure; GWL_WNDPROC reads it and setting it subclasses the dialog.
+//
+// Static controls break their text at LF and before a character that would pass the right
+// edge; an SS_ICON static draws the system icon set with STM_SETICON as a simple mark. The
+// arrows move the focus among the push buttons of a group, as among its radio buttons.
 #pragma once
 
 #include <functional>
@@ -51,6 +61,7 @@ constexpr UINT EM_GETSEL = 0x00B0;
 constexpr UINT EM_SETSEL = 0x00B1;
 constexpr UINT BM_GETCHECK = 0x00F0;
 constexpr UINT BM_SETCHECK = 0x00F1;
+constexpr UINT STM_SETICON = 0x0170;
 constexpr UINT LB_ADDSTRING = 0x0180;
 constexpr UINT LB_RESETCONTENT = 0x0184;
 constexpr UINT LB_SETCURSEL = 0x0186;
@@ -88,6 +99,7 @@ constexpr DWORD BS_GROUPBOX = 0x7;
 constexpr DWORD BS_AUTORADIOBUTTON = 0x9;
 constexpr DWORD BS_TYPEMASK = 0xF;
 constexpr DWORD SS_LEFT = 0x0;
+constexpr DWORD SS_ICON = 0x3;
 constexpr DWORD SS_BITMAP = 0xE;
 constexpr DWORD SS_TYPEMASK = 0x1F;
 constexpr DWORD ES_AUTOHSCROLL = 0x0080;
@@ -165,7 +177,8 @@ BOOL SetDlgItemTextA(HWND hDlg, int nIDDlgItem, const char* lpString);
 // Stand in for SetFocus / GetFocus among the controls of the dialogs.
 HWND SetFocus(HWND hWnd);
 HWND GetFocus();
-// Stands in for EnableWindow on a control; returns whether it was disabled before.
+// Stands in for EnableWindow on a control or a top-level window (WS_DISABLED in its style);
+// returns whether it was disabled before.
 BOOL EnableWindow(HWND hWnd, BOOL bEnable);
 BOOL IsWindowEnabled(HWND hWnd);
 
@@ -215,6 +228,10 @@ BOOL SetText(HWND hWnd, const char* text);
 BOOL SetPos(HWND hWnd, int x, int y, int cx, int cy, UINT flags);
 BOOL GetRect(HWND hWnd, RECT* rect);
 BOOL GetClient(HWND hWnd, RECT* rect);
+// GetWindowLongA / SetWindowLongA of a dialog: GWL_STYLE and GWL_WNDPROC (the procedure its
+// messages go to; setting it subclasses the dialog). False when the handle is no dialog.
+bool GetLong(HWND hWnd, int index, LONG* value);
+bool SetLong(HWND hWnd, int index, LONG value, LONG* old);
 // Strict UTF-8 to Shift-JIS of one typed text: false when a character has no Shift-JIS form.
 bool Utf8CharToSjis(const std::string& utf8Char, std::string* sjis);
 }  // namespace dialog_internal

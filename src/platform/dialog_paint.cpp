@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -48,23 +49,13 @@ struct Painter {
     SetTextColor(dc, color);
     TextOutA(dc, x, y, s.c_str(), static_cast<int>(s.size()));
   }
-  // Text broken into lines at any character that would pass the right edge (as a static
-  // control breaks Japanese), cut at the bottom edge.
+  // A static text in its lines, cut at the bottom edge.
   void Wrapped(const RECT& r, const std::string& s, COLORREF color) {
     int y = r.top;
-    size_t start = 0;
-    while (start < s.size() && y + kTextHeight <= r.bottom + 2) {
-      size_t end = start;
-      size_t fits = start;
-      while (end < s.size()) {
-        const size_t n = IsSjisLeadByte(static_cast<unsigned char>(s[end])) && end + 1 < s.size() ? 2 : 1;
-        if (Width(s.substr(start, end + n - start)) > r.right - r.left && fits > start) break;
-        end += n;
-        fits = end;
-      }
-      Text(r.left, y, s.substr(start, fits - start), color);
-      start = fits;
-      y += kTextHeight + 1;
+    for (const std::string& line : WrapText(dc, s, r.right - r.left)) {
+      if (y + kTextHeight > r.bottom + 2) break;
+      Text(r.left, y, line, color);
+      y += kTextLineHeight;
     }
   }
 };
@@ -171,7 +162,87 @@ void PaintList(Painter& p, const Control& c, bool focused) {
   }
 }
 
+// The mark of a system icon in a 32 × 32 cell: a red disc with a white cross (error), a blue
+// disc with a white "?" (question) or "i" (information), a yellow triangle with a black "!"
+// (warning).
+void PaintIcon(Painter& p, const Control& c) {
+  const int id = SystemIconId(c.icon);
+  if (!id) return;
+  const int x0 = c.rc.left, y0 = c.rc.top;
+  constexpr int kSize = 32;
+  const bool warning = id == 32515;
+  const uint32_t fill = id == 32513 ? 0xFFD83B2Bu : warning ? 0xFFF2C811u : 0xFF2D6CC0u;
+  for (int y = 0; y < kSize; ++y) {
+    // Each row's span: the disc of radius 15.5 about the cell's centre, or the triangle with
+    // its apex at the top middle and its base on the bottom row.
+    const double cy = y + 0.5 - kSize / 2.0;
+    int left = 0, right = 0;
+    if (warning) {
+      const int half = (y + 2) / 2;
+      left = kSize / 2 - half;
+      right = kSize / 2 + half;
+    } else {
+      const double r = 15.5;
+      if (cy * cy > r * r) continue;
+      const int half = static_cast<int>(std::sqrt(r * r - cy * cy) + 0.5);
+      left = kSize / 2 - half;
+      right = kSize / 2 + half;
+    }
+    p.Fill(x0 + left, y0 + y, x0 + right, y0 + y + 1, fill);
+  }
+  if (id == 32513) {
+    // A cross of two strokes three pixels wide.
+    for (int i = 0; i < 14; ++i) {
+      p.Fill(x0 + 8 + i, y0 + 8 + i, x0 + 11 + i, y0 + 9 + i, kLight);
+      p.Fill(x0 + 21 - i, y0 + 8 + i, x0 + 24 - i, y0 + 9 + i, kLight);
+    }
+    return;
+  }
+  HFONT font = CreateFontA(-22, 0, 0, 0, 700, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, "ＭＳ Ｐゴシック");
+  HGDIOBJ old = SelectObject(p.dc, font);
+  const std::string mark = id == 32514 ? "?" : warning ? "!" : "i";
+  const int w = p.Width(mark);
+  p.Text(x0 + (kSize - w) / 2, y0 + (warning ? 8 : 5), mark, warning ? RGB(0, 0, 0) : RGB(255, 255, 255));
+  SelectObject(p.dc, old);
+  DeleteObject(font);
+}
+
 }  // namespace
+
+std::vector<std::string> WrapText(HDC dc, const std::string& text, int width) {
+  std::vector<std::string> lines;
+  auto measure = [dc](const std::string& s) {
+    SIZE size{0, 0};
+    if (!s.empty()) GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &size);
+    return static_cast<int>(size.cx);
+  };
+  size_t at = 0;
+  while (at <= text.size()) {
+    size_t lf = text.find('\n', at);
+    if (lf == std::string::npos) lf = text.size();
+    std::string line = text.substr(at, lf - at);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // Within the line, as many characters as fit; at least one.
+    size_t start = 0;
+    do {
+      size_t end = start;
+      size_t fits = start;
+      while (end < line.size()) {
+        const size_t n = IsSjisLeadByte(static_cast<unsigned char>(line[end])) && end + 1 < line.size() ? 2 : 1;
+        if (measure(line.substr(start, end + n - start)) > width && fits > start) break;
+        end += n;
+        fits = end;
+      }
+      lines.push_back(line.substr(start, fits - start));
+      start = fits;
+    } while (start < line.size());
+    if (lf == text.size()) break;
+    at = lf + 1;
+  }
+  // A text that ends with a line break shows no empty last line.
+  if (lines.size() > 1 && lines.back().empty() && !text.empty() && text.back() == '\n') lines.pop_back();
+  return lines;
+}
 
 HFONT CreateDialogFont() {
   return CreateFontA(-kTextHeight, 0, 0, 0, 400, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, "ＭＳ Ｐゴシック");
@@ -219,6 +290,9 @@ void PaintDialog(Dialog& d) {
         break;
       case Kind::kList:
         PaintList(p, c, focused);
+        break;
+      case Kind::kIcon:
+        PaintIcon(p, c);
         break;
       case Kind::kPicture:
         break;

@@ -8,13 +8,14 @@
 
 #include "platform/gdi.h"
 #include "platform/pixels.h"
+#include "platform/window.h"
 #include "platform/wintypes.h"
 
 struct SDL_Window;
 
 namespace dialog_internal {
 
-enum class Kind { kButton, kDefButton, kCheck, kRadio, kGroup, kStatic, kPicture, kEdit, kList };
+enum class Kind { kButton, kDefButton, kCheck, kRadio, kGroup, kStatic, kPicture, kIcon, kEdit, kList };
 
 struct Dialog;
 
@@ -37,12 +38,17 @@ struct Control {
   std::vector<LPARAM> data;
   int cur = -1;
   int top = 0;
+  // Icon: the icon set with STM_SETICON.
+  HICON icon = nullptr;
 };
 
 struct Dialog {
   HWND hwnd = nullptr;
   HWND owner = nullptr;
   LRESULT (*proc)(HWND, UINT, WPARAM, LPARAM) = nullptr;
+  // The window procedure its messages go to when it has been subclassed (GWL_WNDPROC); null:
+  // the dialog manager's own, which calls proc.
+  WNDPROC wndproc = nullptr;
   DWORD style = 0;
   std::string caption;
   int x = 0, y = 0, w = 0, h = 0;
@@ -62,6 +68,13 @@ int ListRows(const Control& c);
 
 // The dialogs' font: the templates' 9-point "ＭＳ Ｐゴシック".
 HFONT CreateDialogFont();
+
+// The lines of a static text as it shows in a field width pixels wide, measured with the
+// DC's font: broken at each LF (a CR before it is dropped) and, within a line, before the
+// character that would pass the right edge (as a static control breaks Japanese). Lines are
+// kTextLineHeight pixels apart.
+constexpr int kTextLineHeight = 13;
+std::vector<std::string> WrapText(HDC dc, const std::string& text, int width);
 
 // Draws the dialog into its pixels and shows them in its window.
 void PaintDialog(Dialog& d);

@@ -107,9 +107,12 @@ void OnWindowThreadDo(std::function<void()> f) {
   g_tasks.push_back(std::move(f));
 }
 
+std::atomic<bool> g_desktopRead{false};
+
 void ReadDesktop() {
   SDL_DisplayMode mode;
   if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+    g_desktopRead = true;
     std::lock_guard<std::mutex> lock(g_mutex);
     g_desktop.width = mode.w;
     g_desktop.height = mode.h;
@@ -122,6 +125,12 @@ void ReadDesktop() {
     std::lock_guard<std::mutex> lock(g_mutex);
     g_workArea = r;
   }
+}
+
+// The desktop as the display tells it, also before the first window (a dialog or box shown
+// first sets SDL's video up itself).
+void KnowDesktop() {
+  if (!g_desktopRead.load() && SDL_WasInit(SDL_INIT_VIDEO)) ReadDesktop();
 }
 
 LPARAM MakeLParam(int lo, int hi) {
@@ -139,19 +148,36 @@ LRESULT Trampoline(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   return proc ? proc(hWnd, Msg, wParam, lParam) : DefWindowProcA(hWnd, Msg, wParam, lParam);
 }
 
-// The application becomes active or inactive: every window hears of it.
+// The application becomes active or inactive: every window hears of it. Becoming active with
+// a window makes it the active window; without one (a dialog of the program took the focus)
+// the active window stays.
 void SetAppActive(bool on, HWND window) {
   std::vector<HWND> all;
+  bool change = false;
   {
     std::lock_guard<std::mutex> lock(g_mutex);
-    if (on) g_activeWindow = window;
-    if (g_appActive == on) return;
+    if (on && window) g_activeWindow = window;
+    change = g_appActive != on;
     g_appActive = on;
-    for (auto& [h, w] : g_windows) all.push_back(h);
+    if (change) {
+      for (auto& [h, w] : g_windows) all.push_back(h);
+    }
   }
-  SetActiveWindowHandle(on ? window : nullptr);
-  if (!on) input_internal::ReleaseAllKeys();
+  if (on && window) SetActiveWindowHandle(window);
+  if (!change) return;
+  if (!on) {
+    SetActiveWindowHandle(nullptr);
+    input_internal::ReleaseAllKeys();
+  }
   for (HWND h : all) SendMessageA(h, WM_ACTIVATEAPP, on ? TRUE : FALSE, 0);
+}
+
+// Whether input reaches the window: a disabled window (WS_DISABLED) takes none, as while a
+// modal dialog of its own runs over it.
+bool AcceptsInput(HWND h) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  WindowRecord* w = Find(h);
+  return w && !(w->style & WS_DISABLED);
 }
 
 // Sends WM_SIZE and WM_MOVE for what changed in a window's geometry.
@@ -260,7 +286,7 @@ void KeyEvent(const SDL_KeyboardEvent& e) {
   const bool was = input_internal::SetKeyDown(k.vk, down);
   bool foreign = false;
   HWND h = InputWindow(e.windowID, &foreign);
-  if (!h || foreign) return;
+  if (!h || foreign || !AcceptsInput(h)) return;
   // The generic codes for the left and right shift, control and Alt keys, as Windows sends.
   int vk = k.vk;
   if (vk == VK_LSHIFT || vk == VK_RSHIFT) vk = VK_SHIFT;
@@ -306,7 +332,7 @@ void MouseButton(const SDL_MouseButtonEvent& e) {
   input_internal::SetKeyDown(vk, down);
   bool foreign = false;
   HWND h = InputWindow(e.windowID, &foreign);
-  if (h && !foreign && msg) PostMessageA(h, msg, MouseKeys(), MakeLParam(e.x, e.y));
+  if (h && !foreign && msg && AcceptsInput(h)) PostMessageA(h, msg, MouseKeys(), MakeLParam(e.x, e.y));
 }
 
 // Work the pump does after it has read the events: messages that are sent (their procedures
@@ -399,7 +425,7 @@ void HandleEvent(const SDL_Event& e, Sends& sends) {
       bool foreign = false;
       HWND h = InputWindow(e.text.windowID, &foreign);
       if (foreign) break;
-      if (h) {
+      if (h && AcceptsInput(h)) {
         for (unsigned char c : Utf8ToSjis(e.text.text)) PostMessageA(h, WM_CHAR, c, 1);
       }
       return;
@@ -408,7 +434,7 @@ void HandleEvent(const SDL_Event& e, Sends& sends) {
       bool foreign = false;
       HWND h = InputWindow(e.motion.windowID, &foreign);
       if (foreign) break;
-      if (h) PostMessageA(h, WM_MOUSEMOVE, MouseKeys(), MakeLParam(e.motion.x, e.motion.y));
+      if (h && AcceptsInput(h)) PostMessageA(h, WM_MOUSEMOVE, MouseKeys(), MakeLParam(e.motion.x, e.motion.y));
       return;
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -425,7 +451,17 @@ void HandleEvent(const SDL_Event& e, Sends& sends) {
         std::lock_guard<std::mutex> lock(g_mutex);
         ours = FindBySdl(e.window.windowID) != nullptr;
       }
-      if (!ours) break;
+      if (!ours) {
+        // A dialog of the program taking or losing the focus: the program stays active while
+        // the focus moves between its own windows.
+        if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+          sends.focus = 1;
+          sends.focusWindow = nullptr;
+        } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST && sends.focus == 0) {
+          sends.focus = -1;
+        }
+        break;
+      }
       WindowEvent(e.window, sends);
       return;
     }
@@ -477,14 +513,9 @@ void Pump() {
     if (sends.focus > 0) {
       SetAppActive(true, sends.focusWindow);
     } else if (sends.focus < 0) {
-      // Focus moving between windows of this program leaves it active.
-      SDL_Window* focused = SDL_GetKeyboardFocus();
-      bool ours = false;
-      {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        for (auto& [h, w] : g_windows) ours = ours || (focused && w->sdl == focused);
-      }
-      if (!ours) SetAppActive(false, nullptr);
+      // Focus moving between windows of this program (its dialogs included: SDL knows only the
+      // program's own windows) leaves it active.
+      if (!SDL_GetKeyboardFocus()) SetAppActive(false, nullptr);
     }
   }
   RenderPending();
@@ -569,6 +600,30 @@ bool EnsureVideo() {
 
 }  // namespace
 
+namespace {
+
+// Work handed to the window thread by RunOnWindowThread, by number: a sender that gives up
+// takes its work out, so the window thread never runs work whose sender is gone unless it has
+// already taken it.
+std::mutex g_relayMutex;
+std::map<WPARAM, std::shared_ptr<std::function<void()>>> g_relayWork;
+WPARAM g_relayNext = 0;
+std::atomic<HWND> g_relay{nullptr};
+
+LRESULT RelayProc(HWND, UINT, WPARAM wParam, LPARAM) {
+  std::shared_ptr<std::function<void()>> work;
+  {
+    std::lock_guard<std::mutex> lock(g_relayMutex);
+    auto it = g_relayWork.find(wParam);
+    if (it == g_relayWork.end()) return 0;
+    work = it->second;
+  }
+  (*work)();
+  return 1;
+}
+
+}  // namespace
+
 ATOM RegisterClassExA(const WNDCLASSEXA* lpwcx) {
   if (!lpwcx || !lpwcx->lpszClassName || !*lpwcx->lpszClassName || !lpwcx->lpfnWndProc) return 0;
   std::lock_guard<std::mutex> lock(g_mutex);
@@ -637,6 +692,8 @@ HWND CreateWindowExA(DWORD dwExStyle, const char* lpClassName, const char* lpWin
     gfx::SetPresenter(&g_presenter);
     SetMessagePump(&Pump);
   }
+  // The window thread's relay for the work other threads hand it; it lives with the thread.
+  if (!g_relay.load()) g_relay = CreateWindowHandle(&RelayProc);
   ApplySizeLimits(hwnd);
   CREATESTRUCTA cs{lpParam, hInstance, hMenu, hWndParent, h, w, y, x, static_cast<LONG>(dwStyle), lpWindowName,
                    lpClassName, dwExStyle};
@@ -782,6 +839,8 @@ BOOL SetWindowTextA(HWND hWnd, const char* lpString) {
 }
 
 LONG GetWindowLongA(HWND hWnd, int nIndex) {
+  LONG dialogValue = 0;
+  if (dialog_internal::GetLong(hWnd, nIndex, &dialogValue)) return dialogValue;
   std::lock_guard<std::mutex> lock(g_mutex);
   WindowRecord* w = Find(hWnd);
   if (!w) return 0;
@@ -801,6 +860,7 @@ LONG GetWindowLongA(HWND hWnd, int nIndex) {
 
 LONG SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
   LONG old = 0;
+  if (dialog_internal::SetLong(hWnd, nIndex, dwNewLong, &old)) return old;
   bool styleChanged = false;
   {
     std::lock_guard<std::mutex> lock(g_mutex);
@@ -845,6 +905,7 @@ BOOL GetClientRect(HWND hWnd, RECT* lpRect) {
 BOOL GetWindowRect(HWND hWnd, RECT* lpRect) {
   if (lpRect && dialog_internal::IsDialogWindow(hWnd)) return dialog_internal::GetRect(hWnd, lpRect);
   if (!lpRect) return FALSE;
+  if (hWnd == kDesktopWindow) KnowDesktop();
   std::lock_guard<std::mutex> lock(g_mutex);
   if (hWnd == kDesktopWindow) {
     *lpRect = RECT{0, 0, g_desktop.width, g_desktop.height};
@@ -918,6 +979,7 @@ BOOL IsWindowVisible(HWND hWnd) {
 HWND GetDesktopWindow() { return kDesktopWindow; }
 
 int GetSystemMetrics(int nIndex) {
+  KnowDesktop();
   std::lock_guard<std::mutex> lock(g_mutex);
   switch (nIndex) {
     case SM_CXSCREEN:
@@ -935,6 +997,7 @@ int GetSystemMetrics(int nIndex) {
 
 BOOL SystemParametersInfoA(UINT uiAction, UINT, void* pvParam, UINT) {
   if (uiAction != SPI_GETWORKAREA || !pvParam) return FALSE;
+  KnowDesktop();
   std::lock_guard<std::mutex> lock(g_mutex);
   *static_cast<RECT*>(pvParam) =
       RECT{g_workArea.x, g_workArea.y, g_workArea.x + g_workArea.w, g_workArea.y + g_workArea.h};
@@ -990,9 +1053,63 @@ HCURSOR LoadCursorA(HINSTANCE, const char*) {
   return reinterpret_cast<HCURSOR>(&cursor);
 }
 
-HICON LoadIconA(HINSTANCE, const char*) {
-  static int icon;
-  return reinterpret_cast<HICON>(&icon);
+namespace {
+
+// The system's icons, one handle each, and the one handle every icon of the program gets.
+int g_systemIcons[4];
+int g_programIcon;
+
+}  // namespace
+
+HICON LoadIconA(HINSTANCE hInstance, const char* lpIconName) {
+  const uintptr_t id = reinterpret_cast<uintptr_t>(lpIconName);
+  if (!hInstance && id >= 32513 && id <= 32516) return reinterpret_cast<HICON>(&g_systemIcons[id - 32513]);
+  return reinterpret_cast<HICON>(&g_programIcon);
+}
+
+int SystemIconId(HICON hIcon) {
+  for (int i = 0; i < 4; ++i) {
+    if (hIcon == reinterpret_cast<HICON>(&g_systemIcons[i])) return 32513 + i;
+  }
+  return 0;
+}
+
+BOOL SetForegroundWindow(HWND hWnd) {
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (!Find(hWnd)) return FALSE;
+  }
+  OnWindowThreadDo([hWnd] {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    WindowRecord* r = Find(hWnd);
+    // Without a window manager nothing else gives the window the keyboard back.
+    if (r && r->sdl && r->visible && !r->minimized) {
+      SDL_RaiseWindow(r->sdl);
+      SDL_SetWindowInputFocus(r->sdl);
+    }
+  });
+  SetAppActive(true, hWnd);
+  return TRUE;
+}
+
+
+WindowThreadRun RunOnWindowThread(std::function<void()> work) {
+  const HWND relay = g_relay.load();
+  if (!relay || OnWindowThread()) return WindowThreadRun::kHere;
+  WPARAM id = 0;
+  {
+    std::lock_guard<std::mutex> lock(g_relayMutex);
+    id = ++g_relayNext;
+    g_relayWork[id] = std::make_shared<std::function<void()>>(std::move(work));
+  }
+  struct Forget {
+    WPARAM id;
+    ~Forget() {
+      std::lock_guard<std::mutex> lock(g_relayMutex);
+      g_relayWork.erase(id);
+    }
+  } forget{id};
+  return SendMessageA(relay, WM_NULL, id, 0) == 1 ? WindowThreadRun::kRan : WindowThreadRun::kFailed;
 }
 
 void SetWindowTextInput(HWND, bool on) {

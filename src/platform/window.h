@@ -124,6 +124,11 @@ constexpr UINT SPI_GETWORKAREA = 0x0030;
 
 inline const char* MAKEINTRESOURCEA(uintptr_t id) { return reinterpret_cast<const char*>(id); }
 inline const char* const IDC_ARROW = MAKEINTRESOURCEA(32512);
+// The system's icons of the message boxes: error, question, warning, information.
+inline const char* const IDI_HAND = MAKEINTRESOURCEA(32513);
+inline const char* const IDI_QUESTION = MAKEINTRESOURCEA(32514);
+inline const char* const IDI_EXCLAMATION = MAKEINTRESOURCEA(32515);
+inline const char* const IDI_ASTERISK = MAKEINTRESOURCEA(32516);
 
 struct WNDCLASSEXA {
   UINT cbSize;
@@ -236,9 +241,26 @@ HWND FindWindowA(const char* lpClassName, const char* lpWindowName);
 DWORD GetWindowThreadProcessId(HWND hWnd, DWORD* lpdwProcessId);
 
 // Stand in for LoadCursorA and LoadIconA: handles that stand for the cursor and icon (the
-// window manager's own are used).
+// window manager's own are used). The four system icons (a null instance with IDI_HAND ..
+// IDI_ASTERISK) each have a handle of their own, which the dialogs draw as a simple mark.
 HCURSOR LoadCursorA(HINSTANCE hInstance, const char* lpCursorName);
 HICON LoadIconA(HINSTANCE hInstance, const char* lpIconName);
+// The number of the system icon a handle stands for (IDI_HAND .. IDI_ASTERISK), 0 for others.
+int SystemIconId(HICON hIcon);
+
+// Stands in for SetForegroundWindow: the window becomes the active window of an active
+// program, and on the display it is raised and takes the keyboard focus (there may be no
+// window manager to give it back, as when a dialog over it closes). FALSE for no window.
+BOOL SetForegroundWindow(HWND hWnd);
+
+// Runs work on the window thread and waits for it, as a message sent to a window of that
+// thread: the caller blocks (and unwinds when its thread is asked to stop) until the window
+// thread has run it in one of its message calls, also inside a modal loop. kHere, with nothing
+// run, when no window was ever made or the caller is the window thread itself (it runs the
+// work itself); kFailed when the send failed (the send shutdown is on): the work may then
+// still be running, so it must own what it uses.
+enum class WindowThreadRun { kRan, kHere, kFailed };
+WindowThreadRun RunOnWindowThread(std::function<void()> work);
 
 // SDL text input (WM_CHAR) on or off; off for the main window.
 void SetWindowTextInput(HWND hWnd, bool on);

@@ -9,6 +9,10 @@
 
 void cControl::Enable(BOOL bEnable) { EnableWindow(m_hWnd, bEnable); }
 
+cCanvasCtrl::~cCanvasCtrl() {
+  for (cGdiCanvas& canvas : m_Canvas) canvas.Destroy();
+}
+
 void cControl::Attach(cDialog* dialog, int id) {
   m_lpDialog = dialog;
   m_hDlg = dialog ? dialog->m_hWnd : nullptr;

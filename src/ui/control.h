@@ -6,6 +6,7 @@
 
 #include "platform/wintypes.h"
 #include "ui/edit_limits.h"
+#include "ui/gdi_canvas.h"
 
 class cDialog;
 
@@ -85,4 +86,13 @@ class cEdit : public cControl {
 class cPlainCtrl : public cControl {
  public:
   cPlainCtrl() : cControl(CONTROL_KIND_PLAIN) {}
+};
+
+// A control that owns two GDI canvases, released when it is destroyed.
+class cCanvasCtrl : public cControl {
+ public:
+  cGdiCanvas m_Canvas[2];
+
+  cCanvasCtrl() : cControl(CONTROL_KIND_CANVAS) {}
+  ~cCanvasCtrl() override;
 };

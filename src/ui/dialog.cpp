@@ -5,19 +5,20 @@
 #include "platform/message.h"
 #include "platform/window.h"
 
-void cDialog::Prepare(int resourceId, HWND parent, int bDialog) {
+void cDialog::Prepare(int resourceId, cWindow* parent, int bDialog, cWindowList* lpWindowList) {
   m_bDialog = bDialog;
   m_nResult = 0;
   m_bModeless = 0;
   m_nModalFlags = 0;
   m_bUpdating = 0;
-  Init(resourceId, parent);
+  Init(resourceId, parent, lpWindowList);
 }
 
-void cDialog::Init(int resourceId, HWND parent) {
-  m_hParent = parent;
+void cDialog::Init(int resourceId, cWindow* parent, cWindowList* lpWindowList) {
+  m_hParent = parent ? parent->m_hWnd : nullptr;
   m_lpParentWnd = parent;
-  m_nResourceId = resourceId;
+  m_lpOldProc = nullptr;
+  cWindow::Init(static_cast<WORD>(resourceId), m_hParent, lpWindowList);
 }
 
 int cDialog::DoModal(int flags) {
@@ -25,66 +26,70 @@ int cDialog::DoModal(int flags) {
   End(0);
   m_bModeless = 0;
   m_nModalFlags = flags;
-  DialogBoxParamA(nullptr, MAKEINTRESOURCEA(static_cast<uintptr_t>(m_nResourceId)), m_hParent, m_lpDlgProc, 0);
+  if (m_lpWindowList) {
+    if (flags & MODAL_HIDE_OTHERS) m_lpWindowList->ShowAll(FALSE);
+    if (flags & MODAL_DISABLE_OTHERS) m_lpWindowList->EnableAll(FALSE);
+  }
+  DialogBoxParamA(m_hInstance, MAKEINTRESOURCEA(m_nResId), m_hParent, m_lpDlgProc, 0);
   m_hWnd = nullptr;
+  if (m_lpWindowList) {
+    if (flags & MODAL_HIDE_OTHERS) m_lpWindowList->ShowAll(TRUE);
+    if (flags & MODAL_DISABLE_OTHERS) m_lpWindowList->EnableAll(TRUE);
+  }
   return m_nResult;
 }
 
 void cDialog::End(int result) {
   m_nResult = result;
   m_vControl.clear();
-  if (m_hWnd) EndDialog(m_hWnd, result);
+  if (!m_hWnd) return;
+  if (m_bModeless) {
+    DestroyWindow(m_hWnd);
+  } else {
+    EndDialog(m_hWnd, result);
+  }
+}
+
+void cDialog::RestoreOthers() {
+  if (!m_lpWindowList) return;
+  if (m_nModalFlags & MODAL_HIDE_OTHERS) m_lpWindowList->ShowAll(TRUE);
+  if (m_nModalFlags & MODAL_DISABLE_OTHERS) m_lpWindowList->EnableAll(TRUE);
+}
+
+void cDialog::EndOpenWindow() {
+  if (!m_hWnd) return;
+  End(0);
+  if (!m_lpWindowList || !m_lpWindowList->RemoveWindow(this)) ErrorBoxF("ウインドウの破棄に失敗！");
 }
 
 void cDialog::OnInitDialog(WPARAM, LPARAM) {
   m_vControl.clear();
-  if (!GetPropA(m_hWnd, "DLG_CLASS")) SetPropA(m_hWnd, "DLG_CLASS", this);
+  if (m_bModeless && m_lpWindowList) m_lpWindowList->AddWindow(this);
+  if (!GetPropA(m_hWnd, "DLG_CLASS")) {
+    SetPropA(m_hWnd, "DLG_CLASS", this);
+    m_lpOldProc = reinterpret_cast<WNDPROC>(static_cast<intptr_t>(GetWindowLongA(m_hWnd, GWL_WNDPROC)));
+    SetWindowLongA(m_hWnd, GWL_WNDPROC, static_cast<LONG>(reinterpret_cast<intptr_t>(&DlgSubclassProc)));
+  }
+  UpdateStyle();
   Place();
   if (!m_Hook.KeyboardHook(m_hWnd, m_bModeless)) ErrorBox("KeyboardHookに失敗!");
+  if (m_szInitClient.cx) SetClientSize(m_szInitClient.cx, m_szInitClient.cy);
 }
 
-void cDialog::Place() {
-  if (m_ptPlace.x == -1000 || m_ptPlace.y == -1000 || !m_hWnd) return;
-  RECT work{0, 0, 0, 0}, rc{0, 0, 0, 0};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  GetWindowRect(m_hWnd, &rc);
-  const LONG w = rc.right - rc.left, h = rc.bottom - rc.top;
-  LONG x = m_ptPlace.x, y = m_ptPlace.y;
-  if (x < 0) x = 0;
-  if (x + w >= work.right) x = work.right - w;
-  if (y < 0) y = 0;
-  if (y + h >= work.bottom) y = work.bottom - h;
-  m_ptPlace = POINT{x, y};
-  SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+LRESULT DlgSubclassProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  cDialog* dialog = static_cast<cDialog*>(GetPropA(hWnd, "DLG_CLASS"));
+  if (!dialog || !dialog->m_lpOldProc) return 0;
+  return CallWindowProcA(dialog->m_lpOldProc, hWnd, msg, wParam, lParam);
 }
 
 LRESULT cDialog::MsgProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   // The window part: the handle, the command guard and the messages a window handles.
-  m_hWnd = hWnd;
-  if (msg == WM_COMMAND) {
-    if (m_bInCommand) return 0;
-    m_bInCommand = 1;
-  }
-  LRESULT result = 0;
-  switch (msg) {
-    case WM_DESTROY:
-      m_hWnd = nullptr;
-      result = 1;
-      break;
-    case WM_COMMAND:
-      OnCommand(wParam, lParam);
-      m_bInCommand = 0;
-      result = 1;
-      break;
-    case WM_PAINT:
-      OnPaint();
-      result = 1;
-      break;
-    default:
-      break;
-  }
+  const LRESULT result = cWindow::MsgProc(hWnd, msg, wParam, lParam);
   // The dialog part.
   switch (msg) {
+    case WM_DESTROY:
+      RestoreOthers();
+      break;
     case WM_NOTIFY:
       for (cControl* c : m_vControl) {
         if (c->OnNotify(wParam, lParam)) break;
@@ -127,7 +132,7 @@ void cDialog::OnCommand(WPARAM wParam, LPARAM) {
   }
 }
 
-BOOL cDialog::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT cDialog::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return DialogWindowProc(this, hWnd, msg, wParam, lParam);
 }
 

@@ -26,21 +26,21 @@ LRESULT NameDialogProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-cNameDialog::cNameDialog(HWND hMainWnd, int windowed, std::string* name, int english)
+cNameDialog::cNameDialog(cWindow* lpMainWnd, int windowed, std::string* name, int english)
     : m_pName(name), m_bEnglish(english) {
   RegisterDialogTemplate(kTemplateId, &kTemplate);
-  Prepare(kTemplateId, hMainWnd, 1);
+  Prepare(kTemplateId, lpMainWnd, 1, &g_DialogList);
   g_NameDialog = this;
   m_lpDlgProc = &NameDialogProc;
-  RECT main{0, 0, 0, 0};
-  if (windowed && hMainWnd) GetWindowRect(hMainWnd, &main);
-  m_ptPlace = POINT{main.left + 240, main.top + 220};
+  Setup(0, 0, 100, 100, 640, 480, 0, 0, 0, 0, 0, 0);
+  const POINT main = windowed && lpMainWnd ? lpMainWnd->m_ptWindow : POINT{0, 0};
+  m_ptPlace = POINT{main.x + 240, main.y + 220};
   SetCursorPos(m_ptPlace.x + 80, m_ptPlace.y + 65);
   if (m_pName) m_vEdit.resize(1);
 }
 
 cNameDialog::~cNameDialog() {
-  if (m_bInitDone && m_hWnd) End(0);
+  if (m_bInitDone) EndOpenWindow();
   if (g_NameDialog == this) g_NameDialog = nullptr;
 }
 
@@ -84,7 +84,7 @@ void cNameDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
   }
 }
 
-int RunNameDialog(HWND hMainWnd, int windowed, std::string* name, int english) {
-  cNameDialog dialog(hMainWnd, windowed, name, english);
+int RunNameDialog(cWindow* lpMainWnd, int windowed, std::string* name, int english) {
+  cNameDialog dialog(lpMainWnd, windowed, name, english);
   return dialog.DoModal(0);
 }

@@ -15,7 +15,7 @@ class cNameDialog : public cDialog {
   // The dialog over the main window: at its top-left + (240, 220) when windowed, at (240, 220)
   // of the screen in full screen. name is the text the field edits (the user options' ranking
   // name, or the pending ranking entry's); null: the dialog has no field.
-  cNameDialog(HWND hMainWnd, int windowed, std::string* name, int english);
+  cNameDialog(cWindow* lpMainWnd, int windowed, std::string* name, int english);
   ~cNameDialog() override;
 
   void OnCommand(WPARAM wParam, LPARAM lParam) override;
@@ -29,4 +29,4 @@ class cNameDialog : public cDialog {
 extern cNameDialog* g_NameDialog;
 
 // Runs the name dialog; 1 after OK (the name written), 0 otherwise (the name unchanged).
-int RunNameDialog(HWND hMainWnd, int windowed, std::string* name, int english);
+int RunNameDialog(cWindow* lpMainWnd, int windowed, std::string* name, int english);

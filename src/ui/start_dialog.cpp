@@ -74,16 +74,16 @@ void cRadioButton::GetData() {
   if (SendMessageA(m_hWnd, BM_GETCHECK, 0, 0) == BST_CHECKED) *m_pValue = m_nValue;
 }
 
-cStartDialog::cStartDialog(HWND hMainWnd, const char* title, int english)
+cStartDialog::cStartDialog(cWindow* lpMainWnd, const char* title, int english)
     : m_strTitle(title ? title : ""), m_bEnglish(english) {
   RegisterDialogTemplate(kTemplateId, &kTemplate);
-  Prepare(kTemplateId, hMainWnd, 1);
+  Prepare(kTemplateId, lpMainWnd, 1, &g_DialogList);
   g_StartDialog = this;
   m_lpDlgProc = &StartDialogProc;
-  RECT main{0, 0, 0, 0};
-  if (hMainWnd) GetWindowRect(hMainWnd, &main);
+  Setup(0, 0, 100, 100, 640, 480, 0, 0, 0, 0, 0, 0);
+  const POINT main = lpMainWnd ? lpMainWnd->m_ptWindow : POINT{0, 0};
   // Over the middle of the 640 × 480 client area, the mouse on the start button.
-  m_ptPlace = POINT{main.left + 133, main.top + 104};
+  m_ptPlace = POINT{main.x + 133, main.y + 104};
   SetCursorPos(static_cast<int>(m_ptPlace.x + 181.9), static_cast<int>(m_ptPlace.y + 198.9));
   m_vRadio.resize(2);
   m_vRadio[0].m_nId = 1002;
@@ -100,7 +100,7 @@ cStartDialog::cStartDialog(HWND hMainWnd, const char* title, int english)
 }
 
 cStartDialog::~cStartDialog() {
-  if (m_bInitDone && m_hWnd) End(0);
+  if (m_bInitDone) EndOpenWindow();
   if (g_StartDialog == this) g_StartDialog = nullptr;
 }
 
@@ -148,12 +148,12 @@ void cStartDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
   }
 }
 
-int AskDrawingBackend(int direct3d, HWND hMainWnd, const char* title, int english) {
+int AskDrawingBackend(int direct3d, cWindow* lpMainWnd, const char* title, int english) {
   if (direct3d < 2) return direct3d;
   g_StartSettings.SetDefault();
   if (!g_StartSettings.LoadFile(g_lpszBootFile)) g_StartSettings.SetDefault();
   if (!g_StartSettings.m_bDontAsk) {
-    cStartDialog dialog(hMainWnd, title, english);
+    cStartDialog dialog(lpMainWnd, title, english);
     if (dialog.DoModal(0) == 0) return -1;
   }
   return g_StartSettings.m_nMode == 1 ? 1 : 0;

@@ -57,7 +57,7 @@ class cStartDialog : public cDialog {
 
   // The dialog over the main window (null: the desktop's origin), captioned with the game's
   // title, in English when english is set.
-  cStartDialog(HWND hMainWnd, const char* title, int english);
+  cStartDialog(cWindow* lpMainWnd, const char* title, int english);
   ~cStartDialog() override;
 
   void OnCommand(WPARAM wParam, LPARAM lParam) override;
@@ -74,4 +74,4 @@ extern cStartDialog* g_StartDialog;
 // below 2 it is returned as it is and Boot.dat is neither read nor written. Otherwise
 // Boot.dat is read (missing: the defaults); unless it says not to ask, the dialog runs. Returns
 // 1 for Direct3D, 0 for DirectDraw, −1 when the player cancelled (the program ends quietly).
-int AskDrawingBackend(int direct3d, HWND hMainWnd, const char* title, int english);
+int AskDrawingBackend(int direct3d, cWindow* lpMainWnd, const char* title, int english);

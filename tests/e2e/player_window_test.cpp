@@ -15,10 +15,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "draw/png_file.h"
+#include "platform/text_engine.h"
 #include "support/bytes.h"
 #include "support/spawn.h"
 #include "support/temp_dir.h"
@@ -103,6 +105,14 @@ class Player {
     if (!ended) return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
   }
+  // Whether it still runs (it is not waited for).
+  bool Running() {
+    int status = 0;
+    if (pid_ <= 0) return false;
+    if (waitpid(pid_, &status, WNOHANG) != pid_) return true;
+    pid_ = -1;
+    return false;
+  }
   // What the program and the sanitizers wrote.
   std::string Output() const { return ReadFileBytes(log_); }
 
@@ -159,11 +169,13 @@ class PlayerWindow : public testing::Test {
     display_.Focus(window_);
   }
 
-  // The window's pixels; with TW_E2E_SHOTS set to a folder, each is also written there as a
-  // numbered PNG file, for a person to look at.
-  Shot Capture() const {
+  // The window's pixels (the main window's unless another is named); with TW_E2E_SHOTS set to a
+  // folder, each is also written there as a numbered PNG file, for a person to look at.
+  Shot Capture() const { return CaptureOf(window_); }
+  // The pixels of another window, or of the whole screen (0).
+  Shot CaptureOf(unsigned long window) const {
     Shot shot;
-    EXPECT_TRUE(display_.Capture(window_, &shot));
+    EXPECT_TRUE(display_.Capture(window, &shot));
     if (const char* folder = std::getenv("TW_E2E_SHOTS")) {
       static int count = 0;
       char name[256];
@@ -504,7 +516,7 @@ TEST_F(PlayerWindow, UnwritableGameFolderShowsABoxThenEndsWithAFailure) {
 }
 
 // A second start in the same folder asks whether to end the running program; answered No
-// (Escape), the second ends with a failure that says why, and the first goes on.
+// (Right to the No button, then Enter: a Yes/No box takes no Escape), the second ends with a failure that says why, and the first goes on.
 TEST_F(PlayerWindow, SecondCopyRefusedEndsWithAFailureAndTheFirstGoesOn) {
   StartPlayer();
   ASSERT_FALSE(HasFatalFailure());
@@ -515,7 +527,8 @@ TEST_F(PlayerWindow, SecondCopyRefusedEndsWithAFailureAndTheFirstGoesOn) {
   ASSERT_NE(question, 0u) << "no question; the second program wrote:\n" << second.Output();
   display_.Focus(question);
   SleepMs(500);
-  display_.Xdotool({"key", "Escape"});
+  display_.Xdotool({"key", "Right"});
+  display_.Xdotool({"key", "Return"});
   EXPECT_EQ(second.WaitExit(10000), 1) << second.Output();
   EXPECT_NE(second.Output().find("tessellwhirl: the program is already running in this folder"), std::string::npos)
       << second.Output();
@@ -524,4 +537,263 @@ TEST_F(PlayerWindow, SecondCopyRefusedEndsWithAFailureAndTheFirstGoesOn) {
   CloseAndExpectCleanExit();
 }
 
+// ---- Dialogs and message boxes over the game ----
+
+// Where the text engine's own picture of a text (the dialogs' face and size: 9-point gothic,
+// black, without anti-aliasing) stands in the shot over the dialogs' face colour: every pixel of
+// the text's cell equal. The places where it is found.
+std::vector<std::pair<int, int>> FindDialogText(const Shot& shot, const std::string& sjis) {
+  std::vector<std::pair<int, int>> found;
+  std::shared_ptr<gfx::TextFace> face = gfx::TextFace::Open("ＭＳ Ｐゴシック", -12, 0, false);
+  if (!face) return found;
+  const int w = face->TextWidth(sjis.c_str(), static_cast<int>(sjis.size()));
+  const int h = face->CellHeight();
+  std::vector<uint8_t> ink(static_cast<size_t>(w) * h, 0);
+  face->Render(sjis.c_str(), static_cast<int>(sjis.size()), 0, 0, [&](int x, int y, int a) {
+    if (x >= 0 && x < w && y >= 0 && y < h && a) ink[static_cast<size_t>(y) * w + x] = 1;
+  });
+  for (int oy = 0; oy + h <= shot.h; ++oy)
+    for (int ox = 0; ox + w <= shot.w; ++ox) {
+      bool same = true;
+      for (int y = 0; y < h && same; ++y)
+        for (int x = 0; x < w && same; ++x)
+          same = (shot.At(ox + x, oy + y) & 0xFFFFFF) == (ink[static_cast<size_t>(y) * w + x] ? 0x000000u : 0xF0F0F0u);
+      if (same) found.emplace_back(ox, oy);
+    }
+  return found;
+}
+
+// A player started on a damaged copy of the sample game: its first window is its error box.
+class StartupBox : public PlayerWindow {
+ protected:
+  void StartOnFolderWithoutSystemDat() {
+    fs::remove(project_ + "/data/System.dat");
+    player_.reset(new Player(display_.Name(), project_, dir_ / "player.log"));
+    ASSERT_GT(player_->Pid(), 0);
+    box_ = display_.WaitWindow(player_->Pid(), {}, 30000);
+    ASSERT_NE(box_, 0u) << "no box; the program wrote:\n" << player_->Output();
+    SleepMs(300);  // until it takes keys
+  }
+  // The process ends within the close limit, without a sanitizer report.
+  void ExpectEndsWithinTheLimit(long long since, const char* how) {
+    EXPECT_NE(player_->WaitExit(CloseLimitMs() + 3000), -1) << how << ": the program did not end";
+    EXPECT_LE(NowMs() - since, CloseLimitMs()) << how;
+    ExpectNoSanitizerReport();
+  }
+  unsigned long box_ = 0;
+};
+
+// The box of a failed start-up is drawn in the program's own dialog: its text's pixels are the
+// text engine's picture of the message, found once; it has the keyboard without anyone giving
+// it the focus (there is no window manager), and Enter ends it and the program with it.
+TEST_F(StartupBox, TheErrorBoxShowsTheMessageInTheDialogFontAndEnterEndsTheProgram) {
+  ASSERT_NO_FATAL_FAILURE(StartOnFolderWithoutSystemDat());
+  EXPECT_EQ(display_.FocusedWindow(), box_);
+  const Shot shot = CaptureOf(box_);
+  EXPECT_EQ(FindDialogText(shot, "data\\System.dat の読み込みに失敗…").size(), 1u);
+  EXPECT_EQ(FindDialogText(shot, "OK").size(), 1u);
+  Tap("Return");
+  const long long start = NowMs();
+  ExpectEndsWithinTheLimit(start, "Enter");
+}
+
+// Whatever ends the box: Escape (an OK box's answer), the window's close request, SIGTERM. Each
+// ends the program within the close limit.
+TEST_F(StartupBox, EscapeTheCloseRequestAndSigtermEndTheProgramWhileTheBoxIsUp) {
+  for (const std::string how : {"Escape", "close", "SIGTERM"}) {
+    ASSERT_NO_FATAL_FAILURE(StartOnFolderWithoutSystemDat());
+    // The box is still up after a second: nothing ends it but the person or the signal.
+    SleepMs(1000);
+    ASSERT_FALSE(display_.WaitWindowGone(box_, 0)) << how;
+    long long start = 0;
+    if (how == "Escape") {
+      display_.Xdotool({"key", "Escape"});
+    } else if (how == "close") {
+      display_.RequestClose(box_);
+    } else {
+      kill(player_->Pid(), SIGTERM);
+    }
+    start = NowMs();
+    ExpectEndsWithinTheLimit(start, how.c_str());
+  }
+}
+
+// The second copy of the program on the same folder asks whether to end the first. Escape
+// does not answer a Yes/No question; the arrow and Enter answer No, and the second copy ends
+// while the first goes on; SIGTERM ends the asking copy (it has no main window yet); Enter
+// answers Yes: the first copy ends and the second starts.
+TEST_F(PlayerWindow, TheSecondCopysQuestionIsAnsweredByItsKeysAndEndsBySigterm) {
+  StartPlayer();
+  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_TRUE(WaitTitle(20000));
+  auto second = [&](std::unique_ptr<Player>& p, unsigned long* box) {
+    p.reset(new Player(display_.Name(), project_, dir_ / "second.log"));
+    ASSERT_GT(p->Pid(), 0);
+    *box = display_.WaitWindow(p->Pid(), {}, 30000);
+    ASSERT_NE(*box, 0u) << p->Output();
+    SleepMs(300);
+  };
+  std::unique_ptr<Player> b;
+  unsigned long box = 0;
+  ASSERT_NO_FATAL_FAILURE(second(b, &box));
+  const Shot question = CaptureOf(box);
+  CaptureOf(0);  // the question over the first copy's window, for the screenshots
+  EXPECT_EQ(FindDialogText(question, "既に起動しています。").size(), 1u);
+  EXPECT_EQ(FindDialogText(question, "はい").size(), 1u);
+  EXPECT_EQ(FindDialogText(question, "いいえ").size(), 1u);
+  Tap("Escape");
+  SleepMs(700);
+  EXPECT_FALSE(display_.WaitWindowGone(box, 0)) << "Escape answered a Yes/No question";
+  Tap("Right");
+  Tap("Return");
+  EXPECT_NE(b->WaitExit(CloseLimitMs() + 3000), -1) << "No did not end the second copy";
+  EXPECT_FALSE(display_.WaitWindowGone(window_, 500)) << "No ended the first copy";
+
+  ASSERT_NO_FATAL_FAILURE(second(b, &box));
+  kill(b->Pid(), SIGTERM);
+  const long long start = NowMs();
+  EXPECT_NE(b->WaitExit(CloseLimitMs() + 3000), -1) << "SIGTERM did not end the asking copy";
+  EXPECT_LE(NowMs() - start, CloseLimitMs());
+  EXPECT_FALSE(display_.WaitWindowGone(window_, 500)) << "SIGTERM to the second copy ended the first";
+
+  ASSERT_NO_FATAL_FAILURE(second(b, &box));
+  Tap("Return");
+  EXPECT_NE(player_->WaitExit(10000), -1) << "Yes did not end the first copy";
+  // Start-up may make its window again (the drawing back-end's fall-back): the one that shows
+  // the title.
+  unsigned long main = 0;
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        for (unsigned long w : display_.WindowsOf(b->Pid())) {
+          Shot shot;
+          if (display_.Capture(w, &shot) && TitleMismatches(shot) == 0) main = w;
+        }
+        return main != 0;
+      },
+      30000))
+      << "the second copy did not start";
+  ASSERT_NE(main, 0u) << b->Output();
+  display_.RequestClose(main);
+  EXPECT_EQ(b->WaitExit(5000), 0) << b->Output();
+  const std::string out = b->Output();
+  EXPECT_EQ(out.find("runtime error"), std::string::npos) << out;
+  EXPECT_EQ(out.find("Sanitizer"), std::string::npos) << out;
+}
+
+// The free-play file dialog over the game: it has the keyboard when it opens (Escape closes
+// it), the game's window has it back when it closes (z opens the next one); while it is up the
+// game's window takes no keys (its Escape would close the program); after a stage is chosen the
+// game runs and walks with the keys, with nobody giving its window the focus.
+TEST_F(PlayerWindow, TheFileDialogTakesTheKeyboardAndGivesItBackToTheGame) {
+  StartPlayer();
+  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_TRUE(WaitTitle(20000));
+  ASSERT_TRUE(CursorTo(kRowFreePlay));
+  Tap("z");
+  unsigned long dialog = display_.WaitWindow(player_->Pid(), {window_}, 10000);
+  ASSERT_NE(dialog, 0u) << "no file dialog";
+  SleepMs(300);
+  EXPECT_EQ(display_.FocusedWindow(), dialog);
+  Tap("Escape");
+  ASSERT_TRUE(display_.WaitWindowGone(dialog, 5000)) << "Escape did not reach the dialog";
+  EXPECT_TRUE(WaitFor([&] { return display_.FocusedWindow() == window_; }, 2000));
+
+  Tap("z");
+  dialog = display_.WaitWindow(player_->Pid(), {window_}, 10000);
+  ASSERT_NE(dialog, 0u) << "the game's window did not take z after the first dialog";
+  SleepMs(300);
+  display_.Focus(window_);
+  Tap("Escape");
+  SleepMs(1000);
+  ASSERT_FALSE(display_.WaitWindowGone(dialog, 0)) << "the game's Escape closed the dialog";
+  ASSERT_TRUE(player_->Running()) << "the game's window took Escape while the dialog was up";
+  display_.Focus(dialog);
+  SleepMs(300);
+  ChooseInDialog(2);  // [..], [old_ver], c01-1.stg4_000
+  ASSERT_TRUE(display_.WaitWindowGone(dialog, 5000));
+  EXPECT_TRUE(WaitFor([&] { return display_.FocusedWindow() == window_; }, 2000));
+  ASSERT_TRUE(WaitShot([](const Shot& shot) { return HeroAtStart(shot); }, 20000)) << "the stage is not played";
+  display_.Xdotool({"keydown", "Right"});
+  const bool walked = WaitShot([](const Shot& shot) { return HeroWalkedRight(shot); }, 10000);
+  display_.Xdotool({"keyup", "Right"});
+  EXPECT_TRUE(walked) << "the game's window did not take the keys after the dialog";
+  CloseAndExpectCleanExit();
+}
+
+// A player that has tried to save into slot 1 of the save screen, where a folder stands in
+// place of the slot's file: the box of the failed save, asked for by the game thread.
+class SaveFailure : public PlayerWindow {
+ protected:
+  void OpenSaveFailureBox() {
+    fs::create_directories(project_ + "/user_data/story/Story01.dat");
+    StartPlayer();
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(WaitTitle(20000));
+    // The save screen's parts on its plain background: the menu, the slot list, the
+    // confirmation.
+    auto plain = [](const Shot& s) {
+      const uint32_t bg = s.At(5, 5);
+      return s.w == 640 && s.At(630, 5) == bg && s.At(5, 470) == bg && s.At(630, 470) == bg && s.At(320, 100) == bg;
+    };
+    auto menu = [&](const Shot& s) { return plain(s) && s.At(280, 200) != s.At(5, 5) && s.At(160, 170) == s.At(5, 5); };
+    auto slots = [&](const Shot& s) { return plain(s) && s.At(160, 170) != s.At(5, 5) && s.At(300, 408) == s.At(5, 5); };
+    auto confirm = [&](const Shot& s) { return plain(s) && s.At(160, 170) != s.At(5, 5) && s.At(300, 408) != s.At(5, 5); };
+    // Presses the key until the screen shows what it should (a frame may not take a press
+    // while it fades).
+    auto tapUntil = [&](const char* key, const std::function<bool(const Shot&)>& cond) {
+      for (int i = 0; i < 8; ++i) {
+        Tap(key);
+        if (WaitShot(cond, 2500)) return true;
+      }
+      return false;
+    };
+    ASSERT_TRUE(tapUntil("z", [&](const Shot& s) { return TitleMismatches(s) > 100; })) << "no world map";
+    ASSERT_TRUE(tapUntil("x", menu)) << "no save screen";
+    ASSERT_TRUE(tapUntil("z", slots)) << "no slot list";
+    ASSERT_TRUE(tapUntil("z", confirm)) << "no confirmation";
+    Tap("Up");
+    Tap("z");
+    box_ = display_.WaitWindow(player_->Pid(), {window_}, 10000);
+    ASSERT_NE(box_, 0u) << "no box for the failed save";
+    SleepMs(300);
+  }
+  unsigned long box_ = 0;
+};
+
+// The box stands over the game in the dialogs' font with the keyboard; the game's window takes
+// no keys while it is up; Enter answers it, and the game's window has the keyboard again (its
+// Escape closes the program).
+TEST_F(SaveFailure, TheBoxStandsOverTheGameAndGivesTheKeyboardBack) {
+  ASSERT_NO_FATAL_FAILURE(OpenSaveFailureBox());
+  const unsigned long box = box_;
+  EXPECT_EQ(display_.FocusedWindow(), box);
+  EXPECT_EQ(FindDialogText(CaptureOf(box), "user_data\\story\\Story01.dat のセーブに失敗しました！").size(), 1u);
+  CaptureOf(0);  // the box over the game, for the screenshots
+  display_.Focus(window_);
+  Tap("Escape");
+  SleepMs(1000);
+  ASSERT_TRUE(player_->Running()) << "the game's window took Escape while the box was up";
+  ASSERT_FALSE(display_.WaitWindowGone(box, 0));
+  display_.Focus(box);
+  SleepMs(300);
+  Tap("Return");
+  ASSERT_TRUE(display_.WaitWindowGone(box, 5000));
+  EXPECT_TRUE(WaitFor([&] { return display_.FocusedWindow() == window_; }, 2000));
+  Tap("Escape");
+  const long long start = NowMs();
+  EXPECT_EQ(player_->WaitExit(CloseLimitMs() + 3000), 0) << player_->Output();
+  EXPECT_LE(NowMs() - start, CloseLimitMs());
+  ExpectNoSanitizerReport();
+}
+
+// SIGTERM while the game thread waits on its box: the program ends in order within the close
+// limit.
+TEST_F(SaveFailure, SigtermEndsTheProgramWhileTheBoxIsUp) {
+  ASSERT_NO_FATAL_FAILURE(OpenSaveFailureBox());
+  kill(player_->Pid(), SIGTERM);
+  const long long start = NowMs();
+  EXPECT_EQ(player_->WaitExit(CloseLimitMs() + 3000), 0) << player_->Output();
+  EXPECT_LE(NowMs() - start, CloseLimitMs());
+  ExpectNoSanitizerReport();
+}
 }  // namespace

@@ -93,6 +93,10 @@ bool XDisplay::Start(std::string* error) {
     Kill();
     return false;
   }
+  // A key held by a test never repeats: on a loaded machine the time between xdotool's key down
+  // and key up can pass the server's repeat delay, and a list would move on by itself.
+  XAutoRepeatOff(dpy_);
+  XSync(dpy_, False);
   return true;
 }
 
@@ -216,6 +220,14 @@ void XDisplay::Focus(unsigned long window) const {
   XRaiseWindow(dpy_, window);
   XSetInputFocus(dpy_, window, RevertToParent, CurrentTime);
   XSync(dpy_, False);
+}
+
+unsigned long XDisplay::FocusedWindow() const {
+  if (!dpy_) return 0;
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(dpy_, &focus, &revert);
+  return focus;
 }
 
 bool XDisplay::Capture(unsigned long window, Shot* out) const {

@@ -53,6 +53,8 @@ class XDisplay {
   std::string WindowName(unsigned long window) const;
   // Raises the window and gives it the keyboard focus (there is no window manager to do it).
   void Focus(unsigned long window) const;
+  // The window that has the keyboard focus (0 or 1 for none or the pointer's).
+  unsigned long FocusedWindow() const;
   // The window's pixels (0 for the root: the whole screen); false when it cannot be read.
   bool Capture(unsigned long window, Shot* out) const;
   // Asks the window to close as a window manager does (WM_DELETE_WINDOW).

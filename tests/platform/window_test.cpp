@@ -5,16 +5,19 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <vector>
 
 #include "platform/d3d9.h"
+#include "platform/dialog.h"
 #include "platform/ddraw.h"
 #include "platform/display.h"
 #include "platform/input.h"
 #include "platform/message.h"
 #include "platform/msgbox.h"
 #include "platform/thread.h"
+#include "support/dialog_driver.h"
 #include "support/test_thread.h"
 
 namespace {
@@ -496,3 +499,128 @@ TEST_F(WindowTest, JoysticksAreReadThroughTheirSlots) {
 }
 
 }  // namespace
+
+namespace {
+
+// A dialog of one button, owned by the test's main window.
+const DialogItemTemplate kOwnedItems[] = {
+    {"button", "OK", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, 10, 10, 40, 14},
+};
+const DialogTemplate kOwnedDialog = {WS_POPUP | DS_MODALFRAME, "", 80, 40, kOwnedItems, 1};
+
+LRESULT OwnedDialogProc(HWND h, UINT msg, WPARAM w, LPARAM) {
+  if (msg == WM_COMMAND && LOWORD(w) == IDOK) EndDialog(h, IDOK);
+  return msg == WM_COMMAND ? TRUE : FALSE;
+}
+
+void FocusEvent(Uint32 windowID, Uint8 event) {
+  SDL_Event e{};
+  e.type = SDL_WINDOWEVENT;
+  e.window.windowID = windowID;
+  e.window.event = event;
+  SDL_PushEvent(&e);
+}
+
+}  // namespace
+
+// A disabled window takes no keys, text or mouse buttons; the key table still follows the
+// keyboard, and enabled again the window takes them as before.
+TEST_F(WindowTest, ADisabledWindowTakesNoInputButTheKeyTableFollows) {
+  ShowWindow(hwnd, SW_SHOW);
+  EXPECT_TRUE(IsWindowEnabled(hwnd));
+  EXPECT_FALSE(EnableWindow(hwnd, FALSE));
+  EXPECT_FALSE(IsWindowEnabled(hwnd));
+  EXPECT_NE(static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)) & WS_DISABLED, 0u);
+  g_seen.clear();
+  const Uint32 id = WindowSdlIdForTest(hwnd);
+  Key(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, 0, id);
+  SDL_Event click{};
+  click.type = SDL_MOUSEBUTTONDOWN;
+  click.button.windowID = id;
+  click.button.button = SDL_BUTTON_LEFT;
+  SDL_PushEvent(&click);
+  Pump();
+  EXPECT_TRUE(Take(WM_KEYDOWN).empty());
+  EXPECT_TRUE(Take(WM_LBUTTONDOWN).empty());
+  EXPECT_NE(GetAsyncKeyState(VK_ESCAPE), 0);
+  EXPECT_TRUE(EnableWindow(hwnd, TRUE));  // it was disabled
+  EXPECT_TRUE(IsWindowEnabled(hwnd));
+  Key(SDL_KEYUP, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, 0, id);
+  Pump();
+  EXPECT_EQ(Take(WM_KEYUP).size(), 1u);
+  EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE), 0);
+}
+
+// While a dialog runs over the main window, the main window is disabled and its keys never
+// reach it; the focus moving from the main window to the dialog leaves the program active (its
+// frames go on); when the dialog closes, the main window is enabled, active, and the program
+// still active, although no display event gives it the focus back.
+TEST_F(WindowTest, ADialogDisablesItsOwnerAndLeavesItActiveWhenItCloses) {
+  ShowWindow(hwnd, SW_SHOW);
+  g_seen.clear();
+  bool ownerEnabled = true;
+  HWND activeInDialog = nullptr;
+  DialogDriver driver([&](DialogDriver& d, HWND dlg) {
+    ownerEnabled = IsWindowEnabled(hwnd) != FALSE;
+    activeInDialog = GetActiveWindow();
+    // The window manager moves the focus to the dialog; a key typed at the main window
+    // meanwhile.
+    FocusEvent(WindowSdlIdForTest(hwnd), SDL_WINDOWEVENT_FOCUS_LOST);
+    FocusEvent(DialogSdlIdForTest(dlg), SDL_WINDOWEVENT_FOCUS_GAINED);
+    Key(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, 0, WindowSdlIdForTest(hwnd));
+    d.Key(SDL_SCANCODE_RETURN);
+  });
+  EXPECT_EQ(DialogBoxIndirectParamA(nullptr, &kOwnedDialog, hwnd, &OwnedDialogProc, 0), IDOK);
+  Pump();
+  EXPECT_FALSE(ownerEnabled);
+  EXPECT_NE(activeInDialog, hwnd);
+  EXPECT_TRUE(IsWindowEnabled(hwnd));
+  EXPECT_EQ(GetActiveWindow(), hwnd);
+  EXPECT_TRUE(Take(WM_KEYDOWN).empty());
+  for (const Seen& s : Take(WM_ACTIVATEAPP)) EXPECT_EQ(s.wParam, static_cast<WPARAM>(TRUE));
+  // The focus leaving the program's windows altogether makes it inactive, as before.
+  FocusEvent(WindowSdlIdForTest(hwnd), SDL_WINDOWEVENT_FOCUS_LOST);
+  Pump();
+  ASSERT_FALSE(Take(WM_ACTIVATEAPP).empty());
+  EXPECT_EQ(Take(WM_ACTIVATEAPP).back().wParam, static_cast<WPARAM>(FALSE));
+}
+
+// A dialog over a window that was already disabled leaves it disabled.
+TEST_F(WindowTest, ADialogOverADisabledOwnerLeavesItDisabled) {
+  ShowWindow(hwnd, SW_SHOW);
+  EnableWindow(hwnd, FALSE);
+  DialogDriver driver([](DialogDriver& d, HWND) { d.Key(SDL_SCANCODE_RETURN); });
+  EXPECT_EQ(DialogBoxIndirectParamA(nullptr, &kOwnedDialog, hwnd, &OwnedDialogProc, 0), IDOK);
+  EXPECT_FALSE(IsWindowEnabled(hwnd));
+  EnableWindow(hwnd, TRUE);
+}
+
+// Work handed to the window thread runs there, inside its message calls; the window thread
+// itself is told to run it; once the send shutdown is on, nothing runs.
+TEST_F(WindowTest, WorkOfOtherThreadsRunsOnTheWindowThread) {
+  EXPECT_EQ(RunOnWindowThread([] {}), WindowThreadRun::kHere);
+  const DWORD self = GetCurrentThreadId();
+  std::atomic<DWORD> ranOn{0};
+  std::atomic<int> result{-1};
+  {
+    TestThread other([&] {
+      result = static_cast<int>(RunOnWindowThread([&] { ranOn = GetCurrentThreadId(); }));
+    });
+    ASSERT_TRUE(WaitUntil([&] {
+      Pump();
+      return result.load() >= 0;
+    }));
+  }
+  EXPECT_EQ(result.load(), static_cast<int>(WindowThreadRun::kRan));
+  EXPECT_EQ(ranOn.load(), self);
+  SetMessageShutdown(TRUE);
+  bool ran = false;
+  WindowThreadRun failed = WindowThreadRun::kRan;
+  {
+    TestThread other([&] { failed = RunOnWindowThread([&] { ran = true; }); });
+  }
+  SetMessageShutdown(FALSE);
+  EXPECT_EQ(failed, WindowThreadRun::kFailed);
+  Pump();
+  EXPECT_FALSE(ran);
+}

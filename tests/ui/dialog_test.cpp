@@ -221,7 +221,7 @@ struct TestDialog : cDialog {
   int reentry = -1;
   TestDialog() {
     RegisterDialogTemplate(kTestTemplate, &kTestDialog);
-    Prepare(kTestTemplate, nullptr, 1);
+    Prepare(kTestTemplate, nullptr, 1, &g_DialogList);
     s_live = this;
     m_lpDlgProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT { return s_live->WindowProc(h, m, w, l); };
   }

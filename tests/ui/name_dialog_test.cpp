@@ -202,7 +202,10 @@ TEST_F(NameDialogTest, RunsOverTheMainWindowWhoseKeysWait) {
     d.Text("abc");
     d.Key(SDL_SCANCODE_RETURN);
   });
-  EXPECT_EQ(RunNameDialog(main, 1, &name, 0), 1);
+  cWindow mainWindow;
+  mainWindow.m_hWnd = main;
+  mainWindow.GetWindowPos(&mainWindow.m_ptWindow);
+  EXPECT_EQ(RunNameDialog(&mainWindow, 1, &name, 0), 1);
   EXPECT_EQ(name, "abc");
   EXPECT_EQ(g_mainKeys, 0);
   EXPECT_EQ(rc.left, mainRect.left + 240);

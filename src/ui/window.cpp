@@ -1,4 +1,4 @@
-#include "app/window.h"
+#include "ui/window.h"
 
 #include "core/shell_link.h"
 
@@ -35,7 +35,11 @@ POINT ClampToWorkArea(int x, int y, int nWidth, int nHeight, const RECT& rcWork)
   return POINT{x, y};
 }
 
-void cWindow::Init(WORD nResId, HWND hParent, void* lpWindowList) {
+cWindow::~cWindow() {
+  for (cGdiCanvas& canvas : m_Canvas) canvas.Destroy();
+}
+
+void cWindow::Init(WORD nResId, HWND hParent, cWindowList* lpWindowList) {
   m_nResId = nResId;
   m_hParent = hParent;
   m_lpWindowList = lpWindowList;

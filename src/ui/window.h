@@ -1,11 +1,14 @@
 // The root of the toolkit's window classes: one window's geometry in client-area terms (client
 // size, frame thickness, position, the limits of resizing) and the dispatch of its messages to
-// virtual handlers. The main window derives from it.
+// virtual handlers. The main window and the dialogs derive from it.
 #pragma once
 
 #include "platform/dialog.h"
 #include "platform/window.h"
 #include "platform/wintypes.h"
+#include "ui/gdi_canvas.h"
+
+class cWindowList;
 
 // Window messages the toolkit handles that the window layer does not generate itself
 // (WM_COMMAND comes with the dialogs).
@@ -39,7 +42,8 @@ POINT ClampToWorkArea(int x, int y, int nWidth, int nHeight, const RECT& rcWork)
 class cWindow {
  public:
   cWindow() = default;
-  virtual ~cWindow() = default;
+  // Releases the two canvases; the window itself is its owner's to end.
+  virtual ~cWindow();
   cWindow(const cWindow&) = delete;
   cWindow& operator=(const cWindow&) = delete;
 
@@ -59,7 +63,7 @@ class cWindow {
   virtual void OnPaint() {}
 
   // Stores the resource id, parent and window list; the instance of the main window.
-  void Init(WORD nResId, HWND hParent, void* lpWindowList);
+  void Init(WORD nResId, HWND hParent, cWindowList* lpWindowList);
   // Stores the sizes, limits, style and frame options and computes the frame, unless the window
   // is a dialog (its frame follows from its template).
   void Setup(int nWidth, int nHeight, int nMinWidth, int nMinHeight, int nMaxWidth, int nMaxHeight, DWORD dwStyle,
@@ -91,7 +95,10 @@ class cWindow {
   HINSTANCE m_hInstance = nullptr;
   WORD m_nResId = 0;
   HWND m_hParent = nullptr;
-  void* m_lpWindowList = nullptr;
+  // The dialog procedure a derived dialog installs before DoModal.
+  DLGPROC m_lpDlgProc = nullptr;
+  cWindowList* m_lpWindowList = nullptr;
+  cGdiCanvas m_Canvas[2];
   POINT m_ptWindow{};
   RECT m_rcClientArea{};
   SIZE m_szInitClient{};

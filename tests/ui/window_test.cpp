@@ -2,7 +2,7 @@
 // sizes and the command re-entry guard of the dispatch.
 #include <gtest/gtest.h>
 
-#include "app/window.h"
+#include "ui/window.h"
 #include "platform/message.h"
 
 namespace {
