@@ -16,110 +16,20 @@
 #include "defs/ed_shot.h"
 #include "engine/shot.h"
 #include "fixture/fixture.h"
-#include "play_scene_kit.h"
+#include "frame_play.h"
 #include "project/database.h"
 #include "project/sword_type.h"
 
 namespace {
 
-using playscene::PlaySceneTest;
+using namespace frameplay;
 
 constexpr int kMargin = 320;
 constexpr int kCell = 32;
 
-// A flow command of a kind lasting `time` tenths (0: one tick), its parameters sized to the kind
-// and the first ones given.
-cFlowCmd Cmd(int kind, std::initializer_list<int32_t> params = {}, int time = 0) {
-  cFlowCmd c;
-  c.m_byKind = static_cast<int8_t>(kind);
-  if (const cCmdKindInfo* info = GetCmdKindInfo(0, kind))
-    c.m_vParam.assign(static_cast<size_t>(info->m_nParamCount), 0);
-  size_t i = 0;
-  for (int32_t p : params) c.m_vParam.CheckedAt(i++) = p;
-  c.m_sTime = static_cast<int16_t>(time);
-  return c;
-}
-
-cFlow Flow(int trigger, const std::vector<cFlowCmd>& cmds, int id = 0) {
-  cFlow f;
-  f.m_byTrigger = static_cast<uint8_t>(trigger);
-  f.m_byId = static_cast<uint8_t>(id);
-  f.m_vCmd.assign(cmds.begin(), cmds.end());
-  return f;
-}
-
-// "ステータスの操作": stage variable n + 1.
-cFlowCmd CountInS(int n) { return Cmd(CMD_STATUS, {1, 1, n, 0, 0, 1, 0, 1}); }
 // "ステータスの操作": the HP of the character in target slot `slot` (1..4) set to `hp`.
 cFlowCmd SetHpOfTarget(int slot, int hp) { return Cmd(CMD_STATUS, {0, 0, 0, slot, 1, 0, 0, hp}); }
-// "ターゲットの設定": target slot 1 = the first character with that character ID, on any side.
-cFlowCmd TargetById(int cid) {
-  cFlowCmd c = Cmd(CMD_SET_TARGET);
-  c.m_vParam[1] = 3;
-  c.m_vParam[3] = 1;
-  c.m_vParam[9] = 1;
-  c.m_vParam[10] = cid;
-  return c;
-}
-cFlowCmd Code(const std::string& text) {
-  cFlowCmd c = Cmd(CMD_CODE);
-  c.m_strText = text;
-  return c;
-}
-cFlowCmd Wait(int tenths) { return Cmd(CMD_WAIT, {}, tenths); }
 
-// A stage of width × 15 cells with a floor on row 14 and the hero on cell (3, 13) facing right,
-// with its character ID 7 and the given flows; one sub-step a frame unless the speed level says
-// otherwise.
-cStage FloorStage(int width, const std::vector<cFlow>& heroFlows) {
-  cStage s = fixture::Stage(width, 15);
-  fixture::Fill(s, fixture::Block(1), 0, 14, width - 1, 14);
-  cCharaData hero = fixture::Hero(1);
-  hero.m_byDirection = 1;
-  hero.m_byCharaId = 7;
-  hero.m_vFlow.assign(heroFlows.begin(), heroFlows.end());
-  fixture::Place(s, hero, 3, 13);
-  s.m_nSpeedLevel = 1;
-  s.m_bShowStartBanner = 0;
-  s.m_bShowStageBanner = 0;
-  fixture::EncloseGrid(s);
-  return s;
-}
-
-// A flying computer character with a character ID, a side, a score and flows.
-cCharaData Flyer(int cid, int layer, const std::vector<cFlow>& flows = {}) {
-  cCharaData c = fixture::Chara(2);
-  c.m_byFlying = 1;
-  c.m_byCharaId = static_cast<uint8_t>(cid);
-  c.m_byLayer = static_cast<uint8_t>(layer);
-  c.m_nScore = 100;
-  c.m_vFlow.assign(flows.begin(), flows.end());
-  return c;
-}
-
-// The stage set up as a stage start and played frame by frame, the events starting the flows.
-class Play {
- public:
-  explicit Play(const cStage& stage) : t(stage) {
-    g_lpfnFireEventEx = nullptr;
-    ok = t.Scene().SetStage(0, 1) == 1;
-    t.Scene().m_nState = 2;
-  }
-  // Runs the frames up to frame `last` (1 is the first).
-  void To(int last) {
-    for (; frame < last; ++frame) t.Frames(1);
-  }
-  int S(int n) { return t.Scene().m_vStageVar[static_cast<size_t>(n)]; }
-
-  PlaySceneTest t;
-  bool ok = false;
-  int frame = 0;
-};
-
-// The character in play with that character ID; null when it is not (or no more).
-cStageChara* InPlay(int cid) {
-  return g_lChara.Find([cid](cStageChara& c) { return c.m_Data.m_byCharaId == cid; });
-}
 // Whether a character with that ID is in a drawing list (and in play).
 bool Drawn(int cid) {
   for (const auto& layer : g_lpPlayScene->m_vDrawList)
@@ -447,17 +357,7 @@ class SwordInTheFrame : public ::testing::Test {
  protected:
   void SetUp() override {
     saved_ = g_Database.m_vSwordType;
-    g_Database.m_vSwordType.assign(2, cSwordType());
-    cSafeVector<cSwordTypeSub>& swing = g_Database.m_vSwordType[1].m_vSwing;
-    swing.assign(2, cSwordTypeSub());
-    swing[0].m_nWidth = 24;
-    swing[0].m_nHeight = 8;
-    swing[0].m_nPlace = 0;
-    swing[0].m_nTime = 2;
-    swing[1].m_nWidth = 16;
-    swing[1].m_nHeight = 16;
-    swing[1].m_nPlace = 2;
-    swing[1].m_nTime = 1;
+    PutSwordType1();
   }
   void TearDown() override { g_Database.m_vSwordType = saved_; }
 
