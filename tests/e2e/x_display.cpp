@@ -93,6 +93,10 @@ bool XDisplay::Start(std::string* error) {
     Kill();
     return false;
   }
+  // A key is pressed and let go by two runs of xdotool; on a busy machine the second may come
+  // later than the server's repeat delay, and repeats would press the key again.
+  XAutoRepeatOff(dpy_);
+  XSync(dpy_, False);
   return true;
 }
 
