@@ -206,7 +206,8 @@ class PlayerWindow : public testing::Test {
 
   // Captures the window until the condition holds of a shot, up to ms.
   // The limits of the waits below are those of a machine with a processor to spare, stretched
-  // by the load.
+  // by the load; they are generous, since the sanitizer builds (ThreadSanitizer above all) run
+  // the program several times slower. A wait that succeeds ends at once.
   bool WaitShot(const std::function<bool(const Shot&)>& cond, int ms) const {
     return WaitFor([&] { return cond(Capture()); }, LoadStretchedMs(ms), 20);
   }
@@ -246,7 +247,7 @@ class PlayerWindow : public testing::Test {
 
   // The dialog window the player opens next; it is focused.
   unsigned long WaitDialog() {
-    const unsigned long dialog = display_.WaitWindow(player_->Pid(), {window_}, LoadStretchedMs(10000));
+    const unsigned long dialog = display_.WaitWindow(player_->Pid(), {window_}, LoadStretchedMs(30000));
     if (dialog) {
       display_.Focus(dialog);
       // SDL gives a window the keyboard a moment after the focus comes (200 ms), counted from
@@ -293,7 +294,7 @@ class PlayerWindow : public testing::Test {
     ChooseInDialog(2);  // [..], [old_ver], c01-1.stg4_000
     ASSERT_TRUE(display_.WaitWindowGone(dialog, LoadStretchedMs(5000)));
     display_.Focus(window_);
-    ASSERT_TRUE(WaitShot([](const Shot& shot) { return HeroAtStart(shot); }, 20000)) << "the stage is not drawn";
+    ASSERT_TRUE(WaitShot([](const Shot& shot) { return HeroAtStart(shot); }, 30000)) << "the stage is not drawn";
   }
 
   // F1, held until play sees it, saves the attempt in play: the save dialog proposes a name in
@@ -301,7 +302,7 @@ class PlayerWindow : public testing::Test {
   void SaveReplayWithF1() {
     ASSERT_TRUE(ReplayFiles().empty());
     display_.Xdotool({"keydown", "F1"});
-    const unsigned long save = display_.WaitWindow(player_->Pid(), {window_}, LoadStretchedMs(10000));
+    const unsigned long save = display_.WaitWindow(player_->Pid(), {window_}, LoadStretchedMs(30000));
     display_.Xdotool({"keyup", "F1"});
     ASSERT_NE(save, 0u) << "no save dialog";
     display_.Focus(save);
@@ -327,7 +328,7 @@ class PlayerWindow : public testing::Test {
     ChooseInDialog(1);  // [..], the replay
     ASSERT_TRUE(display_.WaitWindowGone(load, LoadStretchedMs(5000)));
     display_.Focus(window_);
-    ASSERT_TRUE(WaitShot([](const Shot& shot) { return HeroAtStart(shot); }, 20000)) << "the replay did not start";
+    ASSERT_TRUE(WaitShot([](const Shot& shot) { return HeroAtStart(shot); }, 30000)) << "the replay did not start";
   }
 
   std::vector<std::string> ReplayFiles() const {
@@ -350,7 +351,7 @@ class PlayerWindow : public testing::Test {
 TEST_F(PlayerWindow, TitleScreenShowsThenTheCloseRequestEndsTheProgram) {
   StartPlayer();
   ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(WaitTitle(20000)) << TitleMismatches(Capture()) << " grid points differ from Title.bmp";
+  ASSERT_TRUE(WaitTitle(30000)) << TitleMismatches(Capture()) << " grid points differ from Title.bmp";
   CloseAndExpectCleanExit();
   // The window placement is saved on closing (32 bytes).
   EXPECT_EQ(ReadFileBytes(project_ + "/user_data/Window.dat").size(), 32u);
@@ -361,16 +362,16 @@ TEST_F(PlayerWindow, TitleScreenShowsThenTheCloseRequestEndsTheProgram) {
 TEST_F(PlayerWindow, LostDisplayEndsTheProgramWithoutASanitizerReport) {
   StartPlayer();
   ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(WaitTitle(20000));
+  ASSERT_TRUE(WaitTitle(30000));
   display_.Kill();
-  EXPECT_NE(player_->WaitExit(LoadStretchedMs(10000)), -1) << "the program did not end";
+  EXPECT_NE(player_->WaitExit(LoadStretchedMs(30000)), -1) << "the program did not end";
   ExpectNoSanitizerReport();
 }
 
 TEST_F(PlayerWindow, FreePlayThroughTheFileDialogThenF1SavesAReplayThatLoadsFromTheTitle) {
   StartPlayer();
   ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(WaitTitle(20000));
+  ASSERT_TRUE(WaitTitle(30000));
   ASSERT_NO_FATAL_FAILURE(OpenFreePlayStage());
   ASSERT_NO_FATAL_FAILURE(SaveReplayWithF1());
   CloseAndExpectCleanExit();
@@ -378,7 +379,7 @@ TEST_F(PlayerWindow, FreePlayThroughTheFileDialogThenF1SavesAReplayThatLoadsFrom
   // Again on the same folder: the replay entry of the title plays the saved file.
   StartPlayer();
   ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(WaitTitle(20000));
+  ASSERT_TRUE(WaitTitle(30000));
   ASSERT_NO_FATAL_FAILURE(OpenReplay());
   CloseAndExpectCleanExit();
 }
@@ -386,13 +387,13 @@ TEST_F(PlayerWindow, FreePlayThroughTheFileDialogThenF1SavesAReplayThatLoadsFrom
 TEST_F(PlayerWindow, OptionsScreenLeftWritesTheUserOptions) {
   StartPlayer();
   ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(WaitTitle(20000));
+  ASSERT_TRUE(WaitTitle(30000));
   ASSERT_TRUE(CursorTo(kRowOptions));
   Tap("z");
-  ASSERT_TRUE(WaitShot([this](const Shot& shot) { return TitleMismatches(shot) > 100; }, 10000));
+  ASSERT_TRUE(WaitShot([this](const Shot& shot) { return TitleMismatches(shot) > 100; }, 30000));
   SleepMs(LoadStretchedMs(500));
   Tap("x");
-  ASSERT_TRUE(WaitTitle(10000)) << "the options screen did not return to the title";
+  ASSERT_TRUE(WaitTitle(30000)) << "the options screen did not return to the title";
   // The defaults: version, field count 4, four fields, string count 1, "aaa" with its length.
   const std::string options = ReadFileBytes(project_ + "/user_data/Option.dat");
   ASSERT_EQ(options.size(), 36u);
@@ -405,12 +406,12 @@ TEST_F(PlayerWindow, OptionsScreenLeftWritesTheUserOptions) {
 TEST_F(PlayerWindow, HeroWalksWithTheRightKeyAndItsReplayWalksAgain) {
   StartPlayer();
   ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(WaitTitle(20000));
+  ASSERT_TRUE(WaitTitle(30000));
   ASSERT_NO_FATAL_FAILURE(OpenFreePlayStage());
   // With the right key held the hero leaves its start (once the start banner lets it go) and
   // is seen further right.
   display_.Xdotool({"keydown", "Right"});
-  const bool walked = WaitShot([](const Shot& shot) { return HeroWalkedRight(shot); }, 10000);
+  const bool walked = WaitShot([](const Shot& shot) { return HeroWalkedRight(shot); }, 30000);
   display_.Xdotool({"keyup", "Right"});
   ASSERT_TRUE(walked) << "the hero did not walk";
   ASSERT_NO_FATAL_FAILURE(SaveReplayWithF1());
@@ -419,9 +420,9 @@ TEST_F(PlayerWindow, HeroWalksWithTheRightKeyAndItsReplayWalksAgain) {
   // The replay: the hero walks away from its start with no key pressed.
   StartPlayer();
   ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(WaitTitle(20000));
+  ASSERT_TRUE(WaitTitle(30000));
   ASSERT_NO_FATAL_FAILURE(OpenReplay());
-  EXPECT_TRUE(WaitShot([](const Shot& shot) { return HeroWalkedRight(shot); }, 10000))
+  EXPECT_TRUE(WaitShot([](const Shot& shot) { return HeroWalkedRight(shot); }, 30000))
       << "the recorded walk was not played";
   CloseAndExpectCleanExit();
 }

@@ -49,4 +49,10 @@ int LoadStretchedMs(int ms) {
   return factor > 1 ? static_cast<int>(ms * factor) : ms;
 }
 
-int CloseLimitMs() { return LoadStretchedMs(2000); }
+int CloseLimitMs() {
+#if defined(__SANITIZE_THREAD__)
+  return 3 * LoadStretchedMs(2000);
+#else
+  return LoadStretchedMs(2000);
+#endif
+}

@@ -16,4 +16,6 @@ bool WaitFor(const std::function<bool()>& cond, int ms, int stepMs = 5);
 int LoadStretchedMs(int ms);
 
 // The time a program gets to end after a close request: two seconds, stretched by the load.
+// A program built with ThreadSanitizer (the test programs are built as the program is) runs
+// several times slower, most of all in its threads' ends: it gets three times that.
 int CloseLimitMs();
