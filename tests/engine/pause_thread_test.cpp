@@ -343,7 +343,9 @@ TEST_F(Loops, ClosingTheWindowEndsEachLoopAtItsNextPass) {
       EXPECT_LE(passes, 2001);
       EXPECT_GE(timeGetTime() - closedAt, 2000u);
     }
-    if (!row.ranking) EXPECT_EQ(result, 0) << "the play frame closes the window next";
+    if (!row.ranking) {
+      EXPECT_EQ(result, 0) << "the play frame closes the window next";
+    }
     EXPECT_EQ(loop.m_hThread.load(), nullptr);
   }
   g_nGameMode = savedMode;
