@@ -7,6 +7,8 @@
 //   in a fresh process each time (the program starts once per process);
 // - replay playback by play_headless, as a multiple of real time (frames a second ÷ 60).
 // Each runs on a copy of the sample game written by the build, with vertical sync off.
+// With TW_BENCH_SMOKE set in the environment (CTest's run of every benchmark), each runs once
+// over a few frames: a check that every path still runs, whose figures mean nothing.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -42,9 +44,16 @@ namespace {
 const char* const kStages[] = {"data\\stg4\\c01-1.stg4", "data\\stg4\\c02-1.stg4", "data\\stg4\\c03-1.stg4",
                                "data\\stg4\\c04-1.stg4"};
 constexpr int kStageCount = 4;
-// Frames of play timed per stage, and frames of a replay played back.
-constexpr int kPlayFrames = 1200;
-constexpr long kReplayFrames = 20000;
+bool Smoke() {
+  static const bool smoke = std::getenv("TW_BENCH_SMOKE") != nullptr;
+  return smoke;
+}
+// Frames of play timed per stage, frames of a replay played back, and the runs of each
+// start-up and playback.
+const int kPlayFrames = Smoke() ? 10 : 1200;
+const long kReplayFrames = Smoke() ? 300 : 20000;
+const int kStartUps = Smoke() ? 1 : 5;
+const int kPlaybacks = Smoke() ? 1 : 3;
 
 double NowSeconds() {
   timespec ts;
@@ -52,23 +61,26 @@ double NowSeconds() {
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
+// The folder of the copy, for its removal at exit: a plain array, which no destructor at exit
+// takes away before the removal reads it.
+char g_szGameCopy[] = "/tmp/play_bench-XXXXXX";
+
 // A copy of the sample game in a temporary folder, made once and removed at exit; empty when it
 // cannot be made.
 const std::string& GameCopy() {
   static const std::string dir = [] {
-    char name[] = "/tmp/play_bench-XXXXXX";
-    if (!mkdtemp(name)) return std::string();
+    if (!mkdtemp(g_szGameCopy)) return std::string();
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(g_szGameCopy, ignored);
+    });
     std::error_code error;
-    std::filesystem::copy(TW_SAMPLE_GAME_DIR, name, std::filesystem::copy_options::recursive, error);
-    FILE* ini = error ? nullptr : std::fopen((std::string(name) + "/System.ini").c_str(), "w");
+    std::filesystem::copy(TW_SAMPLE_GAME_DIR, g_szGameCopy, std::filesystem::copy_options::recursive, error);
+    FILE* ini = error ? nullptr : std::fopen((std::string(g_szGameCopy) + "/System.ini").c_str(), "w");
     if (!ini) return std::string();
     std::fputs("Direct3D=1\nWindowMode=1\nVSync=0\nShowFps=0\nExit\n", ini);
     std::fclose(ini);
-    std::atexit([] {
-      std::error_code ignored;
-      std::filesystem::remove_all(GameCopy(), ignored);
-    });
-    return std::string(name);
+    return std::string(g_szGameCopy);
   }();
   return dir;
 }
@@ -182,7 +194,7 @@ void BM_StartUpToTitle(benchmark::State& state) {
   // From the report log's head on, in milliseconds.
   state.counters["after_report_ms"] = benchmark::Counter(afterReport * 1000, benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(BM_StartUpToTitle)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartUpToTitle)->UseManualTime()->Iterations(kStartUps)->Unit(benchmark::kMillisecond);
 
 // The program started once in this process, for the frame timing; shut down before the process
 // ends (the sound and music objects would otherwise go with the static objects while the audio
@@ -270,7 +282,8 @@ void BM_ReplayPlayback(benchmark::State& state) {
   state.counters["x_real_time"] =
       benchmark::Counter(static_cast<double>(kReplayFrames) / 60.0 * static_cast<double>(state.iterations()) / seconds);
 }
-BENCHMARK(BM_ReplayPlayback)->DenseRange(0, kStageCount - 1)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplayPlayback)->DenseRange(0, kStageCount - 1)->UseManualTime()->Iterations(kPlaybacks)->Unit(
+    benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those that are missing. Xvfb and
 # xdotool run the player in a virtual display and drive its window by hand; the window tests read
-# its pixels through Xlib (libx11-dev).
+# its pixels through Xlib (libx11-dev). ccache keeps the compiled objects for the next build (the
+# build uses it when it is there).
 # Runs apt-get as root, or through sudo otherwise.
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   libsdl2-dev libx11-dev libfreetype-dev libfontconfig-dev
   libfluidsynth-dev timgm6mb-soundfont
   libvorbis-dev libsoxr-dev fonts-ipafont-gothic fonts-ipafont-mincho

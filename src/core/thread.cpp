@@ -1,5 +1,7 @@
 #include "core/thread.h"
 
+#include <thread>
+
 #include "core/log.h"
 #include "platform/message.h"
 #include "platform/thread.h"
@@ -15,14 +17,39 @@ constexpr int kResumeTries = 10;
 // Clears the handle unless another Start has put a new one in meanwhile.
 void ClearHandle(std::atomic<HANDLE>& slot, HANDLE h) { slot.compare_exchange_strong(h, nullptr); }
 
+// A started thread's procedure and parameter, handed over once the object holds the thread's
+// id and handle.
+struct StartRecord {
+  unsigned (*lpfnProc)(void*);
+  void* lpParam;
+  std::atomic<bool> bStored{false};
+};
+
+// Runs the procedure only once Start has stored the id and the handle: another thread that
+// sees the new thread at work (the window thread's close, looking for a running pause loop, or
+// posting WM_QUIT to it) finds them in the object.
+unsigned StartWhenStored(void* lpRecord) {
+  StartRecord* record = static_cast<StartRecord*>(lpRecord);
+  while (!record->bStored.load()) std::this_thread::yield();
+  unsigned (*proc)(void*) = record->lpfnProc;
+  void* param = record->lpParam;
+  delete record;
+  return proc(param);
+}
+
 }  // namespace
 
 int cThread::Start(unsigned (*lpStartAddress)(void*), void* lpParameter) {
   unsigned id = 0;
-  uintptr_t h = _beginthreadex(nullptr, 0, lpStartAddress, lpParameter, 0, &id);
-  if (!h) return 0;
+  StartRecord* record = new StartRecord{lpStartAddress, lpParameter};
+  uintptr_t h = _beginthreadex(nullptr, 0, &StartWhenStored, record, 0, &id);
+  if (!h) {
+    delete record;
+    return 0;
+  }
   m_dwThreadId = id;
   m_hThread = reinterpret_cast<HANDLE>(h);
+  record->bStored = true;
   return 1;
 }
 

@@ -16,7 +16,8 @@ class cThread {
   cThread(const cThread&) = delete;
   cThread& operator=(const cThread&) = delete;
 
-  // Starts lpStartAddress(lpParameter) on a new thread; 0 when it cannot be created.
+  // Starts lpStartAddress(lpParameter) on a new thread, which begins once the id and handle
+  // below are stored; 0 when it cannot be created.
   int Start(unsigned (*lpStartAddress)(void*), void* lpParameter);
   // Blocks (1 ms polls) until the thread has returned, then closes its handle.
   void Wait();

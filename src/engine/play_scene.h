@@ -5,6 +5,7 @@
 // and menus come with the play scene itself.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "core/safe_container.h"
@@ -242,8 +243,9 @@ class cPlayScene {
   int32_t m_nStep = 0;
   int32_t m_nSavedState = 0;
   int32_t m_nSavedStep = 0;
-  // Set by the window's close while the pause thread runs: the next play frame closes.
-  int32_t m_bQuit = 0;
+  // Set by the window's close while the pause thread runs: the next play frame closes. The
+  // window thread writes it while the pause loop reads it.
+  std::atomic<int32_t> m_bQuit{0};
   // Init failed: the scene does nothing more until the program closes.
   int32_t m_bInitFailed = 0;
   int32_t m_nPlayers = 1;

@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <time.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -59,12 +61,16 @@ int WaitExit(pid_t pid, int ms, int* waitedMs = nullptr) {
 std::string ReportOf(const std::string& project) { return ReadFileBytes(project + "/Report_Game.txt"); }
 
 // Until the program's drawing device runs (the display lines in the report log), well into its
-// start-up, and long enough for the fonts, the sound and the world map after it.
+// start-up, and long enough for the fonts, the sound and the world map after it (the program
+// writes nothing when they are done): a span that grows with the load.
 bool WaitStarted(const std::string& project) {
   const bool made = WaitFor([&] { return ReportOf(project).find("\nBpp : ") != std::string::npos; }, 20000);
-  SleepMs(2500);
+  SleepMs(LoadStretchedMs(2500));
   return made;
 }
+
+// Long enough for any orderly end: a close that takes longer is told apart from one that hangs.
+int ExitWaitMs() { return std::max(10000, 3 * CloseLimitMs()); }
 
 // Starts the program on the project with a stage, lets it run, ends it with SIGTERM; its exit
 // status, and how long it took to end.
@@ -73,7 +79,7 @@ int RunAndTerminate(const std::string& project, const char* stage, int* waitedMs
   if (pid <= 0) return -2;
   const bool started = WaitStarted(project);
   kill(pid, SIGTERM);
-  const int code = WaitExit(pid, 10000, waitedMs);
+  const int code = WaitExit(pid, ExitWaitMs(), waitedMs);
   return started ? code : -3;
 }
 
@@ -124,12 +130,12 @@ TEST(PlayerRun, SecondStartEndsTheFirst) {
   // Without a display the question takes its first answer, "yes".
   const pid_t second = Spawn({"tessellwhirl", "--project", project});
   ASSERT_GT(second, 0);
-  EXPECT_EQ(WaitExit(first, 10000), 0) << "the first program closed in order";
+  EXPECT_EQ(WaitExit(first, ExitWaitMs()), 0) << "the first program closed in order";
   ASSERT_TRUE(WaitFor([&] { return ReadFileBytes(project + "/" + g_lpszInstanceLockFile) == std::to_string(second) + "\n"; },
                       10000));
-  SleepMs(1000);
+  SleepMs(LoadStretchedMs(1000));
   ASSERT_EQ(kill(second, SIGTERM), 0);
-  EXPECT_EQ(WaitExit(second, 10000), 0);
+  EXPECT_EQ(WaitExit(second, ExitWaitMs()), 0);
   EXPECT_NE(ReportOf(project).find("Restart?"), std::string::npos) << "the question was asked";
 }
 

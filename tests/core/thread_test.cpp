@@ -1,6 +1,7 @@
 #include "core/thread.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 
 #include <atomic>
 #include <functional>
@@ -135,6 +136,44 @@ TEST(cThread, DestroyingTheObjectLeavesItsThreadAlone) {
   stop = true;
   EXPECT_EQ(WaitForSingleObject(h, 10000), WAIT_OBJECT_0);
   CloseHandle(h);
+}
+
+// Another thread that sees a new thread at work (the window thread's close, posting WM_QUIT
+// to the pause loop) finds its id and handle in the object: the thread's procedure begins only
+// once Start has stored them. On one processor the new thread often runs before its starter
+// goes on, as on a busy machine; the starts are repeated.
+TEST(cThread, TheProcedureBeginsOnlyOnceTheIdAndHandleAreStored) {
+  CoreTestEnv env;
+  cpu_set_t saved, one;
+  ASSERT_EQ(sched_getaffinity(0, sizeof saved, &saved), 0);
+  CPU_ZERO(&one);
+  for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+    if (CPU_ISSET(cpu, &saved)) {
+      CPU_SET(cpu, &one);
+      break;
+    }
+  }
+  ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+  struct RestoreAffinity {
+    cpu_set_t* set;
+    ~RestoreAffinity() { sched_setaffinity(0, sizeof *set, set); }
+  } restore{&saved};
+  cThread th;
+  for (int i = 0; i < 200; ++i) {
+    std::atomic<DWORD> seenId{0};
+    std::atomic<HANDLE> seenHandle{nullptr};
+    DWORD ownId = 0;
+    std::function<void()> fn = [&] {
+      seenId = th.m_dwThreadId.load();
+      seenHandle = th.m_hThread.load();
+      ownId = GetCurrentThreadId();
+    };
+    ASSERT_EQ(th.Start(&RunFunction, &fn), 1);
+    const HANDLE h = th.m_hThread.load();
+    th.Wait();
+    ASSERT_EQ(seenId.load(), ownId) << "start " << i;
+    ASSERT_EQ(seenHandle.load(), h) << "start " << i;
+  }
 }
 
 TEST(cThread, WaitBlocksUntilTheThreadHasReturned) {

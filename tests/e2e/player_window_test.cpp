@@ -11,6 +11,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -164,7 +165,7 @@ class PlayerWindow : public testing::Test {
   void StartPlayer() {
     player_.reset(new Player(display_.Name(), project_, dir_ / "player.log"));
     ASSERT_GT(player_->Pid(), 0);
-    window_ = display_.WaitWindow(player_->Pid(), {}, 30000);
+    window_ = display_.WaitWindow(player_->Pid(), {}, LoadStretchedMs(30000));
     ASSERT_NE(window_, 0u) << "no window; the program wrote:\n" << player_->Output();
     display_.Focus(window_);
   }
@@ -200,12 +201,15 @@ class PlayerWindow : public testing::Test {
   }
 
   // Captures the window until the condition holds of a shot, up to ms.
+  // The limits of the waits below are those of a machine with a processor to spare, stretched
+  // by the load; they are generous, since the sanitizer builds (ThreadSanitizer above all) run
+  // the program several times slower. A wait that succeeds ends at once.
   bool WaitShot(const std::function<bool(const Shot&)>& cond, int ms) const {
-    return WaitFor([&] { return cond(Capture()); }, ms, 20);
+    return WaitFor([&] { return cond(Capture()); }, LoadStretchedMs(ms), 20);
   }
 
   bool WaitTitle(int ms) {
-    return WaitFor([&] { return TitleMismatches(Capture()) == 0; }, ms, 20);
+    return WaitFor([&] { return TitleMismatches(Capture()) == 0; }, LoadStretchedMs(ms), 20);
   }
 
   // The row of the title menu the star cursor is on (the picture menu: cursor column at x 176,
@@ -265,10 +269,12 @@ class PlayerWindow : public testing::Test {
 
   // The dialog window the player opens next; it is focused.
   unsigned long WaitDialog() {
-    const unsigned long dialog = display_.WaitWindow(player_->Pid(), {window_}, 10000);
+    const unsigned long dialog = display_.WaitWindow(player_->Pid(), {window_}, LoadStretchedMs(30000));
     if (dialog) {
       display_.Focus(dialog);
-      SleepMs(300);  // until it takes keys
+      // SDL gives a window the keyboard a moment after the focus comes (200 ms), counted from
+      // when the program reads the focus event.
+      SleepMs(LoadStretchedMs(300));
     }
     return dialog;
   }
@@ -281,13 +287,16 @@ class PlayerWindow : public testing::Test {
   }
 
   // Asks the window to close; the program must end in order, within two seconds, without a
-  // sanitizer report.
+  // sanitizer report. The exit is awaited well past the limit, so that a slow close is told
+  // apart from one that never ends.
   void CloseAndExpectCleanExit() {
     display_.RequestClose(window_);
     const long long start = NowMs();
-    const int code = player_->WaitExit(5000);
+    const int limit = CloseLimitMs();
+    const int code = player_->WaitExit(std::max(10000, 3 * limit));
+    const long long took = NowMs() - start;
     EXPECT_EQ(code, 0) << player_->Output();
-    EXPECT_LE(NowMs() - start, CloseLimitMs()) << "closing ends the process within two seconds";
+    EXPECT_LE(took, limit) << "closing ends the process within two seconds";
     ExpectNoSanitizerReport();
   }
 
@@ -305,9 +314,9 @@ class PlayerWindow : public testing::Test {
     const unsigned long dialog = WaitDialog();
     ASSERT_NE(dialog, 0u) << "no file dialog";
     ChooseInDialog(2);  // [..], [old_ver], c01-1.stg4_000
-    ASSERT_TRUE(display_.WaitWindowGone(dialog, 5000));
+    ASSERT_TRUE(display_.WaitWindowGone(dialog, LoadStretchedMs(5000)));
     display_.Focus(window_);
-    ASSERT_TRUE(WaitShot([](const Shot& shot) { return HeroAtStart(shot); }, 20000)) << "the stage is not drawn";
+    ASSERT_TRUE(WaitShot([](const Shot& shot) { return HeroAtStart(shot); }, 30000)) << "the stage is not drawn";
   }
 
   // F1, held until play sees it, saves the attempt in play: the save dialog proposes a name in
@@ -315,18 +324,20 @@ class PlayerWindow : public testing::Test {
   void SaveReplayWithF1() {
     ASSERT_TRUE(ReplayFiles().empty());
     display_.Xdotool({"keydown", "F1"});
-    const unsigned long save = display_.WaitWindow(player_->Pid(), {window_}, 10000);
+    const unsigned long save = display_.WaitWindow(player_->Pid(), {window_}, LoadStretchedMs(30000));
     display_.Xdotool({"keyup", "F1"});
     ASSERT_NE(save, 0u) << "no save dialog";
     display_.Focus(save);
-    SleepMs(300);
+    SleepMs(LoadStretchedMs(300));
     Tap("Return");
-    ASSERT_TRUE(display_.WaitWindowGone(save, 5000));
+    ASSERT_TRUE(display_.WaitWindowGone(save, LoadStretchedMs(5000)));
     display_.Focus(window_);
-    ASSERT_TRUE(WaitFor([&] { return ReplayFiles().size() == 1; }, 5000, 20));
     // The proposal: the stage as the progress keeps it (the series number and the extension
-    // dropped: "c01."), the replay extension, "_00" before it.
-    EXPECT_EQ(ReplayFiles()[0], "c01_00.rpl4_790");
+    // dropped: "c01."), the replay extension, "_00" before it. The file is written under a
+    // temporary name first and renamed when whole: the folder holds the final name alone.
+    const std::vector<std::string> saved = {"c01_00.rpl4_790"};
+    WaitFor([&] { return ReplayFiles() == saved; }, LoadStretchedMs(10000), 20);
+    EXPECT_EQ(ReplayFiles(), saved);
   }
 
   // The title's replay entry with the one replay file, until the stage is drawn with the hero at
@@ -337,9 +348,9 @@ class PlayerWindow : public testing::Test {
     const unsigned long load = WaitDialog();
     ASSERT_NE(load, 0u) << "no file dialog";
     ChooseInDialog(1);  // [..], the replay
-    ASSERT_TRUE(display_.WaitWindowGone(load, 5000));
+    ASSERT_TRUE(display_.WaitWindowGone(load, LoadStretchedMs(5000)));
     display_.Focus(window_);
-    ASSERT_TRUE(WaitShot([](const Shot& shot) { return HeroAtStart(shot); }, 20000)) << "the replay did not start";
+    ASSERT_TRUE(WaitShot([](const Shot& shot) { return HeroAtStart(shot); }, 30000)) << "the replay did not start";
   }
 
   std::vector<std::string> ReplayFiles() const {
@@ -362,7 +373,7 @@ class PlayerWindow : public testing::Test {
 TEST_F(PlayerWindow, TitleScreenShowsThenTheCloseRequestEndsTheProgram) {
   StartPlayer();
   ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(WaitTitle(20000)) << TitleMismatches(Capture()) << " grid points differ from Title.bmp";
+  ASSERT_TRUE(WaitTitle(30000)) << TitleMismatches(Capture()) << " grid points differ from Title.bmp";
   CloseAndExpectCleanExit();
   // The window placement is saved on closing (32 bytes).
   EXPECT_EQ(ReadFileBytes(project_ + "/user_data/Window.dat").size(), 32u);
@@ -373,16 +384,16 @@ TEST_F(PlayerWindow, TitleScreenShowsThenTheCloseRequestEndsTheProgram) {
 TEST_F(PlayerWindow, LostDisplayEndsTheProgramWithoutASanitizerReport) {
   StartPlayer();
   ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(WaitTitle(20000));
+  ASSERT_TRUE(WaitTitle(30000));
   display_.Kill();
-  EXPECT_NE(player_->WaitExit(10000), -1) << "the program did not end";
+  EXPECT_NE(player_->WaitExit(LoadStretchedMs(30000)), -1) << "the program did not end";
   ExpectNoSanitizerReport();
 }
 
 TEST_F(PlayerWindow, FreePlayThroughTheFileDialogThenF1SavesAReplayThatLoadsFromTheTitle) {
   StartPlayer();
   ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(WaitTitle(20000));
+  ASSERT_TRUE(WaitTitle(30000));
   ASSERT_NO_FATAL_FAILURE(OpenFreePlayStage());
   ASSERT_NO_FATAL_FAILURE(SaveReplayWithF1());
   CloseAndExpectCleanExit();
@@ -390,7 +401,7 @@ TEST_F(PlayerWindow, FreePlayThroughTheFileDialogThenF1SavesAReplayThatLoadsFrom
   // Again on the same folder: the replay entry of the title plays the saved file.
   StartPlayer();
   ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(WaitTitle(20000));
+  ASSERT_TRUE(WaitTitle(30000));
   ASSERT_NO_FATAL_FAILURE(OpenReplay());
   CloseAndExpectCleanExit();
 }
@@ -398,13 +409,13 @@ TEST_F(PlayerWindow, FreePlayThroughTheFileDialogThenF1SavesAReplayThatLoadsFrom
 TEST_F(PlayerWindow, OptionsScreenLeftWritesTheUserOptions) {
   StartPlayer();
   ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(WaitTitle(20000));
+  ASSERT_TRUE(WaitTitle(30000));
   ASSERT_TRUE(CursorTo(kRowOptions));
   Tap("z");
-  ASSERT_TRUE(WaitShot([this](const Shot& shot) { return TitleMismatches(shot) > 100; }, 10000));
-  SleepMs(500);
+  ASSERT_TRUE(WaitShot([this](const Shot& shot) { return TitleMismatches(shot) > 100; }, 30000));
+  SleepMs(LoadStretchedMs(500));
   Tap("x");
-  ASSERT_TRUE(WaitTitle(10000)) << "the options screen did not return to the title";
+  ASSERT_TRUE(WaitTitle(30000)) << "the options screen did not return to the title";
   // The defaults: version, field count 4, four fields, string count 1, "aaa" with its length.
   const std::string options = ReadFileBytes(project_ + "/user_data/Option.dat");
   ASSERT_EQ(options.size(), 36u);
@@ -417,12 +428,12 @@ TEST_F(PlayerWindow, OptionsScreenLeftWritesTheUserOptions) {
 TEST_F(PlayerWindow, HeroWalksWithTheRightKeyAndItsReplayWalksAgain) {
   StartPlayer();
   ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(WaitTitle(20000));
+  ASSERT_TRUE(WaitTitle(30000));
   ASSERT_NO_FATAL_FAILURE(OpenFreePlayStage());
   // With the right key held the hero leaves its start (once the start banner lets it go) and
   // is seen further right.
   display_.Xdotool({"keydown", "Right"});
-  const bool walked = WaitShot([](const Shot& shot) { return HeroWalkedRight(shot); }, 10000);
+  const bool walked = WaitShot([](const Shot& shot) { return HeroWalkedRight(shot); }, 30000);
   display_.Xdotool({"keyup", "Right"});
   ASSERT_TRUE(walked) << "the hero did not walk";
   ASSERT_NO_FATAL_FAILURE(SaveReplayWithF1());
@@ -431,9 +442,9 @@ TEST_F(PlayerWindow, HeroWalksWithTheRightKeyAndItsReplayWalksAgain) {
   // The replay: the hero walks away from its start with no key pressed.
   StartPlayer();
   ASSERT_FALSE(HasFatalFailure());
-  ASSERT_TRUE(WaitTitle(20000));
+  ASSERT_TRUE(WaitTitle(30000));
   ASSERT_NO_FATAL_FAILURE(OpenReplay());
-  EXPECT_TRUE(WaitShot([](const Shot& shot) { return HeroWalkedRight(shot); }, 10000))
+  EXPECT_TRUE(WaitShot([](const Shot& shot) { return HeroWalkedRight(shot); }, 30000))
       << "the recorded walk was not played";
   CloseAndExpectCleanExit();
 }

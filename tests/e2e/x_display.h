@@ -30,7 +30,7 @@ class XDisplay {
   XDisplay& operator=(const XDisplay&) = delete;
 
   // Starts Xvfb with one 1024 × 768 screen of 24 bits on the first free display number and
-  // connects to it. False, with the reason, when it does not come up.
+  // connects to it; held keys do not repeat. False, with the reason, when it does not come up.
   bool Start(std::string* error);
   // Connects to a display already running (name as in DISPLAY), without owning it.
   bool Attach(const std::string& name);

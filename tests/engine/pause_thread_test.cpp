@@ -269,43 +269,61 @@ TEST_F(Loops, CloseDuringAHoldEndsTheLoopAfterItsGrace) {
   EXPECT_GE(timeGetTime() - start, 2000u);
 }
 
-// The window closed on the system clock while a loop runs: the window thread sets the scene's
-// quit flag and, as the program's close does, posts WM_QUIT to the loop's thread (or leaves it
-// out, so that the loop ends itself after its grace). The game thread gets back in time.
+// The window closed from the window thread while a loop runs on its own: the window thread sets
+// the scene's quit flag and, as the program's close does, posts WM_QUIT to the loop's thread (or
+// leaves it out, so that the loop ends itself after its grace). The loop's passes are counted
+// (each asks whether the program is active) on the drivable clock; the close comes between two
+// passes (the loop's third present waits for it), so that the count does not depend on how the
+// threads are scheduled. The game thread gets the loop's end.
 std::atomic<int> g_shown{0};
-TEST_F(Loops, ClosingTheWindowEndsEachLoopWithinTwoSeconds) {
+std::atomic<int> g_passes{0};
+std::atomic<bool> g_closeAsked{false};
+std::atomic<bool> g_closeDone{false};
+TEST_F(Loops, ClosingTheWindowEndsEachLoopAtItsNextPass) {
   struct Row {
     const char* name;
     int ranking;  // 0: a pause loop with the wait below
     int mode, waitKey, frames;
     bool quitMessage;
-    long withinMs;
   };
   const Row rows[] = {
-      {"message key wait", 0, 1, 1, 0, true, 2000},
-      {"timed hold", 0, 0, 0, 1000000, true, 2000},
-      {"rankings", 1, 0, 0, 0, true, 2000},
+      {"message key wait", 0, 1, 1, 0, true},
+      {"timed hold", 0, 0, 0, 1000000, true},
+      {"rankings", 1, 0, 0, 0, true},
       // Without the quit message the loop stops drawing and ends itself after 2000 ms.
-      {"message key wait, quit flag alone", 0, 1, 1, 0, false, 2600},
+      {"message key wait, quit flag alone", 0, 1, 1, 0, false},
   };
-  UseSystemClock();
   const int savedMode = g_nGameMode;
   RankIn(cSafeVector<uint8_t>{1, 0, 0, 0, 0}, cSafeVector<int32_t>{2, -1, -1, -1, -1}, 1);
-  g_PauseLink.lpfnPresentFrame = [] { ++g_shown; };
+  g_PauseLink.lpfnIsActive = [] {
+    ++g_passes;
+    return 1;
+  };
+  g_PauseLink.lpfnPresentFrame = [] {
+    if (++g_shown != 3) return;
+    g_closeAsked = true;
+    while (!g_closeDone.load()) std::this_thread::sleep_for(std::chrono::microseconds(100));
+  };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     g_shown = 0;
+    g_passes = 0;
+    g_closeAsked = false;
+    g_closeDone = false;
     world_->scene.m_bQuit = 0;
     world_->scene.m_bRankIn = 1;
     world_->scene.m_bRanked = 0;
     world_->scene.m_PauseWait.Set(row.mode, row.waitKey, row.frames, 0);
     cThread& loop = row.ranking ? thRanking : thPause;
-    std::atomic<long> closedAt{0};
+    DWORD closedAt = 0;
+    int passesAtClose = 0;
     std::thread window([&] {
-      while (g_shown.load() < 3) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      closedAt = static_cast<long>(timeGetTime());
+      while (!g_closeAsked.load()) std::this_thread::sleep_for(std::chrono::microseconds(100));
+      closedAt = timeGetTime();
+      passesAtClose = g_passes.load();
       world_->scene.m_bQuit = 1;
       if (row.quitMessage) PostThreadMessageA(loop.m_dwThreadId.load(), WM_QUIT, 0, 0);
+      g_closeDone = true;
     });
     int result = -1;
     RunAsGameThread([&] {
@@ -314,11 +332,20 @@ TEST_F(Loops, ClosingTheWindowEndsEachLoopWithinTwoSeconds) {
       else
         result = world_->scene.RunPauseLoop();
     });
-    const long elapsed = static_cast<long>(timeGetTime()) - closedAt.load();
     window.join();
-    EXPECT_LT(elapsed, row.withinMs);
-    if (!row.quitMessage) EXPECT_GE(elapsed, 2000);
-    if (!row.ranking) EXPECT_EQ(result, 0) << "the play frame closes the window next";
+    EXPECT_EQ(g_shown.load(), 3) << "no frame is drawn after the close";
+    const int passes = g_passes.load() - passesAtClose;
+    if (row.quitMessage) {
+      EXPECT_EQ(passes, 0) << "the quit message ends the loop before its next pass";
+    } else {
+      // A pass sleeps 1 ms; the waiting game thread's polls move the clock on too.
+      EXPECT_GE(passes, 1);
+      EXPECT_LE(passes, 2001);
+      EXPECT_GE(timeGetTime() - closedAt, 2000u);
+    }
+    if (!row.ranking) {
+      EXPECT_EQ(result, 0) << "the play frame closes the window next";
+    }
     EXPECT_EQ(loop.m_hThread.load(), nullptr);
   }
   g_nGameMode = savedMode;

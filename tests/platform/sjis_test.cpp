@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <thread>
+
 namespace {
 
 std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
@@ -25,6 +28,28 @@ TEST(Sjis, InvalidBytesPassThroughAndUnmappableCharactersBecomeQuestionMarks) {
   // Computed outside the test macro: its text is compiled to Shift-JIS, which has no emoji.
   std::string emoji = U8(u8"a\U0001F600b");
   EXPECT_EQ(Utf8ToSjis(emoji), "a?b");
+}
+
+// A conversion made while a thread ends, after the thread's own descriptors were closed (as an
+// exit handler of the main thread writes a report line after its thread-local objects are
+// gone), still converts.
+struct ConvertsWhenDestroyed {
+  std::string* out = nullptr;
+  ~ConvertsWhenDestroyed() {
+    if (out) *out = SjisToUtf8("背景") + "|" + Utf8ToSjis(U8(u8"背景"));
+  }
+};
+
+TEST(Sjis, ConversionsAfterTheThreadsDescriptorsAreClosedStillConvert) {
+  std::string result;
+  std::thread t([&] {
+    // Made before the thread's first conversion, so destroyed after its descriptors are closed.
+    thread_local ConvertsWhenDestroyed late;
+    late.out = &result;
+    EXPECT_EQ(SjisToUtf8("a"), "a");
+  });
+  t.join();
+  EXPECT_EQ(result, U8(u8"背景") + "|" + std::string("背景"));
 }
 
 }  // namespace

@@ -9,8 +9,13 @@ void SleepMs(int ms);
 // Waits until cond holds, testing it every stepMs, up to ms milliseconds; whether it held.
 bool WaitFor(const std::function<bool()>& cond, int ms, int stepMs = 5);
 
-// The time a program gets to end after a close request, in milliseconds: two seconds on a
-// machine with a processor to spare. When the machine runs more than one process per processor
-// (the test suite runs in parallel), the wall clock stretches by that factor, and so does the
-// limit; on an idle machine it stays two seconds.
+// A wall-clock span of ms milliseconds on a machine with a processor to spare, stretched by the
+// load: when more processes want to run than there are processors (the test suite runs in
+// parallel, other builds run), each gets that much less of one, and the span grows by that
+// factor. The load is the larger of the last minute's average and the processes runnable now.
+int LoadStretchedMs(int ms);
+
+// The time a program gets to end after a close request: two seconds, stretched by the load.
+// A program built with ThreadSanitizer (the test programs are built as the program is) runs
+// several times slower, most of all in its threads' ends: it gets three times that.
 int CloseLimitMs();
