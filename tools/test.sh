@@ -9,6 +9,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup_debian.sh
+# ccache, when present, keys the compiled objects by paths relative to the checkout, so that
+# another checkout of the same tree (CI's clean one) finds them too.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 
 build=build/test
 generator=()
