@@ -1,5 +1,6 @@
 // play_headless on a project it cannot load: the loader's own message and the tool's line
-// naming the file and the reason go to standard error, and the run fails.
+// naming the file and the reason go to standard error, and the run fails. A stage named without
+// its version number is the newest numbered file, as the player takes it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -58,6 +59,45 @@ TEST(PlayHeadlessProject, AFileThatCannotBeReadIsNamedWithTheReason) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(LinesStartingWith(run.out, "play_headless: "), c.lines) << run.out;
   }
+}
+
+// The last line of a run: "digest " and the digest over all frames.
+std::string LastLine(const std::string& out) {
+  std::string text = out;
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  return text.substr(text.rfind('\n') + 1);
+}
+
+TEST(PlayHeadlessProject, AStageNamedWithoutItsNumberIsItsNewestFile) {
+  TempDir dir;
+  const std::string root = dir / "game";
+  fixture::Project project(root);
+  ASSERT_TRUE(project.WriteDatabase());
+  ASSERT_TRUE(project.WriteSystemData());
+  ASSERT_TRUE(project.WriteCommonPalette());
+  // Two versions that play apart: the hero stands on the floor in one and falls in the other.
+  cStage low = fixture::Stage(20, 15);
+  fixture::Place(low, fixture::Hero(1), 3, 13);
+  cStage high = fixture::Stage(20, 15);
+  fixture::Place(high, fixture::Hero(1), 3, 5);
+  ASSERT_TRUE(project.WriteStage(low, "s", 1));
+  ASSERT_TRUE(project.WriteStage(high, "s", 12));
+  const auto digest = [&](const std::string& stage) {
+    const HeadlessRun run = RunHeadless("--project " + root + " --frames 30 '" + stage + "'");
+    EXPECT_EQ(run.status, 0) << stage << "\n" << run.out;
+    return LastLine(run.out);
+  };
+  const std::string first = digest("data\\stg4\\s.stg4_001");
+  const std::string newest = digest("data\\stg4\\s.stg4_012");
+  ASSERT_NE(first, newest);
+  EXPECT_EQ(digest("data\\stg4\\s.stg4"), newest);
+  EXPECT_EQ(digest("data\\stg4\\S.STG4"), newest);
+
+  // No numbered file of that name: the tool says it cannot load the stage.
+  const HeadlessRun missing = RunHeadless("--project " + root + " --frames 2 'data\\stg4\\t.stg4'");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.out.find("play_headless: cannot load the stage data\\stg4\\t.stg4"), std::string::npos)
+      << missing.out;
 }
 
 }  // namespace

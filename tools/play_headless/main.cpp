@@ -37,6 +37,7 @@
 #include "engine/player.h"
 #include "engine/shot.h"
 #include "engine/stage_chara.h"
+#include "platform/file.h"
 #include "platform/message.h"
 #include "platform/msgbox.h"
 #include "platform/sjis.h"
@@ -332,6 +333,12 @@ int main(int argc, char** argv) {
     g_nPlayMode = PLAYMODE_FREE_STAGE;
     g_nGameMode = GAMEMODE_FREE;
     g_bFreePlay = 1;
+    // A name without the version number ("data\stg4\x.stg4"), as the player takes it on its
+    // command line, stands for the newest numbered file of that stage.
+    std::string newest;
+    if (GetFileAttributesA(o.stage.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        FindLastNumberedFileStr(newest, o.stage.c_str(), g_ExtTable[EXT_STAGE]))
+      o.stage = newest;
     if (!LoadStageFile(o.stage.c_str(), 0, &g_StageInit)) {
       std::fprintf(stderr, "play_headless: cannot load the stage %s\n", o.stage.c_str());
       return 1;
