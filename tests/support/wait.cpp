@@ -37,15 +37,19 @@ double RunnableNow() {
   return got == 5 ? running : 0;
 }
 
-}  // namespace
-
-int LoadStretchedMs(int ms) {
+// The load over the processors: above 1, more processes want to run than there are processors.
+double LoadFactor() {
   double load = 0;
   const long cpus = sysconf(_SC_NPROCESSORS_ONLN);
   if (getloadavg(&load, 1) != 1) load = 0;
   load = std::max(load, RunnableNow());
-  if (cpus < 1) return ms;
-  const double factor = load / static_cast<double>(cpus);
+  return cpus < 1 ? 1 : load / static_cast<double>(cpus);
+}
+
+}  // namespace
+
+int LoadStretchedMs(int ms) {
+  const double factor = LoadFactor();
   return factor > 1 ? static_cast<int>(ms * factor) : ms;
 }
 
@@ -55,4 +59,21 @@ int CloseLimitMs() {
 #else
   return LoadStretchedMs(2000);
 #endif
+}
+
+int ExitWaitMs() { return std::max(120000, 20 * CloseLimitMs()); }
+
+CloseClock::CloseClock() : start_(NowMs()), busyAtStart_(LoadFactor() > 1) {}
+
+long long CloseClock::ElapsedMs() const { return NowMs() - start_; }
+
+bool CloseClock::WithinLimit(const char* what) const {
+  const long long took = ElapsedMs();
+  const int limit = CloseLimitMs();
+  if (took <= limit) return true;
+  if (!busyAtStart_ && LoadFactor() <= 1) return false;
+  std::printf("%s took %lld ms on a machine with more processes wanting to run than processors "
+              "(load factor %.2f): not held to the %d ms limit\n",
+              what, took, LoadFactor(), limit);
+  return true;
 }
