@@ -17,6 +17,21 @@ namespace {
 // The tool writes the program's texts as UTF-8 (the source's narrow literals are Shift-JIS).
 std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
+// A project of the fixture builder in root: database, system settings and common palette.
+void WriteProjectData(const std::string& root) {
+  fixture::Project project(root);
+  ASSERT_TRUE(project.WriteDatabase());
+  ASSERT_TRUE(project.WriteSystemData());
+  ASSERT_TRUE(project.WriteCommonPalette());
+}
+
+// A 20 x 15 stage with the hero on cell (3, heroRow), as stage file number `number` of "s".
+void WriteStage(const std::string& root, int heroRow, int number) {
+  cStage stage = fixture::Stage(20, 15);
+  fixture::Place(stage, fixture::Hero(1), 3, heroRow);
+  ASSERT_TRUE(fixture::Project(root).WriteStage(stage, "s", number));
+}
+
 TEST(PlayHeadlessProject, AFileThatCannotBeReadIsNamedWithTheReason) {
   struct Case {
     const char* what;
@@ -43,13 +58,8 @@ TEST(PlayHeadlessProject, AFileThatCannotBeReadIsNamedWithTheReason) {
     SCOPED_TRACE(c.what);
     TempDir dir;
     const std::string root = dir / "game";
-    fixture::Project project(root);
-    ASSERT_TRUE(project.WriteDatabase());
-    ASSERT_TRUE(project.WriteSystemData());
-    ASSERT_TRUE(project.WriteCommonPalette());
-    cStage stage = fixture::Stage(20, 15);
-    fixture::Place(stage, fixture::Hero(1), 3, 13);
-    ASSERT_TRUE(project.WriteStage(stage, "s"));
+    ASSERT_NO_FATAL_FAILURE(WriteProjectData(root));
+    ASSERT_NO_FATAL_FAILURE(WriteStage(root, 13, 0));
     if (c.bytes.empty()) {
       std::remove((root + "/" + c.file).c_str());
     } else {
@@ -71,17 +81,10 @@ std::string LastLine(const std::string& out) {
 TEST(PlayHeadlessProject, AStageNamedWithoutItsNumberIsItsNewestFile) {
   TempDir dir;
   const std::string root = dir / "game";
-  fixture::Project project(root);
-  ASSERT_TRUE(project.WriteDatabase());
-  ASSERT_TRUE(project.WriteSystemData());
-  ASSERT_TRUE(project.WriteCommonPalette());
+  ASSERT_NO_FATAL_FAILURE(WriteProjectData(root));
   // Two versions that play apart: the hero stands on the floor in one and falls in the other.
-  cStage low = fixture::Stage(20, 15);
-  fixture::Place(low, fixture::Hero(1), 3, 13);
-  cStage high = fixture::Stage(20, 15);
-  fixture::Place(high, fixture::Hero(1), 3, 5);
-  ASSERT_TRUE(project.WriteStage(low, "s", 1));
-  ASSERT_TRUE(project.WriteStage(high, "s", 12));
+  ASSERT_NO_FATAL_FAILURE(WriteStage(root, 13, 1));
+  ASSERT_NO_FATAL_FAILURE(WriteStage(root, 5, 12));
   const auto digest = [&](const std::string& stage) {
     const HeadlessRun run = RunHeadless("--project " + root + " --frames 30 '" + stage + "'");
     EXPECT_EQ(run.status, 0) << stage << "\n" << run.out;
