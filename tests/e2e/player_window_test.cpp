@@ -223,12 +223,13 @@ class PlayerWindow : public testing::Test {
     return -1;
   }
 
-  // A key pressed and let go, held long enough for a frame to see it.
+  // A key pressed and let go, held long enough for a frame to see it: on a loaded machine frames
+  // come slower, and the hold and the pause after it grow with the load.
   void Tap(const char* key) {
     display_.Xdotool({"keydown", key});
-    SleepMs(100);
+    SleepMs(LoadStretchedMs(100));
     display_.Xdotool({"keyup", key});
-    SleepMs(150);
+    SleepMs(LoadStretchedMs(150));
   }
 
   // The row of the options screen that a cursor starting at column x is on (the entries' cursor
