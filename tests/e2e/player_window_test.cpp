@@ -260,12 +260,23 @@ class PlayerWindow : public testing::Test {
 
   // Moves the title menu's cursor to the row, watching where it is.
   bool CursorTo(int row) {
-    for (int i = 0; i < 16; ++i) {
-      const int now = CursorRow(Capture());
-      if (now == row) return true;
-      Tap(now >= 0 && now > row ? "Up" : "Down");
-    }
-    return false;
+    int now = CursorRow(Capture());
+    for (int i = 0; i < 16 && now != row; ++i) now = TapAndRead(now >= 0 && now > row ? "Up" : "Down", CursorRow, now);
+    return now == row;
+  }
+
+  // Presses the key and waits until what `read` finds on the screen is shown and differs from
+  // `before`, the value last seen: a screen read before the frame that takes the press would have
+  // the loops around press once too often. The new value; `before` when the screen did not
+  // answer.
+  int TapAndRead(const char* key, const std::function<int(const Shot&)>& read, int before) {
+    Tap(key);
+    int now = before;
+    const bool changed = WaitShot([&](const Shot& shot) {
+      now = read(shot);
+      return now != -1 && now != before;
+    }, 2500);
+    return changed ? now : before;
   }
 
   // The dialog window the player opens next; it is focused.
@@ -484,14 +495,17 @@ TEST_F(PlayerWindow, MusicSwitchedOffAndOnInTheOptionsGoesOnPlaying) {
     Tap("z");
     // The entries' cursor on the first row, then on the music entry.
     ASSERT_TRUE(WaitShot([](const Shot& shot) { return OptionsCursorRow(shot, kEntryCursorX) == 0; }, 10000));
-    for (int i = 0; i < 6 && OptionsCursorRow(Capture(), kEntryCursorX) != 1; ++i) Tap("Down");
-    ASSERT_EQ(OptionsCursorRow(Capture(), kEntryCursorX), 1);
+    const auto entryRow = [](const Shot& shot) { return OptionsCursorRow(shot, kEntryCursorX); };
+    int row = 0;
+    for (int i = 0; i < 6 && row != 1; ++i) row = TapAndRead("Down", entryRow, row);
+    ASSERT_EQ(row, 1);
     Tap("z");
     ASSERT_TRUE(WaitShot([](const Shot& shot) { return OptionsCursorRow(shot, kValueCursorX) == 1; }, 5000))
         << "the music switch is not being edited";
     // Up turns the switch, watching the value shown ("OFF" reaches past x 240, "ON" does not).
-    for (int i = 0; i < 4 && MusicShownOn(Capture()) != on; ++i) Tap("Up");
-    ASSERT_EQ(MusicShownOn(Capture()), on);
+    int shown = MusicShownOn(Capture());
+    for (int i = 0; i < 4 && shown != on; ++i) shown = TapAndRead("Up", MusicShownOn, shown);
+    ASSERT_EQ(shown, on);
     Tap("z");
     ASSERT_TRUE(WaitShot([](const Shot& shot) { return OptionsCursorRow(shot, kValueCursorX) == -1; }, 5000));
     Tap("x");
