@@ -6,20 +6,19 @@ void CalcFrameMetrics(DWORD dwStyle, int (*lpfnMetric)(int), int* lpFrame) {
   for (int i = 0; i < FRAME_METRIC_COUNT; ++i) lpFrame[i] = 0;
   // A dialog frame alone (WS_DLGFRAME is one of the caption's two bits) has no caption.
   if ((dwStyle & WS_CAPTION) == WS_CAPTION) lpFrame[FRAME_TOP] += lpfnMetric(SM_CYCAPTION);
+  // A border of the metrics' width on each side.
+  const auto border = [&](int nMetricX, int nMetricY) {
+    const int cx = lpfnMetric(nMetricX);
+    const int cy = lpfnMetric(nMetricY);
+    lpFrame[FRAME_LEFT] += cx;
+    lpFrame[FRAME_RIGHT] += cx;
+    lpFrame[FRAME_TOP] += cy;
+    lpFrame[FRAME_BOTTOM] += cy;
+  };
   if (dwStyle & WS_THICKFRAME) {
-    const int cx = lpfnMetric(SM_CXFRAME);
-    const int cy = lpfnMetric(SM_CYFRAME);
-    lpFrame[FRAME_LEFT] += cx;
-    lpFrame[FRAME_RIGHT] += cx;
-    lpFrame[FRAME_TOP] += cy;
-    lpFrame[FRAME_BOTTOM] += cy;
+    border(SM_CXFRAME, SM_CYFRAME);
   } else if (dwStyle & WS_DLGFRAME) {
-    const int cx = lpfnMetric(SM_CXDLGFRAME);
-    const int cy = lpfnMetric(SM_CYDLGFRAME);
-    lpFrame[FRAME_LEFT] += cx;
-    lpFrame[FRAME_RIGHT] += cx;
-    lpFrame[FRAME_TOP] += cy;
-    lpFrame[FRAME_BOTTOM] += cy;
+    border(SM_CXDLGFRAME, SM_CYDLGFRAME);
   }
   if (dwStyle & WS_HSCROLL) lpFrame[FRAME_BOTTOM] += lpfnMetric(SM_CYHSCROLL);
   if (dwStyle & WS_VSCROLL) lpFrame[FRAME_RIGHT] += lpfnMetric(SM_CXVSCROLL);
