@@ -99,6 +99,11 @@ class Player {
     int status = 0;
     const bool ended = WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, ms, 20);
     if (!ended) {
+      // What each thread was doing, for the failure's message.
+      const std::string stacks = log_ + ".stacks";
+      if (WriteThreadStacks(pid_, stacks)) {
+        std::printf("the program did not end; its threads:\n%s\n", ReadFileBytes(stacks).c_str());
+      }
       kill(pid_, SIGKILL);
       waitpid(pid_, &status, 0);
     }
@@ -224,10 +229,13 @@ class PlayerWindow : public testing::Test {
   }
 
   // A key pressed and let go, held long enough for a frame to see it: on a loaded machine frames
-  // come slower, and the hold and the pause after it grow with the load.
+  // come slower, and the hold and the pause after it grow with the load. The hold stays under
+  // 200 ms: frames come at most 60 a second and a direction held 18 frames repeats, which would
+  // turn a two-valued switch twice and show no change at all. A press no frame saw is pressed
+  // again by the callers that watch the screen.
   void Tap(const char* key) {
     display_.Xdotool({"keydown", key});
-    SleepMs(LoadStretchedMs(100));
+    SleepMs(std::min(LoadStretchedMs(100), 200));
     display_.Xdotool({"keyup", key});
     SleepMs(LoadStretchedMs(150));
   }

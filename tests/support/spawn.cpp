@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -36,6 +38,18 @@ pid_t SpawnProgram(const char* exe, const SpawnSpec& spec) {
   if (posix_spawn(&pid, exe, &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
   return pid;
+}
+
+bool WriteThreadStacks(pid_t pid, const std::string& file) {
+  const char* gdb = "/usr/bin/gdb";
+  if (access(gdb, X_OK) != 0) return false;
+  SpawnSpec spec;
+  spec.args = {"gdb", "-p", std::to_string(pid), "-batch", "-nx", "-ex", "thread apply all bt 40"};
+  spec.out = spec.err = file;
+  const pid_t run = SpawnProgram(gdb, spec);
+  if (run <= 0) return false;
+  int status = 0;
+  return waitpid(run, &status, 0) == run && WIFEXITED(status);
 }
 
 std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix) {

@@ -19,5 +19,9 @@ struct SpawnSpec {
 // The process id, or -1 when the program cannot be started.
 pid_t SpawnProgram(const char* exe, const SpawnSpec& spec);
 
+// Writes the stacks of every thread of the running process to the file (gdb, when the machine
+// has it): what a test prints when a program it waits for hangs. Whether stacks were written.
+bool WriteThreadStacks(pid_t pid, const std::string& file);
+
 // The lines of the text that start with the prefix, in order.
 std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix);
