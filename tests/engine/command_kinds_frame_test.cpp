@@ -1407,8 +1407,11 @@ cFlowCmd PlayEffect(int number, int placement, int hold = 0) {
 
 // Character effect 1 and screen effect 1: kind 1 over 10 tenths from 0 to 100.
 void EffectKinds() {
-  g_Database.m_vCharaEffect.CheckedAt(1).m_nKind = 1;
-  g_Database.m_vScrEffect.CheckedAt(1).m_nKind = 1;
+  // Entry 1 of each list, whatever an earlier test left in the database.
+  if (g_Database.m_vCharaEffect.size() < 2) g_Database.m_vCharaEffect.resize(2);
+  if (g_Database.m_vScrEffect.size() < 2) g_Database.m_vScrEffect.resize(2);
+  g_Database.m_vCharaEffect[1].m_nKind = 1;
+  g_Database.m_vScrEffect[1].m_nKind = 1;
   for (int i = 0; i < 3; ++i) {
     const int v[3] = {10, 0, 100};
     g_Database.m_vCharaEffect[1].m_nParam[i] = v[i];
