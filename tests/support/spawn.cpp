@@ -42,14 +42,16 @@ pid_t SpawnProgram(const char* exe, const SpawnSpec& spec) {
 
 bool WriteThreadStacks(pid_t pid, const std::string& file) {
   const char* gdb = "/usr/bin/gdb";
-  if (access(gdb, X_OK) != 0) return false;
+  const char* timeout = "/usr/bin/timeout";
+  if (access(gdb, X_OK) != 0 || access(timeout, X_OK) != 0) return false;
   SpawnSpec spec;
-  spec.args = {"gdb", "-p", std::to_string(pid), "-batch", "-nx", "-ex", "thread apply all bt 40"};
+  // gdb itself is given two minutes: a test that waits for its stacks must still end.
+  spec.args = {"timeout", "-s", "KILL", "120", gdb, "-p", std::to_string(pid), "-batch", "-nx", "-ex", "thread apply all bt 40"};
   spec.out = spec.err = file;
-  const pid_t run = SpawnProgram(gdb, spec);
+  const pid_t run = SpawnProgram(timeout, spec);
   if (run <= 0) return false;
   int status = 0;
-  return waitpid(run, &status, 0) == run && WIFEXITED(status);
+  return waitpid(run, &status, 0) == run && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix) {
