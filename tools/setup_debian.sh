@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those that are missing. Xvfb and
 # xdotool run the player in a virtual display and drive its window by hand; the window tests read
-# its pixels through Xlib (libx11-dev). ccache keeps the compiled objects for the next build (the
-# build uses it when it is there).
+# its pixels through Xlib (libx11-dev), and print the stacks of a player that does not end (gdb).
+# ccache keeps the compiled objects for the next build (the build uses it when it is there).
 # Runs apt-get as root, or through sudo otherwise.
 set -euo pipefail
 
@@ -13,7 +13,7 @@ packages=(
   libvorbis-dev libsoxr-dev fonts-ipafont-gothic fonts-ipafont-mincho
   libboost-dev libgtest-dev libbenchmark-dev
   libpixman-1-dev libpng-dev
-  xvfb xdotool
+  xvfb xdotool gdb
 )
 
 missing=()
