@@ -431,8 +431,8 @@ TEST_F(PlayerWindow, OptionsScreenLeftWritesTheUserOptions) {
   ASSERT_TRUE(WaitTitle(30000));
   ASSERT_TRUE(CursorTo(kRowOptions));
   Tap("z");
-  ASSERT_TRUE(WaitShot([this](const Shot& shot) { return TitleMismatches(shot) > 100; }, 30000));
-  SleepMs(LoadStretchedMs(500));
+  // The entries' cursor shows once the screen has faded in and takes keys; x leaves it.
+  ASSERT_TRUE(WaitShot([](const Shot& shot) { return OptionsCursorRow(shot, kEntryCursorX) == 0; }, 30000));
   Tap("x");
   ASSERT_TRUE(WaitTitle(30000)) << "the options screen did not return to the title";
   // The defaults: version, field count 4, four fields, string count 1, "aaa" with its length.
