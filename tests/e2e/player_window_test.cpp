@@ -269,7 +269,8 @@ class PlayerWindow : public testing::Test {
   // Moves the title menu's cursor to the row, watching where it is.
   bool CursorTo(int row) {
     int now = CursorRow(Capture());
-    for (int i = 0; i < 16 && now != row; ++i) now = TapAndRead(now >= 0 && now > row ? "Up" : "Down", CursorRow, now);
+    for (int i = 0; i < 16 && now != row; ++i)
+      now = TapAndRead(now >= 0 && now > row ? "Up" : "Down", CursorRow, now);
     return now == row;
   }
 

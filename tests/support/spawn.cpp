@@ -46,7 +46,8 @@ bool WriteThreadStacks(pid_t pid, const std::string& file) {
   if (access(gdb, X_OK) != 0 || access(timeout, X_OK) != 0) return false;
   SpawnSpec spec;
   // gdb itself is given two minutes: a test that waits for its stacks must still end.
-  spec.args = {"timeout", "-s", "KILL", "120", gdb, "-p", std::to_string(pid), "-batch", "-nx", "-ex", "thread apply all bt 40"};
+  spec.args = {"timeout", "-s", "KILL", "120", gdb, "-p", std::to_string(pid),
+               "-batch", "-nx", "-ex", "thread apply all bt 40"};
   spec.out = spec.err = file;
   const pid_t run = SpawnProgram(timeout, spec);
   if (run <= 0) return false;

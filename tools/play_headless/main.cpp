@@ -335,19 +335,15 @@ int main(int argc, char** argv) {
     g_bFreePlay = 1;
     // A name without the version number ("data\stg4\x.stg4"), as the player takes it on its
     // command line, stands for the newest numbered file of that stage.
-    std::string newest;
-    if (GetFileAttributesA(o.stage.c_str()) == INVALID_FILE_ATTRIBUTES &&
-        FindLastNumberedFileStr(newest, o.stage.c_str(), g_ExtTable[EXT_STAGE]))
-      o.stage = newest;
-    if (!LoadStageFile(o.stage.c_str(), 0, &g_StageInit)) {
+    const int findNewest = GetFileAttributesA(o.stage.c_str()) == INVALID_FILE_ATTRIBUTES ? 1 : 0;
+    if (!LoadStageFile(o.stage.c_str(), findNewest, &g_StageInit)) {
       std::fprintf(stderr, "play_headless: cannot load the stage %s\n", o.stage.c_str());
       return 1;
     }
     // The progress names the stage as a stage file played from the menu does: its series, the
     // next stage of a clear, the replay's and the ranking's names come from it.
-    std::string relative = o.stage;
-    MakeRelativePathStr(relative);
-    g_SaveData.SetCurrentStage(relative.c_str(), 0, 0, 0);
+    // The file loaded, numbered and relative to the project folder.
+    g_SaveData.SetCurrentStage(g_StageData.m_strPath.c_str(), 0, 0, 0);
   }
   g_SystemData.m_bReplay = o.recordFile.empty() ? 0 : 1;
 
