@@ -8,6 +8,7 @@
 
 #ifdef TW_HAVE_XLIB
 #include <X11/Xlib.h>
+#include <X11/Xproto.h>
 #endif
 
 namespace {
@@ -26,6 +27,10 @@ void Tell(const char* text, int bLost) {
 // A refused request: the error is told and the program goes on (the X library's own handler
 // would end the process).
 int OnXError(Display* display, XErrorEvent* e) {
+  // SDL wakes a thread that waits for events by sending an event to one of its windows over a
+  // connection of its own; a window the program has just closed (a dialog) refuses it. Nothing is
+  // lost by that: it is not a failure of the display.
+  if (e->error_code == BadWindow && e->request_code == X_SendEvent) return 0;
   char name[128] = "";
   XGetErrorText(display, e->error_code, name, sizeof name);
   char text[256];
