@@ -6,11 +6,11 @@
 #include <string>
 
 #include "app/process.h"
-#include "platform/sjis.h"
+#include "platform/disk_name.h"
 
 int main(int argc, char** argv) {
   PlayerArgs args;
-  // The stage file reaches the program as its own Shift-JIS text.
+  // The stage file reaches the program as its own Shift-JIS name.
   std::string stage;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--project") == 0 && i + 1 < argc) {
@@ -26,10 +26,10 @@ int main(int argc, char** argv) {
       return 0;
     } else if (argv[i][0] == '-' && argv[i][1] == '-') {
       std::fprintf(stderr, "tessellwhirl: unknown option %s\nusage: tessellwhirl [--project DIR] [--test-play] [stage file]\n",
-                   argv[i]);
+                   DiskNameToUtf8(argv[i]).c_str());
       return 2;
     } else {
-      stage = Utf8ToSjis(argv[i]);
+      stage = ArgumentPathToSjis(argv[i]);
       args.lpszStage = stage.c_str();
     }
   }

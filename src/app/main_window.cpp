@@ -12,6 +12,7 @@
 #include "audio/bgm.h"
 #include "audio/sound_effect.h"
 #include "core/log.h"
+#include "core/save_record.h"
 #include "core/shell_link.h"
 #include "core/sound_request.h"
 #include "draw/context.h"
@@ -195,6 +196,7 @@ void cMainWindow::OnOpenStageRequest() {
   // A stage that does not load closes the program; the requester is told it did not load, so
   // that it does not go into play.
   if (!StartGameFromFile(path, 0)) {
+    ReportFailure("the stage file %s cannot be loaded: %s", path, RecordFileProblem(path).c_str());
     PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
     AnswerWindowRequest(0);
     return;

@@ -26,10 +26,12 @@
 #include "core/shell_link.h"
 #include "draw/context.h"
 #include "draw/setup.h"
+#include "platform/disk_name.h"
 #include "platform/display_errors.h"
 #include "platform/file.h"
 #include "platform/message.h"
 #include "platform/msgbox.h"
+#include "platform/sjis.h"
 #include "platform/text_engine.h"
 #include "platform/thread.h"
 #include "platform/time.h"
@@ -180,6 +182,11 @@ void OnDisplayError(const char* lpszText, int bLost) {
   if (HWND hWnd = g_hCloseTarget.load(); hWnd && !s_bClosing.exchange(true)) PostMessageA(hWnd, WM_CLOSE, 0, 0);
 }
 
+// A failure that the program closes on in order, told on standard error as it happens.
+void TellFailureOnStandardError(const char* lpszText) {
+  std::fprintf(stderr, "tessellwhirl: %s\n", SjisToUtf8(lpszText).c_str());
+}
+
 // Keeps the report log's path on disk for EndAtOnceWhileRunning.
 void RememberReportLogForExit() {
   std::snprintf(s_szExitReport, sizeof s_szExitReport, "%s", ResolvePath(g_szReportLog).c_str());
@@ -250,7 +257,7 @@ int WinMain(HINSTANCE hInstance, HINSTANCE, const char* lpCmdLine, int nCmdShow)
     ErrorBoxF("ゲームのフォルダに書き込めません！\n%s\n\nThe game folder cannot be written.", folder);
     char cwd[4096] = "";
     NoteProgramFailure("the game folder %s cannot be written: Report_Game.txt: %s",
-                       getcwd(cwd, sizeof cwd) ? cwd : ".", std::strerror(error));
+                       getcwd(cwd, sizeof cwd) ? DiskNameToUtf8(cwd).c_str() : ".", std::strerror(error));
     return 1;
   }
   RememberReportLogForExit();
@@ -341,8 +348,9 @@ int RunPlayer(const PlayerArgs& args) {
   static const bool s_bGuarded = std::atexit(&EndAtOnceWhileRunning) == 0;
   (void)s_bGuarded;
   if (args.lpszProject && chdir(args.lpszProject) != 0) {
-    std::fprintf(stderr, "tessellwhirl: cannot open the project folder %s: %s\n", args.lpszProject,
-                 std::strerror(errno));
+    const int error = errno;
+    std::fprintf(stderr, "tessellwhirl: cannot open the project folder %s: %s\n", DiskNameToUtf8(args.lpszProject).c_str(),
+                 std::strerror(error));
     return 1;
   }
   g_dwWindowThread = GetCurrentThreadId();
@@ -351,6 +359,7 @@ int RunPlayer(const PlayerArgs& args) {
   // the dialogs shown before the fonts exist (the start dialog) have their texts.
   gfx::UseTextEngine();
   SetDisplayErrorHandler(&OnDisplayError);
+  SetFailureTeller(&TellFailureOnStandardError);
   static int s_nInstance = 0;
   s_bRunning = true;
   const int code = WinMain(reinterpret_cast<HINSTANCE>(&s_nInstance), nullptr, args.lpszStage,
@@ -360,6 +369,7 @@ int RunPlayer(const PlayerArgs& args) {
   s_bRunning = false;
   // From here a failure of the display is only written to standard error.
   SetDisplayErrorHandler(nullptr);
+  SetFailureTeller(nullptr);
   if (code != 0) std::fprintf(stderr, "tessellwhirl: %s\n", ProgramFailure()[0] ? ProgramFailure() : "failed");
   return code;
 }

@@ -1,5 +1,6 @@
 #include "core/log.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -131,6 +132,19 @@ int ReportErrorBox(const char* format, ...) {
   FORMAT_1024(buf, format);
   return ReportErrorText(buf, true);
 }
+
+namespace {
+std::atomic<void (*)(const char*)> g_lpfnFailureTeller{nullptr};
+}  // namespace
+
+int ReportFailure(const char* format, ...) {
+  FORMAT_1024(buf, format);
+  const int written = ReportLog("%s", buf);
+  if (void (*tell)(const char*) = g_lpfnFailureTeller.load()) tell(buf);
+  return written;
+}
+
+void SetFailureTeller(void (*lpfnTell)(const char*)) { g_lpfnFailureTeller = lpfnTell; }
 
 int MesBox(const char* text, const char* caption, UINT type) {
   if (DDInitDone && DDWindowMode == 0) return DDMesBox(text, caption, type);

@@ -27,6 +27,12 @@ int ReportLog(const char* format, ...) TW_PRINTF(1, 2);
 int ReportErrorLog(const char* format, ...) TW_PRINTF(1, 2);
 int ReportErrorBox(const char* format, ...) TW_PRINTF(1, 2);
 
+// A failure the person must hear of although the program only closes in order (a file chosen in
+// play that cannot be loaded, after its box): a line in the report log, and the same line
+// (Shift-JIS) to the teller the program sets; the player writes it to standard error.
+int ReportFailure(const char* format, ...) TW_PRINTF(1, 2);
+void SetFailureTeller(void (*lpfnTell)(const char* lpszText));
+
 // Message boxes.
 int MesBox(const char* text, const char* caption, UINT type);
 int ErrorBox(const char* text);

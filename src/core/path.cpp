@@ -115,6 +115,18 @@ int MakeNumberedName(char* dst, const char* src, int a, int b) {
 // The highest-numbered existing file "name_000" .. "name_999", where name is the base with
 // its extension changed. The folder is listed once instead of testing the thousand names one
 // by one; the name returned is built from the base as the tests would have built it.
+namespace {
+
+// Whether the first n bytes of the text end on a whole character (not inside a lead and trail
+// byte pair).
+bool EndsOnCharacter(const std::string& text, size_t n) {
+  size_t i = 0;
+  while (i < n) i += IsDbcsPair(text.c_str() + i) ? 2 : 1;
+  return i == n;
+}
+
+}  // namespace
+
 int FindLastNumberedFile(char* dst, const char* base, const char* ext) {
   char name[MAX_PATH];
   ChangeExtension(name, base, ext);
@@ -124,11 +136,16 @@ int FindLastNumberedFile(char* dst, const char* base, const char* ext) {
   std::string folder = sep >= 0 ? std::string(name, sep + 1) : std::string(".");
   std::string file = name + (sep + 1);
   int best = -1;
+  // The folder's names as the program sees them: "_" and three digits after a name that is the
+  // same as this one without regard to case (whose bytes may differ in number: a byte that is no
+  // character is listed as a code of two).
   for (const std::string& entry : ListFolder(folder.c_str())) {
-    if (entry.size() != file.size() + 4 || entry[file.size()] != '_') continue;
-    const char* d = entry.c_str() + file.size() + 1;
+    if (entry.size() < 4) continue;
+    const size_t stem = entry.size() - 4;
+    if (entry[stem] != '_' || !EndsOnCharacter(entry, stem)) continue;
+    const char* d = entry.c_str() + stem + 1;
     if (d[0] < '0' || d[0] > '9' || d[1] < '0' || d[1] > '9' || d[2] < '0' || d[2] > '9') continue;
-    if (!SameFileName(std::string_view(entry).substr(0, file.size()), file)) continue;
+    if (!SameFileName(std::string_view(entry).substr(0, stem), file)) continue;
     int n = (d[0] - '0') * 100 + (d[1] - '0') * 10 + (d[2] - '0');
     if (n > best) best = n;
   }

@@ -17,6 +17,7 @@
 #include "platform/msgbox.h"
 #include "platform/sjis.h"
 #include "platform/thread.h"
+#include "platform/video.h"
 #include "platform/window.h"
 
 using namespace dialog_internal;
@@ -689,11 +690,6 @@ void DestroyDialog(Dialog* d) {
   d->sdl = nullptr;
 }
 
-bool EnsureVideo() {
-  if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-  return true;
-}
-
 // Whether the window layer's pump serves this thread (a main window exists): it then reads the
 // display's events and hands those of the dialogs over; otherwise the dialog reads them itself.
 bool WindowLayerPumps() {
@@ -742,7 +738,7 @@ LRESULT DialogBoxParamA(HINSTANCE hInstance, const char* lpTemplateName, HWND hW
 
 LRESULT DialogBoxIndirectParamA(HINSTANCE, const DialogTemplate* t, HWND hWndParent, DLGPROC lpDialogFunc,
                                 LPARAM dwInitParam) {
-  if (!t || !lpDialogFunc || !EnsureVideo()) return -1;
+  if (!t || !lpDialogFunc || !StartVideo()) return -1;
   const bool pumped = WindowLayerPumps();
   // The window layer hands over the events of the dialogs' windows (set again by every dialog:
   // the handler may have been replaced meanwhile).

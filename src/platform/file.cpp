@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/disk_name.h"
 #include "platform/sjis.h"
 
 namespace {
@@ -49,44 +50,6 @@ bool EndsWithSeparator(std::string_view p) {
   return last;
 }
 
-// Decodes UTF-8 into code points folded to lower case, for comparing names as a
-// case-insensitive file system does (ASCII, Latin-1, Greek, Cyrillic and the full-width
-// Latin letters).
-std::u32string FoldCase(std::string_view s) {
-  std::u32string out;
-  out.reserve(s.size());
-  for (size_t i = 0; i < s.size();) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    char32_t cp;
-    size_t n;
-    if (c < 0x80) {
-      cp = c, n = 1;
-    } else if ((c & 0xE0) == 0xC0) {
-      cp = c & 0x1F, n = 2;
-    } else if ((c & 0xF0) == 0xE0) {
-      cp = c & 0x0F, n = 3;
-    } else if ((c & 0xF8) == 0xF0) {
-      cp = c & 0x07, n = 4;
-    } else {
-      cp = 0xDC00 + c, n = 1;  // a stray byte keeps its identity
-    }
-    if (i + n > s.size()) {
-      cp = 0xDC00 + c, n = 1;
-    } else {
-      for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-    }
-    i += n;
-    if (cp >= 'A' && cp <= 'Z') cp += 0x20;
-    else if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) cp += 0x20;
-    else if (cp >= 0x391 && cp <= 0x3A9 && cp != 0x3A2) cp += 0x20;
-    else if (cp >= 0x410 && cp <= 0x42F) cp += 0x20;
-    else if (cp >= 0x400 && cp <= 0x40F) cp += 0x50;
-    else if (cp >= 0xFF21 && cp <= 0xFF3A) cp += 0x20;
-    out.push_back(cp);
-  }
-  return out;
-}
-
 std::string JoinPath(const std::string& base, const std::string& name) {
   if (base.empty()) return name;
   if (base.back() == '/') return base + name;
@@ -98,23 +61,39 @@ bool Exists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
-// The entry of folder dir whose name equals name without regard to case; the smallest such
-// name when there are several, so the choice does not depend on the folder's order.
-bool FindNoCase(const std::string& dir, const std::string& name, std::string* found) {
+// The entry of folder dir that is the system's name `name` without regard to case, compared as
+// the system sees the entries; the smallest such entry when there are several, so the choice
+// does not depend on the folder's order. Reading the folder also gives its names their codes.
+bool FindNoCase(const std::string& dir, std::string_view name, std::string* found) {
   DIR* d = opendir(dir.empty() ? "." : dir.c_str());
   if (!d) return false;
-  std::u32string want = FoldCase(name);
-  bool any = false;
+  std::vector<std::string> entries;
   while (dirent* e = readdir(d)) {
     std::string_view n(e->d_name);
-    if (n == "." || n == "..") continue;
-    if (FoldCase(n) == want && (!any || n < *found)) {
-      *found = std::string(n);
+    if (n != "." && n != "..") entries.emplace_back(n);
+  }
+  closedir(d);
+  std::vector<std::u32string> folded;
+  folded.reserve(entries.size());
+  for (const std::string& n : entries) folded.push_back(FoldedName(DiskNameToSjis(n)));
+  // The wanted name's codes are read once the folder's names have taken theirs.
+  const std::u32string want = FoldedName(name);
+  bool any = false;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (folded[i] == want && (!any || entries[i] < *found)) {
+      *found = entries[i];
       any = true;
     }
   }
-  closedir(d);
   return any;
+}
+
+// Reads the folder so that its names take their user-defined codes.
+void MeetFolderNames(const std::string& dir) {
+  DIR* d = opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return;
+  while (dirent* e = readdir(d)) DiskNameToSjis(e->d_name);
+  closedir(d);
 }
 
 // Folds "." and ".." out of a list of components.
@@ -143,7 +122,7 @@ bool CurrentComponents(std::vector<std::string>* comps) {
   char buf[4096];
   if (!getcwd(buf, sizeof buf)) return false;
   bool absolute;
-  *comps = SplitSjisPath(Utf8ToSjis(buf), &absolute);
+  *comps = SplitSjisPath(DiskPathToSjis(buf), &absolute);
   return true;
 }
 
@@ -167,19 +146,27 @@ std::string ResolvePath(std::string_view sjisPath) {
   std::string cur = absolute ? "/" : "";
   bool missing = false;
   for (const std::string& c : comps) {
-    std::string name = SjisToUtf8(c);
-    if (name == "." || name == "..") {
-      cur = JoinPath(cur, name);
+    if (c == "." || c == "..") {
+      cur = JoinPath(cur, c);
       continue;
     }
+    if (!missing && HasUnmetUserCode(c)) MeetFolderNames(cur);
+    const std::string name = SjisNameToDisk(c);
     if (!missing) {
+      // The name as this system writes it, then as an archive made on Windows unpacks it, then
+      // any entry that is the same name without regard to case.
       std::string exact = JoinPath(cur, name);
       if (Exists(exact)) {
         cur = exact;
         continue;
       }
+      const std::string raw = SjisNameToRawDisk(c);
+      if (raw != name && Exists(JoinPath(cur, raw))) {
+        cur = JoinPath(cur, raw);
+        continue;
+      }
       std::string found;
-      if (FindNoCase(cur, name, &found)) {
+      if (FindNoCase(cur, c, &found)) {
         cur = JoinPath(cur, found);
         continue;
       }
@@ -273,7 +260,7 @@ BOOL PathRelativePathToA(char* pszPath, const char* pszFrom, DWORD dwAttrFrom, c
   if (!(dwAttrFrom & FILE_ATTRIBUTE_DIRECTORY) && !from.empty()) from.pop_back();
   size_t common = 0;
   while (common < from.size() && common < to.size() &&
-         FoldCase(SjisToUtf8(from[common])) == FoldCase(SjisToUtf8(to[common]))) {
+         FoldedName(from[common]) == FoldedName(to[common])) {
     ++common;
   }
   std::string out;
@@ -297,12 +284,12 @@ std::vector<std::string> ListFolder(const char* sjisFolder) {
   while (dirent* e = readdir(d)) {
     std::string_view n(e->d_name);
     if (n == "." || n == "..") continue;
-    names.push_back(Utf8ToSjis(n));
+    names.push_back(DiskNameToSjis(n));
   }
   closedir(d);
   return names;
 }
 
 bool SameFileName(std::string_view a, std::string_view b) {
-  return FoldCase(SjisToUtf8(a)) == FoldCase(SjisToUtf8(b));
+  return FoldedName(a) == FoldedName(b);
 }

@@ -1,6 +1,7 @@
 // Files and paths. Every file name the system stores is Shift-JIS with backslashes and was
 // made on a case-insensitive file system; the resolver below turns such a name into a path
-// on disk, and every file the system opens goes through FileOpen.
+// on disk, and every file the system opens goes through FileOpen. Names go between the disk
+// and the system through the one mapping of disk_name.h, both ways.
 #pragma once
 
 #include <cstdio>
@@ -10,10 +11,11 @@
 
 #include "platform/wintypes.h"
 
-// Turns a stored name into a UTF-8 path on disk: Shift-JIS to UTF-8, "\" (and "/") as
-// separators, never inside a two-byte character, each component matched without regard to
-// case when the exact name is missing. A leading separator makes the path absolute. The
-// components that do not exist are kept as given, so the result can name a file to create.
+// Turns a stored name into a path on disk: "\" (and "/") as separators, never inside a two-byte
+// character; each component as the disk holds it: its disk name (SjisNameToDisk), else its raw
+// Shift-JIS bytes (SjisNameToRawDisk), else the entry that is the same name without regard to
+// case. A leading separator makes the path absolute. The components that do not exist are kept
+// in their disk names, so the result can name a file to create.
 std::string ResolvePath(std::string_view sjisPath);
 
 // Stands in for the C run-time fopen with an ANSI (Shift-JIS) file name. The text-mode
@@ -51,8 +53,8 @@ BOOL CreateDirectoryA(const char* lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAt
 // share no root. pszPath must hold MAX_PATH bytes.
 BOOL PathRelativePathToA(char* pszPath, const char* pszFrom, DWORD dwAttrFrom, const char* pszTo, DWORD dwAttrTo);
 
-// The names in a folder (Shift-JIS), for callers that would otherwise probe many names one
-// by one. Empty when the folder does not exist.
+// The names in a folder as the system sees them (DiskNameToSjis), for callers that would
+// otherwise probe many names one by one. Empty when the folder does not exist.
 std::vector<std::string> ListFolder(const char* sjisFolder);
 
 // True when two Shift-JIS file names are the same name on a case-insensitive file system.

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "platform/dialog.h"
+#include "platform/disk_name.h"
 #include "platform/file.h"
 #include "platform/message.h"
 #include "platform/msgbox.h"
-#include "platform/sjis.h"
 #include "platform/window.h"
 
 namespace fs = std::filesystem;
@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kNameLabel = 1090;
 constexpr int kFilterLabel = 1089;
-constexpr LPARAM kGreyed = static_cast<LPARAM>(0x80000000u);
 
 const DialogItemTemplate kItems[] = {
     {"static", "", WS_CHILD | WS_VISIBLE | SS_LEFT, FILE_DIALOG_FOLDER, 7, 6, 359, 10},
@@ -36,10 +35,9 @@ const DialogItemTemplate kItems[] = {
 };
 
 struct Entry {
-  std::string name;   // on the disk (UTF-8)
-  std::string shown;  // Shift-JIS
+  std::string name;   // on the disk
+  std::string shown;  // as the system sees it (DiskNameToSjis)
   bool folder = false;
-  bool choosable = true;
 };
 
 struct Chooser {
@@ -90,7 +88,7 @@ void ReadFilter(Chooser& c) {
     if (i == want || c.filterText.empty()) {
       c.filterText = desc;
       c.patterns.clear();
-      std::string all = SjisToUtf8(pat);
+      std::string all = SjisNameToDisk(pat);
       size_t start = 0;
       while (start <= all.size()) {
         size_t end = all.find(';', start);
@@ -119,12 +117,10 @@ std::string ProgramPath(const fs::path& p) {
   const bool below = !ec && !rel.empty() && *rel.begin() != ".." && rel != ".";
   for (const fs::path& part : below ? rel : p.relative_path()) {
     if (!out.empty() || !below) out += '\\';
-    out += part.string();
+    out += DiskNameToSjis(part.string());
   }
-  return Utf8ToSjis(out);
+  return out;
 }
-
-bool SjisWritable(const std::string& utf8) { return SjisToUtf8(Utf8ToSjis(utf8)) == utf8; }
 
 void Fill(HWND hDlg) {
   Chooser& c = *g_chooser;
@@ -138,13 +134,13 @@ void Fill(HWND hDlg) {
     if (!folder && !std::any_of(c.patterns.begin(), c.patterns.end(), [&](const std::string& p) { return Matches(p, name); })) {
       continue;
     }
-    Entry e{name, Utf8ToSjis(name), folder, SjisWritable(name)};
+    Entry e{name, DiskNameToSjis(name), folder};
     (folder ? folders : files).push_back(e);
   }
   auto byName = [](const Entry& a, const Entry& b) { return Lower(a.name) < Lower(b.name); };
   std::sort(folders.begin(), folders.end(), byName);
   std::sort(files.begin(), files.end(), byName);
-  if (c.folder.has_relative_path()) c.entries.push_back(Entry{"..", "..", true, true});
+  if (c.folder.has_relative_path()) c.entries.push_back(Entry{"..", "..", true});
   c.entries.insert(c.entries.end(), folders.begin(), folders.end());
   c.entries.insert(c.entries.end(), files.begin(), files.end());
   HWND list = GetDlgItem(hDlg, FILE_DIALOG_LIST);
@@ -152,8 +148,7 @@ void Fill(HWND hDlg) {
   for (size_t i = 0; i < c.entries.size(); ++i) {
     const Entry& e = c.entries[i];
     const std::string row = e.folder ? "[" + e.shown + "]" : e.shown;
-    const LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
-    SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(at), e.choosable ? 0 : kGreyed);
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
   }
   // The first row is selected, so that the arrows start from the top.
   if (!c.entries.empty()) SendMessageA(list, LB_SETCURSEL, 0, 0);
@@ -178,22 +173,23 @@ void Message(HWND hDlg, const std::string& text) {
 void Choose(HWND hDlg, const std::string& sjisName) {
   Chooser& c = *g_chooser;
   if (sjisName.empty()) return;
-  std::string utf8 = SjisToUtf8(sjisName);
-  std::replace(utf8.begin(), utf8.end(), '\\', '/');
-  fs::path path = fs::path(utf8).is_absolute() ? fs::path(utf8) : c.folder / utf8;
+  // Through the resolver, as every name the system gives: relative names from the folder shown.
+  const std::string folder = ProgramPath(c.folder);
+  const bool absolute = sjisName[0] == '\\' || sjisName[0] == '/';
+  fs::path path = ResolvePath(absolute ? sjisName : folder + "\\" + sjisName);
   std::error_code ec;
   if (fs::is_directory(path, ec)) {
     Navigate(hDlg, path);
     return;
   }
   if (c.save && c.ofn->lpstrDefExt && *c.ofn->lpstrDefExt && path.filename().string().find('.') == std::string::npos) {
-    std::string extension = SjisToUtf8(c.ofn->lpstrDefExt);
+    std::string extension = SjisNameToDisk(c.ofn->lpstrDefExt);
     extension.insert(extension.begin(), '.');
     path += extension;
   }
   path = fs::weakly_canonical(path, ec);
   const bool exists = fs::exists(path, ec);
-  const std::string shown = Utf8ToSjis(path.filename().string());
+  const std::string shown = DiskNameToSjis(path.filename().string());
   if (!c.save && !exists) {
     Message(hDlg, shown + "\nファイルが見つかりません。\nThe file was not found.");
     return;
@@ -227,7 +223,6 @@ void Activate(HWND hDlg, int index) {
   Chooser& c = *g_chooser;
   if (index < 0 || index >= static_cast<int>(c.entries.size())) return;
   const Entry& e = c.entries[static_cast<size_t>(index)];
-  if (!e.choosable) return;
   if (e.folder) {
     Navigate(hDlg, e.name == ".." ? c.folder.parent_path() : c.folder / e.name);
   } else {
@@ -264,7 +259,7 @@ LRESULT ChooserProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
         const LRESULT i = SendMessageA(list, LB_GETCURSEL, 0, 0);
         if (i >= 0 && i < static_cast<LRESULT>(c.entries.size())) {
           const Entry& e = c.entries[static_cast<size_t>(i)];
-          if (!e.folder && e.choosable) SetDlgItemTextA(hDlg, FILE_DIALOG_NAME, e.shown.c_str());
+          if (!e.folder) SetDlgItemTextA(hDlg, FILE_DIALOG_NAME, e.shown.c_str());
         }
       } else if (id == FILE_DIALOG_LIST && code == LBN_DBLCLK) {
         Activate(hDlg, static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0)));

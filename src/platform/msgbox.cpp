@@ -17,6 +17,7 @@
 #include "platform/gdi.h"
 #include "platform/message.h"
 #include "platform/sjis.h"
+#include "platform/video.h"
 #include "platform/window.h"
 
 namespace {
@@ -28,10 +29,7 @@ std::atomic<int> g_headlessAnswer{0};
 std::atomic<HWND> g_activeWindow{nullptr};
 std::atomic<bool> g_boxesWithoutDisplay{false};
 
-bool DisplayAvailable() {
-  const char* driver = std::getenv("SDL_VIDEODRIVER");
-  return !(driver && std::strcmp(driver, "dummy") == 0);
-}
+bool DisplayAvailable() { return !RunsWithoutDisplay(); }
 
 int FirstButton(UINT type) {
   const std::vector<MessageBoxButton> buttons = MessageBoxButtons(type);

@@ -21,8 +21,8 @@
 //
 // Every thread's boxes are shown by the window thread (the caller waits, as for a sent
 // message); once the program has begun to close (the send shutdown) a box from another thread
-// is only logged and gives MessageBoxQuitAnswer. Without a display (SDL's dummy video driver)
-// the text goes to the message-box log and the configured headless answer is returned. Where
+// is only logged and gives MessageBoxQuitAnswer. Run without a display on purpose (SDL_VIDEODRIVER
+// names a driver that shows nothing, as the tests do) the text goes to the message-box log and the configured headless answer is returned. Where
 // no window can be made at all, SDL's own box is tried, and failing that the text goes to
 // standard error and the log, answered as headless.
 int MessageBoxA(HWND hWnd, const char* lpText, const char* lpCaption, UINT uType);

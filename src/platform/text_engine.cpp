@@ -4,7 +4,6 @@
 #include FT_FREETYPE_H
 #include FT_BITMAP_H
 #include FT_TRUETYPE_TABLES_H
-#include <iconv.h>
 
 #include <algorithm>
 #include <array>
@@ -13,6 +12,7 @@
 #include <tuple>
 
 #include "platform/font_match.h"
+#include "platform/disk_name.h"
 #include "platform/sjis.h"
 
 namespace gfx {
@@ -21,46 +21,11 @@ namespace gfx {
 
 namespace {
 
-// Code points of every one-byte character and every lead/trail pair of code page 932, made once
-// through iconv. 0: the bytes are not a character (or a control code, which draws nothing).
-struct Cp932Table {
-  std::array<uint32_t, 256> single{};
-  std::vector<uint32_t> pair = std::vector<uint32_t>(65536, 0);
-
-  Cp932Table() {
-    iconv_t cd = iconv_open("UTF-32LE", "CP932");
-    auto convert = [&](const char* in, size_t n) -> uint32_t {
-      if (cd == reinterpret_cast<iconv_t>(-1)) return 0;
-      char buf[8] = {};
-      char* src = const_cast<char*>(in);
-      char* dst = buf;
-      size_t inLeft = n, outLeft = sizeof buf;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-      if (iconv(cd, &src, &inLeft, &dst, &outLeft) == static_cast<size_t>(-1) || inLeft != 0 || outLeft != 4) return 0;
-      uint32_t code = 0;
-      std::memcpy(&code, buf, 4);
-      return code;
-    };
-    for (int b = 0x20; b < 256; ++b) {
-      if (IsSjisLeadByte(static_cast<unsigned char>(b)) || b == 0x7F) continue;
-      const char c = static_cast<char>(b);
-      single[static_cast<size_t>(b)] = convert(&c, 1);
-    }
-    for (int lead = 0x81; lead <= 0xFC; ++lead) {
-      if (!IsSjisLeadByte(static_cast<unsigned char>(lead))) continue;
-      for (int trail = 0x40; trail <= 0xFC; ++trail) {
-        if (!IsSjisTrailByte(static_cast<unsigned char>(trail))) continue;
-        const char two[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        pair[static_cast<size_t>(lead << 8 | trail)] = convert(two, 2);
-      }
-    }
-    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
-  }
-};
-
-const Cp932Table& Cp932() {
-  static const Cp932Table table;
-  return table;
+// A character to draw: 0 for the control codes, which draw nothing.
+uint32_t Drawn(unsigned code) {
+  if (code < 0x20 || code == 0x7F) return 0;
+  if (IsUserCode(code)) return UserCodeShown(code);
+  return Cp932ToUnicode(code);
 }
 
 }  // namespace
@@ -68,14 +33,13 @@ const Cp932Table& Cp932() {
 std::vector<SjisChar> DecodeSjisText(const char* text, int count) {
   std::vector<SjisChar> out;
   if (!text || count <= 0) return out;
-  const Cp932Table& t = Cp932();
   const auto* p = reinterpret_cast<const unsigned char*>(text);
   out.reserve(static_cast<size_t>(count));
   for (int i = 0; i < count;) {
     if (IsSjisLeadByte(p[i])) {
       if (i + 1 >= count) break;  // a lead byte at the end is dropped
       if (IsSjisTrailByte(p[i + 1])) {
-        out.push_back({t.pair[static_cast<size_t>(p[i] << 8 | p[i + 1])], 2});
+        out.push_back({Drawn(static_cast<unsigned>(p[i] << 8 | p[i + 1])), 2});
         i += 2;
         continue;
       }
@@ -83,7 +47,7 @@ std::vector<SjisChar> DecodeSjisText(const char* text, int count) {
       ++i;
       continue;
     }
-    out.push_back({t.single[p[i]], 1});
+    out.push_back({Drawn(p[i]), 1});
     ++i;
   }
   return out;

@@ -21,6 +21,7 @@
 #include "platform/msgbox.h"
 #include "platform/sjis.h"
 #include "platform/thread.h"
+#include "platform/video.h"
 
 namespace {
 
@@ -588,7 +589,7 @@ class WindowPresenter : public gfx::Presenter {
 WindowPresenter g_presenter;
 
 bool EnsureVideo() {
-  if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  if (!StartVideo()) return false;
   InstallDisplayErrorHandlers();
   // Joysticks read as on Windows, with or without the focus (frames stop anyway while the
   // program is inactive).

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/log.h"
+#include "core/save_record.h"
 #include "core/shell_link.h"
 #include "core/text.h"
 #include "platform/message.h"
@@ -56,7 +58,10 @@ void AnswerReplayLoadRequest(HWND hOwner, int english) {
   // A replay that cannot be read closes the program; the requester is told it did not load, so
   // that it does not go into playback.
   const bool loaded = LoadReplayForPlayback(path);
-  if (!loaded) PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
+  if (!loaded) {
+    ReportFailure("the replay file %s cannot be read: %s", path, RecordFileProblem(path).c_str());
+    PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
+  }
   g_StageData.m_strPath = path;
   AnswerWindowRequest(loaded ? 1 : 0);
 }

@@ -18,7 +18,7 @@ int SelectReplayLoadFile(HWND hOwner, char* buffer, int english);
 // when a replay was written, then the done flag is set.
 void AnswerReplaySaveRequest(WPARAM attempt, int english);
 
-// WM_USER+3: the open dialog and the replay read for playback; WM_CLOSE posted to the main
-// window when it cannot be read; the path kept as the working stage's. Result 1 when a replay
+// WM_USER+3: the open dialog and the replay read for playback; when it cannot be read, the
+// failure reported (ReportFailure) and WM_CLOSE posted to the main window; the path kept as the working stage's. Result 1 when a replay
 // was read, 0 when cancelled or unreadable; then the done flag.
 void AnswerReplayLoadRequest(HWND hOwner, int english);

@@ -17,6 +17,7 @@
 #include "draw/context.h"
 #include "draw/device_restore.h"
 #include "app_fixture.h"
+#include "core/log.h"
 #include "core/shell_link.h"
 #include "core/sound_request.h"
 #include "platform/file.h"
@@ -174,7 +175,21 @@ TEST_F(MainWindowTest, EnglishTitles) {
   EXPECT_EQ(g_dialogs[2].title, "Save replay file");
 }
 
+// What the failure teller was told (the player writes it to standard error).
+std::vector<std::string> g_told;
+void Tell(const char* text) { g_told.push_back(text); }
+
+// The line of a file chosen in play that does not load, in the report log and to the teller.
+void ExpectFailureTold(const CoreTestEnv& env, const std::string& start) {
+  ASSERT_EQ(g_told.size(), 1u);
+  EXPECT_EQ(g_told[0].rfind(start, 0), 0u) << g_told[0];
+  EXPECT_NE(("\n" + env.ReportText()).find("\n" + g_told[0] + "\n"), std::string::npos) << env.ReportText();
+  g_told.clear();
+  SetFailureTeller(nullptr);
+}
+
 TEST_F(MainWindowTest, OpenStageLoadsOrClosesWithResultZero) {
+  SetFailureTeller(&Tell);
   ASSERT_TRUE(appfixture::WriteProject(env.dir() / "game"));
   ScopedChdir chdir(env.dir() / "game");
   g_typedName = "free.stg4_002";
@@ -191,6 +206,7 @@ TEST_F(MainWindowTest, OpenStageLoadsOrClosesWithResultZero) {
   EXPECT_EQ(result, 0);
   EXPECT_EQ(closes, 1);
   EXPECT_EQ(g_bRequestDone.load(), 1);
+  ExpectFailureTold(env, "the stage file data\\stg4\\broken.stg4_001 cannot be loaded: ");
 }
 
 TEST_F(MainWindowTest, ReplayReadFailureClosesAndAnswersZero) {
@@ -198,12 +214,14 @@ TEST_F(MainWindowTest, ReplayReadFailureClosesAndAnswersZero) {
   ASSERT_TRUE(appfixture::WriteText(env.dir() / "user_data/rpl4/bad.rpl4_790", "not a replay"));
   ScopedChdir chdir(env.dir().path());
   g_typedName = "bad.rpl4_790";
+  SetFailureTeller(&Tell);
   int result = -1;
   const int closes = ServeWhile([&] { result = SendWindowRequest(WM_REQUEST_LOAD_REPLAY, 0); });
   EXPECT_EQ(result, 0);
   EXPECT_EQ(closes, 1);
   EXPECT_EQ(g_bRequestDone.load(), 1);
   ASSERT_EQ(g_dialogs.size(), 1u);
+  ExpectFailureTold(env, "the replay file user_data\\rpl4\\bad.rpl4_790 cannot be read: ");
 }
 
 std::string g_playRankName;

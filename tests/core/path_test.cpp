@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "platform/file.h"
 #include "support/bytes.h"
 #include "support/temp_dir.h"
 
@@ -86,6 +90,32 @@ TEST(Path, FindLastNumberedFileWithJapaneseNames) {
   char out[MAX_PATH];
   ASSERT_EQ(FindLastNumberedFile(out, "ステージ.stg4", "stg4"), 1);
   EXPECT_STREQ(out, "ステージ.stg4_999");
+}
+
+// A stage is taken by its name without the number whatever its name on the disk: raw Shift-JIS
+// (unpacked from an archive made on Windows), with bytes that start no character, with a
+// character that code page 932 has no code for.
+TEST(Path, FindLastNumberedFileWithNamesOfAnyBytes) {
+  TempDir dir;
+  WriteFileBytes(dir / "\x83\x58\x83\x65\x81\x5B\x83\x57.stg4_003", "");  // "ステージ"
+  WriteFileBytes(dir / "\x83\x58\x83\x65\x81\x5B\x83\x57.stg4_001", "");
+  WriteFileBytes(dir / "ab\x81.stg4_000", "");
+  WriteFileBytes(dir / "ab\x81.stg4_002", "");
+  WriteFileBytes(dir / U8(u8"café.stg4_007"), "");
+  ScopedChdir cd(dir.path());
+  char out[MAX_PATH];
+  ASSERT_EQ(FindLastNumberedFile(out, "ステージ.stg4", "stg4"), 1);
+  EXPECT_STREQ(out, "ステージ.stg4_003");
+  ASSERT_EQ(FindLastNumberedFile(out, "AB\x81.stg4", "stg4"), 1);
+  EXPECT_STREQ(out, "AB\x81.stg4_002");
+  EXPECT_NE(GetFileAttributesA(out), INVALID_FILE_ATTRIBUTES);
+  // The name as the program has it from the folder.
+  const std::vector<std::string> listed = ListFolder(".");
+  const auto cafe = std::find_if(listed.begin(), listed.end(), [](const std::string& n) { return n.rfind("caf", 0) == 0; });
+  ASSERT_NE(cafe, listed.end());
+  const std::string stored = cafe->substr(0, cafe->size() - 4);  // without "_007"
+  ASSERT_EQ(FindLastNumberedFile(out, stored.c_str(), "stg4"), 1);
+  EXPECT_EQ(ResolvePath(out), U8(u8"café.stg4_007"));
 }
 
 TEST(Path, FullAndRelativePaths) {

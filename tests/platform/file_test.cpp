@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "support/bytes.h"
 #include "support/temp_dir.h"
@@ -165,6 +168,79 @@ TEST(Paths, ListFolderAndSameFileName) {
   EXPECT_TRUE(SameFileName("ステージ.STG4_002", names[0]));
   EXPECT_FALSE(SameFileName("ステージ.stg4_003", names[0]));
   EXPECT_TRUE(ListFolder((dir / "missing").c_str()).empty());
+}
+
+}  // namespace
+
+namespace {
+
+// A game below folders whose names hold characters without a code of code page 932: the full
+// paths the system makes name that folder, and files made through them land in it.
+TEST(Paths, FoldersNamedWithAnyCharactersAreFoundThroughTheirFullPaths) {
+  TempDir dir;
+  const std::string odd = U8(u8"Jeux vidéo ü/Привет 🎮/game");
+  dir.MakeDir(odd);
+  ScopedChdir cd(dir / odd);
+  char full[MAX_PATH];
+  ASSERT_GT(GetFullPathNameA("Report_Game.txt", MAX_PATH, full, nullptr), 0u);
+  EXPECT_EQ(ResolvePath(full), dir / odd + "/Report_Game.txt");
+  FILE* fp = FileOpen(full, "wb");
+  ASSERT_NE(fp, nullptr);
+  std::fclose(fp);
+  EXPECT_EQ(ReadFileBytes(dir / odd + "/Report_Game.txt"), "");
+  char cur[MAX_PATH];
+  ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, cur), 0u);
+  EXPECT_TRUE(PathIsDirectoryA(cur));
+  EXPECT_EQ(ResolvePath(cur), dir / odd);
+  // Relative to that folder, as the program keeps its files.
+  char rel[MAX_PATH];
+  ASSERT_TRUE(PathRelativePathToA(rel, cur, FILE_ATTRIBUTE_DIRECTORY, full, 0));
+  EXPECT_STREQ(rel, ".\\Report_Game.txt");
+}
+
+// Names unpacked from an archive made on Windows are raw Shift-JIS on the disk: a stored name
+// finds them, as it is and without regard to case, and the folder lists them in their bytes.
+TEST(ResolvePath, RawShiftJisNamesOnTheDiskAreFound) {
+  TempDir dir;
+  const std::string folder = "\x83\x66\x81\x5B\x83\x5E";  // "データ"
+  dir.MakeDir(folder);
+  WriteFileBytes(dir / (folder + "/\x82\x60\x82\x61.stg4_000"), "x");  // "ＡＢ"
+  ScopedChdir cd(dir.path());
+  EXPECT_EQ(ResolvePath("データ\\ＡＢ.stg4_000"), folder + "/\x82\x60\x82\x61.stg4_000");
+  EXPECT_EQ(ResolvePath("データ\\ａｂ.STG4_000"), folder + "/\x82\x60\x82\x61.stg4_000");
+  EXPECT_NE(GetFileAttributesA("データ\\ａｂ.stg4_000"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(ListFolder("データ"), std::vector<std::string>{"ＡＢ.stg4_000"});
+  // A new file in that folder is made in this system's names.
+  FILE* fp = FileOpen("データ\\新.txt", "wb");
+  ASSERT_NE(fp, nullptr);
+  std::fclose(fp);
+  EXPECT_EQ(ReadFileBytes(dir / (folder + "/" + U8(u8"新.txt"))), "");
+}
+
+// Names with bytes that start no character, and with a backslash, come out of the folder
+// listing as names that open those same files.
+TEST(ResolvePath, NamesListedFromTheDiskOpenTheirFiles) {
+  TempDir dir;
+  const std::string names[] = {"ab\x81.stg4_000", "\xFF\xFE", "a\\b.txt", U8(u8"café ¥.txt"), U8(u8"\uE000")};
+  for (const std::string& n : names) WriteFileBytes(dir / n, n);
+  ScopedChdir cd(dir.path());
+  const std::vector<std::string> listed = ListFolder(".");
+  ASSERT_EQ(listed.size(), std::size(names));
+  std::vector<std::string> contents;
+  for (const std::string& sjis : listed) {
+    EXPECT_EQ(sjis.find('\\'), std::string::npos);
+    FILE* fp = FileOpen(sjis.c_str(), "rb");
+    ASSERT_NE(fp, nullptr) << sjis;
+    char buf[64];
+    contents.emplace_back(buf, std::fread(buf, 1, sizeof buf, fp));
+    std::fclose(fp);
+  }
+  std::sort(contents.begin(), contents.end());
+  std::vector<std::string> expected(std::begin(names), std::end(names));
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(contents, expected);
+  // The stored name with the byte itself is the same file.
+  EXPECT_EQ(ResolvePath("AB\x81.STG4_000"), "ab\x81.stg4_000");
 }
 
 }  // namespace

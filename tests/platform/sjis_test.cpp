@@ -23,16 +23,16 @@ TEST(Sjis, BackslashTrailByteStaysInsideItsCharacter) {
   EXPECT_EQ(SjisToUtf8(sjis), U8(u8"表"));
 }
 
-TEST(Sjis, InvalidBytesPassThroughAndUnmappableCharactersBecomeQuestionMarks) {
-  EXPECT_EQ(SjisToUtf8(std::string("a\x81", 2)), std::string("a\x81", 2));
+TEST(Sjis, BytesOfNoCharacterShowAsReplacementsAndUnmappableCharactersBecomeQuestionMarks) {
+  EXPECT_EQ(SjisToUtf8(std::string("a\x81", 2)), "a\xEF\xBF\xBD");
   // Computed outside the test macro: its text is compiled to Shift-JIS, which has no emoji.
   std::string emoji = U8(u8"a\U0001F600b");
   EXPECT_EQ(Utf8ToSjis(emoji), "a?b");
+  EXPECT_EQ(Utf8ToSjis("a\xFF" "b"), "a?b");  // a byte of no UTF-8 character
 }
 
-// A conversion made while a thread ends, after the thread's own descriptors were closed (as an
-// exit handler of the main thread writes a report line after its thread-local objects are
-// gone), still converts.
+// A conversion made while a thread ends, after its thread-local objects are gone (as an exit
+// handler of the main thread writes a report line), still converts.
 struct ConvertsWhenDestroyed {
   std::string* out = nullptr;
   ~ConvertsWhenDestroyed() {
@@ -40,10 +40,10 @@ struct ConvertsWhenDestroyed {
   }
 };
 
-TEST(Sjis, ConversionsAfterTheThreadsDescriptorsAreClosedStillConvert) {
+TEST(Sjis, ConversionsWhileAThreadEndsStillConvert) {
   std::string result;
   std::thread t([&] {
-    // Made before the thread's first conversion, so destroyed after its descriptors are closed.
+    // Made before the thread's first conversion, so destroyed after what that conversion made.
     thread_local ConvertsWhenDestroyed late;
     late.out = &result;
     EXPECT_EQ(SjisToUtf8("a"), "a");

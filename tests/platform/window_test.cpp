@@ -130,6 +130,17 @@ TEST_F(WindowTest, CreationSendsItsMessagesAndPlacesTheClientArea) {
   EXPECT_EQ(RegisterClassExA(&again), 0);
 }
 
+// The title goes to the display as valid UTF-8 whatever its bytes: one that ends in a lead byte
+// alone, as a game's settings may hold it, shows U+FFFD in its place.
+TEST_F(WindowTest, TheTitleReachesTheDisplayAsValidUtf8) {
+  SDL_Window* sdl = SDL_GetWindowFromID(WindowSdlIdForTest(hwnd));
+  ASSERT_NE(sdl, nullptr);
+  ASSERT_TRUE(SetWindowTextA(hwnd, "ゲーム\x81"));
+  EXPECT_EQ(std::string(SDL_GetWindowTitle(sdl)), reinterpret_cast<const char*>(u8"ゲーム\uFFFD"));
+  ASSERT_TRUE(SetWindowTextA(hwnd, "\x80\xA0\xFD\xFE\xFF"));
+  EXPECT_EQ(std::string(SDL_GetWindowTitle(sdl)), reinterpret_cast<const char*>(u8"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"));
+}
+
 TEST_F(WindowTest, ShowingActivatesAndMinimisingLeavesTheSizeAtZero) {
   EXPECT_FALSE(ShowWindow(hwnd, SW_SHOWNORMAL));
   EXPECT_TRUE(IsWindowVisible(hwnd));

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "core/shell_link.h"
+#include "platform/file.h"
 #include "platform/message.h"
 #include "platform/msgbox.h"
+#include "platform/sjis.h"
 #include "platform/window.h"
 #include "support/dialog_driver.h"
 #include "support/temp_dir.h"
@@ -115,10 +117,16 @@ TEST_F(FileDialogTest, StageDialogListsStageAndReplayFilesAndReturnsTheProgramPa
   EXPECT_EQ(SelectStageFile(nullptr, path, 0), 1);
   EXPECT_STREQ(path, "data\\stg4\\a.stg4_001");
   EXPECT_EQ(folder, "data\\stg4");
-  // Folders first, then the files that match without regard to case; a name code page 932
-  // cannot write is shown greyed.
-  EXPECT_EQ(rows, (std::vector<std::string>{"[..]", "[sub]", "a.stg4_001", "b.rpl4_790", "D.STG4_002",
-                                            "grey ?.stg4_001"}));
+  // Folders first, then the files that match without regard to case. A name with a character
+  // that code page 932 has no code for ("\uD55C") is listed with a user-defined code that shows
+  // as that character.
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(std::vector<std::string>(rows.begin(), rows.begin() + 5),
+            (std::vector<std::string>{"[..]", "[sub]", "a.stg4_001", "b.rpl4_790", "D.STG4_002"}));
+  ASSERT_EQ(rows[5].size(), 11u);
+  EXPECT_GE(static_cast<unsigned char>(rows[5][0]), 0xF0);
+  EXPECT_LE(static_cast<unsigned char>(rows[5][0]), 0xF9);
+  EXPECT_EQ(SjisToUtf8(rows[5]), "\xED\x95\x9C.stg4_001");
 }
 
 TEST_F(FileDialogTest, JapaneseNameChosenByDoubleClickComesBackInShiftJis) {
@@ -145,20 +153,30 @@ TEST_F(FileDialogTest, JapaneseNameChosenByDoubleClickComesBackInShiftJis) {
   EXPECT_STREQ(path, "data\\stg4\\ソース.stg4_001");
 }
 
-TEST_F(FileDialogTest, FoldersOpenAndGreyedNamesCannotBeChosen) {
-  std::vector<std::string> inner;
+TEST_F(FileDialogTest, FoldersOpenAndANameWithoutCodesIsChosenAndOpens) {
+  char path[MAX_PATH];
+  {
+    DialogDriver driver([&](DialogDriver& d, HWND) {
+      d.Key(SDL_SCANCODE_DOWN);  // [sub]
+      d.Key(SDL_SCANCODE_RETURN);
+      d.Key(SDL_SCANCODE_DOWN);
+      d.Key(SDL_SCANCODE_RETURN);
+    });
+    EXPECT_EQ(SelectStageFile(nullptr, path, 1), 1);
+    EXPECT_STREQ(path, "data\\stg4\\sub\\z.stg4_001");
+  }
+  // The Korean name, last in the list: its path opens that file.
   DialogDriver driver([&](DialogDriver& d, HWND) {
-    d.Key(SDL_SCANCODE_END);  // the greyed name: Enter does nothing
-    d.Key(SDL_SCANCODE_RETURN);
-    d.Key(SDL_SCANCODE_HOME);
-    d.Key(SDL_SCANCODE_DOWN);  // [sub]
-    d.Key(SDL_SCANCODE_RETURN);
-    d.Key(SDL_SCANCODE_DOWN);
+    d.Key(SDL_SCANCODE_END);
     d.Key(SDL_SCANCODE_RETURN);
   });
-  char path[MAX_PATH];
   EXPECT_EQ(SelectStageFile(nullptr, path, 1), 1);
-  EXPECT_STREQ(path, "data\\stg4\\sub\\z.stg4_001");
+  EXPECT_EQ(std::string(path).rfind("data\\stg4\\", 0), 0u) << path;
+  EXPECT_EQ(ResolvePath(path), "data/stg4/\xED\x95\x9C.stg4_001");
+  FILE* fp = FileOpen(path, "rb");
+  ASSERT_NE(fp, nullptr);
+  EXPECT_EQ(std::fgetc(fp), 'x');
+  std::fclose(fp);
 }
 
 TEST_F(FileDialogTest, CancelReturnsZeroAndThePaletteComesBack) {

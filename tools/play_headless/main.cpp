@@ -40,6 +40,7 @@
 #include "platform/file.h"
 #include "platform/message.h"
 #include "platform/msgbox.h"
+#include "platform/disk_name.h"
 #include "platform/sjis.h"
 #include "platform/thread.h"
 #include "platform/time.h"
@@ -299,6 +300,11 @@ int BoxToStandardError(const char* text, const char* caption, UINT type) {
 int main(int argc, char** argv) {
   Options o;
   if (!ParseArgs(argc, argv, o)) return Usage();
+  // The files the program reads and writes, in its own names (those of the command line may hold
+  // any characters).
+  o.stage = ArgumentPathToSjis(o.stage);
+  o.replayFile = ArgumentPathToSjis(o.replayFile);
+  o.recordFile = ArgumentPathToSjis(o.recordFile);
   std::vector<HeldRange> ranges;
   if (!o.inputFile.empty() && !ReadInputFile(o.inputFile, ranges)) {
     std::fprintf(stderr, "play_headless: cannot read the input file %s\n", o.inputFile.c_str());
@@ -309,7 +315,7 @@ int main(int argc, char** argv) {
   SetReportLogPath("/dev/null");
   SetMessageBoxHook(&BoxToStandardError);
   if (!o.project.empty() && chdir(o.project.c_str()) != 0) {
-    std::fprintf(stderr, "play_headless: cannot enter %s\n", o.project.c_str());
+    std::fprintf(stderr, "play_headless: cannot enter %s\n", DiskNameToUtf8(o.project).c_str());
     return 1;
   }
   if (!LoadProject()) return 1;
@@ -326,7 +332,7 @@ int main(int argc, char** argv) {
     g_nPlayMode = PLAYMODE_REPLAY;
     g_nGameMode = GAMEMODE_REPLAY;
     if (!LoadReplayForPlayback(o.replayFile.c_str())) {
-      std::fprintf(stderr, "play_headless: cannot read the replay %s\n", o.replayFile.c_str());
+      std::fprintf(stderr, "play_headless: cannot read the replay %s\n", SjisToUtf8(o.replayFile).c_str());
       return 1;
     }
   } else {
@@ -337,7 +343,7 @@ int main(int argc, char** argv) {
     // command line, stands for the newest numbered file of that stage.
     const int findNewest = GetFileAttributesA(o.stage.c_str()) == INVALID_FILE_ATTRIBUTES ? 1 : 0;
     if (!LoadStageFile(o.stage.c_str(), findNewest, &g_StageInit)) {
-      std::fprintf(stderr, "play_headless: cannot load the stage %s\n", o.stage.c_str());
+      std::fprintf(stderr, "play_headless: cannot load the stage %s\n", SjisToUtf8(o.stage).c_str());
       return 1;
     }
     // The progress names the stage as a stage file played from the menu does: its series, the
@@ -387,7 +393,7 @@ int main(int argc, char** argv) {
       failed = true;
     }
     if (!o.recordFile.empty() && !SaveAttemptReplay(0, o.recordFile.c_str())) {
-      std::fprintf(stderr, "play_headless: cannot write the replay %s\n", o.recordFile.c_str());
+      std::fprintf(stderr, "play_headless: cannot write the replay %s\n", SjisToUtf8(o.recordFile).c_str());
       failed = true;
     }
     // The play objects go before the scene they refer to.
