@@ -196,6 +196,15 @@ TEST(PlayerRun, FailedStartUpsEndWithAFailureAndNameIt) {
        {"SDL_VIDEODRIVER=x11", "DISPLAY=:9999", "WAYLAND_DISPLAY=",
         "ASAN_OPTIONS=halt_on_error=1:detect_leaks=0:detect_stack_use_after_return=1"},
        "tessellwhirl: the main window cannot be made (is there a display?)"},
+      // No video driver named: SDL's fall-back that shows nothing is not taken.
+      {"no display at all", nullptr,
+       {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY",
+        "ASAN_OPTIONS=halt_on_error=1:detect_leaks=0:detect_stack_use_after_return=1"},
+       "tessellwhirl: the main window cannot be made (is there a display?)"},
+      {"a display that is not there", nullptr,
+       {"SDL_VIDEODRIVER", "DISPLAY=:9999", "WAYLAND_DISPLAY",
+        "ASAN_OPTIONS=halt_on_error=1:detect_leaks=0:detect_stack_use_after_return=1"},
+       "tessellwhirl: the main window cannot be made (is there a display?)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

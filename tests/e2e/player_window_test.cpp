@@ -74,15 +74,19 @@ bool ReadBmp8(const std::string& path, Picture* out) {
 // The player as a process on the display, its output kept in a file.
 class Player {
  public:
-  Player(const std::string& display, const std::string& project, const std::string& log) : log_(log) {
+  // The variables of `env` ("NAME=value") come before those below, and so are the ones read.
+  Player(const std::string& display, const std::string& project, const std::string& log,
+         const std::vector<std::string>& env = {})
+      : log_(log) {
     // The test's environment, with the display, no SDL video driver of the tests, silent sound,
     // and the sanitizers' options: the X libraries keep allocations to the end, which are not
     // the program's leaks; any other report ends the program with a failure.
     SpawnSpec spec;
     spec.args = {"tessellwhirl", "--project", project};
-    spec.env = {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy", "SDL_VIDEODRIVER",
-                "ASAN_OPTIONS=halt_on_error=1:detect_leaks=0:detect_stack_use_after_return=1",
-                "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"};
+    spec.env = env;
+    spec.env.insert(spec.env.end(), {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy", "SDL_VIDEODRIVER",
+                                     "ASAN_OPTIONS=halt_on_error=1:detect_leaks=0:detect_stack_use_after_return=1",
+                                     "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"});
     spec.out = spec.err = log;
     pid_ = SpawnProgram(TW_PLAYER_EXE, spec);
   }
@@ -167,8 +171,8 @@ class PlayerWindow : public testing::Test {
   }
 
   // Starts the player and waits for its window, focused.
-  void StartPlayer() {
-    player_.reset(new Player(display_.Name(), project_, dir_ / "player.log"));
+  void StartPlayer(const std::vector<std::string>& env = {}) {
+    player_.reset(new Player(display_.Name(), project_, dir_ / "player.log", env));
     ASSERT_GT(player_->Pid(), 0);
     window_ = display_.WaitWindow(player_->Pid(), {}, LoadStretchedMs(30000));
     ASSERT_NE(window_, 0u) << "no window; the program wrote:\n" << player_->Output();
@@ -548,6 +552,109 @@ TEST_F(PlayerWindow, UnwritableGameFolderShowsABoxThenEndsWithAFailure) {
   EXPECT_NE(player_->Output().find("tessellwhirl: the game folder " + project_ + " cannot be written"), std::string::npos)
       << player_->Output();
   ExpectNoSanitizerReport();
+}
+
+// A stage chosen in free play that does not load: its box, then the program closes in order
+// (status 0), and the failure is in the report log and on standard error.
+TEST_F(PlayerWindow, AStageChosenInFreePlayThatDoesNotLoadIsToldInTheReportLogAndOnStandardError) {
+  WriteFileBytes(project_ + "/data/stg4/broken.stg4_000", "x");
+  StartPlayer();
+  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_TRUE(WaitTitle(30000));
+  ASSERT_TRUE(CursorTo(kRowFreePlay));
+  Tap("z");
+  const unsigned long dialog = WaitDialog();
+  ASSERT_NE(dialog, 0u) << "no file dialog";
+  ChooseInDialog(2);  // [..], [old_ver], broken.stg4_000
+  ASSERT_TRUE(display_.WaitWindowGone(dialog, LoadStretchedMs(5000)));
+  const unsigned long box = display_.WaitWindow(player_->Pid(), {window_}, LoadStretchedMs(30000));
+  ASSERT_NE(box, 0u) << "no box; the program wrote:\n" << player_->Output();
+  display_.Focus(box);
+  SleepMs(LoadStretchedMs(300));
+  Tap("Return");
+  EXPECT_EQ(player_->WaitExit(ExitWaitMs()), 0) << player_->Output();
+  const std::string line = "the stage file data\\stg4\\broken.stg4_000 cannot be loaded: damaged or cut short";
+  EXPECT_EQ(LinesStartingWith(player_->Output(), "tessellwhirl: "), std::vector<std::string>{"tessellwhirl: " + line})
+      << player_->Output();
+  EXPECT_NE(ReadFileBytes(project_ + "/Report_Game.txt").find("\n" + line + "\n"), std::string::npos);
+  ExpectNoSanitizerReport();
+}
+
+// The sample game in a folder whose path holds characters that code page 932 has no code for,
+// with a stage named so too and a title that ends in a lead byte alone.
+class OddFolderWindow : public PlayerWindow {
+ protected:
+  void SetUp() override {
+    PlayerWindow::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    const std::string odd = dir_ / reinterpret_cast<const char*>(u8"Jeux vidéo ü/Привет 🎮/game");
+    fs::create_directories(fs::path(odd).parent_path());
+    fs::rename(project_, odd);
+    project_ = odd;
+    fs::copy_file(project_ + "/data/stg4/c01-1.stg4_000",
+                  project_ + "/data/stg4/" + reinterpret_cast<const char*>(u8"é🎮-1.stg4_000"));
+    std::string system = ReadFileBytes(project_ + "/data/System.dat");
+    const size_t title = system.find(std::string("Star Sprout Adventure\0", 22));
+    ASSERT_NE(title, std::string::npos);
+    system[title + 21] = '\x81';  // in place of the terminating zero
+    WriteFileBytes(project_ + "/data/System.dat", system);
+  }
+};
+
+// It plays there: the window's title is valid UTF-8; the free-play dialog lists the stage under
+// its own name, and it is played; the replay saved with F1, the options, the window's placement
+// and the report log are written in that folder; the replay is listed by the replay dialog and
+// played again on the next start.
+TEST_F(OddFolderWindow, TheSampleGamePlaysThereAndWritesItsFilesThere) {
+  // Leaks are looked for in this run: a title the X library cannot convert leaks its copy. The
+  // D-Bus library that SDL starts keeps its memory to the end.
+  WriteFileBytes(dir_ / "leaks.supp", "leak:libdbus-1.so\n");
+  const std::vector<std::string> leaks = {
+      "ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1",
+      "LSAN_OPTIONS=suppressions=" + (dir_ / "leaks.supp")};
+  StartPlayer(leaks);
+  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_TRUE(WaitTitle(30000));
+  EXPECT_EQ(display_.WindowName(window_), reinterpret_cast<const char*>(u8"Star Sprout Adventure\uFFFD"));
+  ASSERT_TRUE(CursorTo(kRowFreePlay));
+  Tap("z");
+  const unsigned long dialog = WaitDialog();
+  ASSERT_NE(dialog, 0u) << "no file dialog";
+  CaptureOf(dialog);  // for the screenshots: the stage's name in its own characters
+  Tap("End");  // the files in name order: é🎮-1 is the last
+  Tap("Return");
+  ASSERT_TRUE(display_.WaitWindowGone(dialog, LoadStretchedMs(5000)));
+  display_.Focus(window_);
+  ASSERT_TRUE(WaitShot([](const Shot& shot) { return HeroAtStart(shot); }, 30000)) << "the stage is not drawn";
+  // F1 saves the attempt; the proposal is taken as it is.
+  display_.Xdotool({"keydown", "F1"});
+  const unsigned long save = display_.WaitWindow(player_->Pid(), {window_}, LoadStretchedMs(30000));
+  display_.Xdotool({"keyup", "F1"});
+  ASSERT_NE(save, 0u) << "no save dialog";
+  display_.Focus(save);
+  SleepMs(LoadStretchedMs(300));
+  Tap("Return");
+  ASSERT_TRUE(display_.WaitWindowGone(save, LoadStretchedMs(5000)));
+  display_.Focus(window_);
+  const std::vector<std::string> saved = {reinterpret_cast<const char*>(u8"é🎮_00.rpl4_790")};
+  WaitFor([&] { return ReplayFiles() == saved; }, LoadStretchedMs(10000), 20);
+  EXPECT_EQ(ReplayFiles(), saved);
+  CloseAndExpectCleanExit();
+  EXPECT_EQ(ReadFileBytes(project_ + "/user_data/Window.dat").size(), 32u);
+  EXPECT_EQ(ReadFileBytes(project_ + "/Report_Game.txt").rfind("App : ver 790\n", 0), 0u);
+
+  // Again: the options are written there, and the replay plays from the title's replay entry.
+  StartPlayer(leaks);
+  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_TRUE(WaitTitle(30000));
+  ASSERT_TRUE(CursorTo(kRowOptions));
+  Tap("z");
+  ASSERT_TRUE(WaitShot([](const Shot& shot) { return OptionsCursorRow(shot, kEntryCursorX) == 0; }, 30000));
+  Tap("x");
+  ASSERT_TRUE(WaitTitle(30000)) << "the options screen did not return to the title";
+  EXPECT_EQ(ReadFileBytes(project_ + "/user_data/Option.dat").size(), 36u);
+  ASSERT_NO_FATAL_FAILURE(OpenReplay());
+  CloseAndExpectCleanExit();
 }
 
 // A second start in the same folder asks whether to end the running program; answered No

@@ -8,6 +8,7 @@
 
 #include "fixture/fixture.h"
 #include "headless_run.h"
+#include "sample_game.h"
 #include "support/bytes.h"
 #include "support/spawn.h"
 #include "support/temp_dir.h"
@@ -101,6 +102,59 @@ TEST(PlayHeadlessProject, AStageNamedWithoutItsNumberIsItsNewestFile) {
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.out.find("play_headless: cannot load the stage data\\stg4\\t.stg4"), std::string::npos)
       << missing.out;
+}
+
+}  // namespace
+
+namespace {
+
+// A stage is taken by its name without the number whatever its name on the disk: raw Shift-JIS
+// as unpacked from an archive made on Windows, a byte that starts no character, a character
+// without a code of code page 932. Each plays as the stage itself.
+TEST(PlayHeadlessProject, StagesUnderNamesOfAnyBytesAreTakenByTheirNamesWithoutTheNumber) {
+  TempDir dir;
+  const std::string root = dir / "game";
+  ASSERT_NO_FATAL_FAILURE(WriteProjectData(root));
+  ASSERT_NO_FATAL_FAILURE(WriteStage(root, 5, 12));
+  const std::string stage = ReadFileBytes(root + "/data/stg4/s.stg4_012");
+  ASSERT_FALSE(stage.empty());
+  const std::string names[] = {"\x83\x58\x83\x65\x81\x5B\x83\x57", "ab\x81", Utf8(u8"café 🎮")};
+  for (const std::string& name : names) {
+    WriteFileBytes(root + "/data/stg4/" + name + ".stg4_000", "");
+    WriteFileBytes(root + "/data/stg4/" + name + ".stg4_003", stage);
+  }
+  const auto run = [&](const std::string& file) { return RunHeadless("--project " + root + " --frames 30 '" + file + "'"); };
+  const HeadlessRun itself = run("data\\stg4\\s.stg4_012");
+  ASSERT_EQ(itself.status, 0) << itself.out;
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    const HeadlessRun r = run("data\\stg4\\" + name + ".stg4");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(LastLine(r.out), LastLine(itself.out));
+  }
+}
+
+// The sample game written into and played from a folder whose path holds characters without a
+// code of code page 932: the same frames as in a plain folder, and the replay recorded there plays
+// them again.
+TEST(PlayHeadlessProject, TheSampleGameInAFolderOfAnyNamePlaysAsInAPlainOne) {
+  TempDir dir;
+  const std::string plain = dir / "plain/game";
+  const std::string odd = dir / Utf8(u8"Jeux vidéo ü/Привет 🎮/game");
+  std::string error;
+  ASSERT_TRUE(sample::WriteSampleGame(plain, &error)) << error;
+  ASSERT_TRUE(sample::WriteSampleGame(odd, &error)) << error;
+  const std::string args = " --frames 400 --random-input 7 'data\\stg4\\c01-1.stg4'";
+  const HeadlessRun inPlain = RunHeadless("--project '" + plain + "'" + args);
+  ASSERT_EQ(inPlain.status, 0) << inPlain.out;
+  const HeadlessRun inOdd = RunHeadless("--project '" + odd + "'" + args + " --record 'x.rpl4_790'");
+  ASSERT_EQ(inOdd.status, 0) << inOdd.out;
+  EXPECT_EQ(inOdd.out, inPlain.out);
+  ASSERT_FALSE(ReadFileBytes(odd + "/x.rpl4_790").empty());
+  const HeadlessRun replayed =
+      RunHeadless("--project '" + odd + "' --frames 400 --replay 'x.rpl4_790'");
+  ASSERT_EQ(replayed.status, 0) << replayed.out;
+  EXPECT_EQ(LastLine(replayed.out), LastLine(inPlain.out));
 }
 
 }  // namespace
