@@ -330,22 +330,24 @@ class PlayerWindow : public testing::Test {
     EXPECT_EQ(out.find("Sanitizer"), std::string::npos) << out;
   }
 
-  // Free play from the title: the stage file chosen in the file dialog, until the stage is
-  // drawn with the hero at its start.
-  void OpenFreePlayStage() {
+  // Free play from the title: the stage file `down` rows below "[..]" chosen in the file dialog
+  // (by default c01-1.stg4_000, after "[old_ver]"), until the stage is drawn with the hero at its
+  // start.
+  void OpenFreePlayStage(int down = 2) {
     ASSERT_TRUE(CursorTo(kRowFreePlay));
     Tap("z");
     const unsigned long dialog = WaitDialog();
     ASSERT_NE(dialog, 0u) << "no file dialog";
-    ChooseInDialog(2);  // [..], [old_ver], c01-1.stg4_000
+    CaptureOf(dialog);  // for the screenshots
+    ChooseInDialog(down);
     ASSERT_TRUE(display_.WaitWindowGone(dialog, LoadStretchedMs(5000)));
     display_.Focus(window_);
     ASSERT_TRUE(WaitShot([](const Shot& shot) { return HeroAtStart(shot); }, 30000)) << "the stage is not drawn";
   }
 
   // F1, held until play sees it, saves the attempt in play: the save dialog proposes a name in
-  // user_data\rpl4, taken as it is.
-  void SaveReplayWithF1() {
+  // user_data\rpl4, taken as it is; `name` is the file it writes.
+  void SaveReplayWithF1(const std::string& name = "c01_00.rpl4_790") {
     ASSERT_TRUE(ReplayFiles().empty());
     display_.Xdotool({"keydown", "F1"});
     const unsigned long save = display_.WaitWindow(player_->Pid(), {window_}, LoadStretchedMs(30000));
@@ -359,7 +361,7 @@ class PlayerWindow : public testing::Test {
     // The proposal: the stage as the progress keeps it (the series number and the extension
     // dropped: "c01."), the replay extension, "_00" before it. The file is written under a
     // temporary name first and renamed when whole: the folder holds the final name alone.
-    const std::vector<std::string> saved = {"c01_00.rpl4_790"};
+    const std::vector<std::string> saved = {name};
     WaitFor([&] { return ReplayFiles() == saved; }, LoadStretchedMs(10000), 20);
     EXPECT_EQ(ReplayFiles(), saved);
   }
@@ -616,29 +618,9 @@ TEST_F(OddFolderWindow, TheSampleGamePlaysThereAndWritesItsFilesThere) {
   ASSERT_FALSE(HasFatalFailure());
   ASSERT_TRUE(WaitTitle(30000));
   EXPECT_EQ(display_.WindowName(window_), reinterpret_cast<const char*>(u8"Star Sprout Adventure\uFFFD"));
-  ASSERT_TRUE(CursorTo(kRowFreePlay));
-  Tap("z");
-  const unsigned long dialog = WaitDialog();
-  ASSERT_NE(dialog, 0u) << "no file dialog";
-  CaptureOf(dialog);  // for the screenshots: the stage's name in its own characters
-  Tap("End");  // the files in name order: é🎮-1 is the last
-  Tap("Return");
-  ASSERT_TRUE(display_.WaitWindowGone(dialog, LoadStretchedMs(5000)));
-  display_.Focus(window_);
-  ASSERT_TRUE(WaitShot([](const Shot& shot) { return HeroAtStart(shot); }, 30000)) << "the stage is not drawn";
-  // F1 saves the attempt; the proposal is taken as it is.
-  display_.Xdotool({"keydown", "F1"});
-  const unsigned long save = display_.WaitWindow(player_->Pid(), {window_}, LoadStretchedMs(30000));
-  display_.Xdotool({"keyup", "F1"});
-  ASSERT_NE(save, 0u) << "no save dialog";
-  display_.Focus(save);
-  SleepMs(LoadStretchedMs(300));
-  Tap("Return");
-  ASSERT_TRUE(display_.WaitWindowGone(save, LoadStretchedMs(5000)));
-  display_.Focus(window_);
-  const std::vector<std::string> saved = {reinterpret_cast<const char*>(u8"é🎮_00.rpl4_790")};
-  WaitFor([&] { return ReplayFiles() == saved; }, LoadStretchedMs(10000), 20);
-  EXPECT_EQ(ReplayFiles(), saved);
+  // The files in name order: é🎮-1 is the last, six rows below "[..]".
+  ASSERT_NO_FATAL_FAILURE(OpenFreePlayStage(6));
+  ASSERT_NO_FATAL_FAILURE(SaveReplayWithF1(reinterpret_cast<const char*>(u8"é🎮_00.rpl4_790")));
   CloseAndExpectCleanExit();
   EXPECT_EQ(ReadFileBytes(project_ + "/user_data/Window.dat").size(), 32u);
   EXPECT_EQ(ReadFileBytes(project_ + "/Report_Game.txt").rfind("App : ver 790\n", 0), 0u);
