@@ -145,6 +145,39 @@ Canvas CharacterSheet() {
   return c;
 }
 
+// The character sheets 2..8: the player loads all eight at every stage start, and this game
+// draws its characters from sheet 1 only; each of the others is one empty cell.
+Canvas EmptyCharacterSheet() { return Canvas(32, 32, C_CLEAR); }
+
+// The dedicated sheet of the boss at twice its size: its four poses in 64-dot cells, in the first
+// of the sheet's rows of eight.
+Canvas LargeBossSheet() {
+  Canvas c(512, 64, C_CLEAR);
+  const Poses p = BossPoses();
+  const Pict* const poses[4] = {&p.stand, &p.walk1, &p.walk2, &p.jump};
+  for (int i = 0; i < 4; ++i) DrawPict(c, i * 64, 0, *poses[i], 4);
+  return c;
+}
+
+// A sword's blade, 32 x 16, its point towards the way the owner faces: the picture for facing
+// left, or mirrored for facing right.
+Canvas SwordPicture(bool right) {
+  Canvas c(32, 16, C_CLEAR);
+  c.Fill(3, 6, 21, 4, RAMP_STONE + 12);
+  c.Fill(3, 6, 21, 1, C_WHITE);
+  c.Fill(1, 7, 2, 2, RAMP_STONE + 12);
+  c.Fill(24, 2, 3, 12, RAMP_GOLD + 11);
+  c.Fill(27, 6, 4, 4, RAMP_EARTH + 5);
+  if (right)
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) {
+        const uint8_t a = c.At(x, y);
+        c.Set(x, y, c.At(31 - x, y));
+        c.Set(31 - x, y, a);
+      }
+  return c;
+}
+
 using PictFn = Pict (*)(int);
 const PictFn kItemPicts[ITEM_COUNT] = {nullptr, CoinPict, HeartPict, KeyPict, GemPict, SignPict, GoalPict};
 
@@ -469,6 +502,16 @@ bool WriteImages(const std::string& root, std::string* failed) {
       {"bmp/Debug.bmp", DebugFont},
       {"bmp/Block.bmp", BlockSheet},
       {"bmp/Character1.bmp", CharacterSheet},
+      {"bmp/Character2.bmp", EmptyCharacterSheet},
+      {"bmp/Character3.bmp", EmptyCharacterSheet},
+      {"bmp/Character4.bmp", EmptyCharacterSheet},
+      {"bmp/Character5.bmp", EmptyCharacterSheet},
+      {"bmp/Character6.bmp", EmptyCharacterSheet},
+      {"bmp/Character7.bmp", EmptyCharacterSheet},
+      {"bmp/Character8.bmp", EmptyCharacterSheet},
+      {"bmp/chara_sp/Garm.bmp", LargeBossSheet},
+      {"bmp/sword/Sword_L.bmp", [] { return SwordPicture(false); }},
+      {"bmp/sword/Sword_R.bmp", [] { return SwordPicture(true); }},
       {"bmp/Shot.bmp", ShotSheet},
       {"bmp/Item.bmp", ItemSheet},
       {"bmp/Item_Mini.bmp", ItemMiniSheet},

@@ -58,6 +58,22 @@ void BuildDatabase(cDatabase& db) {
 
   Named(db.m_vPicture, 1, "Map", "bmp\\picture\\Map.bmp");
 
+  // Every stage start loads the dedicated character sheets from entry 1 on and the pictures of
+  // every sword type, whether a stage uses them or not: each names a picture the game has. The
+  // dedicated sheet holds the boss at twice its size, in 64-dot cells.
+  Named(db.m_vBmpCharaExc, 1, "Garm, large", "bmp\\chara_sp\\Garm.bmp");
+  db.m_vBmpCharaExc[1].m_bLargeCell = 1;
+  db.m_vBmpCharaExc[1].m_nCellUnits = 2;
+  // One sword: a swing of a single frame, the blade in front of the owner for 0.2 s.
+  cSwordType& sword = db.m_vSwordType.CheckedAt(0);
+  sword.m_strName = "Sword";
+  sword.m_strFileLeft = "bmp\\sword\\Sword_L.bmp";
+  sword.m_strFileRight = "bmp\\sword\\Sword_R.bmp";
+  cSwordTypeSub& swing = sword.m_vSwing.CheckedAt(0);
+  swing.m_nWidth = 32;
+  swing.m_nHeight = 16;
+  swing.m_nTime = 2;
+
   const char* const sounds[SE_COUNT][2] = {{"", ""},
                                            {"Jump", "wave\\jump.wav"},
                                            {"Shot", "wave\\shot.wav"},
