@@ -147,30 +147,44 @@ TEST_F(SampleGame, TitleAndStagesAreTheGamesOwn) {
   }
 }
 
-// The cells the walker reaches from the start over terrains that are not blocked, four ways.
-std::vector<std::pair<int, int>> ReachableCells(cWorldMap& map) {
-  std::vector<int> seen(static_cast<size_t>(map.m_nWidth * map.m_nHeight), 0);
-  std::vector<std::pair<int, int>> reached;
-  std::vector<std::pair<int, int>> todo = {{map.m_nCursorX, map.m_nCursorY}};
-  while (!todo.empty()) {
-    const auto [x, y] = todo.back();
-    todo.pop_back();
-    if (!map.Contains(x, y) || seen[static_cast<size_t>(y * map.m_nWidth + x)]) continue;
-    const int terrain = map.Cell(x, y);
-    if (terrain < 0 || terrain >= static_cast<int>(map.m_vTerrain.size())) {
-      ADD_FAILURE() << "terrain " << terrain << " at " << x << "," << y;
-      continue;
-    }
-    if (map.m_vTerrain[static_cast<size_t>(terrain)].m_bBlocked) continue;
-    seen[static_cast<size_t>(y * map.m_nWidth + x)] = 1;
-    reached.emplace_back(x, y);
-    todo.insert(todo.end(), {{x + 1, y}, {x - 1, y}, {x, y + 1}, {x, y - 1}});
+// The cells the world map screen's walker reaches from the start of a new game, each cell tried
+// with a step in each of the four directions as the screen takes it.
+std::vector<std::pair<int, int>> WalkerCells() {
+  const cSaveData savedProgress = g_SaveData;
+  g_SaveData.ResetGameData();
+  std::vector<std::pair<int, int>> reached = {{g_WorldMap.m_nCursorX, g_WorldMap.m_nCursorY}};
+  {
+    cWorldMapScene scene;
+    g_Cursor.Reset();
+    for (size_t next = 0; next < reached.size(); ++next)
+      for (const int dir : {INPUT_LEFT, INPUT_RIGHT, INPUT_UP, INPUT_DOWN}) {
+        CursorPos& c = g_Cursor.Current();
+        c.nCol = reached[next].first;
+        c.nRow = reached[next].second;
+        scene.StepWalker(dir);
+        const std::pair<int, int> cell(g_Cursor.Current().nCol, g_Cursor.Current().nRow);
+        if (std::find(reached.begin(), reached.end(), cell) == reached.end()) reached.push_back(cell);
+      }
   }
+  g_Cursor.Reset();
+  g_SaveData = savedProgress;
   return reached;
 }
 
-TEST_F(SampleGame, TheMapCursorCanWalkToEveryStage) {
-  const std::vector<std::pair<int, int>> reached = ReachableCells(g_WorldMap);
+TEST_F(SampleGame, TheWalkerKeepsToTheRoadFromStageToStage) {
+  // Every terrain but the road and the bridge blocks the walker, so that from the first stage it
+  // follows the road to the others: it stands on no other terrain and reaches every node.
+  const std::vector<std::pair<int, int>> reached = WalkerCells();
+  int offRoad = 0;
+  for (const auto& [x, y] : reached) {
+    const int terrain = g_WorldMap.Cell(x, y);
+    ASSERT_GE(terrain, 0);
+    ASSERT_LT(terrain, static_cast<int>(g_WorldMap.m_vTerrain.size()));
+    const std::string& name = g_WorldMap.m_vTerrain[static_cast<size_t>(terrain)].m_strName;
+    if (name != "Road" && name != "Bridge" && ++offRoad <= 5)
+      ADD_FAILURE() << "the walker steps onto " << name << " at " << x << "," << y;
+  }
+  EXPECT_EQ(offRoad, 0) << "cells off the road the walker reaches";
   for (const cWorldNode& node : g_WorldMap.m_vNode)
     EXPECT_NE(std::find(reached.begin(), reached.end(), std::make_pair(node.m_nX, node.m_nY)), reached.end())
         << node.m_strName;
@@ -179,7 +193,7 @@ TEST_F(SampleGame, TheMapCursorCanWalkToEveryStage) {
 TEST_F(SampleGame, WhereverTheWalkerGoesTheViewShowsOnlyTheMap) {
   // The world map shows the 20 x 15 cells from the walker's cell minus (9, 7), never moved back
   // inside the map: from every cell the walker reaches, all of them must be cells of the map.
-  const std::vector<std::pair<int, int>> reached = ReachableCells(g_WorldMap);
+  const std::vector<std::pair<int, int>> reached = WalkerCells();
   ASSERT_FALSE(reached.empty());
   int outside = 0;
   for (const auto& [x, y] : reached) {

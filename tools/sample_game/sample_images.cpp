@@ -392,8 +392,7 @@ Canvas PaletteSwatch() {
 
 Canvas WorldMapChips() {
   Canvas c(160, 64);
-  // Terrains 0..4 blocked: sea, rock, forest, castle wall, deep sea; 5..9 open: grass, road,
-  // sand, bridge, flowers.
+  // Terrains 0..9: sea, rock, forest, castle wall, deep sea, grass, road, sand, bridge, flowers.
   const uint8_t base[10] = {RAMP_SEA + 5,   RAMP_STONE + 7,  RAMP_GRASS + 3,  RAMP_VIOLET + 4, RAMP_SEA + 2,
                             RAMP_GRASS + 9, RAMP_EARTH + 10, RAMP_EARTH + 13, RAMP_EARTH + 6,  RAMP_GRASS + 11};
   for (int t = 0; t < 10; ++t) {

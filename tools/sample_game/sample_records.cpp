@@ -183,11 +183,16 @@ void BuildWorldMap(cWorldMap& map) {
   // right and 7 from the top and the bottom, so that the sea, not the empty outside, surrounds
   // the island wherever the walker goes.
   constexpr int kWidth = 40, kHeight = 26;
+  constexpr size_t kRoad = 6, kBridge = 8;
   map.SetSize(kWidth, kHeight);
-  // Terrains: 0..4 blocked, 5..9 open. Chip c of the chip sheet shows terrain c.
+  // Terrains, chip c of the chip sheet showing terrain c. Only the road and the bridge are open:
+  // the walker keeps to the road from node to node.
   const char* const terrains[10] = {"Sea", "Rock", "Forest", "Castle wall", "Deep sea",
                                     "Grass", "Road", "Sand", "Bridge", "Flowers"};
-  for (size_t t = 0; t < 10; ++t) map.m_vTerrain[t].m_strName = terrains[t];
+  for (size_t t = 0; t < 10; ++t) {
+    map.m_vTerrain[t].m_strName = terrains[t];
+    map.m_vTerrain[t].m_bBlocked = t == kRoad || t == kBridge ? 0 : 1;
+  }
   // 0 sea, 1 rock, 2 forest, 3 castle wall, 4 deep sea, 5 grass, 6 road, 7 sand, 8 bridge,
   // 9 flowers. The road leads from the meadow (12, 14) up to the cave in the rocks (16, 8), over
   // the bridge down to the sky garden (22, 14) and up to the castle's gate (27, 8).
