@@ -744,6 +744,23 @@ TEST_F(SampleGame, TheGamesOwnTextsAndNamesAreEnglish) {
   }
 }
 
+TEST_F(SampleGame, TheRankingKindsNamesFitTheResultAndRankingWindows) {
+  // Texts 5..9 name the ranking kinds in 16-dot cells of the text font. The result window after
+  // a clear stands at (336, 224), 16 x (L + V + 3) wide for the longest name L and the longest
+  // value V (8 for a clear time; the scores, times and hit points of this game have fewer
+  // digits), its frame one dot outside: the right frame at 336 + width, inside the 640 dots.
+  int longest = 1;
+  for (int k = 0; k < 5; ++k)
+    longest = std::max(longest, CountChars(g_SystemData.m_vTexts[static_cast<size_t>(5 + k)].c_str()));
+  EXPECT_LE(336 + 16 * (longest + 8 + 3), 639) << "the result window runs off the screen";
+  // The ranking window's box is 270 dots wide from x + 1, its frame at x + 271; its heading
+  // "Ranking" with five blanks and the kind's name runs from x in 16-dot cells.
+  for (int k = 0; k < 5; ++k) {
+    const std::string& name = g_SystemData.m_vTexts[static_cast<size_t>(5 + k)];
+    EXPECT_LE(16 * (12 + CountChars(name.c_str())), 271) << "the heading of " << name << " meets the frame";
+  }
+}
+
 TEST_F(SampleGame, TheHeadUpDisplaysFieldsHoldTheGamesNumbers) {
   // The largest score of a stage: every character defeated and every item taken whose list adds
   // to the score (system value 3). The total adds the four stages; the lives are three and one

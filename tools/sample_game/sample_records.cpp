@@ -132,16 +132,20 @@ void BuildSystemData(cSystemData& data) {
   for (int i = 0; i < RANKING_METHOD_COUNT; ++i) data.m_vRankingMethods[static_cast<size_t>(i)] = methods[i];
   // Texts 0 and 1 stand before the stage numbers of the stage select, 2 and 4 before scores;
   // text 3 heads the stage select's scores from its tenth 32-dot cell on.
+  // Texts 5..9 name the ranking kinds (score, time left, clear time, HP and SP left), in 16-dot
+  // cells: after "Ranking" and five blanks in the 270-dot ranking window, where four fit, and
+  // as the labels of the result window at x 336, whose width is the longest label, the longest
+  // value (8 for a clear time) and 3 cells: four give 15 cells, up to x 576.
   const char* const texts[SYSTEM_TEXT_COUNT] = {"WORLD ",
                                                 "STAGE ",
                                                 "Score ",
                                                 "BEST",
                                                 "Total score ",
-                                                "Score",
-                                                "Time left",
-                                                "Clear time",
-                                                "HP left",
-                                                "SP left",
+                                                "Pts",
+                                                "Left",
+                                                "Time",
+                                                "HP",
+                                                "SP",
                                                 "Play this stage",
                                                 "Not now",
                                                 "Save",
