@@ -744,6 +744,31 @@ TEST_F(SampleGame, TheGamesOwnTextsAndNamesAreEnglish) {
   }
 }
 
+TEST_F(SampleGame, TheLargeFontsLettersStandEvenlyInTheirCells) {
+  // The large font (30 dots high, 32-dot cells) draws each letter from 4 dots into its cell, at
+  // the place the face gives the glyph from its pen: its headings (the title menu's names over
+  // the options and the stage select, the stage select's rows) stand evenly only when every
+  // letter's ink is centred alike. A proportional face puts a narrow I at the left of its cell.
+  const std::shared_ptr<gfx::TextFace> face = gfx::TextFace::Open(FontFaceName(g_SystemData.m_nFontFace), 30, 0, true);
+  ASSERT_NE(face, nullptr);
+  std::string letters;
+  for (const cCmdItem& e : g_SystemData.m_vTitleMenu) letters += e.m_strName;
+  for (const int i : {0, 1, 3}) letters += g_SystemData.m_vTexts[static_cast<size_t>(i)];
+  // Twice the ink's middle from the pen, in dots.
+  int lowest = INT_MAX, highest = INT_MIN;
+  char low = 0, high = 0;
+  for (const char ch : letters) {
+    if (ch == ' ') continue;
+    const gfx::Glyph& g = face->GlyphOf(static_cast<unsigned char>(ch));
+    ASSERT_GT(g.width, 0) << ch;
+    const int middle = 2 * g.left + g.width;
+    if (middle < lowest) lowest = middle, low = ch;
+    if (middle > highest) highest = middle, high = ch;
+  }
+  EXPECT_LE(highest - lowest, 2) << "the ink of " << low << " and of " << high << " stand "
+                                 << (highest - lowest) / 2.0 << " dots apart in their cells";
+}
+
 TEST_F(SampleGame, TheRankingKindsNamesFitTheResultAndRankingWindows) {
   // Texts 5..9 name the ranking kinds in 16-dot cells of the text font. The result window after
   // a clear stands at (336, 224), 16 x (L + V + 3) wide for the longest name L and the longest

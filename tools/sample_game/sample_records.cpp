@@ -12,6 +12,9 @@ const char* const kTitle = "Star Sprout Adventure";
 
 namespace {
 
+// Entry 59 of the installed font face table, the fixed-pitch gothic face ("ＭＳ ゴシック").
+constexpr int32_t kFixedPitchGothic = 59;
+
 template <class T>
 void Named(cSafeVector<T>& list, size_t index, const char* name, const char* file) {
   if (list.size() <= index) list.resize(index + 1);
@@ -114,6 +117,10 @@ void BuildSystemData(cSystemData& data) {
   data.m_vDisplayItems[DISPITEM_SP].m_bShow = 0;
   data.m_bExtraLife = 1;
   data.m_nExtraLifeScore = 1000;
+  // A face of fixed pitch: the large font (the headings) draws each letter from 4 dots into its
+  // 32-dot cell with the face's own spacing, so only a face whose letters share one advance,
+  // each centred in it, spaces a narrow letter such as I as evenly as the others.
+  data.m_nFontFace = kFixedPitchGothic;
 
   // The menus and the screens' texts in the game's language (the system's own texts stay).
   // The large font, which draws the title menu's names (the headings of the stage select and the
