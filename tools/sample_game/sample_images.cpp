@@ -501,13 +501,6 @@ bool WriteImages(const std::string& root, std::string* failed) {
       {"bmp/Debug.bmp", DebugFont},
       {"bmp/Block.bmp", BlockSheet},
       {"bmp/Character1.bmp", CharacterSheet},
-      {"bmp/Character2.bmp", EmptyCharacterSheet},
-      {"bmp/Character3.bmp", EmptyCharacterSheet},
-      {"bmp/Character4.bmp", EmptyCharacterSheet},
-      {"bmp/Character5.bmp", EmptyCharacterSheet},
-      {"bmp/Character6.bmp", EmptyCharacterSheet},
-      {"bmp/Character7.bmp", EmptyCharacterSheet},
-      {"bmp/Character8.bmp", EmptyCharacterSheet},
       {"bmp/chara_sp/Garm.bmp", LargeBossSheet},
       {"bmp/sword/Sword_L.bmp", [] { return SwordPicture(false); }},
       {"bmp/sword/Sword_R.bmp", [] { return SwordPicture(true); }},
@@ -532,15 +525,18 @@ bool WriteImages(const std::string& root, std::string* failed) {
       {"bmp/effect/Sparkle.bmp", [] { return EffectStrip(false); }},
       {"bmp/picture/Map.bmp", MapPicture},
   };
-  for (const ImageFile& f : files) {
-    const std::filesystem::path path = std::filesystem::path(root) / f.path;
+  auto write = [&](const std::string& rel, const Canvas& picture) {
+    const std::filesystem::path path = std::filesystem::path(root) / rel;
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
-    if (!fixture::WriteBmp8(path.string(), f.draw(), SamplePalette())) {
-      if (failed) *failed = path.string();
-      return false;
-    }
-  }
+    if (fixture::WriteBmp8(path.string(), picture, SamplePalette())) return true;
+    if (failed) *failed = path.string();
+    return false;
+  };
+  for (const ImageFile& f : files)
+    if (!write(f.path, f.draw())) return false;
+  for (int n = 2; n <= 8; ++n)
+    if (!write("bmp/Character" + std::to_string(n) + ".bmp", EmptyCharacterSheet())) return false;
   return true;
 }
 
