@@ -2,8 +2,9 @@
 # Screenshots of the player under a virtual X display: the player's window on the test project,
 # the start dialog, the name dialog and the open and save file dialogs, and the sample game's
 # screens (title, world map with its walker and its ranking, save, stage select and its ranking,
-# options, each stage in play, a sign's message window, and a replay of the boss fight through
-# the boss's defeat to the clear), driven with xdotool.
+# options, each stage in play, a sign's message window, the meadow played to its clear with the
+# result window, and a replay of the boss fight through the boss's defeat to the clear), driven
+# with xdotool.
 #   tools/screenshots.sh [BUILD_DIR] [OUT_DIR]   (defaults: build/test, build/screenshots)
 # Needs Xvfb and xdotool (tools/setup_debian.sh installs them; x11-xserver-utils for the grey
 # desktop), the build's x_shot, play_headless and sample game, and the Japanese fonts for the
@@ -135,12 +136,14 @@ start_sample
 shot title "$w"
 tap z; sleep 3
 shot world_map "$w"
+# The ranking of the stage the walker stands on (shown only on a stage), then hidden again.
+tap c; sleep 1.5
+shot world_map_ranking "$w"
+tap c
 # A step up the road: the walker turns its back.
 xdotool keydown Up; sleep 0.3; xdotool keyup Up; sleep 0.5
 shot world_map_walk "$w"
-tap c; sleep 1.5
-shot world_map_ranking "$w"
-tap c; tap x; sleep 3
+tap x; sleep 3
 shot save "$w"
 stop_sample
 
@@ -166,6 +169,25 @@ xdotool keydown Right; sleep 0.6
 shot sign "$w"
 sleep 0.4; xdotool keyup Right
 shot stage_walk "$w"
+stop_sample
+
+# The meadow played through by keys: right held, X tapped every 0.17 s, Z held for half a second
+# 5.45 s in (327 frames of play: the start banner went by while the window came up), and the
+# end-of-play display with its result window after the clear.
+start_sample 'data\stg4\c01-1.stg4_000'
+t0=$(date +%s%3N)
+xdotool keydown Right
+jumped=0
+while :; do
+  t=$(( $(date +%s%3N) - t0 ))
+  [ $t -lt 17000 ] || break
+  if [ $jumped = 0 ] && [ $t -ge 5450 ]; then xdotool keydown z; jumped=$t; fi
+  if [ $jumped -gt 0 ] && [ $t -ge $((jumped + 500)) ]; then xdotool keyup z; jumped=-1; fi
+  xdotool keydown x; sleep 0.05; xdotool keyup x; sleep 0.12
+done
+xdotool keyup Right
+sleep 2
+shot stage_clear "$w"
 stop_sample
 
 # The other stages, once their start banners have gone.

@@ -51,6 +51,7 @@
 #include "project/stage.h"
 #include "project/system_data.h"
 #include "project/world_map.h"
+#include "sample_game.h"
 #include "support/bytes.h"
 #include "support/dialog_driver.h"
 #include "support/fake_synth.h"
@@ -162,6 +163,11 @@ class ShellRunTest : public ::testing::Test {
     ASSERT_TRUE(p.WriteSystemData());
     ASSERT_TRUE(p.WriteWorldMap());
     for (auto [name, stage] : stages) ASSERT_TRUE(p.WriteStage(stage, name, 1));
+    Launch(lpszCommandLine);
+  }
+
+  // Starts the program in the project folder written to project_.
+  void Launch(const char* lpszCommandLine) {
     chdir_ = std::make_unique<ScopedChdir>(project_);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
@@ -566,5 +572,40 @@ TEST_F(ShellRunTest, StageFromTheCommandLineClosesFromTheMenu) {
   EXPECT_EQ(g_bFreePlay, 1);
   EXPECT_EQ(closes_, 1) << "the window is asked to close";
 }
+
+// The sample game started on each of its stages from the command line, as a new player would
+// try it: start-up, the title's and the play's images, the stage's own sheets, swords and effects
+// load without a failure in the report log or the error log by the time play runs.
+class SampleStageStart : public ShellRunTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SampleStageStart, LogsNoLoadFailure) {
+  project_ = env_.dir() / "sample";
+  std::string error;
+  ASSERT_TRUE(sample::WriteSampleGame(project_, &error)) << error;
+  const std::string stage = std::string("data\\stg4\\") + GetParam() + ".stg4";
+  Launch(stage.c_str());
+  ASSERT_TRUE(started_);
+  const std::vector<Step> steps = {{"play", Playing}};
+  const size_t done = Run(steps, 1000);
+  ASSERT_EQ(done, steps.size()) << Describe(steps, done);
+  // A picture that does not load ("LoadImage Err", a texture "の作成に失敗"), a stage's own
+  // picture ("専用bmp … 読み込み失敗！", "ソード", "エフェクト"), a system image ("の読み込みに
+  // 失敗！"), or a surface ("… Err").
+  for (const std::string& log : {env_.ReportText(), env_.ErrorText()}) {
+    std::string found;
+    for (const char* failure : {"Err ", "読み込み失敗", "に失敗"})
+      if (log.find(failure) != std::string::npos) found += std::string(" \"") + failure + "\"";
+    EXPECT_TRUE(found.empty()) << "the log tells of failures:" << found << "\n" << log;
+  }
+  EXPECT_EQ(closes_, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stages, SampleStageStart, ::testing::Values("c01-1", "c02-1", "c03-1", "c04-1"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           std::string name = info.param;
+                           for (char& c : name)
+                             if (c == '-') c = '_';
+                           return name;
+                         });
 
 }  // namespace

@@ -5,17 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/menu_cursor.h"
+#include "app/world_map_scene.h"
 #include "audio/midi_file.h"
 #include "audio/wave_file.h"
+#include "core/text.h"
 #include "defs/cmd_kind.h"
 #include "defs/def_context.h"
 #include "engine/chara_effect.h"
@@ -26,6 +31,7 @@
 #include "engine/stage_chara.h"
 #include "platform/bmp.h"
 #include "platform/gdi.h"
+#include "platform/text_engine.h"
 #include "platform/vox.h"
 #include "project/data_folder.h"
 #include "project/database.h"
@@ -33,6 +39,7 @@
 #include "project/save_data.h"
 #include "project/shell_state.h"
 #include "project/stage_load.h"
+#include "project/system_data.h"
 #include "project/system_image.h"
 #include "platform/time.h"
 #include "script/cmd_param_def.h"
@@ -140,30 +147,44 @@ TEST_F(SampleGame, TitleAndStagesAreTheGamesOwn) {
   }
 }
 
-// The cells the walker reaches from the start over terrains that are not blocked, four ways.
-std::vector<std::pair<int, int>> ReachableCells(cWorldMap& map) {
-  std::vector<int> seen(static_cast<size_t>(map.m_nWidth * map.m_nHeight), 0);
-  std::vector<std::pair<int, int>> reached;
-  std::vector<std::pair<int, int>> todo = {{map.m_nCursorX, map.m_nCursorY}};
-  while (!todo.empty()) {
-    const auto [x, y] = todo.back();
-    todo.pop_back();
-    if (!map.Contains(x, y) || seen[static_cast<size_t>(y * map.m_nWidth + x)]) continue;
-    const int terrain = map.Cell(x, y);
-    if (terrain < 0 || terrain >= static_cast<int>(map.m_vTerrain.size())) {
-      ADD_FAILURE() << "terrain " << terrain << " at " << x << "," << y;
-      continue;
-    }
-    if (map.m_vTerrain[static_cast<size_t>(terrain)].m_bBlocked) continue;
-    seen[static_cast<size_t>(y * map.m_nWidth + x)] = 1;
-    reached.emplace_back(x, y);
-    todo.insert(todo.end(), {{x + 1, y}, {x - 1, y}, {x, y + 1}, {x, y - 1}});
+// The cells the world map screen's walker reaches from the start of a new game, each cell tried
+// with a step in each of the four directions as the screen takes it.
+std::vector<std::pair<int, int>> WalkerCells() {
+  const cSaveData savedProgress = g_SaveData;
+  g_SaveData.ResetGameData();
+  std::vector<std::pair<int, int>> reached = {{g_WorldMap.m_nCursorX, g_WorldMap.m_nCursorY}};
+  {
+    cWorldMapScene scene;
+    g_Cursor.Reset();
+    for (size_t next = 0; next < reached.size(); ++next)
+      for (const int dir : {INPUT_LEFT, INPUT_RIGHT, INPUT_UP, INPUT_DOWN}) {
+        CursorPos& c = g_Cursor.Current();
+        c.nCol = reached[next].first;
+        c.nRow = reached[next].second;
+        scene.StepWalker(dir);
+        const std::pair<int, int> cell(g_Cursor.Current().nCol, g_Cursor.Current().nRow);
+        if (std::find(reached.begin(), reached.end(), cell) == reached.end()) reached.push_back(cell);
+      }
   }
+  g_Cursor.Reset();
+  g_SaveData = savedProgress;
   return reached;
 }
 
-TEST_F(SampleGame, TheMapCursorCanWalkToEveryStage) {
-  const std::vector<std::pair<int, int>> reached = ReachableCells(g_WorldMap);
+TEST_F(SampleGame, TheWalkerKeepsToTheRoadFromStageToStage) {
+  // Every terrain but the road and the bridge blocks the walker, so that from the first stage it
+  // follows the road to the others: it stands on no other terrain and reaches every node.
+  const std::vector<std::pair<int, int>> reached = WalkerCells();
+  int offRoad = 0;
+  for (const auto& [x, y] : reached) {
+    const int terrain = g_WorldMap.Cell(x, y);
+    ASSERT_GE(terrain, 0);
+    ASSERT_LT(terrain, static_cast<int>(g_WorldMap.m_vTerrain.size()));
+    const std::string& name = g_WorldMap.m_vTerrain[static_cast<size_t>(terrain)].m_strName;
+    if (name != "Road" && name != "Bridge" && ++offRoad <= 5)
+      ADD_FAILURE() << "the walker steps onto " << name << " at " << x << "," << y;
+  }
+  EXPECT_EQ(offRoad, 0) << "cells off the road the walker reaches";
   for (const cWorldNode& node : g_WorldMap.m_vNode)
     EXPECT_NE(std::find(reached.begin(), reached.end(), std::make_pair(node.m_nX, node.m_nY)), reached.end())
         << node.m_strName;
@@ -172,7 +193,7 @@ TEST_F(SampleGame, TheMapCursorCanWalkToEveryStage) {
 TEST_F(SampleGame, WhereverTheWalkerGoesTheViewShowsOnlyTheMap) {
   // The world map shows the 20 x 15 cells from the walker's cell minus (9, 7), never moved back
   // inside the map: from every cell the walker reaches, all of them must be cells of the map.
-  const std::vector<std::pair<int, int>> reached = ReachableCells(g_WorldMap);
+  const std::vector<std::pair<int, int>> reached = WalkerCells();
   ASSERT_FALSE(reached.empty());
   int outside = 0;
   for (const auto& [x, y] : reached) {
@@ -405,14 +426,25 @@ TEST_F(SampleGame, TheHeroWalksOnWhileTheDirectionIsHeld) {
 }
 
 TEST_F(SampleGame, EveryImageSoundAndMusicFileOpens) {
-  // The system images the screens and the play load; the optional ones the game leaves out
-  // are the empty surfaces, the extra character sheets and the world map's background.
-  for (const BitmapEntry& entry : g_SystemBitmapTable) {
-    const std::string name = entry.szFileName;
-    if (name == "E" || entry.bOptional) continue;
-    EXPECT_TRUE(ImageOpens(name)) << name;
+  // The system images the screens and the play load, the optional character sheets 2..8 too
+  // (the play loads them whenever they are there, and names each one it misses in the report
+  // log). Left out are the empty surfaces and the backgrounds, images 54..62: the world map
+  // names no background picture, and a stage's backgrounds are its own layers' files.
+  std::set<std::string> names;
+  for (int i = 0; i < SYSTEM_IMAGE_COUNT; ++i)
+    if (i < 54 || i > 62) names.insert(g_SystemBitmapTable[i].szFileName);
+  names.erase("E");
+  for (const std::string& name : names) EXPECT_TRUE(ImageOpens(name)) << name;
+  // The stage start loads the dedicated character sheets from entry 1 on and both pictures of
+  // every sword type.
+  ASSERT_GE(g_Database.m_vBmpCharaExc.size(), 2u);
+  for (size_t i = 1; i < g_Database.m_vBmpCharaExc.size(); ++i)
+    EXPECT_TRUE(ImageOpens(g_Database.m_vBmpCharaExc[i].m_strFile)) << "dedicated sheet " << i;
+  ASSERT_GE(g_Database.m_vSwordType.size(), 1u);
+  for (const cSwordType& sword : g_Database.m_vSwordType) {
+    EXPECT_TRUE(ImageOpens(sword.m_strFileLeft)) << "sword " << sword.m_strName << ": " << sword.m_strFileLeft;
+    EXPECT_TRUE(ImageOpens(sword.m_strFileRight)) << "sword " << sword.m_strName << ": " << sword.m_strFileRight;
   }
-  EXPECT_TRUE(ImageOpens("bmp\\GameMode.bmp")) << "the title menu is drawn from pictures";
   for (size_t i = 1; i < g_Database.m_vEffect.size(); ++i) EXPECT_TRUE(ImageOpens(g_Database.m_vEffect[i].m_strFile));
   for (size_t i = 1; i < g_Database.m_vPicture.size(); ++i) EXPECT_TRUE(ImageOpens(g_Database.m_vPicture[i].m_strFile));
   for (size_t i = 0; i < g_WorldMap.m_vNode.size(); ++i) {
@@ -709,6 +741,48 @@ TEST_F(SampleGame, TheGamesOwnTextsAndNamesAreEnglish) {
       EXPECT_TRUE(English(item.m_strName));
       for (const cFlowCmd& c : item.m_vCmd) EXPECT_TRUE(English(c.m_strText)) << item.m_strName;
     }
+  }
+}
+
+TEST_F(SampleGame, TheLargeFontsLettersStandEvenlyInTheirCells) {
+  // The large font (30 dots high, 32-dot cells) draws each letter from 4 dots into its cell, at
+  // the place the face gives the glyph from its pen: its headings (the title menu's names over
+  // the options and the stage select, the stage select's rows) stand evenly only when every
+  // letter's ink is centred alike. A proportional face puts a narrow I at the left of its cell.
+  const std::shared_ptr<gfx::TextFace> face = gfx::TextFace::Open(FontFaceName(g_SystemData.m_nFontFace), 30, 0, true);
+  ASSERT_NE(face, nullptr);
+  std::string letters;
+  for (const cCmdItem& e : g_SystemData.m_vTitleMenu) letters += e.m_strName;
+  for (const int i : {0, 1, 3}) letters += g_SystemData.m_vTexts[static_cast<size_t>(i)];
+  // Twice the ink's middle from the pen, in dots.
+  int lowest = INT_MAX, highest = INT_MIN;
+  char low = 0, high = 0;
+  for (const char ch : letters) {
+    if (ch == ' ') continue;
+    const gfx::Glyph& g = face->GlyphOf(static_cast<unsigned char>(ch));
+    ASSERT_GT(g.width, 0) << ch;
+    const int middle = 2 * g.left + g.width;
+    if (middle < lowest) lowest = middle, low = ch;
+    if (middle > highest) highest = middle, high = ch;
+  }
+  EXPECT_LE(highest - lowest, 2) << "the ink of " << low << " and of " << high << " stand "
+                                 << (highest - lowest) / 2.0 << " dots apart in their cells";
+}
+
+TEST_F(SampleGame, TheRankingKindsNamesFitTheResultAndRankingWindows) {
+  // Texts 5..9 name the ranking kinds in 16-dot cells of the text font. The result window after
+  // a clear stands at (336, 224), 16 x (L + V + 3) wide for the longest name L and the longest
+  // value V (8 for a clear time; the scores, times and hit points of this game have fewer
+  // digits), its frame one dot outside: the right frame at 336 + width, inside the 640 dots.
+  int longest = 1;
+  for (int k = 0; k < 5; ++k)
+    longest = std::max(longest, CountChars(g_SystemData.m_vTexts[static_cast<size_t>(5 + k)].c_str()));
+  EXPECT_LE(336 + 16 * (longest + 8 + 3), 639) << "the result window runs off the screen";
+  // The ranking window's box is 270 dots wide from x + 1, its frame at x + 271; its heading
+  // "Ranking" with five blanks and the kind's name runs from x in 16-dot cells.
+  for (int k = 0; k < 5; ++k) {
+    const std::string& name = g_SystemData.m_vTexts[static_cast<size_t>(5 + k)];
+    EXPECT_LE(16 * (12 + CountChars(name.c_str())), 271) << "the heading of " << name << " meets the frame";
   }
 }
 

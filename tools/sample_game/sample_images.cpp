@@ -145,6 +145,39 @@ Canvas CharacterSheet() {
   return c;
 }
 
+// The character sheets 2..8: the player loads all eight at every stage start, and this game
+// draws its characters from sheet 1 only; each of the others is one empty cell.
+Canvas EmptyCharacterSheet() { return Canvas(32, 32, C_CLEAR); }
+
+// The dedicated sheet of the boss at twice its size: its four poses in 64-dot cells, in the first
+// of the sheet's rows of eight.
+Canvas LargeBossSheet() {
+  Canvas c(512, 64, C_CLEAR);
+  const Poses p = BossPoses();
+  const Pict* const poses[4] = {&p.stand, &p.walk1, &p.walk2, &p.jump};
+  for (int i = 0; i < 4; ++i) DrawPict(c, i * 64, 0, *poses[i], 4);
+  return c;
+}
+
+// A sword's blade, 32 x 16, its point towards the way the owner faces: the picture for facing
+// left, or mirrored for facing right.
+Canvas SwordPicture(bool right) {
+  Canvas c(32, 16, C_CLEAR);
+  c.Fill(3, 6, 21, 4, RAMP_STONE + 12);
+  c.Fill(3, 6, 21, 1, C_WHITE);
+  c.Fill(1, 7, 2, 2, RAMP_STONE + 12);
+  c.Fill(24, 2, 3, 12, RAMP_GOLD + 11);
+  c.Fill(27, 6, 4, 4, RAMP_EARTH + 5);
+  if (right)
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) {
+        const uint8_t a = c.At(x, y);
+        c.Set(x, y, c.At(31 - x, y));
+        c.Set(31 - x, y, a);
+      }
+  return c;
+}
+
 using PictFn = Pict (*)(int);
 const PictFn kItemPicts[ITEM_COUNT] = {nullptr, CoinPict, HeartPict, KeyPict, GemPict, SignPict, GoalPict};
 
@@ -359,8 +392,7 @@ Canvas PaletteSwatch() {
 
 Canvas WorldMapChips() {
   Canvas c(160, 64);
-  // Terrains 0..4 blocked: sea, rock, forest, castle wall, deep sea; 5..9 open: grass, road,
-  // sand, bridge, flowers.
+  // Terrains 0..9: sea, rock, forest, castle wall, deep sea, grass, road, sand, bridge, flowers.
   const uint8_t base[10] = {RAMP_SEA + 5,   RAMP_STONE + 7,  RAMP_GRASS + 3,  RAMP_VIOLET + 4, RAMP_SEA + 2,
                             RAMP_GRASS + 9, RAMP_EARTH + 10, RAMP_EARTH + 13, RAMP_EARTH + 6,  RAMP_GRASS + 11};
   for (int t = 0; t < 10; ++t) {
@@ -469,6 +501,9 @@ bool WriteImages(const std::string& root, std::string* failed) {
       {"bmp/Debug.bmp", DebugFont},
       {"bmp/Block.bmp", BlockSheet},
       {"bmp/Character1.bmp", CharacterSheet},
+      {"bmp/chara_sp/Garm.bmp", LargeBossSheet},
+      {"bmp/sword/Sword_L.bmp", [] { return SwordPicture(false); }},
+      {"bmp/sword/Sword_R.bmp", [] { return SwordPicture(true); }},
       {"bmp/Shot.bmp", ShotSheet},
       {"bmp/Item.bmp", ItemSheet},
       {"bmp/Item_Mini.bmp", ItemMiniSheet},
@@ -490,15 +525,18 @@ bool WriteImages(const std::string& root, std::string* failed) {
       {"bmp/effect/Sparkle.bmp", [] { return EffectStrip(false); }},
       {"bmp/picture/Map.bmp", MapPicture},
   };
-  for (const ImageFile& f : files) {
-    const std::filesystem::path path = std::filesystem::path(root) / f.path;
+  auto write = [&](const std::string& rel, const Canvas& picture) {
+    const std::filesystem::path path = std::filesystem::path(root) / rel;
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
-    if (!fixture::WriteBmp8(path.string(), f.draw(), SamplePalette())) {
-      if (failed) *failed = path.string();
-      return false;
-    }
-  }
+    if (fixture::WriteBmp8(path.string(), picture, SamplePalette())) return true;
+    if (failed) *failed = path.string();
+    return false;
+  };
+  for (const ImageFile& f : files)
+    if (!write(f.path, f.draw())) return false;
+  for (int n = 2; n <= 8; ++n)
+    if (!write("bmp/Character" + std::to_string(n) + ".bmp", EmptyCharacterSheet())) return false;
   return true;
 }
 

@@ -12,6 +12,9 @@ const char* const kTitle = "Star Sprout Adventure";
 
 namespace {
 
+// Entry 59 of the installed font face table, the fixed-pitch gothic face ("ＭＳ ゴシック").
+constexpr int32_t kFixedPitchGothic = 59;
+
 template <class T>
 void Named(cSafeVector<T>& list, size_t index, const char* name, const char* file) {
   if (list.size() <= index) list.resize(index + 1);
@@ -58,6 +61,22 @@ void BuildDatabase(cDatabase& db) {
 
   Named(db.m_vPicture, 1, "Map", "bmp\\picture\\Map.bmp");
 
+  // Every stage start loads the dedicated character sheets from entry 1 on and the pictures of
+  // every sword type, whether a stage uses them or not: each names a picture the game has. The
+  // dedicated sheet holds the boss at twice its size, in 64-dot cells.
+  Named(db.m_vBmpCharaExc, 1, "Garm, large", "bmp\\chara_sp\\Garm.bmp");
+  db.m_vBmpCharaExc[1].m_bLargeCell = 1;
+  db.m_vBmpCharaExc[1].m_nCellUnits = 2;
+  // One sword: a swing of a single frame, the blade in front of the owner for 0.2 s.
+  cSwordType& sword = db.m_vSwordType.CheckedAt(0);
+  sword.m_strName = "Sword";
+  sword.m_strFileLeft = "bmp\\sword\\Sword_L.bmp";
+  sword.m_strFileRight = "bmp\\sword\\Sword_R.bmp";
+  cSwordTypeSub& swing = sword.m_vSwing.CheckedAt(0);
+  swing.m_nWidth = 32;
+  swing.m_nHeight = 16;
+  swing.m_nTime = 2;
+
   const char* const sounds[SE_COUNT][2] = {{"", ""},
                                            {"Jump", "wave\\jump.wav"},
                                            {"Shot", "wave\\shot.wav"},
@@ -98,6 +117,10 @@ void BuildSystemData(cSystemData& data) {
   data.m_vDisplayItems[DISPITEM_SP].m_bShow = 0;
   data.m_bExtraLife = 1;
   data.m_nExtraLifeScore = 1000;
+  // A face of fixed pitch: the large font (the headings) draws each letter from 4 dots into its
+  // 32-dot cell with the face's own spacing, so only a face whose letters share one advance,
+  // each centred in it, spaces a narrow letter such as I as evenly as the others.
+  data.m_nFontFace = kFixedPitchGothic;
 
   // The menus and the screens' texts in the game's language (the system's own texts stay).
   // The large font, which draws the title menu's names (the headings of the stage select and the
@@ -116,16 +139,20 @@ void BuildSystemData(cSystemData& data) {
   for (int i = 0; i < RANKING_METHOD_COUNT; ++i) data.m_vRankingMethods[static_cast<size_t>(i)] = methods[i];
   // Texts 0 and 1 stand before the stage numbers of the stage select, 2 and 4 before scores;
   // text 3 heads the stage select's scores from its tenth 32-dot cell on.
+  // Texts 5..9 name the ranking kinds (score, time left, clear time, HP and SP left), in 16-dot
+  // cells: after "Ranking" and five blanks in the 270-dot ranking window, where four fit, and
+  // as the labels of the result window at x 336, whose width is the longest label, the longest
+  // value (8 for a clear time) and 3 cells: four give 15 cells, up to x 576.
   const char* const texts[SYSTEM_TEXT_COUNT] = {"WORLD ",
                                                 "STAGE ",
                                                 "Score ",
                                                 "BEST",
                                                 "Total score ",
-                                                "Score",
-                                                "Time left",
-                                                "Clear time",
-                                                "HP left",
-                                                "SP left",
+                                                "Pts",
+                                                "Left",
+                                                "Time",
+                                                "HP",
+                                                "SP",
                                                 "Play this stage",
                                                 "Not now",
                                                 "Save",
@@ -167,11 +194,16 @@ void BuildWorldMap(cWorldMap& map) {
   // right and 7 from the top and the bottom, so that the sea, not the empty outside, surrounds
   // the island wherever the walker goes.
   constexpr int kWidth = 40, kHeight = 26;
+  constexpr size_t kRoad = 6, kBridge = 8;
   map.SetSize(kWidth, kHeight);
-  // Terrains: 0..4 blocked, 5..9 open. Chip c of the chip sheet shows terrain c.
+  // Terrains, chip c of the chip sheet showing terrain c. Only the road and the bridge are open:
+  // the walker keeps to the road from node to node.
   const char* const terrains[10] = {"Sea", "Rock", "Forest", "Castle wall", "Deep sea",
                                     "Grass", "Road", "Sand", "Bridge", "Flowers"};
-  for (size_t t = 0; t < 10; ++t) map.m_vTerrain[t].m_strName = terrains[t];
+  for (size_t t = 0; t < 10; ++t) {
+    map.m_vTerrain[t].m_strName = terrains[t];
+    map.m_vTerrain[t].m_bBlocked = t == kRoad || t == kBridge ? 0 : 1;
+  }
   // 0 sea, 1 rock, 2 forest, 3 castle wall, 4 deep sea, 5 grass, 6 road, 7 sand, 8 bridge,
   // 9 flowers. The road leads from the meadow (12, 14) up to the cave in the rocks (16, 8), over
   // the bridge down to the sky garden (22, 14) and up to the castle's gate (27, 8).
