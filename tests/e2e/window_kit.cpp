@@ -76,3 +76,12 @@ Shot CaptureKept(const XDisplay& display, unsigned long window) {
   return shot;
 }
 
+bool NamesTheLostWindow(const std::string& output) {
+  const std::string line = "tessellwhirl: the window was lost: ";
+  for (size_t at = output.find(line); at != std::string::npos; at = output.find(line, at + 1)) {
+    const std::string rest = output.substr(at + line.size(), output.find('\n', at) - at - line.size());
+    if (rest.rfind("X error ", 0) == 0) return true;
+    if (rest.rfind("window 0x", 0) == 0 && rest.find(" destroyed by another program") != std::string::npos) return true;
+  }
+  return false;
+}

@@ -41,3 +41,7 @@ class Player {
 // the test, for a person to look at.
 Shot CaptureKept(const XDisplay& display, unsigned long window);
 
+// Whether the player's output names the loss of its window, as it says when it ends on it: an X
+// request refused on the window, or the display's report that another program destroyed it
+// (whichever it learnt first).
+bool NamesTheLostWindow(const std::string& output);
