@@ -95,10 +95,8 @@ bool HeroWalkedRight(const Shot& shot) {
 class PlayerWindow : public testing::Test {
  protected:
   void SetUp() override {
-    if (!ProgramInstalled("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
-    ASSERT_TRUE(ProgramInstalled("xdotool")) << "xdotool is not installed (tools/setup_debian.sh)";
-    std::string error;
-    ASSERT_TRUE(display_.Start(&error)) << error;
+    StartTestDisplay(display_);
+    if (IsSkipped() || HasFatalFailure()) return;
     project_ = dir_ / "game";
     std::error_code ec;
     fs::copy(TW_SAMPLE_GAME_DIR, project_, fs::copy_options::recursive, ec);

@@ -60,6 +60,13 @@ bool Player::Running() {
 
 std::string Player::Output() const { return ReadFileBytes(log_); }
 
+void StartTestDisplay(XDisplay& display) {
+  if (!ProgramInstalled("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+  ASSERT_TRUE(ProgramInstalled("xdotool")) << "xdotool is not installed (tools/setup_debian.sh)";
+  std::string error;
+  ASSERT_TRUE(display.Start(&error)) << error;
+}
+
 Shot CaptureKept(const XDisplay& display, unsigned long window) {
   Shot shot;
   EXPECT_TRUE(display.Capture(window, &shot));

@@ -36,6 +36,11 @@ class Player {
   pid_t pid_ = -1;
 };
 
+// Starts the virtual display of a test of the player in a real window. Without Xvfb the test is
+// skipped; without xdotool, or when the display does not come up, it fails. The caller returns
+// then (IsSkipped, HasFatalFailure).
+void StartTestDisplay(XDisplay& display);
+
 // The window's pixels (0: the whole screen); a failed capture fails the test. With TW_E2E_SHOTS
 // set to a folder, each shot is also written there as a PNG file numbered in order and named by
 // the test, for a person to look at.
