@@ -157,7 +157,13 @@ int RunLoopThread(cThread& thread, unsigned (*lpfnProc)(void*), void* lpParam) {
 
 int cPlayScene::RunPauseLoop() {
   RunLoopThread(thPause, PauseThreadProc, this);
-  return m_bQuit ? 0 : 1;
+  if (!m_bQuit) return 1;
+  // The window was closed while the game was held: the close only ended the loop, so that it
+  // would not end this thread while it waited for the loop. It is asked again now that the loop
+  // is over, not at the scene's next frame, which comes only after the rest of this one, however
+  // long that runs.
+  PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
+  return 0;
 }
 
 void cPlayScene::EnterRanking() {

@@ -342,7 +342,8 @@ class cPlayScene {
   // goes with its surface and creation entry.
   void DrawPictures(DDSURFACEDATA* lpTarget, int nLayer, int bFrozen);
   // Holds the game in the pause loop until m_PauseWait is met (or the window closes): starts
-  // the pause thread and waits for it. 0 when the loop ended because of the quit flag.
+  // the pause thread and waits for it. 0 when the loop ended because of the quit flag; the main
+  // window is then closed again (WM_CLOSE posted), for the close's next step.
   int RunPauseLoop();
   // Registers the result in the rankings and shows them until decide.
   void EnterRanking();

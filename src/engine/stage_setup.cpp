@@ -498,12 +498,9 @@ void cPlayScene::AddTotalScore() {
                             0, 0, 0, 0, 0, 0);
     const cMessageWindow* popup = &m_lMessage.back();
     m_PauseWait.Set(4, 0, 30, 0);
-    RunPauseLoop();
+    const int held = RunPauseLoop();
     RemoveMessage(popup);
-    if (m_bQuit) {
-      PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
-      break;
-    }
+    if (!held) break;
     while (g_PauseLink.lpfnIsActive && !g_PauseLink.lpfnIsActive() && !m_bQuit) Sleep(1);
   }
 }

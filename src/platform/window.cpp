@@ -482,6 +482,9 @@ void HandleEvent(const SDL_Event& e, Sends& sends) {
     case SDL_DISPLAYEVENT:
       ReadDesktop();
       return;
+    case SDL_SYSWMEVENT:
+      // The display's own events, looked at as they were read (display_errors.h).
+      return;
     default:
       break;
   }
@@ -689,6 +692,8 @@ HWND CreateWindowExA(DWORD dwExStyle, const char* lpClassName, const char* lpWin
     first = g_windows.empty();
     g_windows[hwnd] = std::move(rec);
   }
+  // Another program may destroy it while no frame is shown in it for a long time.
+  WatchWindowDestroy(sdl);
   if (first) {
     gfx::SetPresenter(&g_presenter);
     SetMessagePump(&Pump);
@@ -728,6 +733,7 @@ BOOL DestroyWindow(HWND hWnd) {
     if (last) g_appActive = false;
   }
   DestroyWindowHandle(hWnd);
+  UnwatchWindowDestroy(rec->sdl);
   if (rec->texture) SDL_DestroyTexture(rec->texture);
   if (rec->renderer) SDL_DestroyRenderer(rec->renderer);
   if (rec->sdl) SDL_DestroyWindow(rec->sdl);

@@ -230,6 +230,19 @@ unsigned long XDisplay::FocusedWindow() const {
   return focus;
 }
 
+unsigned long XDisplay::OpenFocusedWindow() {
+  if (!dpy_) return 0;
+  const Window w = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 64, 64, 0, 0, 0);
+  if (!w) return 0;
+  // Without a window manager the window is viewable once the server has mapped it, which it has
+  // done when the sync returns: only then can it take the focus.
+  XMapRaised(dpy_, w);
+  XSync(dpy_, False);
+  XWarpPointer(dpy_, None, w, 0, 0, 0, 0, 32, 32);
+  Focus(w);
+  return w;
+}
+
 bool XDisplay::Capture(unsigned long window, Shot* out) const {
   if (!dpy_) return false;
   const Window w = window ? window : DefaultRootWindow(dpy_);

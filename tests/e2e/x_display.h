@@ -55,6 +55,10 @@ class XDisplay {
   void Focus(unsigned long window) const;
   // The window that has the keyboard focus (0 or 1 for none or the pointer's).
   unsigned long FocusedWindow() const;
+  // Opens a small window of the test's own in the screen's top left corner, as another program
+  // the person turns to: it has the pointer and the keyboard focus. It stays until the display is
+  // killed. Its number, 0 when it cannot be made.
+  unsigned long OpenFocusedWindow();
   // The window's pixels (0 for the root: the whole screen); false when it cannot be read.
   bool Capture(unsigned long window, Shot* out) const;
   // Asks the window to close as a window manager does (WM_DELETE_WINDOW).

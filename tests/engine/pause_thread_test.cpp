@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/shell_link.h"
 #include "core/thread.h"
 #include "engine/pause_thread.h"
 #include "fixture/fixture.h"
@@ -364,6 +365,45 @@ TEST_F(Loops, QuitMessageEndsTheHold) {
   Fakes::wmQuitAt = 2;
   EXPECT_EQ(Hold(), 1);
   EXPECT_EQ(Fakes::presents, 2);
+}
+
+// The close that ended a hold is asked for again as soon as the loop is over, not at the play
+// scene's next frame (the rest of the held frame may run long): WM_CLOSE reaches the main window
+// once. A hold that ends by its own wait asks for nothing.
+TEST_F(Loops, AHoldEndedByTheCloseClosesTheWindowAgain) {
+  struct Row {
+    const char* name;
+    int closeAt;  // the present after which the window is closed (0: never)
+    int result;
+    int closes;
+  };
+  for (const Row& row : {Row{"ended by the close", 2, 0, 1}, Row{"ended by its wait", 0, 1, 0}}) {
+    SCOPED_TRACE(row.name);
+    world_->scene.m_bQuit = 0;
+    Fakes::presents = 0;
+    Fakes::quitAt = Fakes::wmQuitAt = row.closeAt;
+    world_->scene.m_PauseWait.Set(2, 0, 5, 0);
+    std::atomic<bool> done{false};
+    int result = -1;
+    TestThread game([&] {
+      result = world_->scene.RunPauseLoop();
+      done = true;
+    });
+    // This thread is the window's: the messages posted to it are counted as they come.
+    int closes = 0;
+    MSG msg{};
+    auto take = [&] {
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) closes += msg.message == WM_CLOSE && msg.hwnd == g_hWnd;
+    };
+    while (!done.load()) {
+      take();
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    EXPECT_TRUE(game.Join());
+    take();
+    EXPECT_EQ(result, row.result);
+    EXPECT_EQ(closes, row.closes);
+  }
 }
 
 TEST_F(Loops, RankingMethodsWithAStoredNameNeverAskForOne) {
