@@ -125,7 +125,7 @@ int cObject::OverlapsRect(double x1, double y1, double x2, double y2) const {
 
 int cPlayScene::OverlapsBlockChara(cObject& object, int excludedId) {
   const cRect body = BodyOf(object);
-  cChara* b = g_lChara.Find([&](cStageChara& c) {
+  cChara* b = m_BlockCharas.Find(g_lChara, m_nSubStepCount, [&](cStageChara& c) {
     return IsSolidFor(c, object.m_nId) && c.m_nId != excludedId && Touches(body, BodyOf(c));
   });
   return b ? 1 : 0;
@@ -144,7 +144,8 @@ int cPlayScene::IsStillRiding(cChara& object) {
 
 cChara* cPlayScene::FindCarrier(cChara& object) {
   const cRect strip = FeetStrip(object);
-  return g_lChara.Find([&](cStageChara& c) { return IsSolidFor(c, object.m_nId) && Touches(strip, BodyOf(c)); });
+  return m_BlockCharas.Find(g_lChara, m_nSubStepCount,
+                            [&](cStageChara& c) { return IsSolidFor(c, object.m_nId) && Touches(strip, BodyOf(c)); });
 }
 
 int cPlayScene::IsSqueezed(cChara& object, const double saved[4]) {
@@ -161,7 +162,7 @@ int cPlayScene::IsSqueezed(cChara& object, const double saved[4]) {
   const auto a = sides(now);
   const auto b = sides(then);
   for (size_t i = 0; i < 4; ++i) {
-    cChara* cover = g_lChara.Find([&](cStageChara& c) {
+    cChara* cover = m_BlockCharas.Find(g_lChara, m_nSubStepCount, [&](cStageChara& c) {
       if (!IsSolidFor(c, object.m_nId)) return false;
       const cRect r = BodyOf(c);
       return covers(r, a[i]) || covers(r, b[i]);
@@ -175,7 +176,7 @@ void cPlayScene::PushOutOfBlockCharas(cChara& object, cObjectList<cStageChara>& 
   const cRect body = BodyOf(object);
   const cLines lines = InnerLines(object);
   cCandidate low, high;
-  charas.ForEach([&](cStageChara& b) {
+  m_BlockCharas.ForEach(charas, m_nSubStepCount, [&](cStageChara& b) {
     if (!IsSolidFor(b, object.m_nId)) return;
     const cRect r = BodyOf(b);
     if (!Touches(body, r) || OverlapOf(body, r).w == 0) return;
@@ -209,7 +210,7 @@ int cPlayScene::ResolveContacts(cChara& o, cObjectList<cStageChara>& charas) {
   if (o.m_bFree) {
     const cRect body = BodyOf(o);
     const cLines lines = InnerLines(o);
-    charas.ForEach([&](cStageChara& b) {
+    m_BlockCharas.ForEach(charas, m_nSubStepCount, [&](cStageChara& b) {
       if (!IsSolidFor(b, o.m_nId)) return;
       const cRect r = BodyOf(b);
       const cOverlap ov = OverlapOf(body, r);
@@ -270,7 +271,7 @@ int cPlayScene::ResolveContacts(cChara& o, cObjectList<cStageChara>& charas) {
     s.right.Offer(b.m_dX - w - 0.5, b, -1);
   };
 
-  charas.ForEach([&](cStageChara& b) {
+  m_BlockCharas.ForEach(charas, m_nSubStepCount, [&](cStageChara& b) {
     if (!IsSolidFor(b, o.m_nId)) return;
     const cRect r = BodyOf(b);
     if (!Touches(body, r)) return;
@@ -312,7 +313,8 @@ int cPlayScene::ResolveContacts(cChara& o, cObjectList<cStageChara>& charas) {
 
   // The first block character over the upper half of the body.
   auto firstOverUpper = [&]() -> cChara* {
-    return charas.Find([&](cStageChara& b) { return IsSolidFor(b, o.m_nId) && Touches(upper, BodyOf(b)); });
+    return m_BlockCharas.Find(charas, m_nSubStepCount,
+                              [&](cStageChara& b) { return IsSolidFor(b, o.m_nId) && Touches(upper, BodyOf(b)); });
   };
   bool landed = false;
   bool sideways = true;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <list>
 #include <memory>
 #include <utility>
@@ -29,6 +30,7 @@ class cObjectList {
   // Appends an object; the list owns it. Returns it.
   T& Add(std::unique_ptr<T> object) {
     m_list.push_back(std::move(object));
+    ++m_nChanges;
     return *m_list.back();
   }
 
@@ -70,6 +72,7 @@ class cObjectList {
       if ((*it)->m_bRemoved) {
         it = m_list.erase(it);
         ++n;
+        ++m_nChanges;
       } else {
         ++it;
       }
@@ -91,6 +94,9 @@ class cObjectList {
   // Every element, removed ones included (until they are swept).
   size_t Stored() const { return m_list.size(); }
   bool Walking() const { return m_nWalks != 0; }
+  // Counts the elements added and freed: an index of the list built when it stood at a count
+  // holds exactly the list's elements while the count stays.
+  uint64_t Changes() const { return m_nChanges; }
 
  private:
   // Counts an active walk for its lifetime.
@@ -111,4 +117,5 @@ class cObjectList {
 
   Store m_list;
   int m_nWalks = 0;
+  uint64_t m_nChanges = 0;
 };

@@ -121,6 +121,25 @@ TEST_F(Contacts, AFreeBodyOfModeOneIsPushedOutOfStillBlocks) {
   }
 }
 
+// The block characters are walked from an index of the list: one made after the index was
+// built holds the body at once, in the same sub-step, and one taken out of play no longer does.
+TEST_F(Contacts, ABlockCharacterMadeOrTakenOutInTheSubStepCountsAtOnce) {
+  cStageChara& c = Flyer(1);
+  EXPECT_EQ(Resolve(c), 0);
+  EXPECT_EQ(c.m_dX, 500);
+  // On the right side, as in the push-out case above: x = 514 − 16.
+  cStageChara& b = Block(514, 500, 32, 32);
+  EXPECT_EQ(Resolve(c), 0);
+  EXPECT_EQ(c.m_dX, 514 - 16);
+  EXPECT_EQ(c.m_bPressRight, 1);
+  cObjectList<cStageChara>::Remove(b);
+  Body(c, 500, 500, 16, 16);
+  c.m_bPressRight = 0;
+  EXPECT_EQ(Resolve(c), 0);
+  EXPECT_EQ(c.m_dX, 500);
+  EXPECT_EQ(c.m_bPressRight, 0);
+}
+
 TEST_F(Contacts, ABodyFallingOntoABlockCharacterLandsAndRides) {
   cStageChara& c = Walker();
   c.m_dVY = 1;
