@@ -315,6 +315,35 @@ void BM_PlacedCharas(benchmark::State& state) {
 }
 BENCHMARK(BM_PlacedCharas)->Arg(4096)->Arg(8192)->Arg(16384)->Unit(benchmark::kMillisecond);
 
+// BM_MeetingPile/n: n characters of layer 2 and n of layer 3 on one spot in the air, each with
+// the power to hurt the others (and hit points to last): every pair of the two sides meets in
+// every sub-step, n × n pairs; after a hit two characters pause for each other a while (by
+// default 30 sub-steps: one frame in 30 is one of n × n hits).
+void BM_MeetingPile(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  cStage stage = fixture::Stage(20, 15);
+  fixture::Fill(stage, fixture::Block(1), 0, 14, 19, 14);
+  fixture::Place(stage, fixture::Hero(2), 1, 13);
+  cCharaData def = fixture::Chara(3);
+  def.m_byFlying = 1;
+  def.m_nPower = 1;
+  def.m_nMaxHp = 1000000;
+  for (int i = 0; i < 2 * n; ++i) {
+    def.m_byLayer = static_cast<uint8_t>(2 + i % 2);
+    fixture::Place(stage, def, 12, 6);
+  }
+  stage.m_nSpeedLevel = 1;
+  stage.m_bShowStartBanner = 0;
+  stage.m_bShowStageBanner = 0;
+  stage.m_bHitOnScreenOnly = 0;
+  fixture::EncloseGrid(stage);
+  // Timed after the first frame, in which every pair hurts each other and starts its pauses.
+  int played = 0;
+  TimeFrames(state, stage, nullptr, [&played] { return played++ == 1; }, 2);
+  state.counters["pairs"] = static_cast<double>(n) * n;
+}
+BENCHMARK(BM_MeetingPile)->Arg(256)->Arg(512)->Arg(1024)->Unit(benchmark::kMillisecond);
+
 // BM_AllKinds: 4,096 each of characters, items, shots and running effects at once: the placed
 // characters and items of BM_PlacedCharas, shots standing among the characters (half in the
 // hero's layer, half in layer 2; the hero's cancel the others), and effects of one long frame.

@@ -419,21 +419,12 @@ void cChara::AgePauses() {
   // One sub-step less, 0 at the least; a pause the stage stores below 0 (down to INT32_MIN) is
   // over at once.
   m_nPause = m_nPause > 0 ? m_nPause - 1 : 0;
-  for (auto it = m_lPartnerPause.begin(); it != m_lPartnerPause.end();) {
-    if (it->nLeft <= 1) {
-      it = m_lPartnerPause.erase(it);
-    } else {
-      --it->nLeft;
-      ++it;
-    }
-  }
+  m_lPartnerPause.Age();
 }
 
 bool cChara::IsPausedFor(int partnerId) const {
   if (IsPaused()) return true;
-  for (const cPartnerPause& p : m_lPartnerPause)
-    if (p.nId == partnerId) return true;
-  return false;
+  return m_lPartnerPause.Has(partnerId);
 }
 
 // Death.
