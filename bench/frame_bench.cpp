@@ -344,6 +344,31 @@ void BM_MeetingPile(benchmark::State& state) {
 }
 BENCHMARK(BM_MeetingPile)->Arg(256)->Arg(512)->Arg(1024)->Unit(benchmark::kMillisecond);
 
+// BM_Riders/n/b: n walking characters riding b block characters that stand side by side on the
+// floor of a stage b cells wide (n / b on each), the hero on the left.
+void BM_Riders(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const int blocks = static_cast<int>(state.range(1));
+  cStage stage = fixture::Stage(blocks + 4, 15);
+  fixture::Fill(stage, fixture::Block(1), 0, 14, blocks + 3, 14);
+  fixture::Place(stage, fixture::Hero(2), 1, 13);
+  cCharaData block = fixture::Chara(3);
+  block.m_bBlockChara = 1;
+  block.m_byActRange = 3;
+  for (int i = 0; i < blocks; ++i) fixture::Place(stage, block, 3 + i, 13);
+  cCharaData rider = fixture::Chara(4);
+  rider.m_byActRange = 3;
+  for (int i = 0; i < n; ++i) fixture::Place(stage, rider, 3 + i % blocks, 11);
+  stage.m_nSpeedLevel = 1;
+  stage.m_bShowStartBanner = 0;
+  stage.m_bShowStageBanner = 0;
+  fixture::EncloseGrid(stage);
+  // Timed once they have landed.
+  int played = 0;
+  TimeFrames(state, stage, nullptr, [&played] { return played++ == 60; }, 61);
+}
+BENCHMARK(BM_Riders)->Args({4096, 128})->Args({4096, 1024})->Args({16384, 1024})->Unit(benchmark::kMillisecond);
+
 // BM_AllKinds: 4,096 each of characters, items, shots and running effects at once: the placed
 // characters and items of BM_PlacedCharas, shots standing among the characters (half in the
 // hero's layer, half in layer 2; the hero's cancel the others), and effects of one long frame.

@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstdint>
 
+#include "engine/block_index.h"
 #include "engine/effect.h"
 #include "engine/item.h"
+#include "engine/object_id_index.h"
 #include "engine/object_limits.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
@@ -459,6 +461,7 @@ void cChara::RestorePosition() {
   m_dY = m_dPrev[1];
   m_dFarX = m_dPrev[2];
   m_dFarY = m_dPrev[3];
+  if (m_Data.m_bBlockChara) NoteBlockCharaMoved();
 }
 
 void cChara::ClearPressed() { m_bPressLeft = m_bPressRight = m_bPressTop = m_bPressBottom = 0; }
@@ -567,8 +570,14 @@ int cChara::JumpTimeForHbl(int n) const { return JumpTicks(JumpSpeedForHbl(n)) /
 
 // Chara lookup.
 
+cStageChara* FindStageCharaById(cObjectList<cStageChara>& list, int id) {
+  // The game thread's (and, while it waits, the pause thread's): one frame loop runs at a time.
+  static cObjectIdIndex<cStageChara> s_index;
+  return s_index.Find(list, id);
+}
+
 cChara* FindObjectById(int id) {
   for (cPlayer& p : g_vPlayer)
     if (!p.m_bRemoved && p.m_nId == id) return &p;
-  return g_lChara.Find([id](cStageChara& c) { return c.m_nId == id; });
+  return FindStageCharaById(g_lChara, id);
 }

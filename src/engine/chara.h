@@ -19,6 +19,9 @@ struct DDSURFACEDATA;
 
 class cChara;
 class cShot;
+class cStageChara;
+template <class T>
+class cObjectList;
 class cItem;
 class cEdMove;
 class cCond;
@@ -386,3 +389,6 @@ extern void (*g_lpfnFireEventEx)(cChara& chara, int key, cObject* lpPartner, int
 
 // The hero vector first, then the character list; null when absent or removed.
 cChara* FindObjectById(int id);
+// The first character of the list (in list order) with the id that is not removed; null when
+// none. Looked up in an index of the list by id.
+cStageChara* FindStageCharaById(cObjectList<cStageChara>& list, int id);

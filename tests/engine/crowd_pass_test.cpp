@@ -56,8 +56,9 @@ cFlow FlowOf(int trigger, const std::vector<cFlowCmd>& cmds) {
 }
 
 // The melee: 40 × 15 cells, a floor, the hero (layer 1) walking and firing on its button, 120
-// flying characters on layers 2 to 5 (a few of them block characters) that fire now and then and
-// summon two of the stage's entry 1 when they die; entry 1 of the items warps the hero up.
+// characters on layers 2 to 5, most flying, one in ten a block character that others land on,
+// that fire now and then and summon two of the stage's entry 1 when they die; entry 1 of the
+// items warps the hero up.
 cStage MeleeStage(uint32_t seed) {
   std::mt19937 rng(seed);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
@@ -120,13 +121,14 @@ cStage MeleeStage(uint32_t seed) {
 
   for (int i = 0; i < 120; ++i) {
     cCharaData c = fixture::Chara(2);
-    c.m_byFlying = 1;
+    // One in three walks (falling onto the floor or onto block characters and riding them).
+    c.m_byFlying = static_cast<uint8_t>(pick(0, 2) != 0);
     c.m_byActRange = 3;
     c.m_byLayer = static_cast<uint8_t>(2 + i % 4);
     c.m_nMaxHp = pick(1, 3);
     c.m_nPower = pick(0, 2);
     c.m_cImpact = static_cast<int8_t>(pick(0, 4));
-    c.m_bBlockChara = static_cast<uint8_t>(pick(0, 19) == 0);
+    c.m_bBlockChara = static_cast<uint8_t>(pick(0, 9) == 0);
     cFlowCmd summon = ShotCmd(CMD_SUMMON_CHARA, 2);
     summon.m_pShot->m_bySummonPalette = 1;
     summon.m_pShot->m_sSummonIndex = 1;
@@ -151,6 +153,10 @@ struct MeleeRun {
   size_t mostShots = 0;
   // The ids the scene gave out after the first frame: the characters summoned.
   int summoned = 0;
+  // Characters riding a block character, summed over the frames.
+  size_t riders = 0;
+  // Uses of the block characters' grid after a body moved without telling it.
+  size_t staleBlockUses = 0;
 };
 
 // The melee played for `frames` frames with random input, the pairs walked through the index or
@@ -160,6 +166,8 @@ MeleeRun PlayMelee(const cStage& stage, bool whole, int frames) {
   PlaySceneTest t(stage);
   t.Scene().m_nSeed = 5;
   t.Scene().m_HitIndex.SetExhaustive(whole);
+  t.Scene().m_BlockCharas.SetExhaustive(whole);
+  t.Scene().m_BlockCharas.SetVerifying(true);
   g_StageData.SetDefContext();
   // Every event is logged, then starts the flows as it does in play.
   t.world.onEvent = [](cChara& c, int key, cObject* partner, int value) { FireFlowEvent(c, key, partner, value); };
@@ -176,7 +184,9 @@ MeleeRun PlayMelee(const cStage& stage, bool whole, int frames) {
     if (f == 1) run.summoned = -t.Scene().m_nNextId;
     if (f == frames) run.summoned += t.Scene().m_nNextId;
     if (g_lpPlayScene) run.mostShots = std::max(run.mostShots, g_lpPlayScene->m_lShot.Count());
+    g_lChara.ForEach([&run](cStageChara& c) { run.riders += c.m_bRiding ? 1 : 0; });
   }
+  run.staleBlockUses = t.Scene().m_BlockCharas.StaleUses();
   return run;
 }
 
@@ -194,6 +204,9 @@ TEST(CrowdPasses, TheMeleeMeetsTheSamePairsInTheSameOrderAsAWalkOfEveryPair) {
     EXPECT_GT(near.eventCount, 1000u);
     EXPECT_GT(near.mostShots, 50u);
     EXPECT_GT(near.summoned, 100);
+    EXPECT_GT(near.riders, 20u);
+    EXPECT_EQ(near.staleBlockUses, 0u);
+    EXPECT_EQ(whole.staleBlockUses, 0u);
   }
 }
 
