@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstdint>
 
+#include "engine/block_index.h"
 #include "engine/effect.h"
 #include "engine/item.h"
+#include "engine/object_id_index.h"
 #include "engine/object_limits.h"
 #include "engine/play_scene.h"
 #include "engine/player.h"
@@ -419,21 +421,12 @@ void cChara::AgePauses() {
   // One sub-step less, 0 at the least; a pause the stage stores below 0 (down to INT32_MIN) is
   // over at once.
   m_nPause = m_nPause > 0 ? m_nPause - 1 : 0;
-  for (auto it = m_lPartnerPause.begin(); it != m_lPartnerPause.end();) {
-    if (it->nLeft <= 1) {
-      it = m_lPartnerPause.erase(it);
-    } else {
-      --it->nLeft;
-      ++it;
-    }
-  }
+  m_lPartnerPause.Age();
 }
 
 bool cChara::IsPausedFor(int partnerId) const {
   if (IsPaused()) return true;
-  for (const cPartnerPause& p : m_lPartnerPause)
-    if (p.nId == partnerId) return true;
-  return false;
+  return m_lPartnerPause.Has(partnerId);
 }
 
 // Death.
@@ -468,6 +461,7 @@ void cChara::RestorePosition() {
   m_dY = m_dPrev[1];
   m_dFarX = m_dPrev[2];
   m_dFarY = m_dPrev[3];
+  if (m_Data.m_bBlockChara) NoteBlockCharaMoved();
 }
 
 void cChara::ClearPressed() { m_bPressLeft = m_bPressRight = m_bPressTop = m_bPressBottom = 0; }
@@ -576,8 +570,14 @@ int cChara::JumpTimeForHbl(int n) const { return JumpTicks(JumpSpeedForHbl(n)) /
 
 // Chara lookup.
 
+cStageChara* FindStageCharaById(cObjectList<cStageChara>& list, int id) {
+  // The game thread's (and, while it waits, the pause thread's): one frame loop runs at a time.
+  static cObjectIdIndex<cStageChara> s_index;
+  return s_index.Find(list, id);
+}
+
 cChara* FindObjectById(int id) {
   for (cPlayer& p : g_vPlayer)
     if (!p.m_bRemoved && p.m_nId == id) return &p;
-  return g_lChara.Find([id](cStageChara& c) { return c.m_nId == id; });
+  return FindStageCharaById(g_lChara, id);
 }

@@ -12,12 +12,16 @@
 #include "defs/chara_data.h"
 #include "engine/chara_effect.h"
 #include "engine/object.h"
+#include "engine/partner_pause.h"
 #include "script/flow_run.h"
 
 struct DDSURFACEDATA;
 
 class cChara;
 class cShot;
+class cStageChara;
+template <class T>
+class cObjectList;
 class cItem;
 class cEdMove;
 class cCond;
@@ -46,11 +50,6 @@ struct cGauge {
   double dChange = 0;
   double dPerFrame = 0;
   int32_t nTarget = 0;
-};
-
-struct cPartnerPause {
-  int32_t nId = 0;
-  int32_t nLeft = 0;
 };
 
 // An animation started by a command: its own sequencer, the remaining count, the extra loops,
@@ -152,7 +151,7 @@ class cChara : public cObject {
   cGauge m_SpGauge;
   cSafeVector<int32_t> m_vVar = cSafeVector<int32_t>(CHARA_VARIABLES, 0);
   int32_t m_nPause = 0;
-  cSafeList<cPartnerPause> m_lPartnerPause;
+  cPartnerPauses m_lPartnerPause;
   cSafeList<cRunningAnime> m_lAnime;
   cCharaEffectState m_Effect;
   int32_t m_bRemoveNow = 0;
@@ -390,3 +389,6 @@ extern void (*g_lpfnFireEventEx)(cChara& chara, int key, cObject* lpPartner, int
 
 // The hero vector first, then the character list; null when absent or removed.
 cChara* FindObjectById(int id);
+// The first character of the list (in list order) with the id that is not removed; null when
+// none. Looked up in an index of the list by id.
+cStageChara* FindStageCharaById(cObjectList<cStageChara>& list, int id);

@@ -1,6 +1,7 @@
 // The solid contact of bodies with block characters: block characters are moving platforms
 // that push other bodies out, carry the bodies riding on them and crush the ones caught
 // between them.
+#include <algorithm>
 #include <array>
 
 #include "core/log.h"
@@ -27,6 +28,9 @@ cRect PrevOf(const cChara& c) { return {c.m_dPrev[0], c.m_dPrev[1], c.m_dPrev[2]
 
 // Inclusive edges; a rectangle of width 0 is an edge.
 bool Touches(const cRect& a, const cRect& b) { return a.l <= b.r && a.r >= b.l && a.t <= b.b && a.b >= b.t; }
+
+// The rectangle as the index of the block characters takes it.
+cBoxGrid::Box GridBox(const cRect& r) { return {r.l, r.t, r.r, r.b}; }
 
 struct cOverlap {
   double w = 0, h = 0;
@@ -125,7 +129,7 @@ int cObject::OverlapsRect(double x1, double y1, double x2, double y2) const {
 
 int cPlayScene::OverlapsBlockChara(cObject& object, int excludedId) {
   const cRect body = BodyOf(object);
-  cChara* b = g_lChara.Find([&](cStageChara& c) {
+  cChara* b = m_BlockCharas.FindTouching(g_lChara, m_nSubStepCount, GridBox(body), [&](cStageChara& c) {
     return IsSolidFor(c, object.m_nId) && c.m_nId != excludedId && Touches(body, BodyOf(c));
   });
   return b ? 1 : 0;
@@ -144,7 +148,9 @@ int cPlayScene::IsStillRiding(cChara& object) {
 
 cChara* cPlayScene::FindCarrier(cChara& object) {
   const cRect strip = FeetStrip(object);
-  return g_lChara.Find([&](cStageChara& c) { return IsSolidFor(c, object.m_nId) && Touches(strip, BodyOf(c)); });
+  return m_BlockCharas.FindTouching(g_lChara, m_nSubStepCount, GridBox(strip), [&](cStageChara& c) {
+    return IsSolidFor(c, object.m_nId) && Touches(strip, BodyOf(c));
+  });
 }
 
 int cPlayScene::IsSqueezed(cChara& object, const double saved[4]) {
@@ -161,7 +167,10 @@ int cPlayScene::IsSqueezed(cChara& object, const double saved[4]) {
   const auto a = sides(now);
   const auto b = sides(then);
   for (size_t i = 0; i < 4; ++i) {
-    cChara* cover = g_lChara.Find([&](cStageChara& c) {
+    // A block that holds either side touches the rectangle around both.
+    const cRect both = {std::min(a[i].l, b[i].l), std::min(a[i].t, b[i].t), std::max(a[i].r, b[i].r),
+                        std::max(a[i].b, b[i].b)};
+    cChara* cover = m_BlockCharas.FindTouching(g_lChara, m_nSubStepCount, GridBox(both), [&](cStageChara& c) {
       if (!IsSolidFor(c, object.m_nId)) return false;
       const cRect r = BodyOf(c);
       return covers(r, a[i]) || covers(r, b[i]);
@@ -175,7 +184,7 @@ void cPlayScene::PushOutOfBlockCharas(cChara& object, cObjectList<cStageChara>& 
   const cRect body = BodyOf(object);
   const cLines lines = InnerLines(object);
   cCandidate low, high;
-  charas.ForEach([&](cStageChara& b) {
+  m_BlockCharas.ForEachTouching(charas, m_nSubStepCount, GridBox(body), [&](cStageChara& b) {
     if (!IsSolidFor(b, object.m_nId)) return;
     const cRect r = BodyOf(b);
     if (!Touches(body, r) || OverlapOf(body, r).w == 0) return;
@@ -209,7 +218,7 @@ int cPlayScene::ResolveContacts(cChara& o, cObjectList<cStageChara>& charas) {
   if (o.m_bFree) {
     const cRect body = BodyOf(o);
     const cLines lines = InnerLines(o);
-    charas.ForEach([&](cStageChara& b) {
+    m_BlockCharas.ForEachTouching(charas, m_nSubStepCount, GridBox(body), [&](cStageChara& b) {
       if (!IsSolidFor(b, o.m_nId)) return;
       const cRect r = BodyOf(b);
       const cOverlap ov = OverlapOf(body, r);
@@ -270,7 +279,7 @@ int cPlayScene::ResolveContacts(cChara& o, cObjectList<cStageChara>& charas) {
     s.right.Offer(b.m_dX - w - 0.5, b, -1);
   };
 
-  charas.ForEach([&](cStageChara& b) {
+  m_BlockCharas.ForEachTouching(charas, m_nSubStepCount, GridBox(body), [&](cStageChara& b) {
     if (!IsSolidFor(b, o.m_nId)) return;
     const cRect r = BodyOf(b);
     if (!Touches(body, r)) return;
@@ -312,7 +321,9 @@ int cPlayScene::ResolveContacts(cChara& o, cObjectList<cStageChara>& charas) {
 
   // The first block character over the upper half of the body.
   auto firstOverUpper = [&]() -> cChara* {
-    return charas.Find([&](cStageChara& b) { return IsSolidFor(b, o.m_nId) && Touches(upper, BodyOf(b)); });
+    return m_BlockCharas.FindTouching(charas, m_nSubStepCount, GridBox(upper), [&](cStageChara& b) {
+      return IsSolidFor(b, o.m_nId) && Touches(upper, BodyOf(b));
+    });
   };
   bool landed = false;
   bool sideways = true;

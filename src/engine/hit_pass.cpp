@@ -75,6 +75,8 @@ class HitPassScope {
 int cPlayScene::KillChara(cChara& chara) {
   if (chara.m_nKind == 0) return 2;
   if (chara.m_bDead) return 0;
+  // The death runs the character's flows once more: objects may move or be made.
+  m_HitIndex.Invalidate();
   return chara.Die();
 }
 
@@ -95,9 +97,15 @@ int cPlayScene::StepHits(cObjectList<cStageChara>& charas) {
   return 0;
 }
 
+// Each pass below walks the outer lists whole and, for each object, the members of the other
+// list that can meet it (the hit index), in list order: the pairs that meet, and their order,
+// are those of a walk of every pair. Commands that run inside the pass (a death, an item given
+// by a hit) invalidate the index.
+
 int cPlayScene::HitShotsOnCharas() {
   const bool legacyB = g_SystemData.m_bLegacy763B != 0;
   const bool onScreenOnly = g_StageData.m_bHitOnScreenOnly != 0;
+  m_HitIndex.Invalidate();
   for (size_t s = 0; s < m_vShotDrawList.size(); ++s) {
     for (size_t c = 0; c < m_vDrawList.size(); ++c) {
       if (c == s) continue;
@@ -107,22 +115,28 @@ int cPlayScene::HitShotsOnCharas() {
         if (shot->m_bRemoved || (onScreenOnly && !shot->m_bOnScreen)) continue;
         const bool powered = IsPowered(*shot);
         bool removeShot = false;
-        for (cChara* chara : m_vDrawList[c]) {
-          if (shot->m_bRemoved) break;
-          if (!InPlay(*chara) || chara->m_Data.m_byInvincible == 2) continue;
-          if (!BoxesOverlap(chara->m_BoxB, shot->m_Box) || HasHit(*shot, chara->m_nId)) continue;
-          if (powered && chara->IsPaused()) continue;
+        int result = 0;
+        auto box = [shot] { return cBoxGrid::Box{shot->m_Box.dLeft, shot->m_Box.dTop, shot->m_Box.dRight, shot->m_Box.dBottom}; };
+        m_HitIndex.WalkCharas(true, c, m_vDrawList[c], box, [&](cChara& target) {
+          cChara* chara = &target;
+          if (shot->m_bRemoved) return false;
+          if (!InPlay(*chara) || chara->m_Data.m_byInvincible == 2) return true;
+          if (!BoxesOverlap(chara->m_BoxB, shot->m_Box) || HasHit(*shot, chara->m_nId)) return true;
+          if (powered && chara->IsPaused()) return true;
           const bool damages = powered || !legacyB;
           chara->FireEventEx(EV_HIT_BY_SHOT, shot->m_lpOwner, 0);
           if (shot->m_lpOwner && shot->m_bReport) shot->m_lpOwner->FireEventEx(EV_ATTACK_HIT, chara, shot->m_byReportValue);
           // The events may have taken either out of play.
-          if (!damages || chara->m_bRemoved || shot->m_bRemoved) continue;
+          if (!damages || chara->m_bRemoved || shot->m_bRemoved) return true;
           int dead = chara->TakeShotDamage(*shot);
           chara->ReportShotDamage(*shot);
           if (dead) {
             if (chara->m_nKind == 1) PlaySysSe(SE_CHARA_KILLED);
             int k = KillChara(*chara);
-            if (k == 1 || k == 2) return k;
+            if (k == 1 || k == 2) {
+              result = k;
+              return false;
+            }
           } else {
             PlaySysSe(SE_HIT);
             if (legacyB || powered) chara->StartPause();
@@ -134,10 +148,16 @@ int cPlayScene::HitShotsOnCharas() {
           } else {
             removeShot = true;
           }
+          // The item's commands run: objects may move or be made.
+          if (shot->m_Shot.m_byItemPalette != 0) m_HitIndex.Invalidate();
           int item = GiveShotItem(*shot);
-          if (item != 0) return item;
-          if (removeShot) break;
-        }
+          if (item != 0) {
+            result = item;
+            return false;
+          }
+          return !removeShot;
+        });
+        if (result != 0) return result;
         if (removeShot) cObjectList<cShot>::Remove(*shot);
       }
     }
@@ -169,13 +189,17 @@ int cPlayScene::HitCharaPairs() {
     int k = KillChara(victim);
     return k == 1 || k == 2 ? k : 0;
   };
+  m_HitIndex.Invalidate();
   for (size_t i = 0; i < m_vDrawList.size(); ++i) {
     for (size_t j = i + 1; j < m_vDrawList.size(); ++j) {
       for (cChara* w : m_vDrawList[i]) {
         ThreadCheckPoint();
-        for (cChara* y : m_vDrawList[j]) {
-          if (!canMeet(*w)) break;
-          if (!canMeet(*y) || !BoxesOverlap(w->m_BoxA, y->m_BoxA)) continue;
+        int result = 0;
+        auto box = [w] { return cBoxGrid::Box{w->m_BoxA.dLeft, w->m_BoxA.dTop, w->m_BoxA.dRight, w->m_BoxA.dBottom}; };
+        m_HitIndex.WalkCharas(false, j, m_vDrawList[j], box, [&](cChara& other) {
+          cChara* y = &other;
+          if (!canMeet(*w)) return false;
+          if (!canMeet(*y) || !BoxesOverlap(w->m_BoxA, y->m_BoxA)) return true;
           const bool wCan = !w->IsPausedFor(y->m_nId);
           const bool yCan = !y->IsPausedFor(w->m_nId);
           if (wCan) touch(*w, *y);
@@ -195,17 +219,13 @@ int cPlayScene::HitCharaPairs() {
             if (wHurt) w->ReportDamage(*y);
             if (yHurt) y->ReportDamage(*w);
           }
-          if (!wHurt && !yHurt) continue;
+          if (!wHurt && !yHurt) return true;
           PlaySysSe(SE_HIT);
-          if (wHurt) {
-            int r = settle(*w, wDead, *y);
-            if (r != 0) return r;
-          }
-          if (yHurt) {
-            int r = settle(*y, yDead, *w);
-            if (r != 0) return r;
-          }
-        }
+          if (wHurt) result = settle(*w, wDead, *y);
+          if (result == 0 && yHurt) result = settle(*y, yDead, *w);
+          return result == 0;
+        });
+        if (result != 0) return result;
       }
     }
   }
@@ -214,14 +234,20 @@ int cPlayScene::HitCharaPairs() {
 
 void cPlayScene::CancelShots() {
   auto cancels = [](const cShot& s) { return s.m_Shot.m_bHitsShots != 0; };
+  m_HitIndex.Invalidate();
   for (size_t j = 0; j < m_vShotDrawList.size(); ++j) {
     for (size_t k = j + 1; k < m_vShotDrawList.size(); ++k) {
       for (cShot* p : m_vShotDrawList[j]) {
         ThreadCheckPoint();
         if (p->m_bRemoved) continue;
         bool removeP = false;
-        for (cShot* q : m_vShotDrawList[k]) {
-          if (q->m_bRemoved || (!cancels(*p) && !cancels(*q)) || !p->OverlapsRect(q->m_dX, q->m_dY, q->m_dFarX, q->m_dFarY)) continue;
+        // A pair meets only when one of the two cancels shots: a shot that does not meets only
+        // the cancelling shots of the other list.
+        auto body = [p] { return cBoxGrid::Box{p->m_dX, p->m_dY, p->m_dFarX, p->m_dFarY}; };
+        m_HitIndex.WalkShots(true, !cancels(*p), k, m_vShotDrawList[k], body, [&](cShot& other) {
+          cShot* q = &other;
+          if (q->m_bRemoved || (!cancels(*p) && !cancels(*q)) || !p->OverlapsRect(q->m_dX, q->m_dY, q->m_dFarX, q->m_dFarY))
+            return true;
           bool dropP = false, dropQ = false;
           if (cancels(*p) && cancels(*q)) {
             int a = p->m_Shot.m_byShotStrength;
@@ -234,7 +260,8 @@ void cPlayScene::CancelShots() {
           }
           if (dropQ) cObjectList<cShot>::Remove(*q);
           if (dropP) removeP = true;
-        }
+          return true;
+        });
         if (removeP) cObjectList<cShot>::Remove(*p);
       }
     }

@@ -285,7 +285,8 @@ int cPlayScene::IsPlaceBlocked(cObject& o) {
   if (PassesBlocks(o)) return 0;
   if (HitType(PickCornerCell(o.m_nCellX, o.m_nCellY, o.m_nFarCellX, o.m_nFarCellY, o.m_nLayer), o.m_nLayer) != 0)
     return 1;
-  cChara* block = g_lChara.Find([&](cStageChara& c) {
+  const cBoxGrid::Box body = {o.m_dX, o.m_dY, o.m_dFarX, o.m_dFarY};
+  cChara* block = m_BlockCharas.FindTouching(g_lChara, m_nSubStepCount, body, [&](cStageChara& c) {
     return c.m_Data.m_bBlockChara && c.m_bActive && !c.m_bDead && &c != &o && c.m_dX <= o.m_dFarX &&
            o.m_dX <= c.m_dFarX && c.m_dY <= o.m_dFarY && o.m_dY <= c.m_dFarY;
   });

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <list>
 #include <memory>
 #include <utility>
@@ -29,6 +30,7 @@ class cObjectList {
   // Appends an object; the list owns it. Returns it.
   T& Add(std::unique_ptr<T> object) {
     m_list.push_back(std::move(object));
+    ++m_nAdded;
     return *m_list.back();
   }
 
@@ -70,6 +72,7 @@ class cObjectList {
       if ((*it)->m_bRemoved) {
         it = m_list.erase(it);
         ++n;
+        ++m_nFreed;
       } else {
         ++it;
       }
@@ -91,6 +94,18 @@ class cObjectList {
   // Every element, removed ones included (until they are swept).
   size_t Stored() const { return m_list.size(); }
   bool Walking() const { return m_nWalks != 0; }
+  // Count the elements added and freed: an index of the list built at these counts holds
+  // exactly its elements while both stay, and only its newest elements are new while only
+  // the first has grown.
+  uint64_t Added() const { return m_nAdded; }
+  uint64_t Freed() const { return m_nFreed; }
+  // Calls fn on each of the newest n elements (removed ones included), in list order.
+  template <class F>
+  void ForNewest(size_t n, F fn) {
+    auto it = m_list.end();
+    for (size_t i = 0; i < n && it != m_list.begin(); ++i) --it;
+    for (; it != m_list.end(); ++it) fn(**it);
+  }
 
  private:
   // Counts an active walk for its lifetime.
@@ -111,4 +126,6 @@ class cObjectList {
 
   Store m_list;
   int m_nWalks = 0;
+  uint64_t m_nAdded = 0;
+  uint64_t m_nFreed = 0;
 };

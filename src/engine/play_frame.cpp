@@ -177,7 +177,7 @@ int cPlayScene::DefeatChara(cChara& chara, cObjectList<cStageChara>& charas) {
 int cPlayScene::CarryRider(cChara& rider, cObjectList<cStageChara>& charas) {
   if (rider.m_bFree) return 0;
   const int id = rider.m_nCarrierId;
-  cStageChara* carrier = charas.Find([id](const cStageChara& c) { return c.m_nId == id; });
+  cStageChara* carrier = FindStageCharaById(charas, id);
   if (!carrier) return 0;
   rider.m_dVX += carrier->m_dX - rider.m_dCarrier[0];
   if (carrier->m_bFree || carrier->m_bAirborne) rider.m_dVY = carrier->m_dY - rider.m_dCarrier[1];

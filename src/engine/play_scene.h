@@ -12,7 +12,9 @@
 #include <list>
 #include <string>
 
+#include "engine/block_index.h"
 #include "engine/effect.h"
+#include "engine/hit_index.h"
 #include "engine/message_window.h"
 #include "engine/object_list.h"
 #include "engine/picture.h"
@@ -64,9 +66,13 @@ class cPlayScene {
   // Per sub-step of a frame: 1 where the damage pass runs. Sub-steps run since the stage start.
   cSafeVector<int32_t> m_vHitSchedule;
   int32_t m_nSubStepCount = 0;
+  // The block characters of the character list, which the solid contacts walk.
+  cBlockCharaIndex m_BlockCharas;
   // Set while the damage pass runs (cleared on every way out of it): shots removed meanwhile
   // are only flagged, the pass erases them.
   int32_t m_bHitPass = 0;
+  // The damage pass's broad phase over the layer lists.
+  cHitIndex m_HitIndex;
   // Shots and swords: the id of the next shot or sword.
   int32_t m_nNextShotId = 0;
 
@@ -306,6 +312,10 @@ class cPlayScene {
   int SetStage(int bLoadStage, int bFirst);
   void PlaceChara(int cellX, int cellY, const cCharaData& def, const cItem* lpDrop);
   void PlaceItem(int cellX, int cellY, const cItemData& def);
+  // The characters and items the stage file placed at the start: the limits of what play
+  // makes count beyond them.
+  size_t m_nPlacedCharas = 0;
+  size_t m_nPlacedItems = 0;
   // Summoned characters and items (the summon commands' placements); they use up ids.
   void SummonChara(const cCharaSummon& summon);
   void SummonItem(const cItemSummon& summon);

@@ -42,9 +42,11 @@ struct Frame {
   int w, h, n, S;
   double sx, sy, v;
   bool angled;
+  // Only the places are wanted (a summon): the velocities of the objects are left at 0.
+  bool placesOnly;
 
-  Frame(cChara& u, const cEdShot& s, const cShotSpawn& r, std::vector<cShotSpawn>& o)
-      : user(u), shot(s), rec(r), out(o) {
+  Frame(cChara& u, const cEdShot& s, const cShotSpawn& r, std::vector<cShotSpawn>& o, bool places)
+      : user(u), shot(s), rec(r), out(o), placesOnly(places) {
     L = u.m_rcScreen.left;
     T = u.m_rcScreen.top;
     R = u.m_rcScreen.right;
@@ -91,7 +93,7 @@ struct Frame {
   void PutAt(int x, int y, double angle) {
     double vx = 0;
     double vy = 0;
-    AngleVelocity(angle, v, vx, vy);
+    if (!placesOnly) AngleVelocity(angle, v, vx, vy);
     Put(x, y, vx, vy);
     out.back().dAngle = angle;
   }
@@ -406,14 +408,15 @@ double AimAngle(double px, double py, cChara& user, const cEdShot& shot, cShotSp
   return std::atan2(vy, vx) * 180 / PI + 180;
 }
 
-void LayOutFormation(cChara& user, const cEdShot& shot, const cShotSpawn& rec, std::vector<cShotSpawn>& out) {
+void LayOutFormation(cChara& user, const cEdShot& shot, const cShotSpawn& rec, std::vector<cShotSpawn>& out,
+                     bool placesOnly) {
   static bool reported = false;
   if (shot.m_byFormation >= FORMATION_COUNT) {
     ReportOnce(reported, "Shot formation %d outside 0..5: nothing is made", shot.m_byFormation);
     return;
   }
   if (shot.m_byCount == 0) return;
-  Frame f(user, shot, rec, out);
+  Frame f(user, shot, rec, out, placesOnly);
   kFormation[shot.m_byFormation](f);
 }
 

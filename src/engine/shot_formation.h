@@ -24,8 +24,12 @@ void AngleVelocity(double angle, double speed, double& vx, double& vy);
 double AimAngle(double px, double py, cChara& user, const cEdShot& shot, cShotSpawn& rec);
 
 // Lays out the objects of one volley: their positions and velocities (and speeds) appended to
-// out. A formation outside 0..5 lays out nothing (reported once); so does a count of 0.
-void LayOutFormation(cChara& user, const cEdShot& shot, const cShotSpawn& rec, std::vector<cShotSpawn>& out);
+// out. A formation outside 0..5 lays out nothing (reported once); so does a count of 0. With
+// placesOnly (summons, which take only the places) the velocities of angled objects are left
+// at 0: a summon of 255 at the character limit, every frame of every summoner, spent its time in
+// their sines and cosines.
+void LayOutFormation(cChara& user, const cEdShot& shot, const cShotSpawn& rec, std::vector<cShotSpawn>& out,
+                     bool placesOnly = false);
 
 // One shot at the record's position, copied into the list with its links; its id from the
 // scene's shot counter. The copy, or null without a play scene.

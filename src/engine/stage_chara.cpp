@@ -2,6 +2,7 @@
 
 #include "core/sound_request.h"
 #include "defs/flow_cmd.h"
+#include "engine/block_index.h"
 #include "engine/box.h"
 #include "engine/play_scene.h"
 #include "project/stage.h"
@@ -93,12 +94,14 @@ void cStageChara::OnZoom(int nZoom) {
 }
 
 void cStageChara::UpdateHitX() {
+  if (m_Data.m_bBlockChara) NoteBlockCharaMoved();
   int p = TruncPos(m_dX);
   PlaceBoxX(m_BoxA, p);
   PlaceBoxX(m_BoxB, p);
 }
 
 void cStageChara::UpdateHitY() {
+  if (m_Data.m_bBlockChara) NoteBlockCharaMoved();
   int p = TruncPos(m_dY);
   PlaceBoxY(m_BoxA, p);
   PlaceBoxY(m_BoxB, p);

@@ -129,7 +129,7 @@ void cPlayScene::PlaceItem(int cellX, int cellY, const cItemData& def) {
 void cPlayScene::SummonChara(const cCharaSummon& summon) {
   static const int32_t none[4] = {0, 0, 0, 0};
   if (!summon.lpDef || !summon.lpShot) return;
-  if (!RoomForObject(LIMIT_CHARAS, g_lChara.Stored())) return;
+  if (!RoomForObject(LIMIT_CHARAS, HeldBeyondPlaced(g_lChara.Stored(), m_nPlacedCharas))) return;
   // The summon's facing and side replace the definition's own.
   cCharaData def = *summon.lpDef;
   def.m_byDirection = static_cast<uint8_t>(summon.nDir ? 1 : 0);
@@ -157,7 +157,7 @@ void cPlayScene::SummonChara(const cCharaSummon& summon) {
 
 void cPlayScene::SummonItem(const cItemSummon& summon) {
   if (!summon.lpDef || !summon.lpShot) return;
-  if (!RoomForObject(LIMIT_ITEMS, g_lItem.Stored())) return;
+  if (!RoomForObject(LIMIT_ITEMS, HeldBeyondPlaced(g_lItem.Stored(), m_nPlacedItems))) return;
   auto item = std::make_unique<cItem>();
   item->SetData(m_nNextId, *summon.lpDef, 0);
   item->SetCellDotPos(summon.nX, summon.nY);
@@ -178,6 +178,7 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
     m_lShot.Clear();
     g_lChara.Clear();
     g_lItem.Clear();
+    m_nPlacedCharas = m_nPlacedItems = 0;
     g_vPlayer.clear();
     m_vDrawList.assign(8, std::list<cChara*>());
     m_vShotDrawList.assign(8, std::list<cShot*>());
@@ -310,6 +311,8 @@ int cPlayScene::SetStage(int bLoadStage, int bFirst) {
       const cItemData& placement = st.m_vPlacedItem[i];
       PlaceItem(placement.m_wHeadA, placement.m_wHeadB, placement);
     }
+    m_nPlacedCharas = g_lChara.Stored();
+    m_nPlacedItems = g_lItem.Stored();
     ErrorLog("11");
     ErrorLog("12");
     ErrorLog("C");

@@ -20,7 +20,7 @@ const T* Entry(const cSafeVector<T>& common, const cSafeVector<T>& stage, const 
   return &list[static_cast<size_t>(i)];
 }
 
-// The formation's layout of one summon: objects of size × size from volley 0.
+// The formation's places of one summon: objects of size × size from volley 0.
 std::vector<cShotSpawn> LayOut(cChara& user, const cEdShot& shot, int size) {
   cShotSpawn rec;
   rec.dSpeed = 1.0;
@@ -30,7 +30,7 @@ std::vector<cShotSpawn> LayOut(cChara& user, const cEdShot& shot, int size) {
   rec.nDir = ResolveShotDirection(shot.m_byDirection, user);
   user.CalcScreenRect();
   std::vector<cShotSpawn> out;
-  LayOutFormation(user, shot, rec, out);
+  LayOutFormation(user, shot, rec, out, true);
   return out;
 }
 

@@ -175,7 +175,7 @@ void cChara::GroundTurnStep(cCmdState& state) {
     request = m_nDir == 1 ? FACE_LEFT : FACE_RIGHT;
     state.m_dVx = -state.m_dVx;
     const int id = m_nTurnBackId;
-    if (cChara* other = g_lChara.Find([id](cStageChara& c) { return c.m_nId == id; })) {
+    if (cChara* other = FindStageCharaById(g_lChara, id)) {
       // The bumped character's own motion since the contact is taken along (twice when it
       // moves against this character's facing).
       const double moved = other->m_dX - m_dTurnBackX;

@@ -121,6 +121,43 @@ TEST_F(Contacts, AFreeBodyOfModeOneIsPushedOutOfStillBlocks) {
   }
 }
 
+// The block characters are walked from an index of the list: one made after the index was
+// built holds the body at once, in the same sub-step, and one taken out of play no longer does.
+TEST_F(Contacts, ABlockCharacterMadeOrTakenOutInTheSubStepCountsAtOnce) {
+  cStageChara& c = Flyer(1);
+  EXPECT_EQ(Resolve(c), 0);
+  EXPECT_EQ(c.m_dX, 500);
+  // On the right side, as in the push-out case above: x = 514 − 16.
+  cStageChara& b = Block(514, 500, 32, 32);
+  EXPECT_EQ(Resolve(c), 0);
+  EXPECT_EQ(c.m_dX, 514 - 16);
+  EXPECT_EQ(c.m_bPressRight, 1);
+  cObjectList<cStageChara>::Remove(b);
+  Body(c, 500, 500, 16, 16);
+  c.m_bPressRight = 0;
+  EXPECT_EQ(Resolve(c), 0);
+  EXPECT_EQ(c.m_dX, 500);
+  EXPECT_EQ(c.m_bPressRight, 0);
+}
+
+// A block character moved in the sub-step after the index was built (as a command moves it)
+// holds the body where it stands now, not where it stood.
+TEST_F(Contacts, ABlockCharacterMovedInTheSubStepCountsWhereItIsNow) {
+  cStageChara& c = Flyer(1);
+  // Spread out, so that the index's cells tell the two places apart.
+  for (int i = 0; i < 40; ++i) Block(100 + 40 * i, 100, 32, 32);
+  cStageChara& b = Block(1500, 1500, 32, 32);
+  EXPECT_EQ(Resolve(c), 0);
+  EXPECT_EQ(c.m_dX, 500);
+  b.m_dX = 514;
+  b.m_dY = 500;
+  b.OnMoveX();
+  b.OnMoveY();
+  EXPECT_EQ(Resolve(c), 0);
+  EXPECT_EQ(c.m_dX, 514 - 16);
+  EXPECT_EQ(c.m_bPressRight, 1);
+}
+
 TEST_F(Contacts, ABodyFallingOntoABlockCharacterLandsAndRides) {
   cStageChara& c = Walker();
   c.m_dVY = 1;

@@ -61,7 +61,8 @@ cFlowCmd Summon(int kind, int count, int palette, int index) {
 // A 20 × 15 stage: the hero on a floor at its left end, and the maker, entry 1 of the stage's
 // character palette, placed in the air at its right end; the stage's item palette has an entry
 // 1. Written to a stage file and loaded again, as the player loads it.
-cStage MakerStage(const cFlow& flow, const TempDir& dir, const std::function<void(cCharaData&)>& edit = nullptr) {
+cStage MakerStage(const cFlow& flow, const TempDir& dir, const std::function<void(cCharaData&)>& edit = nullptr,
+                  const std::function<void(cStage&)>& place = nullptr) {
   cStage s = fixture::Stage(20, 15);
   fixture::Fill(s, fixture::Block(1), 0, 14, 19, 14);
   fixture::Place(s, fixture::Hero(2), 1, 13);
@@ -72,6 +73,7 @@ cStage MakerStage(const cFlow& flow, const TempDir& dir, const std::function<voi
   s.m_vChara.push_back(maker);
   s.m_vItem.push_back(fixture::Item(4));
   fixture::Place(s, maker, 16, 5);
+  if (place) place(s);
   s.m_nSpeedLevel = 1;
   s.m_bShowStartBanner = 0;
   s.m_bShowStageBanner = 0;
@@ -116,7 +118,8 @@ size_t Occurrences(const std::string& text, const std::string& what) {
 const char kCharaRefusal[] = "characters held, the most a stage holds";
 
 // The runaway: 1, 2, 4, ... characters, each summoning one more every frame. It stops at the
-// limit exactly: the summon that makes the limit's character is made, the next is not.
+// limit exactly: the summon that makes the limit's character is made, the next is not. The
+// maker itself, placed by the stage file, does not count.
 TEST(ObjectLimits, ACharacterWhoseSummonNamesItselfStopsAtTheCharacterLimit) {
   struct Case {
     const char* name;
@@ -134,9 +137,9 @@ TEST(ObjectLimits, ACharacterWhoseSummonNamesItselfStopsAtTheCharacterLimit) {
     SCOPED_TRACE(c.name);
     CoreTestEnv env;
     MakerPlay play(MakerStage(EveryFrame({Summon(CMD_SUMMON_CHARA, 1, c.palette, c.index)}), env.dir()));
-    const size_t held = play.PlayUntilSteady([] { return g_lChara.Count(); }, MAX_STAGE_CHARAS, 40);
-    EXPECT_EQ(held, MAX_STAGE_CHARAS);
-    EXPECT_EQ(g_lChara.Stored(), MAX_STAGE_CHARAS);
+    const size_t held = play.PlayUntilSteady([] { return g_lChara.Count(); }, 1 + MAX_STAGE_CHARAS, 40);
+    EXPECT_EQ(held, 1 + MAX_STAGE_CHARAS);
+    EXPECT_EQ(g_lChara.Stored(), 1 + MAX_STAGE_CHARAS);
     EXPECT_EQ(Occurrences(env.ReportText(), kCharaRefusal), 1u) << env.ReportText();
   }
 }
@@ -182,6 +185,34 @@ TEST(ObjectLimits, ShotsItemsAndEffectsStopAtTheirLimits) {
   g_DefContext = savedContext;
 }
 
+// What the stage file places is the author's game: a stage that places one character and one
+// item more than play may make loads them whole, and play still makes as many as the limits
+// allow, the maker's summons of 255 characters and 255 items a frame stopping there.
+TEST(ObjectLimits, PlacementsLoadWholeAndLeaveTheLimitsToPlay) {
+  CoreTestEnv env;
+  constexpr size_t placed = MAX_STAGE_CHARAS + 1;
+  static_assert(MAX_STAGE_ITEMS + 1 == placed, "one count for both kinds");
+  cStage stage = MakerStage(EveryFrame({Summon(CMD_SUMMON_CHARA, 255, 1, 1), Summon(CMD_SUMMON_ITEM, 255, 1, 1)}),
+                            env.dir(), nullptr, [](cStage& s) {
+                              // Standing on the floor, without flows, in ten cells.
+                              const cCharaData idle = fixture::Chara(5);
+                              for (size_t i = 0; i < placed; ++i) {
+                                fixture::Place(s, idle, 4 + static_cast<int>(i % 10), 13);
+                                fixture::Place(s, fixture::Item(6), 4 + static_cast<int>(i % 10), 12);
+                              }
+                            });
+  MakerPlay play(stage);
+  EXPECT_EQ(g_lChara.Count(), 1 + placed);
+  EXPECT_EQ(g_lItem.Count(), placed);
+  const size_t most = 1 + placed + MAX_STAGE_CHARAS;
+  EXPECT_EQ(play.PlayUntilSteady([] { return g_lChara.Count() + g_lItem.Count(); }, most + placed + MAX_STAGE_ITEMS, 40),
+            most + placed + MAX_STAGE_ITEMS);
+  EXPECT_EQ(g_lChara.Count(), most);
+  EXPECT_EQ(g_lItem.Count(), placed + MAX_STAGE_ITEMS);
+  EXPECT_EQ(Occurrences(env.ReportText(), kCharaRefusal), 1u);
+  EXPECT_EQ(Occurrences(env.ReportText(), "items held"), 1u);
+}
+
 // Every attempt at the stage logs its first refusal again.
 TEST(ObjectLimits, TheRefusalIsLoggedOncePerAttempt) {
   CoreTestEnv env;
@@ -190,7 +221,7 @@ TEST(ObjectLimits, TheRefusalIsLoggedOncePerAttempt) {
     if (attempt == 2) {
       ASSERT_EQ(play.t.Scene().SetStage(0, 0), 1);
     }
-    EXPECT_EQ(play.PlayUntilSteady([] { return g_lChara.Count(); }, MAX_STAGE_CHARAS, 40), MAX_STAGE_CHARAS);
+    EXPECT_EQ(play.PlayUntilSteady([] { return g_lChara.Count(); }, 1 + MAX_STAGE_CHARAS, 40), 1 + MAX_STAGE_CHARAS);
     EXPECT_EQ(Occurrences(env.ReportText(), kCharaRefusal), static_cast<size_t>(attempt));
   }
 }
