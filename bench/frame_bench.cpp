@@ -171,11 +171,15 @@ void TimeFrames(benchmark::State& state, const cStage& stage, const std::functio
 }
 
 // Shots of no speed and no range or lifetime limit, made by the hero, standing where they were
-// made: `count` of them from (x, y), 64 to a row, `gap` dots apart, in a collision layer.
+// made and passing through blocks and the characters they hit: `count` of them from (x, y), 64 to a row,
+// `gap` dots apart, in a collision layer.
 void StandShots(cPlayScene& scene, cPlayer& hero, int count, int x, int y, int gap, int layer) {
   cEdShot shotData;
   shotData.m_bOwnerLayer = 0;
   shotData.m_byLayer = static_cast<uint8_t>(layer);
+  // Through the characters it hits, each once, and through the map's blocks.
+  shotData.m_bPassChara = 1;
+  shotData.m_bPassBlocks = 1;
   for (int i = 0; i < count; ++i) {
     cShotSpawn spawn;
     spawn.nX = x + (i % 64) * gap;
@@ -304,7 +308,10 @@ cStage PlacedStage(int charas, int items) {
   const int rows = (charas + perRow - 1) / perRow;
   cStage stage = fixture::Stage(2 * perRow + 4, 3 * rows + 4);
   for (int r = 0; r <= rows; ++r) fixture::Fill(stage, fixture::Block(1), 0, 3 * r + 3, 2 * perRow + 3, 3 * r + 3);
-  fixture::Place(stage, fixture::Hero(2), 1, 3 * rows + 2);
+  // The hero takes no hits: the stage plays on without a restart.
+  cCharaData hero = fixture::Hero(2);
+  hero.m_byInvincible = 2;
+  fixture::Place(stage, hero, 1, 3 * rows + 2);
   cCharaData def = fixture::Chara(3);
   def.m_byActRange = 3;
   for (int i = 0; i < charas; ++i) {
