@@ -83,12 +83,9 @@ void cBoxGrid::Build(const std::vector<Box>& boxes) {
   // Counted, then filled: each cell's entries in ascending order.
   const size_t cells = static_cast<size_t>(m_nCols) * static_cast<size_t>(m_nRows);
   m_vStart.assign(cells + 1, 0);
-  struct Spans {
-    int x0, x1, y0, y1;
-  };
-  std::vector<Spans> spans(m_nCount);
+  m_vSpans.resize(m_nCount);
   for (uint32_t i = 0; i < m_nCount; ++i) {
-    Spans& s = spans[i];
+    Spans& s = m_vSpans[i];
     if (!Finite(boxes[i])) {
       s.x0 = -1;
       m_vEverywhere.push_back(i);
@@ -107,12 +104,12 @@ void cBoxGrid::Build(const std::vector<Box>& boxes) {
   }
   for (size_t c = 0; c < cells; ++c) m_vStart[c + 1] += m_vStart[c];
   m_vEntry.resize(m_vStart[cells]);
-  std::vector<uint32_t> fill(m_vStart.begin(), m_vStart.end() - 1);
+  m_vFill.assign(m_vStart.begin(), m_vStart.end() - 1);
   for (uint32_t i = 0; i < m_nCount; ++i) {
-    const Spans& s = spans[i];
+    const Spans& s = m_vSpans[i];
     if (s.x0 < 0) continue;
     for (int y = s.y0; y <= s.y1; ++y)
-      for (int x = s.x0; x <= s.x1; ++x) m_vEntry[fill[static_cast<size_t>(y) * m_nCols + x]++] = i;
+      for (int x = s.x0; x <= s.x1; ++x) m_vEntry[m_vFill[static_cast<size_t>(y) * m_nCols + x]++] = i;
   }
 }
 

@@ -47,4 +47,11 @@ class cBoxGrid {
   // The query that last saw each object, so that an object in several cells is given once.
   std::vector<uint32_t> m_vSeen;
   uint32_t m_nQuery = 0;
+  // The building's own arrays, kept for the next build: each object's cells (x0 < 0: given to
+  // every query) and each cell's next free entry.
+  struct Spans {
+    int x0, x1, y0, y1;
+  };
+  std::vector<Spans> m_vSpans;
+  std::vector<uint32_t> m_vFill;
 };
