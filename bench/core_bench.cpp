@@ -1,10 +1,16 @@
-// Reading and writing record files: the base every data file of a game rests on.
+// Reading and writing record files: the base every data file of a game rests on. And a request
+// of the game thread to the window thread (a sound, for each hit of a frame), served by the
+// window thread's loop of the program (a turn of its messages, then a millisecond's sleep).
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include "core/save_record.h"
+#include "platform/message.h"
+#include "platform/time.h"
 
 namespace {
 
@@ -56,4 +62,32 @@ void BM_CheckedAt(benchmark::State& state) {
 }
 BENCHMARK(BM_CheckedAt);
 
+// The requests of the game thread, one at a time, to a window thread idling as the program's
+// does: the time a request takes to be served.
+LRESULT AnswerProc(HWND, UINT, WPARAM wParam, LPARAM) { return static_cast<LRESULT>(wParam + 1); }
+
+void BM_RequestToIdleWindowThread(benchmark::State& state) {
+  std::atomic<HWND> window{nullptr};
+  std::atomic<bool> stop{false};
+  std::thread owner([&] {
+    window = CreateWindowHandle(&AnswerProc);
+    MSG msg{};
+    while (!stop.load()) {
+      if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageA(&msg);
+        Sleep(1);
+        continue;
+      }
+      Sleep(1);
+    }
+  });
+  while (!window.load()) std::this_thread::yield();
+  WPARAM n = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(SendMessageA(window.load(), WM_USER + 5, n++, 0));
+  stop = true;
+  owner.join();
+}
+BENCHMARK(BM_RequestToIdleWindowThread)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
 }  // namespace
+

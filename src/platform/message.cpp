@@ -126,6 +126,8 @@ void EnsureQueue(ThreadRecord& self) {
 
 bool RunSentMessages(Lock& lock, ThreadRecord& self) {
   bool ran = false;
+  // What has arrived is seen here: a sleep after this pump is not ended by it.
+  self.seenArrivals = self.sentArrivals;
   while (!self.sent.empty()) {
     std::shared_ptr<SentCall> call = self.sent.front();
     self.sent.pop_front();
@@ -299,6 +301,7 @@ LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   call->wParam = wParam;
   call->lParam = lParam;
   target->sent.push_back(call);
+  ++target->sentArrivals;
   NotifyChange();
   // However the wait ends (a result, the shutdown, a stop request unwinding this thread),
   // the call must not stay behind in the owner's queue.

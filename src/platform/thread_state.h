@@ -47,6 +47,10 @@ struct ThreadRecord {
   bool ended = false;
   std::deque<MSG> posted;
   std::deque<std::shared_ptr<SentCall>> sent;
+  // Counts the calls sent to this thread, and those of them a pump or a sleep has seen: a sleep
+  // ends when a call arrives that neither has seen (time.cpp), once for each such arrival.
+  uint64_t sentArrivals = 0;
+  uint64_t seenArrivals = 0;
   bool quitPending = false;
   int quitCode = 0;
   int suspendCount = 0;

@@ -43,9 +43,22 @@ void Sleep(DWORD dwMilliseconds) {
     std::this_thread::yield();
     return;
   }
+  // A message sent to this thread ends the sleep: its sender waits until this thread pumps, and
+  // the window thread, which idles a millisecond after each turn of its loop, would make every
+  // request of the game thread wait that long (a sound for every hit of a crowded frame). Each
+  // arrival ends one sleep at most (one that came since the last pump ends this one at once),
+  // so that a loop which sleeps without pumping still sleeps. The message is run where the
+  // thread pumps, as before.
+  auto arrived = [&self] {
+    if (self.sentArrivals == self.seenArrivals) return false;
+    self.seenArrivals = self.sentArrivals;
+    return true;
+  };
+  if (arrived()) return;
   Deadline deadline = DeadlineAfter(dwMilliseconds);
   while (WaitChange(lock, deadline)) {
     if (!WaitPoint(lock, self)) return;
+    if (arrived()) return;
   }
   WaitPoint(lock, self);
 }

@@ -289,6 +289,41 @@ TEST_F(SendMessage, TheOwnerRunsSentMessagesWheneverItPumps) {
   }
 }
 
+// A window thread that idles in Sleep between the turns of its loop: a message sent to it ends
+// the sleep at once (the sender waits for its next pump, and a game thread's request for every
+// hit of a crowded frame would otherwise wait out the sleep), but is run only where it pumps.
+// One arrival ends one sleep: a thread that sleeps again without pumping sleeps its time.
+TEST_F(SendMessage, AMessageSentToASleepingThreadEndsTheSleepAndRunsAtItsNextPump) {
+  Recorder mine;
+  std::atomic<HWND> w{nullptr};
+  std::atomic<bool> sleeping{false};
+  std::atomic<DWORD> slept{0};
+  std::atomic<DWORD> sleptAgain{0};
+  std::atomic<size_t> callsAfterSleep{99};
+  TestThread owner([&] {
+    w = MakeWindow(&mine);
+    sleeping = true;
+    DWORD start = timeGetTime();
+    Sleep(60000);
+    slept = timeGetTime() - start;
+    start = timeGetTime();
+    Sleep(200);
+    sleptAgain = timeGetTime() - start;
+    callsAfterSleep = mine.calls.size();
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+  });
+  ASSERT_TRUE(WaitUntil([&] { return sleeping.load(); }));
+  // Well inside the minute's sleep by now.
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_EQ(SendMessageA(w.load(), WM_TEST, 5, 0), 10);
+  ASSERT_TRUE(owner.Join());
+  EXPECT_LT(slept.load(), 30000u);
+  EXPECT_GE(sleptAgain.load(), 200u);
+  EXPECT_EQ(callsAfterSleep.load(), 0u);
+  EXPECT_EQ(mine.calls.size(), 1u);
+}
+
 // Two threads that send to each other's windows: each runs the other's message while it
 // waits, so neither is left waiting.
 TEST_F(SendMessage, SendersServeEachOtherWhileWaiting) {
