@@ -332,6 +332,26 @@ void BM_PlacedCharas(benchmark::State& state) {
 }
 BENCHMARK(BM_PlacedCharas)->Arg(4096)->Arg(8192)->Arg(16384)->Unit(benchmark::kMillisecond);
 
+// BM_StageStart/n: a start of the stage of BM_PlacedCharas/n (as after the hero's death): the
+// previous attempt's objects go, the placed characters are made and linked to the hero.
+void BM_StageStart(benchmark::State& state) {
+  FrameScene drawing;
+  if (drawing.Error()) {
+    state.SkipWithError(drawing.Error());
+    return;
+  }
+  playkit::PlayWorld world(PlacedStage(Scaled(state.range(0)), 0));
+  g_StageInit = g_StageData;
+  for (auto _ : state) {
+    if (world.scene.SetStage(0, 0) != 1) {
+      state.SkipWithError("the stage could not be set up");
+      break;
+    }
+  }
+  state.counters["charas"] = static_cast<double>(g_lChara.Count());
+}
+BENCHMARK(BM_StageStart)->Arg(4096)->Arg(16384)->Unit(benchmark::kMillisecond);
+
 // BM_MeetingPile/n: n characters of layer 2 and n of layer 3 on one spot in the air, each with
 // the power to hurt the others (and hit points to last): every pair of the two sides meets in
 // every sub-step, n × n pairs; after a hit two characters pause for each other a while (by

@@ -154,16 +154,9 @@ void cChara::Reset(const cCharaData* lpData, const int32_t placeValue[4], int16_
 
 namespace {
 
-void AddRefOnce(cSafeVector<cCharaRef>& refs, const cCharaRef& ref) {
-  for (const cCharaRef& r : refs)
-    if (IsSameTargetRef(r, ref)) return;
-  refs.push_back(ref);
-}
+void AddRefOnce(cLinkList<cCharaRef>& refs, const cCharaRef& ref) { refs.AddOnce(ref); }
 
-void EraseRefs(cSafeVector<cCharaRef>& refs, const cCharaRef& ref) {
-  refs.erase(std::remove_if(refs.begin(), refs.end(), [&](const cCharaRef& r) { return IsSameTargetRef(r, ref); }),
-             refs.end());
-}
+void EraseRefs(cLinkList<cCharaRef>& refs, const cCharaRef& ref) { refs.Drop(ref); }
 
 }  // namespace
 
@@ -198,7 +191,7 @@ cChara* cChara::Target(int slot) const {
 }
 
 void cChara::ReleaseLinks() {
-  cSafeVector<cCharaRef> refs;
+  cLinkList<cCharaRef> refs;
   refs.swap(m_vBackRef);
   for (const cCharaRef& r : refs) {
     if (!r.lpChara) continue;
@@ -218,7 +211,7 @@ void cChara::ReleaseLinks() {
     EraseRefs(m_lpSummoner->m_vBackRef, {this, SUMMONER_SLOT});
     m_lpSummoner = nullptr;
   }
-  cSafeVector<cShotLink> shots;
+  cLinkList<cShotLink> shots;
   shots.swap(m_vShotLink);
   for (const cShotLink& s : shots) {
     if (!s.lpShot) continue;

@@ -11,6 +11,7 @@
 #include "defs/block_data.h"
 #include "defs/chara_data.h"
 #include "engine/chara_effect.h"
+#include "engine/link_list.h"
 #include "engine/object.h"
 #include "engine/partner_pause.h"
 #include "script/flow_run.h"
@@ -42,6 +43,12 @@ struct cShotLink {
   cShot* lpShot = nullptr;
   int32_t nKind = 0;
 };
+
+// A link's object and slot, as the character's link lists (link_list.h) know it.
+inline const void* LinkObject(const cCharaRef& r) { return r.lpChara; }
+inline int32_t LinkSlot(const cCharaRef& r) { return r.nSlot; }
+inline const void* LinkObject(const cShotLink& l) { return l.lpShot; }
+inline int32_t LinkSlot(const cShotLink& l) { return l.nKind; }
 
 // An animated gauge (50 dots long): remaining frames, change in gauge dots, change per frame,
 // target length.
@@ -92,8 +99,8 @@ class cChara : public cObject {
   // tg1..tg4; slot 0 is the hero after set-up.
   cSafeVector<cChara*> m_vTarget = cSafeVector<cChara*>(TARGET_SLOTS, nullptr);
   cChara* m_lpSummoner = nullptr;
-  cSafeVector<cCharaRef> m_vBackRef;
-  cSafeVector<cShotLink> m_vShotLink;
+  cLinkList<cCharaRef> m_vBackRef;
+  cLinkList<cShotLink> m_vShotLink;
   // Set by the summoning command: contacts and damage of this character are also reported to
   // its summoner with events 18..20 and this value.
   int32_t m_bReportToSummoner = 0;

@@ -42,9 +42,9 @@ cChara* FindCharaInList(cObjectList<cStageChara>& list, const cCharaFilter& filt
   return list.Find([&](cStageChara& c) { return filter.Pass(c); });
 }
 
-cChara* FindCharaInRefs(const cSafeVector<cCharaRef>& refs, int slot, const cCharaFilter& filter) {
-  for (size_t i = refs.size(); i-- > 0;) {
-    const cCharaRef& r = refs[i];
+cChara* FindCharaInRefs(const cLinkList<cCharaRef>& refs, int slot, const cCharaFilter& filter) {
+  for (size_t i = refs.RawSize(); i-- > 0;) {
+    const cCharaRef& r = refs.Raw(i);
     if (r.nSlot == slot && r.lpChara && filter.Pass(*r.lpChara)) return r.lpChara;
   }
   return nullptr;

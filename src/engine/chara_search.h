@@ -34,7 +34,7 @@ constexpr int TARGET_ANYWHERE = 1;
 constexpr int TARGET_ON_SCREEN_ONLY = 2;
 
 cChara* FindCharaInList(cObjectList<cStageChara>& list, const cCharaFilter& filter);
-cChara* FindCharaInRefs(const cSafeVector<cCharaRef>& refs, int slot, const cCharaFilter& filter);
+cChara* FindCharaInRefs(const cLinkList<cCharaRef>& refs, int slot, const cCharaFilter& filter);
 cChara* FindTargetChara(int x, int y, cObjectList<cStageChara>& list, int mode, const cCharaFilter& filter);
 // The same over a list of the play scene's sides (characters and the hero by layer).
 cChara* FindCharaInList(const std::list<cChara*>& list, const cCharaFilter& filter);

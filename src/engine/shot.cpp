@@ -102,17 +102,15 @@ void cShot::Link(cChara* lpOwner, cChara* lpTarget) {
 
 void cShot::LinkOnce(cChara& chara, int kind) {
   (kind == 0 ? m_lpTarget : m_lpOwner) = &chara;
-  for (const cShotLink& l : chara.m_vShotLink) {
-    if (l.lpShot == this && l.nKind == kind) return;
-  }
-  chara.m_vShotLink.push_back({this, kind});
+  chara.m_vShotLink.AddOnce({this, kind});
 }
 
 void cShot::Unlink() {
   auto drop = [this](cChara* c) {
     if (!c) return;
-    auto& v = c->m_vShotLink;
-    v.erase(std::remove_if(v.begin(), v.end(), [this](const cShotLink& l) { return l.lpShot == this; }), v.end());
+    // Both of its links with the character, as its target and as its owner.
+    c->m_vShotLink.Drop({this, 0});
+    c->m_vShotLink.Drop({this, SUMMONER_SLOT});
   };
   drop(m_lpOwner);
   if (m_lpTarget != m_lpOwner) drop(m_lpTarget);

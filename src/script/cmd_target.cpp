@@ -82,8 +82,8 @@ cChara* FirstById(const cFlowCmd& cmd, const cCharaFilter& filter) {
 }
 
 cChara* LastChild(const cChara& chara) {
-  for (size_t i = chara.m_vBackRef.size(); i-- > 0;) {
-    const cCharaRef& r = chara.m_vBackRef[i];
+  for (size_t i = chara.m_vBackRef.RawSize(); i-- > 0;) {
+    const cCharaRef& r = chara.m_vBackRef.Raw(i);
     if (r.nSlot == SUMMONER_SLOT) return r.lpChara;
   }
   return nullptr;

@@ -138,14 +138,14 @@ void KillDescendants(cChara& chara, int depth, int bShots) {
   stack.push_back({&chara, 0, depth});
   while (!stack.empty()) {
     Frame& top = stack.back();
-    if (top.nNext >= top.lpChara->m_vBackRef.size()) {
+    if (top.nNext >= top.lpChara->m_vBackRef.RawSize()) {
       cChara* done = top.lpChara;
       stack.pop_back();
       // Every descendant goes after everything below it.
       if (!stack.empty()) KillByCommand(*done, chara);
       continue;
     }
-    const cCharaRef ref = top.lpChara->m_vBackRef[top.nNext++];
+    const cCharaRef ref = top.lpChara->m_vBackRef.Raw(top.nNext++);
     if (ref.nSlot != SUMMONER_SLOT || !ref.lpChara || !InPlay(*ref.lpChara)) continue;
     cChara& child = *ref.lpChara;
     const int childDepth = top.nDepth + 1;

@@ -239,6 +239,58 @@ TEST_F(Links, TargetSlotsOutsideZeroToThreeSelectNothing) {
   EXPECT_EQ(a.Target(1), nullptr);
 }
 
+// A character's list of links keeps them in the order they were made, each once, through any
+// drops: iteration gives the links alone, reading by position gives them in the same order with
+// holes (null objects) where dropped ones stood, until the holes outnumber the links and close.
+TEST(LinkList, KeepsTheOrderOfItsLinksThroughDropsAndClosedHoles) {
+  std::vector<cChara> charas(100);
+  cLinkList<cCharaRef> refs;
+  std::vector<cCharaRef> expected;
+  for (int i = 0; i < 100; ++i) {
+    refs.AddOnce({&charas[static_cast<size_t>(i)], i % 5});
+    expected.push_back({&charas[static_cast<size_t>(i)], i % 5});
+  }
+  // Held once: the same link again changes nothing; another slot of the same object is another.
+  refs.AddOnce({&charas[3], 3});
+  refs.AddOnce({&charas[3], 4});
+  expected.push_back({&charas[3], 4});
+  EXPECT_TRUE(refs.Contains({&charas[3], 3}));
+  EXPECT_FALSE(refs.Contains({&charas[3], 2}));
+  auto live = [&refs] {
+    std::vector<cCharaRef> out(refs.begin(), refs.end());
+    return out;
+  };
+  auto same = [](const std::vector<cCharaRef>& a, const std::vector<cCharaRef>& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), IsSameTargetRef);
+  };
+  // Dropping every third link, from the back, then a link not held.
+  for (size_t i = expected.size(); i-- > 0;) {
+    if (i % 3 != 0) continue;
+    refs.Drop(expected[i]);
+    expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(i));
+  }
+  refs.Drop({&charas[0], 4});
+  EXPECT_EQ(refs.size(), expected.size());
+  EXPECT_TRUE(same(live(), expected));
+  std::vector<cCharaRef> byPosition;
+  for (size_t i = 0; i < refs.RawSize(); ++i)
+    if (refs.Raw(i).lpChara) byPosition.push_back(refs.Raw(i));
+  EXPECT_TRUE(same(byPosition, expected));
+  // Most of the rest dropped: the holes close, the order stays, and a new link comes last.
+  while (expected.size() > 5) {
+    refs.Drop(expected[1]);
+    expected.erase(expected.begin() + 1);
+  }
+  EXPECT_LT(refs.RawSize(), 30u);
+  refs.AddOnce({&charas[0], 0});
+  expected.push_back({&charas[0], 0});
+  EXPECT_TRUE(same(live(), expected));
+  for (const cCharaRef& r : expected) EXPECT_TRUE(refs.Contains(r));
+  refs.clear();
+  EXPECT_TRUE(refs.empty());
+  EXPECT_EQ(refs.begin(), refs.end());
+}
+
 TEST(PlayKit, WindowRequestsAreRecorded) {
   playkit::WindowRequestRecorder recorder;
   PlaySysSe(8);

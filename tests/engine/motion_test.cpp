@@ -677,7 +677,8 @@ TEST_F(Search, FiltersAndTheVariableComparison) {
   badVar.nVar = 9;
   EXPECT_FALSE(badVar.Pass(a));
   // References from the last to the first, by slot.
-  cSafeVector<cCharaRef> refs = {{&a, 1}, {&b, 1}, {&a, 2}};
+  cLinkList<cCharaRef> refs;
+  for (const cCharaRef& r : {cCharaRef{&a, 1}, cCharaRef{&b, 1}, cCharaRef{&a, 2}}) refs.AddOnce(r);
   cCharaFilter none;
   EXPECT_EQ(FindCharaInRefs(refs, 1, none), &b);
   EXPECT_EQ(FindCharaInRefs(refs, 2, none), &a);

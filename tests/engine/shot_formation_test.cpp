@@ -322,7 +322,7 @@ TEST_F(ShotCommand, TargetTrajectoriesLinkTheTarget) {
   ASSERT_EQ(v.size(), 1u);
   EXPECT_EQ(v[0]->m_lpTarget, target_);
   ASSERT_EQ(target_->m_vShotLink.size(), 1u);
-  EXPECT_EQ(target_->m_vShotLink[0].nKind, 0);
+  EXPECT_EQ(target_->m_vShotLink.begin()->nKind, 0);
   // The target going clears the shot's reference.
   cObjectList<cStageChara>::Remove(*target_);
   EXPECT_EQ(v[0]->m_lpTarget, nullptr);

@@ -94,8 +94,8 @@ TEST_P(ShotCommands, SwordMadeOnceLinkedOnceAndAgainOnARerun) {
   EXPECT_EQ(v[0]->m_nWidth, 24);
   EXPECT_EQ(v[0]->m_lpTarget, nullptr);
   ASSERT_EQ(w.chara.m_vShotLink.size(), 1u);
-  EXPECT_EQ(w.chara.m_vShotLink[0].lpShot, v[0]);
-  EXPECT_EQ(w.chara.m_vShotLink[0].nKind, SUMMONER_SLOT);
+  EXPECT_EQ(w.chara.m_vShotLink.begin()->lpShot, v[0]);
+  EXPECT_EQ(w.chara.m_vShotLink.begin()->nKind, SUMMONER_SLOT);
   EXPECT_EQ(sounds.Sounds(), std::vector<int>{3 + 16});
   RunToEnd(w, 0);
   v = Shots();

@@ -252,7 +252,7 @@ TEST_F(VanishTest, OwnShotsButNotShotsAimedAtTheCharacter) {
   EXPECT_EQ(own2.m_bRemoved, 1);
   EXPECT_EQ(aimed.m_bRemoved, 0);
   ASSERT_EQ(me.m_vShotLink.size(), 1u);
-  EXPECT_EQ(me.m_vShotLink[0].lpShot, &aimed);
+  EXPECT_EQ(me.m_vShotLink.begin()->lpShot, &aimed);
 }
 
 TEST_F(VanishTest, DescendantsAndTheirShotsByMode) {
