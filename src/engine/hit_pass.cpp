@@ -194,6 +194,8 @@ int cPlayScene::HitCharaPairs() {
     for (size_t j = i + 1; j < m_vDrawList.size(); ++j) {
       for (cChara* w : m_vDrawList[i]) {
         ThreadCheckPoint();
+        // One that cannot meet meets nothing of list j (the walk below stops at once for it).
+        if (!canMeet(*w)) continue;
         int result = 0;
         auto box = [w] { return cBoxGrid::Box{w->m_BoxA.dLeft, w->m_BoxA.dTop, w->m_BoxA.dRight, w->m_BoxA.dBottom}; };
         m_HitIndex.WalkCharas(false, j, m_vDrawList[j], box, [&](cChara& other) {
