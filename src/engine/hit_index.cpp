@@ -11,6 +11,8 @@ cBoxGrid::Box GridBox(const cBox& b) { return {b.dLeft, b.dTop, b.dRight, b.dBot
 
 bool cHitIndex::Member(const cShot& shot, int kind) { return (kind & 1) == 0 || shot.m_Shot.m_bHitsShots != 0; }
 
+bool cHitIndex::InPlay(const cShot& shot) { return shot.m_bRemoved == 0; }
+
 cBoxGrid::Box cHitIndex::BoxOf(const cChara& chara, int kind) { return GridBox(kind == 1 ? chara.m_BoxB : chara.m_BoxA); }
 
 cBoxGrid::Box cHitIndex::BoxOf(const cShot& shot, int kind) {

@@ -117,7 +117,7 @@ int cPlayScene::HitShotsOnCharas() {
         bool removeShot = false;
         int result = 0;
         auto box = [shot] { return cBoxGrid::Box{shot->m_Box.dLeft, shot->m_Box.dTop, shot->m_Box.dRight, shot->m_Box.dBottom}; };
-        m_HitIndex.WalkCharas(true, c, m_vDrawList[c], box, [&](cChara& target) {
+        m_HitIndex.WalkCharas(true, c, m_vDrawList[c], InPlay, box, [&](cChara& target) {
           cChara* chara = &target;
           if (shot->m_bRemoved) return false;
           if (!InPlay(*chara) || chara->m_Data.m_byInvincible == 2) return true;
@@ -198,7 +198,7 @@ int cPlayScene::HitCharaPairs() {
         if (!canMeet(*w)) continue;
         int result = 0;
         auto box = [w] { return cBoxGrid::Box{w->m_BoxA.dLeft, w->m_BoxA.dTop, w->m_BoxA.dRight, w->m_BoxA.dBottom}; };
-        m_HitIndex.WalkCharas(false, j, m_vDrawList[j], box, [&](cChara& other) {
+        m_HitIndex.WalkCharas(false, j, m_vDrawList[j], canMeet, box, [&](cChara& other) {
           cChara* y = &other;
           if (!canMeet(*w)) return false;
           if (!canMeet(*y) || !BoxesOverlap(w->m_BoxA, y->m_BoxA)) return true;

@@ -28,7 +28,7 @@ namespace {
 // sub-steps of a frame (no partner pause keeps a pair apart in the next one): forty million
 // meetings in the first frame of play, each with its events, its damage and its sound, which no
 // sorting of the boxes can spare. The frame meets no wait but the sounds' requests to the window
-// thread. The stage holds at most 4096 characters; the hero is not one of them.
+// thread.
 constexpr int kPile = 2000;
 constexpr int kPileCellX = 15, kPileCellY = 4;
 
