@@ -242,22 +242,6 @@ void BM_CrowdFrame(benchmark::State& state) {
 BENCHMARK(BM_CrowdFrame)->Args({250, 75})->Args({500, 150})->Args({1000, 300})->Unit(benchmark::kMicrosecond);
 
 // Stages whose objects multiply, timed once they hold the most a stage holds.
-cFlow EveryFrame(const std::vector<cFlowCmd>& cmds) {
-  cFlow f;
-  f.m_byTrigger = TRIGGER_ALWAYS;
-  f.m_vCmd.assign(cmds.begin(), cmds.end());
-  return f;
-}
-
-// A command with shot data: `count` objects of one volley, all at the user's centre, not
-// moving.
-cFlowCmd ShotDataCmd(int kind, int count) {
-  cFlowCmd cmd = fixture::Command(kind);
-  CreateEdShot(cmd.m_pShot);
-  cmd.m_pShot->m_byCount = static_cast<uint8_t>(count);
-  cmd.m_pShot->m_byFormation = 4;
-  return cmd;
-}
 
 // A 20 × 15 stage: the hero on a floor at its left end, and the maker, entry 1 of the stage's
 // character palette, placed at its right end with a flow that runs every frame.
@@ -284,10 +268,10 @@ cStage MakerStage(const cFlow& flow, bool flying) {
 // `flying` 0: walkers on the floor. Timed at the character limit, every copy piled on the spot
 // where the first stands.
 void BM_SelfSummon(benchmark::State& state) {
-  cFlowCmd summon = ShotDataCmd(CMD_SUMMON_CHARA, static_cast<int>(state.range(0)));
+  cFlowCmd summon = fixture::ShotCommand(CMD_SUMMON_CHARA, static_cast<int>(state.range(0)));
   summon.m_pShot->m_bySummonPalette = static_cast<uint8_t>(state.range(1));
   summon.m_pShot->m_sSummonIndex = static_cast<int16_t>(state.range(2));
-  const cStage stage = MakerStage(EveryFrame({summon}), state.range(3) != 0);
+  const cStage stage = MakerStage(fixture::Flow(TRIGGER_ALWAYS, {summon}), state.range(3) != 0);
   TimeFrames(state, stage, nullptr, [] { return g_lChara.Count() >= MAX_STAGE_CHARAS; }, 200);
 }
 BENCHMARK(BM_SelfSummon)

@@ -32,27 +32,10 @@ namespace {
 
 using playscene::PlaySceneTest;
 
-// A command of a kind with its parameters all 0 and a shot record: `count` objects of one
-// volley from the user's centre ("爆発").
-cFlowCmd ShotCmd(int kind, int count) {
-  cFlowCmd cmd = fixture::Command(kind);
-  CreateEdShot(cmd.m_pShot);
-  cmd.m_pShot->m_byCount = static_cast<uint8_t>(count);
-  cmd.m_pShot->m_byFormation = 4;
-  return cmd;
-}
-
 cFlowCmd WaitCmd(int tenths) {
   cFlowCmd cmd = fixture::Command(CMD_WAIT);
   cmd.m_sTime = static_cast<int16_t>(tenths);
   return cmd;
-}
-
-cFlow FlowOf(int trigger, const std::vector<cFlowCmd>& cmds) {
-  cFlow f;
-  f.m_byTrigger = static_cast<uint8_t>(trigger);
-  f.m_vCmd.assign(cmds.begin(), cmds.end());
-  return f;
 }
 
 // The melee: 40 × 15 cells, a floor, the hero (layer 1) walking and firing on its button, 120
@@ -70,7 +53,7 @@ cStage MeleeStage(uint32_t seed, bool hitOnScreenOnly) {
   // Shots flying in the direction of the angle, some cancelling others, some passing through
   // characters, some giving the warping item.
   auto shot = [&](int layer) {
-    cFlowCmd c = ShotCmd(CMD_SHOT, pick(1, 2));
+    cFlowCmd c = fixture::ShotCommand(CMD_SHOT, pick(1, 2));
     cEdShot& d = *c.m_pShot;
     d.m_sSpeed = static_cast<int16_t>(pick(10, 60));
     d.m_sAngle = static_cast<int16_t>(pick(0, 359));
@@ -94,7 +77,7 @@ cStage MeleeStage(uint32_t seed, bool hitOnScreenOnly) {
   cCharaData hero = fixture::Hero(1);
   hero.m_nMaxHp = 100000;
   hero.m_byLayer = 1;
-  cFlow fire = FlowOf(TRIGGER_ALWAYS, {shot(0), WaitCmd(1)});
+  cFlow fire = fixture::Flow(TRIGGER_ALWAYS, {shot(0), WaitCmd(1)});
   cKeyList held;
   held.m_vKeyState.CheckedAt(KEYPOS_BUTTON_1) = KEYSTATE_HELD;
   held.m_bAnyLength = 1;
@@ -129,14 +112,14 @@ cStage MeleeStage(uint32_t seed, bool hitOnScreenOnly) {
     c.m_nPower = pick(0, 2);
     c.m_cImpact = static_cast<int8_t>(pick(0, 4));
     c.m_bBlockChara = static_cast<uint8_t>(pick(0, 9) == 0);
-    cFlowCmd summon = ShotCmd(CMD_SUMMON_CHARA, 2);
+    cFlowCmd summon = fixture::ShotCommand(CMD_SUMMON_CHARA, 2);
     summon.m_pShot->m_bySummonPalette = 1;
     summon.m_pShot->m_sSummonIndex = 1;
     summon.m_pShot->m_byLayerMode = 1;
     summon.m_pShot->m_byFormation = 2;
     summon.m_pShot->m_sFormParam[0] = 1;
-    c.m_vFlow.push_back(FlowOf(TRIGGER_ALWAYS, {WaitCmd(pick(2, 8)), shot(c.m_byLayer)}));
-    c.m_vFlow.push_back(FlowOf(3, {summon}));
+    c.m_vFlow.push_back(fixture::Flow(TRIGGER_ALWAYS, {WaitCmd(pick(2, 8)), shot(c.m_byLayer)}));
+    c.m_vFlow.push_back(fixture::Flow(3, {summon}));
     fixture::Place(s, c, pick(5, 38), pick(2, 13));
   }
   s.m_nSpeedLevel = 1;

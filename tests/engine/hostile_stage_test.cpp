@@ -34,25 +34,8 @@ namespace {
 
 using playscene::PlaySceneTest;
 
-cFlow EveryFrame(const std::vector<cFlowCmd>& cmds) {
-  cFlow f;
-  f.m_byTrigger = TRIGGER_ALWAYS;
-  f.m_vCmd.assign(cmds.begin(), cmds.end());
-  return f;
-}
-
-// A command with shot data: `count` objects of one volley, all at the user's centre
-// ("爆発"), not moving.
-cFlowCmd ShotDataCmd(int kind, int count) {
-  cFlowCmd cmd = fixture::Command(kind);
-  CreateEdShot(cmd.m_pShot);
-  cmd.m_pShot->m_byCount = static_cast<uint8_t>(count);
-  cmd.m_pShot->m_byFormation = 4;
-  return cmd;
-}
-
 cFlowCmd Summon(int kind, int count, int palette, int index) {
-  cFlowCmd cmd = ShotDataCmd(kind, count);
+  cFlowCmd cmd = fixture::ShotCommand(kind, count);
   cmd.m_pShot->m_bySummonPalette = static_cast<uint8_t>(palette);
   cmd.m_pShot->m_sSummonIndex = static_cast<int16_t>(index);
   return cmd;
@@ -136,7 +119,7 @@ TEST(ObjectLimits, ACharacterWhoseSummonNamesItselfStopsAtTheCharacterLimit) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     CoreTestEnv env;
-    MakerPlay play(MakerStage(EveryFrame({Summon(CMD_SUMMON_CHARA, 1, c.palette, c.index)}), env.dir()));
+    MakerPlay play(MakerStage(fixture::Flow(TRIGGER_ALWAYS, {Summon(CMD_SUMMON_CHARA, 1, c.palette, c.index)}), env.dir()));
     const size_t held = play.PlayUntilSteady([] { return g_lChara.Count(); }, 1 + MAX_STAGE_CHARAS, 40);
     EXPECT_EQ(held, 1 + MAX_STAGE_CHARAS);
     EXPECT_EQ(g_lChara.Stored(), 1 + MAX_STAGE_CHARAS);
@@ -158,11 +141,11 @@ TEST(ObjectLimits, ShotsItemsAndEffectsStopAtTheirLimits) {
     size_t limit;
     const char* refusal;
   } cases[] = {
-      {"shots", EveryFrame({ShotDataCmd(CMD_SHOT, 255)}), [] { return g_lpPlayScene->m_lShot.Count(); },
+      {"shots", fixture::Flow(TRIGGER_ALWAYS, {fixture::ShotCommand(CMD_SHOT, 255)}), [] { return g_lpPlayScene->m_lShot.Count(); },
        MAX_STAGE_SHOTS, "shots held"},
-      {"items", EveryFrame({Summon(CMD_SUMMON_ITEM, 255, 1, 1)}), [] { return g_lItem.Count(); }, MAX_STAGE_ITEMS,
+      {"items", fixture::Flow(TRIGGER_ALWAYS, {Summon(CMD_SUMMON_ITEM, 255, 1, 1)}), [] { return g_lItem.Count(); }, MAX_STAGE_ITEMS,
        "items held"},
-      {"effects", EveryFrame(effects), [] { return g_lpPlayScene->m_lEffect.size(); }, MAX_RUNNING_EFFECTS,
+      {"effects", fixture::Flow(TRIGGER_ALWAYS, effects), [] { return g_lpPlayScene->m_lEffect.size(); }, MAX_RUNNING_EFFECTS,
        "running effects held"},
   };
   // One effect of one frame that lasts 1000 tenths of a second.
@@ -192,7 +175,7 @@ TEST(ObjectLimits, PlacementsLoadWholeAndLeaveTheLimitsToPlay) {
   CoreTestEnv env;
   constexpr size_t placed = MAX_STAGE_CHARAS + 1;
   static_assert(MAX_STAGE_ITEMS + 1 == placed, "one count for both kinds");
-  cStage stage = MakerStage(EveryFrame({Summon(CMD_SUMMON_CHARA, 255, 1, 1), Summon(CMD_SUMMON_ITEM, 255, 1, 1)}),
+  cStage stage = MakerStage(fixture::Flow(TRIGGER_ALWAYS, {Summon(CMD_SUMMON_CHARA, 255, 1, 1), Summon(CMD_SUMMON_ITEM, 255, 1, 1)}),
                             env.dir(), nullptr, [](cStage& s) {
                               // Standing on the floor, without flows, in ten cells.
                               const cCharaData idle = fixture::Chara(5);
@@ -216,7 +199,7 @@ TEST(ObjectLimits, PlacementsLoadWholeAndLeaveTheLimitsToPlay) {
 // Every attempt at the stage logs its first refusal again.
 TEST(ObjectLimits, TheRefusalIsLoggedOncePerAttempt) {
   CoreTestEnv env;
-  MakerPlay play(MakerStage(EveryFrame({Summon(CMD_SUMMON_CHARA, 1, 1, 1)}), env.dir()));
+  MakerPlay play(MakerStage(fixture::Flow(TRIGGER_ALWAYS, {Summon(CMD_SUMMON_CHARA, 1, 1, 1)}), env.dir()));
   for (int attempt = 1; attempt <= 2; ++attempt) {
     if (attempt == 2) {
       ASSERT_EQ(play.t.Scene().SetStage(0, 0), 1);
@@ -234,10 +217,10 @@ TEST(ObjectLimits, TheRefusalIsLoggedOncePerAttempt) {
 // ends it at a close request, ends within the close limit all the same.
 TEST(ObjectLimits, TheCloseRequestEndsAFrameAtTheLimitsInTime) {
   CoreTestEnv env;
-  cFlowCmd shots = ShotDataCmd(CMD_SHOT, 255);
+  cFlowCmd shots = fixture::ShotCommand(CMD_SHOT, 255);
   shots.m_pShot->m_bOwnerLayer = 0;
   shots.m_pShot->m_byLayer = 2;
-  cStage stage = MakerStage(EveryFrame({Summon(CMD_SUMMON_CHARA, 1, 1, 1), shots}), env.dir(), [](cCharaData& d) {
+  cStage stage = MakerStage(fixture::Flow(TRIGGER_ALWAYS, {Summon(CMD_SUMMON_CHARA, 1, 1, 1), shots}), env.dir(), [](cCharaData& d) {
     d.m_byFlying = 0;
     d.m_byInvincible = 2;
   });
@@ -284,7 +267,7 @@ TEST(ObjectLimits, TheCloseRequestEndsAFrameAtTheLimitsInTime) {
 // a gravity that is not a number (the load takes 0.4), with a character at ten times its size:
 // the hero walks, the character falls, nothing overflows and positions stay numbers.
 TEST(HostileStage, BoxSizesAndGravityFarOutsideTheirSensePlay) {
-  const cFlow none = EveryFrame({});
+  const cFlow none = fixture::Flow(TRIGGER_ALWAYS, {});
   for (const int32_t size : {INT32_MIN, INT32_MAX}) {
     SCOPED_TRACE(size);
     CoreTestEnv env;
