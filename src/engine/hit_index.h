@@ -14,6 +14,7 @@
 // the pass asks which through a `keep` test, and an object it leaves out must be one the pass
 // would pass by without a change until the index is next invalidated (what brings an object
 // into play, its activation or a command, happens outside the pass or invalidates the index).
+// Each pass invalidates the index as it starts, so a grid holds what its own pass keeps.
 // A stage of thousands of characters, most of them waiting out of range, so builds grids of
 // the few that are in play.
 #pragma once
