@@ -272,8 +272,11 @@ void cPlayScene::CancelShots() {
 
 void cPlayScene::SweepRemovedShots() {
   if (m_lShot.Walking()) return;
+  const SweepStamp now = Stamp();
+  if (now == m_ShotsSwept) return;
   for (std::list<cShot*>& layer : m_vShotDrawList) layer.remove_if([](const cShot* s) { return s->m_bRemoved != 0; });
   m_lShot.Sweep();
+  m_ShotsSwept = now;
 }
 
 int cPlayScene::CheckHp() {

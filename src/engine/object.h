@@ -89,6 +89,15 @@ class cObject {
   // every walk and search passes it by.
   int32_t m_bRemoved = 0;
 
+  // Takes the object out of play (m_bRemoved) and counts it: a sweep of the lists passes by
+  // when no object was taken out (or added) since the last one.
+  void MarkRemoved() {
+    m_bRemoved = 1;
+    ++s_nMarkedRemoved;
+  }
+  // Objects taken out of play since the program started.
+  static uint64_t MarkedRemoved() { return s_nMarkedRemoved; }
+
   cObject() = default;
   cObject(const cObject&) = default;
   cObject& operator=(const cObject&) = default;
@@ -160,6 +169,10 @@ class cObject {
   // Contacts
   // 1 when the body overlaps the rectangle x1, y1 .. x2, y2 (edges included).
   int OverlapsRect(double x1, double y1, double x2, double y2) const;
+
+ private:
+  // Play objects live on the game thread alone.
+  static inline uint64_t s_nMarkedRemoved = 0;
 };
 
 // Truncation toward zero of a position, as the cells and the screen use it; a value beyond

@@ -38,7 +38,7 @@ class cObjectList {
   // next Sweep. Nothing for an object already removed.
   static void Remove(T& object) {
     if (object.m_bRemoved) return;
-    object.m_bRemoved = 1;
+    object.MarkRemoved();
     object.OnRemoved();
   }
 

@@ -220,13 +220,22 @@ void cPlayScene::EraseCharaNode(cChara& chara) {
   if (auto* stage = dynamic_cast<cStageChara*>(&chara)) cObjectList<cStageChara>::Remove(*stage);
 }
 
+cPlayScene::SweepStamp cPlayScene::Stamp() const {
+  return {cObject::MarkedRemoved(), g_lChara.Added(), g_lItem.Added(), m_lShot.Added()};
+}
+
 void cPlayScene::SweepPlayLists() {
   if (g_lChara.Walking() || g_lItem.Walking() || m_lShot.Walking()) return;
+  // Nothing was taken out of play or added since the last sweep: the lists hold nothing to
+  // free (a crowded stage runs this after every sub-step).
+  const SweepStamp now = Stamp();
+  if (now == m_PlaySwept) return;
   for (std::list<cChara*>& l : m_vDrawList) l.remove_if([](const cChara* c) { return c->m_bRemoved != 0; });
   for (std::list<cShot*>& l : m_vShotDrawList) l.remove_if([](const cShot* s) { return s->m_bRemoved != 0; });
   m_lShot.Sweep();
   g_lChara.Sweep();
   g_lItem.Sweep();
+  m_PlaySwept = m_ShotsSwept = now;
 }
 
 void cPlayScene::StatePlay() {

@@ -304,8 +304,17 @@ class cPlayScene {
   // Takes a character out of play: links released, drawing list, list.
   void EraseCharaNode(cChara& chara);
   // Frees the objects taken out of play and drops them from the drawing lists; only between
-  // walks.
+  // walks, and only when an object was taken out of play or added since the last sweep.
   void SweepPlayLists();
+  // What the last sweep of the play lists, and of the shots alone, found: the objects taken
+  // out of play and those added to each list until then.
+  struct SweepStamp {
+    uint64_t removed = ~0ull, charas = 0, items = 0, shots = 0;
+    bool operator==(const SweepStamp&) const = default;
+  };
+  SweepStamp Stamp() const;
+  SweepStamp m_PlaySwept;
+  SweepStamp m_ShotsSwept;
 
   // Builds the stage for a start (bFirst) or restart; bLoadStage restores the working stage
   // from the stage as loaded first. 0 when the stage cannot be played.

@@ -46,7 +46,7 @@ std::list<cShot*>* ShotLayer(int layer) {
 // the target's links to it.
 void RemoveShot(cShot& shot) {
   if (g_lpPlayScene && g_lpPlayScene->m_bHitPass) {
-    shot.m_bRemoved = 1;
+    shot.MarkRemoved();
     return;
   }
   cObjectList<cShot>::Remove(shot);

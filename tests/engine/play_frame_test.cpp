@@ -94,6 +94,24 @@ TEST(PlayFrame, StepXFourAndStepYEightRemoveTheCharacterOnceAfterBothAxes) {
   EXPECT_TRUE(t.Scene().m_vDrawList[1].size() == 1u) << "only the hero is left to draw";
 }
 
+// The sweeps pass by while nothing is taken out of play or added; a character taken out after
+// frames of that is still freed at the end of the next sub-step.
+TEST(PlayFrame, ACharacterTakenOutAfterQuietFramesIsFreedByTheNextSweep) {
+  PlaySceneTest t(FloorStage());
+  ASSERT_EQ(t.Scene().SetStage(0, 1), 1);
+  t.Scene().m_nState = 2;
+  LoggedChara& c = t.AddLogged(8, 5, false);
+  const size_t stored = g_lChara.Stored();
+  t.Frames(3);
+  ASSERT_EQ(g_lChara.Stored(), stored);
+  cObjectList<cStageChara>::Remove(c);
+  EXPECT_EQ(g_lChara.Stored(), stored) << "kept until the sweep";
+  t.Frames(1);
+  EXPECT_EQ(g_lChara.Stored(), stored - 1);
+  for (const std::list<cChara*>& layer : t.Scene().m_vDrawList)
+    for (const cChara* drawn : layer) EXPECT_EQ(drawn->m_bRemoved, 0);
+}
+
 TEST(PlayFrame, ACharacterThatDiesInItsActIsErasedOrKeptByTheDefeatSwitch) {
   for (int option : {0, 1}) {
     PlaySceneTest t(FloorStage());

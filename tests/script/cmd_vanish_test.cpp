@@ -233,6 +233,22 @@ TEST_F(VanishTest, ShotsDuringTheDamagePassAreOnlyFlagged) {
   EXPECT_EQ(OwnLinks(owner), 1u);
 }
 
+// After a sweep that found nothing to free, the shot flagged inside the pass is still freed by
+// the next one, and leaves its drawing list.
+TEST_F(VanishTest, AShotFlaggedDuringTheDamagePassIsFreedByTheNextSweep) {
+  cStageChara& owner = Chara(1, 1);
+  Shot(&owner, 1, 1);
+  Scene().SweepPlayLists();
+  ASSERT_EQ(Scene().m_lShot.Stored(), 1u);
+  Scene().m_bHitPass = 1;
+  Run(me, Vanish(1, 1, 1));
+  Scene().m_bHitPass = 0;
+  Scene().SweepPlayLists();
+  EXPECT_EQ(Scene().m_lShot.Stored(), 0u);
+  EXPECT_TRUE(Scene().m_vShotDrawList[1].empty());
+  EXPECT_EQ(OwnLinks(owner), 0u);
+}
+
 TEST_F(VanishTest, OwnShotsButNotShotsAimedAtTheCharacter) {
   cStageChara& enemy = Chara(1, 1);
   cShot& own1 = Shot(&me, 1, 0);
