@@ -42,6 +42,14 @@
 
 namespace {
 
+// One sub-step a frame, no start banners, the grid enclosed: play begins with the first frame.
+void StartAtOnce(cStage& stage) {
+  stage.m_nSpeedLevel = 1;
+  stage.m_bShowStartBanner = 0;
+  stage.m_bShowStageBanner = 0;
+  fixture::EncloseGrid(stage);
+}
+
 using framecopy::BM_FrameCopy;
 BENCHMARK(BM_FrameCopy)->Unit(benchmark::kMicrosecond);
 
@@ -205,10 +213,7 @@ void PlayFrames(benchmark::State& state, int charas, int shots, int cols, int ro
     def.m_byLayer = static_cast<uint8_t>(layers > 1 ? 2 + i % layers : 1);
     fixture::Place(stage, def, 1 + i % perRow, 2 + (i / perRow) * 2);
   }
-  stage.m_nSpeedLevel = 1;
-  stage.m_bShowStartBanner = 0;
-  stage.m_bShowStageBanner = 0;
-  fixture::EncloseGrid(stage);
+  StartAtOnce(stage);
   stage.m_vBg = {ImageLayer(0.5, 1), ImageLayer(2, 1)};
   auto prepare = [shots](cPlayScene& scene, playkit::PlayWorld& world) {
     // Twenty to a row, 30 dots apart, closer rows when they would reach the floor.
@@ -255,10 +260,7 @@ cStage MakerStage(const cFlow& flow, bool flying) {
   s.m_vChara.push_back(maker);
   s.m_vItem.push_back(fixture::Item(4));
   fixture::Place(s, maker, 16, flying ? 5 : 13);
-  s.m_nSpeedLevel = 1;
-  s.m_bShowStartBanner = 0;
-  s.m_bShowStageBanner = 0;
-  fixture::EncloseGrid(s);
+  StartAtOnce(s);
   return s;
 }
 
@@ -304,10 +306,7 @@ cStage PlacedStage(int charas, int items) {
   }
   const cItemData item = fixture::Item(4);
   for (int i = 0; i < items; ++i) fixture::Place(stage, item, 3 + 2 * (i % perRow), 3 * (i / perRow) + 1);
-  stage.m_nSpeedLevel = 1;
-  stage.m_bShowStartBanner = 0;
-  stage.m_bShowStageBanner = 0;
-  fixture::EncloseGrid(stage);
+  StartAtOnce(stage);
   return stage;
 }
 
@@ -353,11 +352,8 @@ void BM_MeetingPile(benchmark::State& state) {
     def.m_byLayer = static_cast<uint8_t>(2 + i % 2);
     fixture::Place(stage, def, 12, 6);
   }
-  stage.m_nSpeedLevel = 1;
-  stage.m_bShowStartBanner = 0;
-  stage.m_bShowStageBanner = 0;
   stage.m_bHitOnScreenOnly = 0;
-  fixture::EncloseGrid(stage);
+  StartAtOnce(stage);
   // Timed after the first frame, in which every pair hurts each other and starts its pauses.
   int played = 0;
   TimeFrames(state, stage, nullptr, [&played] { return played++ == 1; }, 2);
@@ -380,10 +376,7 @@ void BM_Riders(benchmark::State& state) {
   cCharaData rider = fixture::Chara(4);
   rider.m_byActRange = 3;
   for (int i = 0; i < n; ++i) fixture::Place(stage, rider, 3 + i % blocks, 11);
-  stage.m_nSpeedLevel = 1;
-  stage.m_bShowStartBanner = 0;
-  stage.m_bShowStageBanner = 0;
-  fixture::EncloseGrid(stage);
+  StartAtOnce(stage);
   // Timed once they have landed.
   int played = 0;
   TimeFrames(state, stage, nullptr, [&played] { return played++ == 60; }, 61);

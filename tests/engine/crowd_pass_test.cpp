@@ -32,6 +32,18 @@ namespace {
 
 using playscene::PlaySceneTest;
 
+// An item whose one command warps the one who takes it `halfBlocks` half blocks up.
+cItemData WarpUpItem(int halfBlocks) {
+  cItemData warp = fixture::Item(3);
+  cFlowCmd up = fixture::Command(CMD_WARP);
+  up.m_byKind = static_cast<int8_t>(CMD_WARP - CMD_STAGE_CLEAR + LISTCMD_FIRST_SHARED);
+  CreateEdMove(up.m_pMove);
+  up.m_pMove->m_byDirection = 6;
+  up.m_pMove->m_sDistance = static_cast<int16_t>(halfBlocks);
+  warp.m_vCmd.push_back(up);
+  return warp;
+}
+
 cFlowCmd WaitCmd(int tenths) {
   cFlowCmd cmd = fixture::Command(CMD_WAIT);
   cmd.m_sTime = static_cast<int16_t>(tenths);
@@ -93,13 +105,7 @@ cStage MeleeStage(uint32_t seed, bool hitOnScreenOnly) {
   spawn.m_cImpact = 2;
   s.m_vChara.push_back(spawn);
   // Entry 1 of the items: warps the one who takes it two half blocks up.
-  cItemData warp = fixture::Item(3);
-  cFlowCmd up = fixture::Command(CMD_WARP);
-  up.m_byKind = static_cast<int8_t>(CMD_WARP - CMD_STAGE_CLEAR + LISTCMD_FIRST_SHARED);
-  CreateEdMove(up.m_pMove);
-  up.m_pMove->m_byDirection = 6;
-  up.m_pMove->m_sDistance = 2;
-  warp.m_vCmd.push_back(up);
+  const cItemData warp = WarpUpItem(2);
   s.m_vItem.push_back(warp);
 
   for (int i = 0; i < 120; ++i) {
@@ -221,13 +227,7 @@ TEST(CrowdPasses, AnObjectMovedByAnItemInsideThePassMeetsTheShotsAfterIt) {
     crowd.m_byLayer = 4;
     for (int i = 0; i < 96; ++i) fixture::Place(s, crowd, 12 + i % 8, 1 + i / 8);
     // The item: its one command warps the one who takes it 20 half blocks up.
-    cItemData warp = fixture::Item(3);
-    cFlowCmd up = fixture::Command(CMD_WARP);
-    up.m_byKind = static_cast<int8_t>(CMD_WARP - CMD_STAGE_CLEAR + LISTCMD_FIRST_SHARED);
-    CreateEdMove(up.m_pMove);
-    up.m_pMove->m_byDirection = 6;
-    up.m_pMove->m_sDistance = 20;
-    warp.m_vCmd.push_back(up);
+    const cItemData warp = WarpUpItem(20);
     s.m_vItem.push_back(warp);
     fixture::Place(s, warp, 0, 0);
     // The one the shot hits, on layer 3: killed by it and dropping the item, or hit and kept.
